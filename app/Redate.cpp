@@ -1,0 +1,50 @@
+#include "app/Redate.h"
+
+#include "archives/ArchiveFile.h"
+#include "platform/rtl/Files.h"
+
+namespace {
+// The start value of the best date and time; every DOS date is later.
+TDateTime SentinelDate() { return EncodeDate(1970, 12, 12); }
+
+bool DecodeEntry(const ENTRYINFO& entry, TDateTime& date, TDateTime& time) {
+  const unsigned d = entry.wDate;
+  const unsigned t = entry.wTime;
+  return TryEncodeDate(static_cast<int>(((d >> 9) & 0x7F) + 1980), static_cast<int>((d >> 5) & 0x0F),
+                       static_cast<int>(d & 0x1F), date) &&
+         TryEncodeTime(static_cast<int>((t >> 11) & 0x1F), static_cast<int>((t >> 5) & 0x3F),
+                       static_cast<int>((t * 2) & 0x3E), 0, time);
+}
+}  // namespace
+
+TNewestEntry FindNewestEntry(TArchiveFile& archive, HWND ownerWindow) {
+  TNewestEntry best;
+  best.date = SentinelDate();
+  best.time = 0;
+  ENTRYINFO entry{};
+  archive.OpenArchive(ownerWindow, 0);
+  struct Closer {
+    TArchiveFile& archive;
+    ~Closer() { archive.CloseArchive(); }
+  } closer{archive};
+  for (int result = archive.FindFirst("*.*", &entry); result == 0; result = archive.FindNext(&entry)) {
+    TDateTime date, time;
+    if (!DecodeEntry(entry, date, time)) continue;
+    // The largest (date, time) pair, date first.
+    if (date == best.date && time > best.time) best.time = time;
+    if (date > best.date) {
+      best.date = date;
+      best.time = time;
+    }
+  }
+  best.found = best.date != SentinelDate();
+  return best;
+}
+
+void SetLastWriteTime(const std::string& path, TDateTime moment) {
+  const TDosDateTime fileDate = DateTimeToFileDate(moment);
+  const int handle = FileOpen(path, fmOpenReadWrite | fmShareExclusive);
+  if (handle < 0) return;
+  FileSetDate(handle, fileDate);  // a refusal leaves the old time, as intended
+  FileClose(handle);
+}

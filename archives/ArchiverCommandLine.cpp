@@ -1,0 +1,20 @@
+// The two pieces every driver's command line ends with.
+#include "archives/Archiver.h"
+#include "archives/CmdOpt.h"
+
+void TArchiver::AddArchiveAndDirectory(TCmdOpt& builder, const std::string& archiveName,
+                                       const std::string& baseDirectory) const {
+  builder.AddValue("", archiveName);
+  builder.AddPath("", baseDirectory);
+}
+
+void TArchiver::AddFileList(TCmdOpt& builder, const TArchiverOptions& options, const TStringList* files,
+                            bool useResponseFile) const {
+  if (files != nullptr) {
+    if (useResponseFile && IsGivenAndNotEmpty(options.ResFileName))
+      builder.WriteResponseFile(*files, options.ResFileName);
+    else
+      builder.AddFileNames("", *files);
+  }
+  builder.Append(options.UserFileList);
+}

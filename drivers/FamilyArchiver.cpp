@@ -1,0 +1,34 @@
+#include "drivers/FamilyArchiver.h"
+
+#include "platform/rtl/Ansi.h"
+
+void TFamilyArchiver::LoadDLL() { ListingUnit().Load(); }
+void TFamilyArchiver::FreeDLL() { ListingUnit().Release(); }
+
+HARC TFamilyArchiver::OpenArchive(HWND ownerWindow, const std::string& archiveName, DWORD mode) {
+  return ListingUnit().OpenArchive(ownerWindow, ExpandFileName(archiveName), mode);
+}
+
+int TFamilyArchiver::FindFirst(HARC archive, ENTRYINFO* entry, const std::string& wildcard) {
+  return ListingUnit().FindFirst(archive, wildcard, entry);
+}
+
+int TFamilyArchiver::FindNext(HARC archive, ENTRYINFO* entry) { return ListingUnit().FindNext(archive, entry); }
+
+int TFamilyArchiver::CloseArchive(HARC archive) { return ListingUnit().CloseArchive(archive); }
+
+int TFamilyArchiver::CheckArchive(const std::string& fileName, int modePartOne, int modePartTwo) {
+  return ListingUnit().CheckArchive(fileName, modePartOne + modePartTwo);
+}
+
+bool TFamilyArchiver::SetOwnerWindow(HWND window, void* procedure) {
+  const BOOL accepted = ListingUnit().SetOwnerWindowEx(window, procedure);
+  OwnerWindow = window;
+  return accepted != 0;
+}
+
+bool TFamilyArchiver::KillOwnerWindow(HWND window) {
+  const BOOL accepted = ListingUnit().KillOwnerWindowEx(window);
+  OwnerWindow = nullptr;
+  return accepted != 0;
+}

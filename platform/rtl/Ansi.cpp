@@ -1,0 +1,118 @@
+#include "platform/rtl/Ansi.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+TCodePage g_codePage = TCodePage::Utf8;
+
+bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsShiftJisTrail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+}  // namespace
+
+void SetAnsiCodePage(TCodePage page) { g_codePage = page; }
+TCodePage AnsiCodePage() { return g_codePage; }
+
+std::size_t AnsiCharLength(const std::string& text, std::size_t index) {
+  const auto lead = static_cast<unsigned char>(text[index]);
+  const std::size_t left = text.size() - index;
+  if (g_codePage == TCodePage::ShiftJis) {
+    if (IsShiftJisLead(lead) && left >= 2 && IsShiftJisTrail(static_cast<unsigned char>(text[index + 1])))
+      return 2;
+    return 1;
+  }
+  std::size_t want = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  if (want > left) return 1;
+  for (std::size_t k = 1; k < want; ++k)
+    if (!IsUtf8Continuation(static_cast<unsigned char>(text[index + k]))) return 1;
+  return want;
+}
+
+std::size_t AnsiLastCharIndex(const std::string& text) {
+  std::size_t last = std::string::npos;
+  for (std::size_t i = 0; i < text.size(); i += AnsiCharLength(text, i)) last = i;
+  return last;
+}
+
+bool AnsiEndsWithChar(const std::string& text, char c) {
+  const std::size_t last = AnsiLastCharIndex(text);
+  return last != std::string::npos && last == text.size() - 1 && text[last] == c;
+}
+
+std::size_t AnsiLastDelimiter(const std::string& delimiters, const std::string& text) {
+  std::size_t found = std::string::npos;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = AnsiCharLength(text, i);
+    if (len == 1 && delimiters.find(text[i]) != std::string::npos) found = i;
+    i += len;
+  }
+  return found;
+}
+
+std::string AnsiUpperCase(const std::string& text) {
+  std::string upper = text;
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return upper;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return AnsiUpperCase(a) == AnsiUpperCase(b); }
+
+std::string ExtractFileExt(const std::string& path) {
+  const std::size_t dot = AnsiLastDelimiter(std::string(".") + PathDelim, path);
+  if (dot == std::string::npos || path[dot] != '.') return {};
+  return path.substr(dot);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  const std::size_t delim = AnsiLastDelimiter(std::string(1, PathDelim), path);
+  return delim == std::string::npos ? path : path.substr(delim + 1);
+}
+
+std::string ExtractFilePath(const std::string& path) {
+  const std::size_t delim = AnsiLastDelimiter(std::string(1, PathDelim), path);
+  return delim == std::string::npos ? std::string() : path.substr(0, delim + 1);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+  const std::size_t dot = AnsiLastDelimiter(std::string(".") + PathDelim, path);
+  if (dot == std::string::npos || path[dot] != '.') return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+std::string IncludeTrailingPathDelimiter(const std::string& path) {
+  return AnsiEndsWithChar(path, PathDelim) ? path : path + PathDelim;
+}
+
+std::string ExpandFileName(const std::string& path) {
+  std::string absolute = path;
+  if (path.empty() || path[0] != PathDelim) {
+    std::vector<char> cwd(4096);
+    while (getcwd(cwd.data(), cwd.size()) == nullptr) {
+      if (cwd.size() > (1u << 20)) return path;
+      cwd.resize(cwd.size() * 2);
+    }
+    absolute = IncludeTrailingPathDelimiter(cwd.data()) + path;
+  }
+  // Fold "." and ".." textually, keeping a trailing delimiter.
+  std::vector<std::string> parts;
+  std::size_t start = 1;
+  while (start <= absolute.size()) {
+    std::size_t end = absolute.find(PathDelim, start);
+    if (end == std::string::npos) end = absolute.size();
+    std::string part = absolute.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string result;
+  for (const auto& part : parts) result += PathDelim + part;
+  if (result.empty()) return std::string(1, PathDelim);
+  if (absolute.size() > 1 && absolute.back() == PathDelim) result += PathDelim;
+  return result;
+}

@@ -1,0 +1,170 @@
+#include "platform/rtl/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/rtl/Ansi.h"
+#include "platform/rtl/Exception.h"
+
+namespace {
+bool StatFollowing(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
+
+bool MatchesPattern(const std::string& pattern, const std::string& name) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  return fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0;
+}
+
+// Fills the record for one directory entry; false when it does not fit the mask.
+bool Describe(const std::string& folder, const std::string& name, int attr, TSearchRec& rec) {
+  const std::string full = folder + name;
+  struct stat own {};
+  if (::lstat(full.c_str(), &own) != 0) return false;
+  int found = 0;
+  if (S_ISLNK(own.st_mode)) {
+    found |= faSymLink;
+  } else if (S_ISDIR(own.st_mode)) {
+    found |= faDirectory;
+  } else {
+    found |= faArchive;
+  }
+  if ((own.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 && !S_ISLNK(own.st_mode)) found |= faReadOnly;
+  if (!name.empty() && name[0] == '.') found |= faHidden;
+  // Folders (and links) are only reported when asked for, as the framework does.
+  if ((found & faDirectory) && !(attr & faDirectory)) return false;
+  rec.Name = name;
+  rec.Attr = found;
+  return true;
+}
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return StatFollowing(path, st) && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return StatFollowing(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  std::string own = path;
+  while (own.size() > 1 && own.back() == PathDelim) own.pop_back();
+  struct stat st {};
+  return ::lstat(own.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool FileAgeDateTime(const std::string& path, TDateTime& value) {
+  struct stat st {};
+  if (!StatFollowing(path, st)) return false;
+  // DOS precision: whole seconds, even.
+  std::time_t seconds = st.st_mtim.tv_sec;
+  std::tm local{};
+  if (localtime_r(&seconds, &local) == nullptr) return false;
+  TDateTime date, time;
+  if (!TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date)) return false;
+  if (!TryEncodeTime(local.tm_hour, local.tm_min, (local.tm_sec > 59 ? 59 : local.tm_sec) / 2 * 2, 0, time))
+    return false;
+  value = date + time;
+  return true;
+}
+
+TDosDateTime FileAge(const std::string& path) {
+  TDateTime value;
+  if (!FileAgeDateTime(path, value)) return -1;
+  const TDosDateTime dos = DateTimeToFileDate(value);
+  return dos == 0 ? -1 : dos;
+}
+
+int FindFirst(const std::string& pattern, int attr, TSearchRec& rec) {
+  FindClose(rec);
+  const std::string folder = ExtractFilePath(pattern);
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return errno == 0 ? ENOENT : errno;
+  rec.FindHandle = dir;
+  rec.Pattern = pattern;
+  rec.Mask = attr;
+  const int result = FindNext(rec);
+  return result;
+}
+
+int FindNext(TSearchRec& rec) {
+  auto* dir = static_cast<DIR*>(rec.FindHandle);
+  if (dir == nullptr) return EBADF;
+  const std::string folder = ExtractFilePath(rec.Pattern);
+  const std::string mask = ExtractFileName(rec.Pattern);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (!MatchesPattern(mask, name)) continue;
+    if (name == "." || name == "..") {
+      rec.Name = name;
+      rec.Attr = faDirectory;
+      return 0;
+    }
+    if (Describe(folder, name, rec.Mask, rec)) return 0;
+  }
+  return ENOENT;
+}
+
+void FindClose(TSearchRec& rec) {
+  if (rec.FindHandle != nullptr) ::closedir(static_cast<DIR*>(rec.FindHandle));
+  rec.FindHandle = nullptr;
+}
+
+bool FileIsReadOnly(const std::string& path) {
+  struct stat st {};
+  return StatFollowing(path, st) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+int FileOpen(const std::string& path, unsigned mode) {
+  const unsigned access = mode & 0x3;
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  flags |= access == fmOpenReadWrite ? O_RDWR : access == fmOpenWrite ? O_WRONLY : O_RDONLY;
+  if (access != fmOpenRead && FileIsReadOnly(path)) return -1;
+  const int fd = ::open(path.c_str(), flags);
+  if (fd < 0) return -1;
+  struct stat st {};
+  // Only regular files: a FIFO or a device is never read or written here.
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  if ((mode & fmShareExclusive) || (mode & fmShareDenyWrite)) {
+    const int lock = (mode & fmShareExclusive) ? LOCK_EX : LOCK_SH;
+    if (::flock(fd, lock | LOCK_NB) != 0) {
+      ::close(fd);
+      return -1;
+    }
+  }
+  return fd;
+}
+
+int FileCreate(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644);
+}
+
+void FileClose(int handle) {
+  if (handle >= 0) ::close(handle);
+}
+
+int FileSetDate(int handle, TDosDateTime fileDate) {
+  TDateTime value;
+  try {
+    value = FileDateToDateTime(fileDate);
+  } catch (const EConvertError&) {
+    return EINVAL;
+  }
+  std::time_t seconds;
+  if (!LocalDateTimeToUnix(value, seconds)) return EINVAL;
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+  return ::futimens(handle, times) == 0 ? 0 : errno;
+}
+
+bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }

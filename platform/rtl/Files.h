@@ -1,0 +1,66 @@
+// File routines the subsystems call, by the framework's names.
+#pragma once
+
+#include <string>
+
+#include "platform/rtl/DateTime.h"
+
+// A regular file, after following links. Folders, FIFOs and devices are not files.
+bool FileExists(const std::string& path);
+// A folder, after following links.
+bool DirectoryExists(const std::string& path);
+// A link (to anything), not followed.
+bool IsSymbolicLink(const std::string& path);
+
+// The last-write time as a local DOS date and time; -1 when it cannot be read
+// or is outside the DOS range.
+TDosDateTime FileAge(const std::string& path);
+// The last-write time as a local date-time value at two-second precision.
+bool FileAgeDateTime(const std::string& path, TDateTime& value);
+
+// Folder listing by find-first/find-next.
+enum TFileAttr : int {
+  faReadOnly = 0x01,
+  faHidden = 0x02,
+  faSysFile = 0x04,
+  faVolumeID = 0x08,
+  faDirectory = 0x10,
+  faArchive = 0x20,
+  faSymLink = 0x40,
+  faAnyFile = 0x3F,
+};
+struct TSearchRec {
+  std::string Name;
+  int Attr = 0;
+  void* FindHandle = nullptr;
+  std::string Pattern;
+  int Mask = faAnyFile;
+};
+// Returns 0 when an entry was found. The pattern is folder + name pattern
+// ("*.*" or "*" match every name). Links to folders are reported as links,
+// without faDirectory, so a walk never follows them.
+int FindFirst(const std::string& pattern, int attr, TSearchRec& rec);
+int FindNext(TSearchRec& rec);
+void FindClose(TSearchRec& rec);
+
+// Opening for the time change: read and write, nobody else may hold the file.
+enum TFileMode : unsigned {
+  fmOpenRead = 0x0000,
+  fmOpenWrite = 0x0001,
+  fmOpenReadWrite = 0x0002,
+  fmShareExclusive = 0x0010,
+  fmShareDenyWrite = 0x0020,
+  fmShareDenyNone = 0x0040,
+};
+// -1 when the file cannot be opened: missing, not a regular file, read-only
+// (no write permission bit), or locked by another.
+int FileOpen(const std::string& path, unsigned mode);
+// Creates or truncates a file for writing; -1 on failure.
+int FileCreate(const std::string& path);
+void FileClose(int handle);
+// Sets the last-write time only; the access time is left alone. 0 on success,
+// an errno value otherwise.
+int FileSetDate(int handle, TDosDateTime fileDate);
+bool DeleteFile(const std::string& path);
+// True when no write permission bit is set.
+bool FileIsReadOnly(const std::string& path);

@@ -1,0 +1,23 @@
+// Loading shared libraries by the Windows names. LoadLibraryA searches, in
+// order: the folders of DOVANEL_LIBRARY_PATH, the executable's folder, then
+// the system's own search; a bare name matches a file ignoring case.
+#pragma once
+
+#include "platform/winapi/WinTypes.h"
+
+HMODULE LoadLibraryA(LPCSTR fileName);
+BOOL FreeLibrary(HMODULE module);
+// Null for a null module or a missing export.
+FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
+// The loaded file's full path (the executable's for a null module); returns
+// the length copied, at most size - 1, always NUL-terminated when size > 0.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+// Finds a file by bare name in the executable's folder, the current folder
+// and PATH. Returns the full path's length (copied when it fits with its NUL),
+// or the size needed when it does not fit, or 0 when not found.
+DWORD SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength, LPSTR buffer,
+                  LPSTR* filePart);
+
+// How many times LoadLibraryA has been called in this process, for tests of
+// the rule that every library is loaded once.
+int LoadLibraryCallCount();

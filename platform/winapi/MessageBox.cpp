@@ -1,0 +1,21 @@
+#include "platform/winapi/MessageBox.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+// Until a window system is up, a box can only be told on the error stream.
+int ToStandardError(HWND, const char* text, const char* caption, UINT) {
+  std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", text != nullptr ? text : "");
+  return IDOK;
+}
+
+MessageBoxHandler& Handler() {
+  static MessageBoxHandler handler = ToStandardError;
+  return handler;
+}
+}  // namespace
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) { return Handler()(owner, text, caption, type); }
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) { return std::exchange(Handler(), std::move(handler)); }

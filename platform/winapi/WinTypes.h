@@ -1,0 +1,27 @@
+// The Windows types the subsystems are written against, sized for this
+// platform: handles that must hold a pointer are pointer-sized.
+#pragma once
+
+#include <cstdint>
+
+struct HWND__;
+using HWND = HWND__*;          // a window of platform/forms
+using HMODULE = void*;         // a loaded shared library
+using HANDLE = void*;          // a kernel object (named mutex)
+using BOOL = int;
+using DWORD = std::uint32_t;
+using UINT = unsigned int;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using LPCSTR = const char*;
+using LPSTR = char*;
+using FARPROC = void (*)();
+
+#ifndef TRUE
+#define TRUE 1
+#define FALSE 0
+#endif
+
+// The calling convention of the original libraries is the only one on x86-64.
+#define WINAPI

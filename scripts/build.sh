@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into build/ (or $DOVANEL_BUILD_DIR); extra arguments go to cmake.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${DOVANEL_BUILD_DIR:-$root/build}
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
+cmake --build "$build" -j"$(nproc)" >&2

@@ -1,0 +1,175 @@
+// An instrumented stand-in for an archiver library. Built once per library
+// file name and variant (see CMakeLists.txt): it records every call with its
+// arguments, lists the entries a test configures, and can leave exports out.
+//
+// Test side: FakeConfigure(key, value), FakeLog() (one call per line),
+// FakeClear(). Keys: "entries" = "name|date|time;..." (DOS words, hex),
+// "open" = "accept" or "reject", "archivetype" = TarGetArchiveType's answer,
+// "result" = the command function's answer, "owner" = SetOwnerWindowEx's answer.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "archives/EntryInfo.h"
+
+#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#define FAKE_JOIN2(a, b) a##b
+#define FAKE_JOIN(a, b) FAKE_JOIN2(a, b)
+#define FAKE_NAME(suffix) FAKE_JOIN(FAKE_PREFIX, suffix)
+#define FAKE_STRINGIFY2(x) #x
+#define FAKE_STRINGIFY(x) FAKE_STRINGIFY2(x)
+
+namespace {
+struct FakeEntry {
+  std::string name;
+  unsigned date;
+  unsigned time;
+};
+
+struct FakeState {
+  std::string log;
+  std::vector<FakeEntry> entries;
+  bool acceptOpen = true;
+  int archiveType = 1;
+  int commandResult = 0;
+  int ownerResult = 1;
+  std::size_t next = 0;
+  bool open = false;
+};
+
+constexpr HARC kHandle = 0x4321;
+
+FakeState& State() {
+  static FakeState state;
+  return state;
+}
+
+void Record(const std::string& line) {
+  State().log += line;
+  State().log += '\n';
+}
+
+std::string Pointer(const void* p) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%p", p);
+  return p == nullptr ? "0" : text;
+}
+
+std::string Text(const char* s) { return s == nullptr ? "(null)" : s; }
+
+int Fill(ENTRYINFO* entry) {
+  FakeState& state = State();
+  if (!state.open || entry == nullptr || state.next >= state.entries.size()) return -1;
+  const FakeEntry& e = state.entries[state.next++];
+  std::memset(entry, 0, sizeof *entry);
+  entry->wDate = static_cast<std::uint16_t>(e.date);
+  entry->wTime = static_cast<std::uint16_t>(e.time);
+  std::snprintf(entry->szFileName, sizeof entry->szFileName, "%s", e.name.c_str());
+  return 0;
+}
+
+int RunCommand(const char* which, HWND window, LPCSTR line, LPSTR output, DWORD size) {
+  Record(std::string(which) + "(window=" + Pointer(window) + ", line=[" + Text(line) + "], buffer=" +
+         (output == nullptr ? "null" : "set") + ", size=" + std::to_string(size) + ")");
+  return State().commandResult;
+}
+}  // namespace
+
+FAKE_EXPORT void FakeConfigure(const char* key, const char* value) {
+  FakeState& state = State();
+  const std::string k = key;
+  const std::string v = value;
+  if (k == "entries") {
+    state.entries.clear();
+    std::size_t start = 0;
+    while (start < v.size()) {
+      std::size_t end = v.find(';', start);
+      if (end == std::string::npos) end = v.size();
+      const std::string item = v.substr(start, end - start);
+      const std::size_t bar1 = item.find('|');
+      const std::size_t bar2 = item.find('|', bar1 + 1);
+      state.entries.push_back({item.substr(0, bar1), static_cast<unsigned>(std::strtoul(item.c_str() + bar1 + 1, nullptr, 16)),
+                               static_cast<unsigned>(std::strtoul(item.c_str() + bar2 + 1, nullptr, 16))});
+      start = end + 1;
+    }
+  } else if (k == "open") {
+    state.acceptOpen = v == "accept";
+  } else if (k == "archivetype") {
+    state.archiveType = std::atoi(value);
+  } else if (k == "result") {
+    state.commandResult = std::atoi(value);
+  } else if (k == "owner") {
+    state.ownerResult = std::atoi(value);
+  }
+}
+
+FAKE_EXPORT const char* FakeLog() { return State().log.c_str(); }
+FAKE_EXPORT void FakeClear() { State() = FakeState(); }
+
+FAKE_EXPORT int FAKE_COMMAND(HWND window, LPCSTR line, LPSTR output, DWORD size) {
+  return RunCommand(FAKE_STRINGIFY(FAKE_COMMAND), window, line, output, size);
+}
+
+#ifdef FAKE_SECOND_COMMAND
+FAKE_EXPORT int FAKE_SECOND_COMMAND(HWND window, LPCSTR line, LPSTR output, DWORD size) {
+  return RunCommand(FAKE_STRINGIFY(FAKE_SECOND_COMMAND), window, line, output, size);
+}
+#endif
+
+FAKE_EXPORT HARC FAKE_NAME(OpenArchive)(HWND window, LPCSTR path, DWORD mode) {
+  char modeText[16];
+  std::snprintf(modeText, sizeof modeText, "0x%X", mode);
+  Record("OpenArchive(window=" + Pointer(window) + ", path=" + Text(path) + ", mode=" + modeText + ")");
+  FakeState& state = State();
+  if (!state.acceptOpen) return 0;
+  state.open = true;
+  state.next = 0;
+  return kHandle;
+}
+
+FAKE_EXPORT int FAKE_NAME(CloseArchive)(HARC archive) {
+  Record("CloseArchive(" + std::to_string(archive) + ")");
+  if (archive == kHandle) State().open = false;
+  return 0;
+}
+
+FAKE_EXPORT int FAKE_NAME(FindFirst)(HARC archive, LPCSTR wildcard, ENTRYINFO* entry) {
+  Record("FindFirst(" + std::to_string(archive) + ", " + Text(wildcard) + ")");
+  if (archive != kHandle) return -1;
+  State().next = 0;
+  return Fill(entry);
+}
+
+#ifndef FAKE_OMIT_FINDNEXT
+FAKE_EXPORT int FAKE_NAME(FindNext)(HARC archive, ENTRYINFO* entry) {
+  Record("FindNext(" + std::to_string(archive) + ")");
+  if (archive != kHandle) return -1;
+  return Fill(entry);
+}
+#endif
+
+FAKE_EXPORT int FAKE_NAME(CheckArchive)(LPCSTR path, int mode) {
+  Record("CheckArchive(" + Text(path) + ", " + std::to_string(mode) + ")");
+  return 1;
+}
+
+#ifndef FAKE_OMIT_OWNER
+FAKE_EXPORT BOOL FAKE_NAME(SetOwnerWindowEx)(HWND window, void* procedure) {
+  Record("SetOwnerWindowEx(" + Pointer(window) + ", " + Pointer(procedure) + ")");
+  return State().ownerResult;
+}
+
+FAKE_EXPORT BOOL FAKE_NAME(KillOwnerWindowEx)(HWND window) {
+  Record("KillOwnerWindowEx(" + Pointer(window) + ")");
+  return State().ownerResult;
+}
+#endif
+
+#ifdef FAKE_ARCHIVE_TYPE
+FAKE_EXPORT int FAKE_NAME(GetArchiveType)(LPCSTR path) {
+  Record("GetArchiveType(" + Text(path) + ")");
+  return State().archiveType;
+}
+#endif
