@@ -54,6 +54,10 @@ void TApplication::SetMainForm(TForm* form) {
   if (mainForm_ == nullptr) mainForm_ = form;
 }
 
+void TApplication::FormDestroyed(TForm* form) {
+  if (mainForm_ == form) mainForm_ = nullptr;
+}
+
 void TApplication::Run() {
   if (terminated_) return;
   if (mainForm_ != nullptr && ShowMainForm) mainForm_->Show();

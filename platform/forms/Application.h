@@ -24,6 +24,8 @@ class TApplication {
   // Makes the form the main form when it is the first.
   void SetMainForm(TForm* form);
   TForm* MainForm() const { return mainForm_; }
+  // A form going away stops being the main form.
+  void FormDestroyed(TForm* form);
   void Run();
   void Terminate();
   bool Terminated() const { return terminated_; }

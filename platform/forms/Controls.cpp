@@ -52,6 +52,7 @@ TForm::TForm(TComponent* owner) : TComponent(owner), widget_(std::make_unique<QW
 }
 
 TForm::~TForm() {
+  if (TApplication* application = Application()) application->FormDestroyed(this);
   // Controls hold raw pointers into the widget tree: free them first.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
 }

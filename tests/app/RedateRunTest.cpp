@@ -1,0 +1,277 @@
+// The re-dating run over fake libraries: what each file's row says, what its
+// last-write time becomes, and how the run ends.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+#include "app/dvmain.h"
+#include "platform/rtl/CommandLine.h"
+#include "platform/rtl/DateTime.h"
+#include "tests/support/DriverUnits.h"
+#include "tests/support/FakeLibraries.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestApplication.h"
+
+namespace {
+struct Moment {
+  int year, month, day, hour, minute, second;
+};
+
+// One fake entry: name|DOS date|DOS time, in hex.
+std::string Entry(const std::string& name, Moment m) {
+  char text[128];
+  std::snprintf(text, sizeof text, "%s|%X|%X", name.c_str(),
+                ((m.year - 1980) << 9) | (m.month << 5) | m.day, (m.hour << 11) | (m.minute << 5) | (m.second / 2));
+  return text;
+}
+
+std::string RawEntry(const std::string& name, unsigned date, unsigned time) {
+  char text[128];
+  std::snprintf(text, sizeof text, "%s|%X|%X", name.c_str(), date, time);
+  return text;
+}
+
+std::time_t LocalSeconds(Moment m) {
+  std::tm tm{};
+  tm.tm_year = m.year - 1900;
+  tm.tm_mon = m.month - 1;
+  tm.tm_mday = m.day;
+  tm.tm_hour = m.hour;
+  tm.tm_min = m.minute;
+  tm.tm_sec = m.second;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+std::time_t MTime(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mtime;
+}
+
+void SetMTime(const std::string& path, std::time_t seconds) {
+  const struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
+  ASSERT_EQ(::utimes(path.c_str(), times), 0);
+}
+
+const Moment kOld{2020, 1, 2, 3, 4, 6};
+
+class RedateRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    SetCommandLine(std::vector<std::string>{"dovanel"});
+    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
+    FormatSettings().DateSeparator = '/';
+    FormatSettings().LongTimeFormat = "hh:nn:ss";
+    FormatSettings().TimeSeparator = ':';
+    UseFakeLibraries({"lha"});
+    ReleaseAllDriverUnits();
+    lha_.Clear();
+    form_ = std::make_unique<Tdovanel>(nullptr);
+  }
+  void TearDown() override {
+    form_.reset();
+    ReleaseAllDriverUnits();
+  }
+
+  // An archive-named file with an old time.
+  std::string MakeFile(const std::string& name) {
+    const std::string path = dir_ / name;
+    WriteFile(path, "not read by the fake");
+    SetMTime(path, LocalSeconds(kOld));
+    return path;
+  }
+
+  void Run(const std::vector<std::string>& paths) {
+    TStringList files;
+    for (const auto& path : paths) files.Add(path);
+    form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+  }
+
+  // Row r of the three lists as one line.
+  std::vector<std::string> Rows() const {
+    std::vector<std::string> rows;
+    EXPECT_EQ(form_->ListBox1->Count(), form_->ListBox2->Count());
+    EXPECT_EQ(form_->ListBox1->Count(), form_->ListBox3->Count());
+    for (int r = 0; r < form_->ListBox1->Count(); ++r)
+      rows.push_back(form_->ListBox1->Item(r) + " => " + form_->ListBox3->Item(r));
+    return rows;
+  }
+
+  TempDir dir_;
+  FakeLibrary lha_{"lha", "UNLHA32.DLL"};
+  std::unique_ptr<Tdovanel> form_;
+};
+
+TEST_F(RedateRunTest, ArchiveTakesItsNewestEntrysLocalTime) {
+  const std::string archive = MakeFile("a.lzh");
+  lha_.Configure("entries", Entry("old.txt", {1999, 12, 31, 23, 59, 58}) + ";" +
+                                Entry("new.txt", {2001, 5, 6, 10, 20, 30}) + ";" +
+                                Entry("mid.txt", {2001, 5, 6, 9, 0, 0}));
+  Run({archive});
+
+  EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => 2001/05/06 | 10:20:30"});
+  EXPECT_EQ(form_->ListBox2->Item(0), "2020/01/02 | 03:04:06");
+  EXPECT_EQ(MTime(archive), LocalSeconds({2001, 5, 6, 10, 20, 30}));
+  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+  EXPECT_EQ(form_->Label1->FontColor(), clRed);
+  EXPECT_FALSE(form_->Label1->FontBold());
+  EXPECT_EQ(form_->Caption(), "DV");
+  EXPECT_EQ(form_->ListBox1->ItemIndex(), 0);
+  EXPECT_EQ(form_->ListBox3->ItemIndex(), 0);
+}
+
+TEST_F(RedateRunTest, LaterTimeOfTheSameNewestDayWinsWhateverTheOrder) {
+  for (const bool laterFirst : {true, false}) {
+    const std::string archive = MakeFile(laterFirst ? "first.lzh" : "second.lzh");
+    const std::string later = Entry("later", {2010, 1, 1, 18, 0, 0});
+    const std::string earlier = Entry("earlier", {2010, 1, 1, 6, 0, 0});
+    lha_.Configure("entries", laterFirst ? later + ";" + earlier : earlier + ";" + later);
+    Run({archive});
+    EXPECT_EQ(MTime(archive), LocalSeconds({2010, 1, 1, 18, 0, 0})) << "later first: " << laterFirst;
+  }
+}
+
+TEST_F(RedateRunTest, EntriesThatAreNoCalendarValueArePassedOver) {
+  const std::string mixed = MakeFile("mixed.lzh");
+  // Month 13, day 0, hour 24 and 62 seconds, around one valid entry.
+  lha_.Configure("entries", RawEntry("bad-month", (30u << 9) | (13u << 5) | 1u, 0) + ";" +
+                                RawEntry("bad-day", (40u << 9) | (1u << 5) | 0u, 0) + ";" +
+                                Entry("good", {2003, 3, 3, 3, 3, 4}) + ";" +
+                                RawEntry("bad-hour", (41u << 9) | (1u << 5) | 1u, 24u << 11) + ";" +
+                                RawEntry("bad-second", (42u << 9) | (1u << 5) | 1u, 0x1F));
+  Run({mixed});
+  EXPECT_EQ(Rows(), std::vector<std::string>{mixed + " => 2003/03/03 | 03:03:04"});
+  EXPECT_EQ(MTime(mixed), LocalSeconds({2003, 3, 3, 3, 3, 4}));
+  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+}
+
+TEST_F(RedateRunTest, ArchiveWithoutValidEntriesKeepsItsTime) {
+  struct Case {
+    const char* name;
+    std::string entries;
+    bool acceptOpen;
+  };
+  const Case cases[] = {
+      {"empty.lzh", "", true},
+      {"only-bad.lzh", RawEntry("bad", 0, 0), true},
+      {"unopenable.lzh", Entry("never", {2005, 5, 5, 5, 5, 6}), false},
+  };
+  for (const Case& c : cases) {
+    const std::string archive = MakeFile(c.name);
+    lha_.Configure("entries", c.entries);
+    lha_.Configure("open", c.acceptOpen ? "accept" : "reject");
+    Run({archive});
+    EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => No Entry"}) << c.name;
+    EXPECT_EQ(MTime(archive), LocalSeconds(kOld)) << c.name;
+  }
+}
+
+TEST_F(RedateRunTest, ListingIsOpenedWalkedAndClosedThroughTheLibrary) {
+  const std::string archive = MakeFile("walk.lzh");
+  lha_.Configure("entries", Entry("one", {2001, 1, 1, 0, 0, 0}) + ";" + Entry("two", {2002, 2, 2, 0, 0, 0}));
+  Run({archive});
+  const auto calls = lha_.Calls();
+  ASSERT_EQ(calls.size(), 5u);
+  EXPECT_EQ(calls[0].rfind("OpenArchive(window=0x", 0), 0u) << "the main window is the owner: " << calls[0];
+  EXPECT_NE(calls[0].find("path=" + archive + ", mode=0x0)"), std::string::npos) << calls[0];
+  EXPECT_EQ(calls[1], "FindFirst(17185, *.*)");
+  EXPECT_EQ(calls[2], "FindNext(17185)");
+  EXPECT_EQ(calls[3], "FindNext(17185)");
+  EXPECT_EQ(calls[4], "CloseArchive(17185)");
+}
+
+TEST_F(RedateRunTest, NonArchivesMissingLibrariesAndReadOnlyFiles) {
+  const std::string text = MakeFile("notes.txt");
+  const std::string zip = MakeFile("b.zip");  // no ZIP library is present
+  const std::string readOnly = MakeFile("c.lzh");
+  const std::string writable = MakeFile("d.lzh");
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  lha_.Configure("entries", Entry("x", {2011, 11, 11, 11, 11, 12}));
+  Run({text, zip, readOnly, writable});
+
+  EXPECT_EQ(Rows(), (std::vector<std::string>{text + " => No Archive", zip + " => Skip",
+                                              readOnly + " => 2011/11/11 | 11:11:12",
+                                              writable + " => 2011/11/11 | 11:11:12"}));
+  EXPECT_EQ(form_->ListBox2->Item(0), "2020/01/02 | 03:04:06");
+  EXPECT_EQ(MTime(text), LocalSeconds(kOld));
+  EXPECT_EQ(MTime(zip), LocalSeconds(kOld));
+  EXPECT_EQ(MTime(readOnly), LocalSeconds(kOld));
+  EXPECT_EQ(MTime(writable), LocalSeconds({2011, 11, 11, 11, 11, 12}));
+  EXPECT_EQ(form_->Label1->Caption(), "一部 DLL が無いためスキップしました");
+  EXPECT_EQ(form_->Label1->FontColor(), clPurple);
+  EXPECT_TRUE(form_->Label1->FontBold());
+}
+
+TEST_F(RedateRunTest, FileHeldByAnotherKeepsItsTime) {
+  const std::string archive = MakeFile("held.lzh");
+  lha_.Configure("entries", Entry("x", {2012, 12, 12, 12, 12, 12}));
+  const int fd = ::open(archive.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  Run({archive});
+  ::close(fd);
+  EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => 2012/12/12 | 12:12:12"});
+  EXPECT_EQ(MTime(archive), LocalSeconds(kOld));
+}
+
+TEST_F(RedateRunTest, FoldersExpandDepthFirstAfterTheFilesBeforeThem) {
+  const std::string single = MakeFile("single.lzh");
+  WriteFile(dir_.path() / "tree" / "sub" / "deep.txt", "");
+  WriteFile(dir_.path() / "tree" / "top.txt", "");
+  std::filesystem::create_directories(dir_.path() / "tree" / "empty" / "emptier");
+  // A link back up the tree must not be followed.
+  std::filesystem::create_directory_symlink(dir_.path() / "tree", dir_.path() / "tree" / "loop");
+  ASSERT_EQ(::mkfifo((dir_.path() / "tree" / "pipe.zip").c_str(), 0644), 0);
+  Run({single, dir_ / "tree", dir_ / "missing"});
+
+  std::vector<std::string> files;
+  for (int r = 0; r < form_->ListBox1->Count(); ++r) files.push_back(form_->ListBox1->Item(r));
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0], single);
+  // The folder's own listing order decides; both of its files follow the single file.
+  const std::vector<std::string> expected{dir_ / "tree/sub/deep.txt", dir_ / "tree/top.txt"};
+  EXPECT_TRUE((std::vector<std::string>{files[1], files[2]} == expected) ||
+              (std::vector<std::string>{files[2], files[1]} == expected))
+      << files[1] << " " << files[2];
+}
+
+TEST_F(RedateRunTest, FileNamedTwiceIsExaminedTwice) {
+  const std::string archive = MakeFile("twice.lzh");
+  lha_.Configure("entries", Entry("x", {2001, 2, 3, 4, 5, 6}));
+  Run({archive, archive});
+  EXPECT_EQ(Rows(), (std::vector<std::string>{archive + " => 2001/02/03 | 04:05:06",
+                                              archive + " => 2001/02/03 | 04:05:06"}));
+}
+
+TEST_F(RedateRunTest, EmptyDropClearsTheListsAndFinishes) {
+  const std::string archive = MakeFile("first.lzh");
+  lha_.Configure("entries", Entry("x", {2001, 2, 3, 4, 5, 6}));
+  Run({archive});
+  ASSERT_EQ(form_->ListBox1->Count(), 1);
+  Run({});
+  EXPECT_EQ(form_->ListBox1->Count(), 0);
+  EXPECT_EQ(form_->ListBox2->Count(), 0);
+  EXPECT_EQ(form_->ListBox3->Count(), 0);
+  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+  EXPECT_EQ(form_->ListBox1->ItemIndex(), -1);
+}
+
+TEST_F(RedateRunTest, RunWorksWhateverTheRegionalDateFormat) {
+  FormatSettings().ShortDateFormat = "dd.mm.yyyy";
+  FormatSettings().DateSeparator = '.';
+  const std::string archive = MakeFile("regional.lzh");
+  lha_.Configure("entries", Entry("x", {2001, 2, 3, 4, 5, 6}));
+  Run({archive});
+  EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => 03.02.2001 | 04:05:06"});
+  EXPECT_EQ(MTime(archive), LocalSeconds({2001, 2, 3, 4, 5, 6}));
+}
+}  // namespace
