@@ -1,0 +1,105 @@
+// Date-time values, their text forms, and DOS dates.
+#include <gtest/gtest.h>
+
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Exception.h"
+
+namespace {
+class DateTimeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { saved_ = FormatSettings(); }
+  void TearDown() override { FormatSettings() = saved_; }
+  TFormatSettings saved_;
+};
+
+TEST_F(DateTimeTest, DaysCountFrom1899_12_30AndRoundTrip) {
+  EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
+  EXPECT_EQ(EncodeDate(1900, 1, 1), 2.0);
+  EXPECT_EQ(EncodeDate(2000, 1, 1), 36526.0);
+  for (int year : {1600, 1899, 1900, 1970, 1980, 2000, 2024, 2099, 2107, 9999}) {
+    for (int month : {1, 2, 12}) {
+      const int day = month == 2 && (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)) ? 29 : 28;
+      int y, m, d;
+      DecodeDate(EncodeDate(year, month, day), y, m, d);
+      EXPECT_EQ(y * 10000 + m * 100 + d, year * 10000 + month * 100 + day);
+    }
+  }
+  int h, n, s, ms;
+  DecodeTime(EncodeTime(23, 59, 58, 0), h, n, s, ms);
+  EXPECT_EQ(h * 10000 + n * 100 + s, 235958);
+}
+
+TEST_F(DateTimeTest, NoCalendarValueRaisesTheConversionMessages) {
+  struct Bad {
+    int a, b, c;
+  };
+  for (Bad d : {Bad{1980, 0, 1}, Bad{1980, 13, 1}, Bad{1980, 1, 0}, Bad{2001, 2, 29}, Bad{2000, 4, 31}}) {
+    try {
+      EncodeDate(d.a, d.b, d.c);
+      ADD_FAILURE() << d.a << "-" << d.b << "-" << d.c;
+    } catch (const EConvertError& e) {
+      EXPECT_STREQ(e.what(), "日付に変換できない値が渡されました");
+    }
+  }
+  for (Bad t : {Bad{24, 0, 0}, Bad{0, 60, 0}, Bad{0, 0, 60}, Bad{0, 0, 62}}) {
+    try {
+      EncodeTime(t.a, t.b, t.c, 0);
+      ADD_FAILURE() << t.a << ":" << t.b << ":" << t.c;
+    } catch (const EConvertError& e) {
+      EXPECT_STREQ(e.what(), "時刻に変換できない値が渡されました");
+    }
+  }
+}
+
+TEST_F(DateTimeTest, FormatsWithTheFrameworkLetters) {
+  const TDateTime moment = EncodeDate(2001, 5, 6) + EncodeTime(13, 2, 3, 0);
+  FormatSettings().DateSeparator = '/';
+  FormatSettings().TimeSeparator = ':';
+  struct Row {
+    const char* format;
+    const char* text;
+  };
+  for (Row row : {Row{"yyyy/mm/dd", "2001/05/06"}, Row{"d/m/yy", "6/5/01"}, Row{"hh:nn:ss", "13:02:03"},
+                  Row{"h:nn am/pm", "1:02 pm"}, Row{"hh:nn ampm", "01:02 PM"}, Row{"yyyy\"year\"", "2001year"}}) {
+    EXPECT_EQ(FormatDateTime(row.format, moment), row.text) << row.format;
+  }
+  FormatSettings().DateSeparator = '-';
+  EXPECT_EQ(FormatDateTime("yyyy/mm/dd", moment), "2001-05-06") << "'/' stands for the date separator";
+}
+
+TEST_F(DateTimeTest, DatesParseInTheOrderOfTheShortDateFormat) {
+  FormatSettings().ShortDateFormat = "yyyy/mm/dd";
+  FormatSettings().DateSeparator = '/';
+  EXPECT_EQ(StrToDate("1970/12/12"), EncodeDate(1970, 12, 12));
+  FormatSettings().ShortDateFormat = "dd.mm.yyyy";
+  FormatSettings().DateSeparator = '.';
+  EXPECT_EQ(StrToDate("12.11.1970"), EncodeDate(1970, 11, 12));
+  try {
+    StrToDate("1970/12/12");
+    ADD_FAILURE() << "a foreign separator must not parse";
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'1970/12/12' は日付ではありません");
+  }
+  FormatSettings().TimeSeparator = ':';
+  EXPECT_EQ(StrToTime("00:00:00"), 0.0);
+}
+
+TEST_F(DateTimeTest, DosDatesConvertBothWaysWithinTheirRange) {
+  // 2010-01-01 23:59:58.
+  const TDosDateTime dos = static_cast<TDosDateTime>((((30u << 9) | (1u << 5) | 1u) << 16) | (23u << 11) |
+                                                     (59u << 5) | 29u);
+  EXPECT_EQ(FileDateToDateTime(dos), EncodeDate(2010, 1, 1) + EncodeTime(23, 59, 58, 0));
+  EXPECT_EQ(DateTimeToFileDate(EncodeDate(2010, 1, 1) + EncodeTime(23, 59, 59, 0)), dos) << "odd seconds round down";
+  EXPECT_EQ(DateTimeToFileDate(EncodeDate(1979, 12, 31)), 0);
+  EXPECT_EQ(DateTimeToFileDate(EncodeDate(2100, 1, 1)), 0);
+  EXPECT_THROW(FileDateToDateTime(0), EConvertError) << "date word 0 is month 0, day 0";
+}
+
+TEST_F(DateTimeTest, LocalTimesMatchTheZone) {
+  // The test main pins TZ to nine hours east of UTC.
+  EXPECT_EQ(UnixToLocalDateTime(0), EncodeDate(1970, 1, 1) + EncodeTime(9, 0, 0, 0));
+  std::time_t seconds = 0;
+  ASSERT_TRUE(LocalDateTimeToUnix(EncodeDate(2001, 5, 6) + EncodeTime(10, 20, 30, 0), seconds));
+  EXPECT_EQ(seconds, 989112030);
+}
+}  // namespace

@@ -1,0 +1,110 @@
+// File routines: what counts as a file, the last-write time, and the
+// exclusive open used to change it.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <filesystem>
+#include <map>
+
+#include "platform/rtl/Files.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+struct stat StatOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0);
+  return st;
+}
+
+TEST(FilesTest, OnlyRegularFilesAfterLinksAreFiles) {
+  TempDir dir;
+  WriteFile(dir / "file", "x");
+  std::filesystem::create_directory(dir / "folder");
+  std::filesystem::create_symlink(dir / "file", dir / "link-to-file");
+  std::filesystem::create_directory_symlink(dir / "folder", dir / "link-to-folder");
+  std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  struct Row {
+    const char* name;
+    bool file, folder, link;
+  };
+  for (Row row : {Row{"file", true, false, false}, Row{"folder", false, true, false},
+                  Row{"link-to-file", true, false, true}, Row{"link-to-folder", false, true, true},
+                  Row{"dangling", false, false, true}, Row{"fifo", false, false, false},
+                  Row{"missing", false, false, false}}) {
+    EXPECT_EQ(FileExists(dir / row.name), row.file) << row.name;
+    EXPECT_EQ(DirectoryExists(dir / row.name), row.folder) << row.name;
+    EXPECT_EQ(IsSymbolicLink(dir / row.name), row.link) << row.name;
+  }
+}
+
+TEST(FilesTest, ListingReportsLinksToFoldersAsLinks) {
+  TempDir dir;
+  WriteFile(dir / "a", "");
+  std::filesystem::create_directory(dir / "sub");
+  std::filesystem::create_directory_symlink(dir / "sub", dir / "back");
+  std::map<std::string, int> seen;
+  TSearchRec rec;
+  for (int found = FindFirst(dir / "*.*", faAnyFile, rec); found == 0; found = FindNext(rec)) seen[rec.Name] = rec.Attr;
+  FindClose(rec);
+  ASSERT_EQ(seen.size(), 5u);  // ".", "..", a, sub, back
+  EXPECT_TRUE(seen["sub"] & faDirectory);
+  EXPECT_FALSE(seen["back"] & faDirectory);
+  EXPECT_TRUE(seen["back"] & faSymLink);
+  EXPECT_FALSE(seen["a"] & faDirectory);
+}
+
+TEST(FilesTest, ExclusiveOpenRefusesWhatMustKeepItsTime) {
+  TempDir dir;
+  WriteFile(dir / "plain", "x");
+  WriteFile(dir / "readonly", "x");
+  ASSERT_EQ(::chmod((dir / "readonly").c_str(), 0444), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  WriteFile(dir / "held", "x");
+  const int holder = ::open((dir / "held").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(holder, LOCK_SH), 0);
+
+  const int plain = FileOpen(dir / "plain", fmOpenReadWrite | fmShareExclusive);
+  EXPECT_GE(plain, 0);
+  FileClose(plain);
+  for (const char* name : {"readonly", "fifo", "held", "missing"})
+    EXPECT_EQ(FileOpen(dir / name, fmOpenReadWrite | fmShareExclusive), -1) << name;
+  ::close(holder);
+}
+
+TEST(FilesTest, SettingTheDateChangesOnlyTheLastWriteTime) {
+  TempDir dir;
+  const std::string path = dir / "f";
+  WriteFile(path, "content");
+  const struct timeval times[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(::utimes(path.c_str(), times), 0);
+  const int handle = FileOpen(path, fmOpenReadWrite | fmShareExclusive);
+  ASSERT_GE(handle, 0);
+  // 2001-05-06 10:20:30 local.
+  const TDosDateTime dos =
+      static_cast<TDosDateTime>((((21u << 9) | (5u << 5) | 6u) << 16) | (10u << 11) | (20u << 5) | 15u);
+  EXPECT_EQ(FileSetDate(handle, dos), 0);
+  FileClose(handle);
+  EXPECT_EQ(StatOf(path).st_mtime, 989112030);
+  EXPECT_EQ(StatOf(path).st_atime, 1000000000);
+  EXPECT_EQ(ReadFile(path), "content");
+  EXPECT_EQ(FileAge(path), dos);
+}
+
+TEST(FilesTest, AgeIsUnknownForWhatCannotBeRead) {
+  TempDir dir;
+  TDateTime value = 0;
+  EXPECT_FALSE(FileAgeDateTime(dir / "missing", value));
+  EXPECT_EQ(FileAge(dir / "missing"), -1);
+  WriteFile(dir / "old", "");
+  const struct timeval times[2] = {{0, 0}, {0, 0}};
+  ASSERT_EQ(::utimes((dir / "old").c_str(), times), 0);
+  EXPECT_TRUE(FileAgeDateTime(dir / "old", value)) << "a time before 1980 is still shown";
+  EXPECT_EQ(FileAge(dir / "old"), -1) << "but has no DOS form";
+}
+}  // namespace

@@ -1,0 +1,76 @@
+// Loading libraries by their bare names, as the drivers do.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/winapi/Library.h"
+#include "tests/support/FakeLibraries.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+std::string ModulePath(HMODULE module) {
+  char path[1024] = {};
+  GetModuleFileNameA(module, path, sizeof path);
+  return path;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST(LibraryTest, BareNamesMatchIgnoringCaseInTheSearchOrder) {
+  UseFakeLibraries({"lha_no_findnext", "lha"});
+  HMODULE first = LoadLibraryA("unlha32.dll");
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(EndsWith(ModulePath(first), "/fakes/lha_no_findnext/UNLHA32.DLL")) << ModulePath(first);
+  EXPECT_NE(GetProcAddress(first, "UnlhaOpenArchive"), nullptr);
+  EXPECT_EQ(GetProcAddress(first, "UnlhaFindNext"), nullptr);
+  FreeLibrary(first);
+
+  UseFakeLibraries({"lha"});
+  HMODULE second = LoadLibraryA("UNLHA32.DLL");
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(EndsWith(ModulePath(second), "/fakes/lha/UNLHA32.DLL")) << ModulePath(second);
+  FreeLibrary(second);
+
+  UseNoLibraries();
+  EXPECT_EQ(LoadLibraryA("UNLHA32.DLL"), nullptr) << "the test program's folder holds no library";
+}
+
+TEST(LibraryTest, NullModuleFindsNothingAndNamesTheProgram) {
+  EXPECT_EQ(GetProcAddress(nullptr, "main"), nullptr);
+  EXPECT_TRUE(EndsWith(ModulePath(nullptr), "/test_platform")) << ModulePath(nullptr);
+}
+
+TEST(LibraryTest, ModuleFileNameKeepsItsBufferContract) {
+  UseFakeLibraries({"lha"});
+  HMODULE module = LoadLibraryA("UNLHA32.DLL");
+  ASSERT_NE(module, nullptr);
+  char small[8];
+  EXPECT_EQ(GetModuleFileNameA(module, small, sizeof small), 7u);
+  EXPECT_EQ(std::string(small), ModulePath(module).substr(0, 7));
+  FreeLibrary(module);
+}
+
+TEST(LibraryTest, SearchPathFindsAFileByBareNameInTheCurrentFolder) {
+  TempDir dir;
+  WriteFile(dir / "stub.dat", "MZ");
+  char saved[4096];
+  ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
+  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  char buffer[512];
+  char* filePart = nullptr;
+  const DWORD length = SearchPathA(nullptr, "stub.dat", nullptr, sizeof buffer, buffer, &filePart);
+  const std::string found = buffer;
+  const DWORD missing = SearchPathA(nullptr, "no-such-stub.dat", nullptr, sizeof buffer, buffer, nullptr);
+  char tiny[4];
+  const DWORD needed = SearchPathA(nullptr, "stub.dat", nullptr, sizeof tiny, tiny, nullptr);
+  ASSERT_EQ(::chdir(saved), 0);
+  EXPECT_EQ(found, dir / "stub.dat");
+  EXPECT_EQ(length, found.size());
+  EXPECT_STREQ(filePart, "stub.dat");
+  EXPECT_EQ(missing, 0u);
+  EXPECT_EQ(needed, found.size() + 1) << "too small a buffer gets the size it needs";
+}
+}  // namespace
