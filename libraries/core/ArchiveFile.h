@@ -1,0 +1,46 @@
+// A regular file opened for reading by position, shared by the readers of
+// one listing. Anything that is not a regular file (folder, FIFO, device) is
+// refused before it is opened, so a listing can never block on it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+
+namespace dv {
+
+class ArchiveFile {
+ public:
+  // Nothing when the path is missing, unreadable or not a regular file.
+  static std::shared_ptr<const ArchiveFile> Open(const char* path);
+  ~ArchiveFile();
+  ArchiveFile(const ArchiveFile&) = delete;
+  ArchiveFile& operator=(const ArchiveFile&) = delete;
+
+  // Reads up to `length` bytes at `offset`; the count read, 0 at the end, -1
+  // on a read error. Never moves a shared file position.
+  std::int64_t ReadAt(std::int64_t offset, void* buffer, std::size_t length) const;
+  // True when exactly `length` bytes were there to read.
+  bool ReadExactly(std::int64_t offset, void* buffer, std::size_t length) const;
+  // Whether the file starts like a DOS/Windows executable, the only kind of
+  // file an archive is looked for past its start.
+  bool IsExecutable() const;
+
+  std::int64_t size() const { return size_; }
+  std::time_t modified() const { return modified_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  ArchiveFile(int fd, std::string path, std::int64_t size, std::time_t modified)
+      : fd_(fd), path_(std::move(path)), size_(size), modified_(modified) {}
+  int fd_;
+  std::string path_;
+  std::int64_t size_;
+  std::time_t modified_;
+};
+
+}  // namespace dv

@@ -1,0 +1,40 @@
+#include "libraries/core/Formats.h"
+
+#include "libraries/core/ArjReader.h"
+#include "libraries/core/LibArchiveSource.h"
+#include "libraries/core/PlainCompressedSource.h"
+#include "libraries/core/TarProbe.h"
+
+namespace dv {
+namespace {
+
+std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const ArchiveFile> file) {
+  // The probe decides between a tar and a plain compressed file, so both
+  // readers agree with what TarGetArchiveType says about the same file.
+  switch (const TarType type = ProbeTarType(file)) {
+    case kTarPlain:
+    case kTarGzip:
+    case kTarCompress:
+    case kTarBzip2: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kTar);
+    case kGzipOnly:
+    case kCompressOnly:
+    case kBzip2Only: return OpenPlainCompressedSource(std::move(file), type);
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const ArchiveFile> file, Format format) {
+  switch (format) {
+    case Format::kLha: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kLha);
+    case Format::kZip: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kZip);
+    case Format::kCab: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kCab);
+    case Format::kRar: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kRar);
+    case Format::kArj: return OpenArjSource(std::move(file));
+    case Format::kTar: return OpenTarFamily(std::move(file));
+  }
+  return nullptr;
+}
+
+}  // namespace dv

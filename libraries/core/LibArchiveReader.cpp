@@ -1,0 +1,83 @@
+#include "libraries/core/LibArchiveReader.h"
+
+#include <archive.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+namespace dv {
+namespace {
+constexpr std::size_t kBlockSize = 64 * 1024;
+}
+
+LibArchiveReader::~LibArchiveReader() { Close(); }
+
+void LibArchiveReader::Close() {
+  if (archive_ != nullptr) archive_read_free(archive_);
+  archive_ = nullptr;
+}
+
+bool LibArchiveReader::Open(std::shared_ptr<const ArchiveFile> file, std::int64_t base, std::int64_t limit,
+                            Setup setup) {
+  Close();
+  file_ = std::move(file);
+  base_ = std::clamp<std::int64_t>(base, 0, file_->size());
+  end_ = limit >= file_->size() - base_ ? file_->size() : base_ + limit;
+  position_ = 0;
+  block_.resize(kBlockSize);
+  archive_ = archive_read_new();
+  if (archive_ == nullptr) return false;
+  setup(archive_);
+  archive_read_set_callback_data(archive_, this);
+  archive_read_set_read_callback(archive_, &LibArchiveReader::Read);
+  archive_read_set_skip_callback(archive_, &LibArchiveReader::Skip);
+  archive_read_set_seek_callback(archive_, &LibArchiveReader::Seek);
+  if (archive_read_open1(archive_) != ARCHIVE_OK) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+std::int64_t LibArchiveReader::Remaining() const { return std::max<std::int64_t>(0, end_ - base_ - position_); }
+
+la_ssize_t LibArchiveReader::Read(struct archive* archive, void* self, const void** block) {
+  auto& reader = *static_cast<LibArchiveReader*>(self);
+  const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(reader.Remaining(), kBlockSize));
+  *block = reader.block_.data();
+  if (wanted == 0) return 0;
+  const std::int64_t count = reader.file_->ReadAt(reader.base_ + reader.position_, reader.block_.data(), wanted);
+  if (count < 0) {
+    archive_set_error(archive, EIO, "read error");
+    return ARCHIVE_FATAL;
+  }
+  reader.position_ += count;
+  return count;
+}
+
+la_int64_t LibArchiveReader::Skip(struct archive*, void* self, la_int64_t request) {
+  auto& reader = *static_cast<LibArchiveReader*>(self);
+  // Skipping stops at the end of the view; libarchive then sees the short
+  // skip and reports the archive as truncated.
+  const std::int64_t skipped = std::clamp<std::int64_t>(request, 0, reader.Remaining());
+  reader.position_ += skipped;
+  return skipped;
+}
+
+la_int64_t LibArchiveReader::Seek(struct archive* archive, void* self, la_int64_t offset, int whence) {
+  auto& reader = *static_cast<LibArchiveReader*>(self);
+  const std::int64_t length = reader.end_ - reader.base_;
+  std::int64_t target = offset;
+  if (whence == SEEK_CUR) target += reader.position_;
+  else if (whence == SEEK_END) target += length;
+  else if (whence != SEEK_SET) target = -1;
+  if (target < 0) {
+    archive_set_error(archive, EINVAL, "seek outside the file");
+    return ARCHIVE_FATAL;
+  }
+  reader.position_ = target;
+  return target;
+}
+
+}  // namespace dv

@@ -1,0 +1,49 @@
+// A libarchive read handle over part of an ArchiveFile: from `base` (where an
+// archive starts inside a self-extractor) up to an optional byte limit (for
+// probes that must read only a bounded prefix). All reads go through pread
+// on the shared file, so several readers of one file never disturb each other.
+#pragma once
+
+#include <archive.h>
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "libraries/core/ArchiveFile.h"
+
+namespace dv {
+
+class LibArchiveReader {
+ public:
+  using Setup = void (*)(struct archive*);
+  static constexpr std::int64_t kNoLimit = std::numeric_limits<std::int64_t>::max();
+
+  LibArchiveReader() = default;
+  ~LibArchiveReader();
+  LibArchiveReader(const LibArchiveReader&) = delete;
+  LibArchiveReader& operator=(const LibArchiveReader&) = delete;
+
+  // Opens a new read handle that `setup` has given its formats and filters;
+  // false when none of them takes the data.
+  bool Open(std::shared_ptr<const ArchiveFile> file, std::int64_t base, std::int64_t limit, Setup setup);
+  void Close();
+  struct archive* get() const { return archive_; }
+
+ private:
+  static la_ssize_t Read(struct archive*, void* self, const void** block);
+  static la_int64_t Skip(struct archive*, void* self, la_int64_t request);
+  static la_int64_t Seek(struct archive*, void* self, la_int64_t offset, int whence);
+  // Bytes of the view from the current position to its end.
+  std::int64_t Remaining() const;
+
+  struct archive* archive_ = nullptr;
+  std::shared_ptr<const ArchiveFile> file_;
+  std::int64_t base_ = 0;
+  std::int64_t end_ = 0;       // view end, absolute offset
+  std::int64_t position_ = 0;  // relative to base_
+  std::vector<char> block_;
+};
+
+}  // namespace dv

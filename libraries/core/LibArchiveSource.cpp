@@ -1,0 +1,176 @@
+#include "libraries/core/LibArchiveSource.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cctype>
+#include <cstring>
+#include <string_view>
+
+#include "libraries/core/LibArchiveReader.h"
+#include "libraries/core/SignatureScan.h"
+#include "libraries/core/Utf8Locale.h"
+
+namespace dv {
+namespace {
+
+void SetupLha(struct archive* a) { archive_read_support_format_lha(a); }
+void SetupZip(struct archive* a) {
+  // The seekable reader takes the central directory whenever there is one
+  // (and outbids the streaming one); the streaming one still lists the local
+  // headers of an archive whose end was cut off.
+  archive_read_support_format_zip_seekable(a);
+  archive_read_support_format_zip_streamable(a);
+}
+void SetupCab(struct archive* a) { archive_read_support_format_cab(a); }
+void SetupRar(struct archive* a) {
+  archive_read_support_format_rar(a);
+  archive_read_support_format_rar5(a);
+}
+void SetupTar(struct archive* a) {
+  archive_read_support_format_tar(a);
+  archive_read_support_filter_gzip(a);
+  archive_read_support_filter_compress(a);
+  archive_read_support_filter_bzip2(a);
+}
+
+LibArchiveReader::Setup SetupFor(LibArchiveKind kind) {
+  switch (kind) {
+    case LibArchiveKind::kLha: return &SetupLha;
+    case LibArchiveKind::kZip: return &SetupZip;
+    case LibArchiveKind::kCab: return &SetupCab;
+    case LibArchiveKind::kRar: return &SetupRar;
+    case LibArchiveKind::kTar: return &SetupTar;
+  }
+  return &SetupTar;
+}
+
+// Where an archive of the kind may start inside an executable whose stub is
+// larger than libarchive's own search reaches: the signature, how far before
+// it the archive starts, and a quick check of the bytes at that start.
+struct SfxMark {
+  std::string_view signature;
+  std::int64_t lead;
+  bool (*plausible)(const ArchiveFile&, std::int64_t start);
+};
+
+bool AnyStart(const ArchiveFile&, std::int64_t) { return true; }
+
+// An LHA header: "-l?x-" method at offset 2 and a header level 0-3 at 20.
+bool LhaStart(const ArchiveFile& file, std::int64_t start) {
+  unsigned char head[21];
+  if (!file.ReadExactly(start, head, sizeof head)) return false;
+  return (head[3] == 'h' || head[3] == 'z') && head[6] == '-' && head[20] <= 3;
+}
+
+const SfxMark* SfxMarkFor(LibArchiveKind kind) {
+  using namespace std::string_view_literals;
+  static const SfxMark lha{"-l"sv, 2, &LhaStart};
+  static const SfxMark cab{"MSCF\0\0\0\0"sv, 0, &AnyStart};
+  static const SfxMark rar{"Rar!\x1a\x07"sv, 0, &AnyStart};
+  switch (kind) {
+    case LibArchiveKind::kLha: return &lha;
+    case LibArchiveKind::kCab: return &cab;
+    case LibArchiveKind::kRar: return &rar;
+    default: return nullptr;  // ZIP is found from its end; tar never has a stub
+  }
+}
+
+// libarchive names the format with the method: "lha -lh5-", "ZIP 2.0
+// (deflation)", "CAB 1.3 (MSZIP)". RAR and tar carry none.
+std::string MethodFromFormatName(const char* name) {
+  if (name == nullptr) return {};
+  const std::string_view text(name);
+  if (const auto dash = text.find("-l"); dash != std::string_view::npos && dash + 5 <= text.size() &&
+                                         text[dash + 4] == '-')
+    return std::string(text.substr(dash, 5));
+  const auto open = text.find('('), close = text.rfind(')');
+  if (open == std::string_view::npos || close == std::string_view::npos || close <= open) return {};
+  std::string method(text.substr(open + 1, close - open - 1));
+  for (char& c : method) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (method == "uncompressed" || method == "none") return "stored";
+  if (method == "deflation") return "deflate";
+  return method;
+}
+
+class LibArchiveSource final : public EntrySource {
+ public:
+  LibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind)
+      : file_(std::move(file)), setup_(SetupFor(kind)) {}
+
+  bool OpenAt(std::int64_t base) {
+    base_ = base;
+    return Rewind();
+  }
+
+  bool Rewind() override {
+    ScopedUtf8Locale utf8;
+    state_ = ReadResult::kEntry;
+    return reader_.Open(file_, base_, LibArchiveReader::kNoLimit, setup_);
+  }
+
+  ReadResult Next(Entry& entry) override {
+    if (state_ != ReadResult::kEntry) return state_;
+    if (reader_.get() == nullptr) return state_ = ReadResult::kBroken;
+    ScopedUtf8Locale utf8;
+    struct archive_entry* header = nullptr;
+    const int status = archive_read_next_header(reader_.get(), &header);
+    if (status == ARCHIVE_EOF) return state_ = ReadResult::kEnd;
+    // A warning (an odd name, an unknown extra field) still gives the entry.
+    if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return state_ = ReadResult::kBroken;
+    Fill(header, entry);
+    return ReadResult::kEntry;
+  }
+
+ private:
+  void Fill(struct archive_entry* header, Entry& entry) const {
+    entry = Entry{};
+    const char* path = archive_entry_pathname(header);
+    if (path == nullptr) path = archive_entry_pathname_utf8(header);
+    entry.path = path != nullptr ? path : "";
+    if (archive_entry_size_is_set(header)) entry.size = static_cast<std::uint64_t>(archive_entry_size(header));
+    if (archive_entry_mtime_is_set(header)) entry.modified = archive_entry_mtime(header);
+    entry.permissions = archive_entry_perm(header);
+    entry.isDirectory = archive_entry_filetype(header) == AE_IFDIR;
+    entry.method = MethodFromFormatName(archive_format_name(reader_.get()));
+  }
+
+  std::shared_ptr<const ArchiveFile> file_;
+  LibArchiveReader::Setup setup_;
+  LibArchiveReader reader_;
+  std::int64_t base_ = 0;
+  ReadResult state_ = ReadResult::kEntry;
+};
+
+// Tries each place past libarchive's own reach where the signature shows;
+// a place counts only when its first header reads, so a stray signature in
+// the stub is passed over.
+std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const ArchiveFile>& file,
+                                                  LibArchiveKind kind) {
+  const SfxMark* mark = SfxMarkFor(kind);
+  if (mark == nullptr || !file->IsExecutable()) return nullptr;
+  int tries = 0;
+  for (std::int64_t from = 0; tries < kSfxCandidateLimit;) {
+    const auto hit = FindSignature(*file, from, kSfxWindow + mark->lead, mark->signature);
+    if (!hit) break;
+    from = *hit + 1;
+    const std::int64_t start = *hit - mark->lead;
+    if (start <= 0 || !mark->plausible(*file, start)) continue;
+    ++tries;
+    auto source = std::make_unique<LibArchiveSource>(file, kind);
+    Entry first;
+    if (!source->OpenAt(start) || source->Next(first) == ReadResult::kBroken) continue;
+    if (source->Rewind()) return source;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind) {
+  auto source = std::make_unique<LibArchiveSource>(file, kind);
+  if (source->OpenAt(0)) return source;
+  return OpenInsideExecutable(file, kind);
+}
+
+}  // namespace dv

@@ -1,0 +1,23 @@
+// Lists the formats libarchive reads for us.
+#pragma once
+
+#include <memory>
+
+#include "libraries/core/ArchiveFile.h"
+#include "libraries/core/Entry.h"
+
+namespace dv {
+
+enum class LibArchiveKind {
+  kLha,  // LHA/LZH, header levels 0-3
+  kZip,  // read from the central directory; from local headers when it is lost
+  kCab,
+  kRar,  // RAR 4 and RAR 5
+  kTar,  // tar, bare or in gzip, compress or bzip2
+};
+
+// Opens the archive of `kind` at the start of `file` or, for an executable,
+// where one starts within its first MiB. Nothing when there is none.
+std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind);
+
+}  // namespace dv

@@ -1,0 +1,29 @@
+// What every exported function of the family does; the export files of the
+// libraries only name these and say which format the library reads.
+#pragma once
+
+#include "archives/EntryInfo.h"
+#include "libraries/core/Formats.h"
+
+namespace dv {
+
+// The command entry point: nothing is supported yet. Leaves an empty text in
+// `output` when there is room, and returns kErrorNotSupported.
+int RunCommand(LPSTR output, DWORD size);
+
+HARC OpenArchive(LPCSTR path, Format format);
+int CloseArchive(HARC handle);
+int FindFirst(HARC handle, LPCSTR wildcard, ENTRYINFO* record);
+int FindNext(HARC handle, ENTRYINFO* record);
+// TRUE when the file opens as `format` and every header reads to the end.
+int CheckArchive(LPCSTR path, Format format);
+
+// The owner window the library would show its dialogs over.
+BOOL SetOwnerWindow(HWND window);
+// TRUE when `window` was the stored owner (which is then forgotten).
+BOOL KillOwnerWindow(HWND window);
+
+// TarGetArchiveType: a TarType code.
+int GetTarArchiveType(LPCSTR path);
+
+}  // namespace dv

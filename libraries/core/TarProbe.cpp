@@ -1,0 +1,103 @@
+#include "libraries/core/TarProbe.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cstring>
+
+#include "libraries/core/LibArchiveReader.h"
+
+namespace dv {
+namespace {
+
+enum class Packing { kNone, kGzip, kCompress, kBzip2 };
+
+Packing PackingOf(const ArchiveFile& file) {
+  unsigned char magic[3] = {};
+  if (!file.ReadExactly(0, magic, sizeof magic)) return Packing::kNone;
+  if (magic[0] == 0x1F && magic[1] == 0x8B) return Packing::kGzip;
+  if (magic[0] == 0x1F && magic[1] == 0x9D) return Packing::kCompress;
+  if (magic[0] == 'B' && magic[1] == 'Z' && magic[2] == 'h') return Packing::kBzip2;
+  return Packing::kNone;
+}
+
+// Only the filter of the outer layer: what it unpacks is looked at as data.
+void SetupGzip(struct archive* a) {
+  archive_read_support_format_raw(a);
+  archive_read_support_filter_gzip(a);
+}
+void SetupCompress(struct archive* a) {
+  archive_read_support_format_raw(a);
+  archive_read_support_filter_compress(a);
+}
+void SetupBzip2(struct archive* a) {
+  archive_read_support_format_raw(a);
+  archive_read_support_filter_bzip2(a);
+}
+
+// Unpacks the first block. False when the filter does not take the file;
+// `tar` tells whether one unpacked layer down there is a tar header.
+bool UnpackFirstBlock(std::shared_ptr<const ArchiveFile> file, Packing packing, bool& tar) {
+  LibArchiveReader reader;
+  const LibArchiveReader::Setup setup =
+      packing == Packing::kGzip ? &SetupGzip : packing == Packing::kCompress ? &SetupCompress : &SetupBzip2;
+  if (!reader.Open(std::move(file), 0, kTarProbeInputLimit, setup)) return false;
+  tar = false;
+  // Two filters means one unpacking layer over the file itself; a second
+  // layer (a .gz inside a .gz) holds compressed data, not a tar.
+  if (archive_filter_count(reader.get()) != 2) return true;
+  struct archive_entry* header = nullptr;
+  if (archive_read_next_header(reader.get(), &header) != ARCHIVE_OK) return true;
+  unsigned char block[512];
+  std::size_t filled = 0;
+  while (filled < sizeof block) {
+    const la_ssize_t count = archive_read_data(reader.get(), block + filled, sizeof block - filled);
+    if (count <= 0) break;
+    filled += static_cast<std::size_t>(count);
+  }
+  tar = filled == sizeof block && IsTarHeader(block);
+  return true;
+}
+
+}  // namespace
+
+bool IsTarHeader(const unsigned char (&block)[512]) {
+  constexpr std::size_t kSumAt = 148, kSumLength = 8;
+  unsigned long unsignedSum = 0;
+  long signedSum = 0;
+  for (std::size_t i = 0; i < sizeof block; ++i) {
+    const bool inField = i >= kSumAt && i < kSumAt + kSumLength;
+    unsignedSum += inField ? ' ' : block[i];
+    signedSum += inField ? ' ' : static_cast<signed char>(block[i]);
+  }
+  // The field: octal digits, maybe led by spaces, ended by a NUL or space.
+  std::size_t i = kSumAt;
+  while (i < kSumAt + kSumLength && block[i] == ' ') ++i;
+  unsigned long stored = 0;
+  std::size_t digits = 0;
+  for (; i < kSumAt + kSumLength && block[i] >= '0' && block[i] <= '7'; ++i, ++digits)
+    stored = stored * 8 + (block[i] - '0');
+  if (digits == 0 || (i < kSumAt + kSumLength && block[i] != ' ' && block[i] != '\0')) return false;
+  // An all-zero block (the end marker) sums to the spaces alone: no header.
+  if (block[0] == '\0') return false;
+  return stored == unsignedSum || static_cast<long>(stored) == signedSum;
+}
+
+TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file) {
+  const Packing packing = PackingOf(*file);
+  if (packing == Packing::kNone) {
+    unsigned char block[512];
+    return file->ReadExactly(0, block, sizeof block) && IsTarHeader(block) ? kTarPlain : kTarOther;
+  }
+  bool tar = false;
+  if (!UnpackFirstBlock(file, packing, tar)) return kTarOther;
+  switch (packing) {
+    case Packing::kGzip: return tar ? kTarGzip : kGzipOnly;
+    case Packing::kCompress: return tar ? kTarCompress : kCompressOnly;
+    case Packing::kBzip2: return tar ? kTarBzip2 : kBzip2Only;
+    case Packing::kNone: break;
+  }
+  return kTarOther;
+}
+
+}  // namespace dv

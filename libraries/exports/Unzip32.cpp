@@ -1,0 +1,6 @@
+// UNZIP32.DLL: ZIP archives and their self-extractors.
+#include "libraries/core/Exports.h"
+
+DV_COMMAND_EXPORT(UnZip);
+DV_LISTING_EXPORTS(UnZip, dv::Format::kZip);
+DV_OWNER_EXPORTS(UnZip);

@@ -1,0 +1,7 @@
+// ZIP32J.DLL: the ZIP maker. It also carries UNZIP32's listing functions so
+// ZIP archives list when it is the only ZIP library present.
+#include "libraries/core/Exports.h"
+
+DV_COMMAND_EXPORT(Zip);
+DV_LISTING_EXPORTS(UnZip, dv::Format::kZip);
+DV_OWNER_EXPORTS(Zip);

@@ -1,0 +1,57 @@
+// Loads one built archiver library with dlopen, the way the program does,
+// and gives its family functions by the names that library exports.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "archives/EntryInfo.h"
+
+// What a library is called and what it exports.
+struct LibraryEntry {
+  std::string file;           // "UNLHA32.DLL"
+  std::string format;         // the format family it reads: "lha", "zip", ...
+  std::vector<std::string> commands;  // command functions: {"Unlha"}
+  std::string listingPrefix;  // "Unlha" -> UnlhaOpenArchive ...
+  std::string ownerPrefix;    // "Unlha" -> UnlhaSetOwnerWindowEx ...
+  friend std::ostream& operator<<(std::ostream& out, const LibraryEntry& value) { return out << value.file; }
+};
+
+// The eight libraries of the family.
+const std::vector<LibraryEntry>& AllLibraries();
+const LibraryEntry& LibraryFor(const std::string& file);
+
+// The functions of one library; every pointer is set once loaded.
+struct ArchiverApi {
+  ArcCommandFn command = nullptr;
+  ArcOpenArchiveFn open = nullptr;
+  ArcCloseArchiveFn close = nullptr;
+  ArcFindFirstFn findFirst = nullptr;
+  ArcFindNextFn findNext = nullptr;
+  ArcCheckArchiveFn check = nullptr;
+  ArcSetOwnerWindowExFn setOwner = nullptr;
+  ArcKillOwnerWindowExFn killOwner = nullptr;
+};
+
+class ArchiverLibrary {
+ public:
+  // Loads OutputDir()/info.file; a library or symbol that is missing throws,
+  // which fails the test that asked for it.
+  explicit ArchiverLibrary(const LibraryEntry& info);
+  ~ArchiverLibrary();
+  ArchiverLibrary(const ArchiverLibrary&) = delete;
+  ArchiverLibrary& operator=(const ArchiverLibrary&) = delete;
+
+  const ArchiverApi& api() const { return api_; }
+  const LibraryEntry& entry() const { return entry_; }
+  // The address of an exported symbol, or nullptr.
+  void* Find(const std::string& symbol) const;
+  // The address of an exported symbol; throws when it is missing.
+  void* Require(const std::string& symbol) const;
+
+ private:
+  LibraryEntry entry_;
+  void* handle_ = nullptr;
+  ArchiverApi api_;
+};

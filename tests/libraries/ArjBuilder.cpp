@@ -1,0 +1,80 @@
+#include "tests/libraries/ArjBuilder.h"
+
+namespace {
+
+void Put16(std::string& out, std::uint32_t value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>((value >> 8) & 0xFF);
+}
+void Put32(std::string& out, std::uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+
+// id, size, basic header, its CRC, then the extended header if any.
+std::string Wrap(const std::string& basic, const std::string& extended) {
+  std::string out("\x60\xEA", 2);
+  Put16(out, static_cast<std::uint32_t>(basic.size()));
+  out += basic;
+  Put32(out, TestCrc32(basic));
+  if (!extended.empty()) {
+    Put16(out, static_cast<std::uint32_t>(extended.size()));
+    out += extended;
+    Put32(out, TestCrc32(extended));
+  }
+  Put16(out, 0);
+  return out;
+}
+
+std::string Fixed(unsigned host, unsigned method, unsigned type, std::uint32_t stamp, std::uint32_t packed,
+                  std::uint32_t size, std::uint32_t crc, std::uint16_t access) {
+  std::string basic;
+  basic += static_cast<char>(30);  // first-header size: no extra fields
+  basic += static_cast<char>(11);
+  basic += static_cast<char>(1);
+  basic += static_cast<char>(host);
+  basic += static_cast<char>(0);  // flags
+  basic += static_cast<char>(method);
+  basic += static_cast<char>(type);
+  basic += static_cast<char>(0);
+  Put32(basic, stamp);
+  Put32(basic, packed);
+  Put32(basic, size);
+  Put32(basic, crc);
+  Put16(basic, 0);  // path-start offset
+  Put16(basic, access);
+  Put16(basic, 0);  // host data
+  return basic;
+}
+
+}  // namespace
+
+std::uint32_t TestCrc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  return crc ^ 0xFFFFFFFFu;
+}
+
+std::string ArjMainHeader() {
+  std::string basic = Fixed(0, 0, 2, DosStamp(2000, 1, 1, 0, 0, 0), 0, 0, 0, 0);
+  basic += std::string("x.arj\0\0", 7);
+  return Wrap(basic, "");
+}
+
+std::string ArjFile(const ArjEntry& entry) {
+  const auto size = static_cast<std::uint32_t>(entry.data.size());
+  const std::uint32_t packed = entry.packedSizeOverride != 0 ? entry.packedSizeOverride : size;
+  std::string basic =
+      Fixed(entry.host, 0, entry.type, entry.stamp, packed, size, TestCrc32(entry.data), entry.access);
+  basic += entry.name + std::string(1, '\0') + std::string(1, '\0');
+  return Wrap(basic, entry.extended) + entry.data;
+}
+
+std::uint32_t DosStamp(int year, int month, int day, int hour, int minute, int second) {
+  const auto date = static_cast<std::uint32_t>((year - 1980) << 9 | month << 5 | day);
+  const auto time = static_cast<std::uint32_t>(hour << 11 | minute << 5 | second / 2);
+  return date << 16 | time;
+}

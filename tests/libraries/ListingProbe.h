@@ -1,0 +1,49 @@
+// Lists an archive through a loaded library and renders what it lists as
+// one comparable line per entry.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "archives/EntryInfo.h"
+#include "tests/libraries/ArchiverLibrary.h"
+
+struct Listing {
+  bool opened = false;
+  std::vector<ENTRYINFO> records;
+  std::vector<std::string> lines;  // RenderLine of each record
+};
+
+// Opens `path`, walks FindFirst/FindNext to the end and closes it.
+Listing ListArchive(const ArchiverApi& api, const std::string& path, const char* wildcard = "*.*",
+                    DWORD mode = kProbeOpenMode);
+
+// "2001-02-03 04:05:06" from DOS date and time words.
+std::string DosText(std::uint16_t date, std::uint16_t time);
+// "name=<szFileName> date=<YYYY-MM-DD> time=<hh:mm:ss>"
+std::string RenderLine(const ENTRYINFO& record);
+// DosText of the newest record; "" when there is none.
+std::string NewestText(const std::vector<ENTRYINFO>& records);
+
+// A packed record field as a value: gtest's checks take references, which
+// must not bind to the record's unaligned fields.
+template <typename T>
+T Copy(T value) {
+  return value;
+}
+
+// What the family's smallest DOS stamp renders as.
+inline const std::string kSmallestDosText = "1980-01-01 00:00:00";
+
+class TempDir;
+// Runs a shell command inside `dir`; its own redirections stay its own.
+void RunIn(const TempDir& dir, const std::string& command);
+// The path quoted for a shell command.
+std::string Quote(const std::string& path);
+// `bytes` written to `path`, then `tail` appended (an executable stub before
+// an archive, say).
+void WriteConcatenation(const std::string& path, const std::string& bytes, const std::string& tailFile);
+
+// A small archive of `format` ("lha", "zip", "cab", "arj", "rar", "tar")
+// for tests that need one of each: made in `dir` by a tool, or a sample.
+std::string SampleArchive(const std::string& format, const std::string& dir);

@@ -1,0 +1,132 @@
+// Archives made here by real tools from files with known times, plain and
+// inside self-extractor stubs: each lists its entries with their local
+// times, checks clean, and opens in no library of another format.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/ListingProbe.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct MadeCase {
+  std::string name;
+  std::string library;
+  std::string command;  // run in the folder of the files; makes `made`
+  std::string made;
+  std::string stub;     // bytes put before `made` to form the tested file
+  std::vector<std::string> lines;
+  friend std::ostream& operator<<(std::ostream& out, const MadeCase& value) { return out << value.name; }
+};
+
+// An executable stub of `size` bytes.
+std::string Stub(std::size_t size) { return "MZ" + std::string(size - 2, '\x90'); }
+
+// a.txt, d/ and d/b.txt, and for tar odd.txt with an odd second. Times are
+// local (TZ=JST-9, which the tools inherit).
+void MakeFiles(const TempDir& dir) {
+  WriteFile(dir / "a.txt", "alpha\n");
+  WriteFile(dir / "d/b.txt", "bravo bravo\n");
+  WriteFile(dir / "odd.txt", "odd\n");
+  RunIn(dir, "touch -d '2001-02-03 04:05:06' a.txt");
+  RunIn(dir, "touch -d '2010-11-12 13:14:16' d/b.txt d");
+  RunIn(dir, "touch -d '2020-05-06 07:08:09' odd.txt");
+}
+
+const std::vector<std::string> kThree = {"name=a.txt date=2001-02-03 time=04:05:06",
+                                         "name=d/ date=2010-11-12 time=13:14:16",
+                                         "name=d/b.txt date=2010-11-12 time=13:14:16"};
+const std::vector<std::string> kTar = {"name=a.txt date=2001-02-03 time=04:05:06",
+                                       "name=d/ date=2010-11-12 time=13:14:16",
+                                       "name=d/b.txt date=2010-11-12 time=13:14:16",
+                                       // tar keeps whole seconds; DOS time drops the odd one
+                                       "name=odd.txt date=2020-05-06 time=07:08:08"};
+// gcab writes the UTC clock into the DOS fields (a cabinet has no zone), so
+// the entries list 9 hours behind the files' local times. It adds no folders.
+const std::vector<std::string> kCab = {"name=a.txt date=2001-02-02 time=19:05:06",
+                                       "name=d/b.txt date=2010-11-12 time=04:14:16"};
+// arj adds the files of a folder, not the folder itself.
+const std::vector<std::string> kArj = {"name=a.txt date=2001-02-03 time=04:05:06",
+                                       "name=d/b.txt date=2010-11-12 time=13:14:16"};
+const std::vector<std::string> kRarSample = {
+    "name=test.txt date=2011-06-26 time=14:53:46", "name=testlink date=2011-06-24 time=09:38:34",
+    "name=testdir/test.txt date=2011-06-26 time=14:59:06", "name=testdir date=2011-06-26 time=14:59:06",
+    "name=testemptydir date=2011-06-21 time=21:28:58"};
+
+// A stub holding ARJ id bytes, one with a header size past the limit and
+// one whose header CRC is wrong, before the real archive.
+std::string ArjStubWithFakeHeaders() {
+  std::string stub = Stub(3000);
+  stub.replace(100, 4, std::string("\x60\xEA\xFF\x7F", 4));
+  std::string fake("\x60\xEA\x22\x00", 4);
+  fake += std::string(1, '\x1E') + std::string(0x22 - 1, 'F') + "CRC!" + std::string(2, '\0');
+  stub.replace(1000, fake.size(), fake);
+  return stub;
+}
+
+std::vector<MadeCase> Cases() {
+  const std::string rar = Quote((CorpusDir() / "test_read_format_rar.rar").string());
+  return {
+      {"ZipWithTimeExtras", "UNZIP32.DLL", "zip -q -r x.zip a.txt d", "x.zip", "", kThree},
+      {"ZipDosTimesOnly", "UNZIP32.DLL", "zip -X -q -r x.zip a.txt d", "x.zip", "", kThree},
+      {"ZipBy7z", "ZIP32J.DLL", "7z a -tzip x.zip a.txt d", "x.zip", "", kThree},
+      {"ZipSfxOffsetsAdjusted", "LMZIP32.DLL",
+       "zip -X -q -r x.zip a.txt d && printf MZ > x.exe && head -c 40000 /dev/zero >> x.exe && cat x.zip >> x.exe"
+       " && zip -q -A x.exe",
+       "x.exe", "", kThree},
+      {"ZipSfxOffsetsAsMade", "UNZIP32.DLL", "zip -X -q -r x.zip a.txt d", "x.zip", Stub(40000), kThree},
+      {"LhaLevel0", "UNLHA32.DLL", "jlha a0 x.lzh a.txt d", "x.lzh", "", kThree},
+      {"LhaLevel1", "UNLHA32.DLL", "jlha a1 x.lzh a.txt d", "x.lzh", "", kThree},
+      {"LhaLevel2", "UNLHA32.DLL", "jlha a2 x.lzh a.txt d", "x.lzh", "", kThree},
+      {"LhaSfxSmallStub", "UNLHA32.DLL", "jlha a x.lzh a.txt d", "x.lzh", Stub(2000), kThree},
+      // Past the 20 KB libarchive looks through itself.
+      {"LhaSfxLargeStub", "UNLHA32.DLL", "jlha a x.lzh a.txt d", "x.lzh", Stub(60000), kThree},
+      {"Cab", "CAB32.DLL", "gcab -c x.cab a.txt d/b.txt", "x.cab", "", kCab},
+      {"CabSfxSmallStub", "CAB32.DLL", "gcab -c x.cab a.txt d/b.txt", "x.cab", Stub(5000), kCab},
+      // Past the 128 KB libarchive looks through itself.
+      {"CabSfxLargeStub", "CAB32.DLL", "gcab -c x.cab a.txt d/b.txt", "x.cab", Stub(200000), kCab},
+      {"Arj", "UNARJ32J.DLL", "arj a -r x.arj a.txt d", "x.arj", "", kArj},
+      {"ArjSfxWithFakeSignatures", "UNARJ32J.DLL", "arj a -r x.arj a.txt d", "x.arj", ArjStubWithFakeHeaders(),
+       kArj},
+      {"RarSfxLargeStub", "UNRAR32.DLL", "cp " + rar + " x.rar && chmod u+w x.rar", "x.rar", Stub(300000),
+       kRarSample},
+      {"Tar", "tar32.dll", "tar cf x.tar a.txt d odd.txt", "x.tar", "", kTar},
+      {"TarGzip", "tar32.dll", "tar czf x.tgz a.txt d odd.txt", "x.tgz", "", kTar},
+      {"TarBzip2", "tar32.dll", "tar cjf x.tbz a.txt d odd.txt", "x.tbz", "", kTar},
+      {"TarCompress", "tar32.dll", "bsdtar cZf x.taz a.txt d odd.txt", "x.taz", "", kTar},
+      {"TarUstarByBsdtar", "tar32.dll", "bsdtar --format ustar -cf x.tar a.txt d odd.txt", "x.tar", "", kTar},
+  };
+}
+
+class MadeArchivesTest : public ::testing::TestWithParam<MadeCase> {};
+
+TEST_P(MadeArchivesTest, ListsEntriesWithLocalTimesInItsLibraryOnly) {
+  const MadeCase& made = GetParam();
+  TempDir dir;
+  MakeFiles(dir);
+  RunIn(dir, made.command);
+  std::string archive = dir / made.made;
+  if (!made.stub.empty()) {
+    WriteConcatenation(dir / "sfx.exe", made.stub, archive);
+    archive = dir / "sfx.exe";
+  }
+  const std::string family = LibraryFor(made.library).format;
+  for (const LibraryEntry& info : AllLibraries()) {
+    SCOPED_TRACE(info.file);
+    const ArchiverLibrary library(info);
+    const Listing listing = ListArchive(library.api(), archive);
+    if (info.format != family) {
+      EXPECT_FALSE(listing.opened);
+      continue;
+    }
+    EXPECT_EQ(listing.lines, made.lines);
+    EXPECT_EQ(library.api().check(archive.c_str(), 0), TRUE);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, MadeArchivesTest, ::testing::ValuesIn(Cases()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace

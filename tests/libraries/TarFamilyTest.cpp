@@ -1,0 +1,128 @@
+// tar32.dll's own ground: TarGetArchiveType, and plain compressed files
+// listed as their one file.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/ListingProbe.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using GetTypeFn = ArcGetArchiveTypeFn;
+
+struct TypeCase {
+  std::string name;
+  std::string command;  // makes "x" in a folder holding notes.txt
+  int type;
+  friend std::ostream& operator<<(std::ostream& out, const TypeCase& value) { return out << value.name; }
+};
+
+std::vector<TypeCase> TypeCases() {
+  const std::string rar = Quote((CorpusDir() / "test_read_format_rar.rar").string());
+  return {
+      {"Tar", "tar cf x notes.txt", 1},
+      {"TarV7", "tar --format=v7 -cf x notes.txt", 1},
+      {"TarUstar", "tar --format=ustar -cf x notes.txt", 1},
+      {"TarGzip", "tar czf x notes.txt", 2},
+      {"TarCompress", "bsdtar cZf x notes.txt", 3},
+      {"GzipOnly", "gzip -c notes.txt > x", 4},
+      {"CompressOnly", "bsdtar -c --format raw -Z -f x notes.txt", 5},
+      {"TarBzip2", "tar cjf x notes.txt", 6},
+      {"Bzip2Only", "bzip2 -c notes.txt > x", 7},
+      // A gzip whose content is another gzip, not a tar.
+      {"TarGzipInsideGzip", "tar czf inner.tgz notes.txt && gzip -c inner.tgz > x", 4},
+      {"Zip", "zip -q x.zip notes.txt && mv x.zip x", 0},
+      {"Lha", "jlha a x.lzh notes.txt && mv x.lzh x", 0},
+      {"Rar", "cp " + rar + " x", 0},
+      {"Text", "cp notes.txt x", 0},
+      {"ZeroBytes", ": > x", 0},
+      {"TarOfNothing", "tar cf x --files-from /dev/null", 0},
+  };
+}
+
+class TarTypeTest : public ::testing::TestWithParam<TypeCase> {};
+
+TEST_P(TarTypeTest, TypeAndAcceptanceAgree) {
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  const auto getType = reinterpret_cast<GetTypeFn>(library.Require("TarGetArchiveType"));
+  TempDir dir;
+  WriteFile(dir / "notes.txt", std::string(3000, 'n'));
+  RunIn(dir, GetParam().command);
+  const std::string path = dir / "x";
+  EXPECT_EQ(getType(path.c_str()), GetParam().type);
+  // Every type tar32 names it lists; anything else it refuses.
+  const Listing listing = ListArchive(library.api(), path);
+  EXPECT_EQ(listing.opened, GetParam().type > 0);
+  if (listing.opened) {
+    EXPECT_FALSE(listing.lines.empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tar, TarTypeTest, ::testing::ValuesIn(TypeCases()),
+                         [](const auto& info) { return info.param.name; });
+
+struct PlainCase {
+  std::string name;
+  std::string command;  // makes the file `made` from notes.txt
+  std::string made;
+  std::string line;
+  friend std::ostream& operator<<(std::ostream& out, const PlainCase& value) { return out << value.name; }
+};
+
+// notes.txt is dated 2003-04-05 06:07:08 and each compressed file
+// 2015-06-07 08:09:10, so the line shows which time an entry took.
+std::vector<PlainCase> PlainCases() {
+  return {
+      {"GzipDatedByHeaderMtime", "gzip -c notes.txt > notes.txt.gz", "notes.txt.gz",
+       "name=notes.txt date=2003-04-05 time=06:07:08"},
+      {"GzipWithoutMtimeDatedLikeTheFile", "gzip -n -c notes.txt > notes.txt.gz", "notes.txt.gz",
+       "name=notes.txt date=2015-06-07 time=08:09:10"},
+      {"Bzip2DatedLikeTheFile", "bzip2 -c notes.txt > notes.txt.bz2", "notes.txt.bz2",
+       "name=notes.txt date=2015-06-07 time=08:09:10"},
+      {"CompressDatedLikeTheFile", "bsdtar -c --format raw -Z -f notes.txt.Z notes.txt", "notes.txt.Z",
+       "name=notes.txt date=2015-06-07 time=08:09:10"},
+      {"UpperCaseExtension", "gzip -c notes.txt > NOTES.TXT.GZ", "NOTES.TXT.GZ",
+       "name=NOTES.TXT date=2003-04-05 time=06:07:08"},
+      {"NoExtensionKeepsTheName", "bzip2 -c notes.txt > notes", "notes", "name=notes date=2015-06-07 time=08:09:10"},
+      {"TarGzipInsideGzipIsOneFile",
+       "tar czf inner.tgz notes.txt && touch -d '2012-01-02 03:04:06' inner.tgz && gzip -c inner.tgz > inner.tgz.gz",
+       "inner.tgz.gz", "name=inner.tgz date=2012-01-02 time=03:04:06"},
+  };
+}
+
+class PlainCompressedTest : public ::testing::TestWithParam<PlainCase> {};
+
+TEST_P(PlainCompressedTest, ListsOneEntryNamedAndDatedAsExpected) {
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  TempDir dir;
+  WriteFile(dir / "notes.txt", std::string(3000, 'n'));
+  RunIn(dir, "touch -d '2003-04-05 06:07:08' notes.txt");
+  RunIn(dir, GetParam().command);
+  RunIn(dir, "touch -d '2015-06-07 08:09:10' " + Quote(GetParam().made));
+  const std::string path = dir / GetParam().made;
+  EXPECT_EQ(ListArchive(library.api(), path).lines, std::vector<std::string>{GetParam().line});
+  EXPECT_EQ(library.api().check(path.c_str(), 0), TRUE);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tar, PlainCompressedTest, ::testing::ValuesIn(PlainCases()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(PlainGzipRecord, CarriesOriginalAndFileSizesAndMethod) {
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  TempDir dir;
+  WriteFile(dir / "notes.txt", std::string(3000, 'n'));
+  RunIn(dir, "gzip notes.txt");
+  const std::string path = dir / "notes.txt.gz";
+  const Listing listing = ListArchive(library.api(), path);
+  ASSERT_EQ(listing.records.size(), 1u);
+  const ENTRYINFO& record = listing.records[0];
+  const auto fileSize = static_cast<std::uint32_t>(std::filesystem::file_size(path));
+  EXPECT_EQ(Copy(record.dwOriginalSize), 3000u);
+  EXPECT_EQ(Copy(record.dwCompressedSize), fileSize);
+  EXPECT_EQ(Copy(record.wRatio), fileSize * 1000 / 3000);
+  EXPECT_STREQ(record.szMode, "gzip");
+}
+
+}  // namespace
