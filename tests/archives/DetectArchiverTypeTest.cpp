@@ -1,0 +1,174 @@
+// Type detection: by the name's extension (no file, no library) and by asking
+// every format's probe, in order, with the later yes winning.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archives/DetectArchiverType.h"
+#include "drivers/ARJ32.h"
+#include "drivers/CAB32.h"
+#include "drivers/LHA32.h"
+#include "drivers/RAR32.h"
+#include "drivers/TAR32.h"
+#include "drivers/ZIP32.h"
+#include "platform/rtl/Ansi.h"
+#include "platform/winapi/Library.h"
+#include "tests/support/FakeLibraries.h"
+
+namespace {
+void ReleaseUnits() {
+  LhaUnit().Release();
+  ZipUnit().Release();
+  CabUnit().Release();
+  ArjUnit().Release();
+  TarUnit().Release();
+  RarUnit().Release();
+}
+
+// The six probed libraries, in the order detection asks them.
+struct ProbedFakes {
+  FakeLibrary tar{"tar", "tar32.dll"};
+  FakeLibrary rar{"rar", "UNRAR32.DLL"};
+  FakeLibrary arj{"arj", "UNARJ32J.DLL"};
+  FakeLibrary cab{"cab", "CAB32.DLL"};
+  FakeLibrary zip{"unzip32", "UNZIP32.DLL"};
+  FakeLibrary lha{"lha", "UNLHA32.DLL"};
+  std::vector<FakeLibrary*> All() { return {&tar, &rar, &arj, &cab, &zip, &lha}; }
+};
+
+class DetectArchiverTypeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ReleaseUnits();
+    for (FakeLibrary* fake : fakes_.All()) fake->Clear();
+    UseFakeLibraries({"tar", "rar", "arj", "cab", "unzip32", "lha"});
+  }
+  void TearDown() override {
+    ReleaseUnits();
+    UseNoLibraries();
+  }
+
+  ProbedFakes fakes_;
+};
+
+// Every library is present and would accept anything: the extension alone
+// decides, no library is loaded and none is asked.
+TEST_F(DetectArchiverTypeTest, ByExtensionUsesTheTableOnly) {
+  const struct {
+    const char* name;
+    TArchiverType expected;
+  } rows[] = {
+      {"/d/x.z", atTgz},         {"/d/x.Z", atTgz},         {"/d/x.gz", atTgz},        {"/d/x.tgz", atTgz},
+      {"/d/x.TAZ", atTgz},       {"/d/x.tar", atTar},       {"/d/x.bz2", atBZ2},       {"/d/x.rar", atRar},
+      {"/d/x.arj", atArj},       {"/d/x.ZiP", atZip},       {"/d/x.cab", atCab},       {"/d/DATA.LZH", atLha},
+      {"/d/data.lzh", atLha},    {"x.tar.gz", atTgz},       {"x.tar.bz2", atBZ2},      {"/d/.zip", atZip},
+      {"/d/x.tbz", atNone},      {"/d/x.zipx", atNone},     {"/d/x.zi", atNone},       {"/d/x.lzh.txt", atNone},
+      {"/d/x.", atNone},         {"/dir.zip/file", atNone}, {"/d/noextension", atNone}, {"", atNone},
+      {"/d/x.gz ", atNone},      {"/d/xlzh", atNone},
+  };
+  const int loadsBefore = LoadLibraryCallCount();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(DetectArchiverType(row.name, true), row.expected);
+  }
+  EXPECT_EQ(LoadLibraryCallCount(), loadsBefore);
+  for (FakeLibrary* fake : fakes_.All()) EXPECT_TRUE(fake->Calls().empty()) << fake->Path();
+}
+
+// Double-byte characters count as one: a lead byte never joins a following
+// "." or "/" (neither is a trail byte), and a 0x5C trail byte is just a byte.
+TEST_F(DetectArchiverTypeTest, ByExtensionScansShiftJisByCharacters) {
+  struct CodePageGuard {
+    CodePageGuard() { SetAnsiCodePage(TCodePage::ShiftJis); }
+    ~CodePageGuard() { SetAnsiCodePage(TCodePage::Utf8); }
+  } guard;
+  const std::string hyo = "\x95\x5C";  // a character whose trail byte is 0x5C
+  const struct {
+    std::string name;
+    std::string extension;
+    TArchiverType expected;
+  } rows[] = {
+      {"/d/" + hyo + ".lzh", ".lzh", atLha},
+      {"/d" + hyo + "/x.zip", ".zip", atZip},
+      {"/d/x." + hyo, "." + hyo, atNone},
+      {"/d.zip/" + hyo, "", atNone},
+      {"/d/x\x81.cab", ".cab", atCab},     // a lead byte before "." stands alone
+      {"/d.tar/x\x95/y", "", atNone},      // and before "/" too
+      {"/d/x.lzh\x95", ".lzh\x95", atNone},     // a stray lead byte at the end
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.name));
+    EXPECT_EQ(ExtractFileExt(row.name), row.extension);
+    EXPECT_EQ(DetectArchiverType(row.name, true), row.expected);
+  }
+}
+
+// Rows: which probes say yes (tar by its kind) → the result. All six always
+// run; precedence LHA, ZIP, CAB, ARJ, RAR, then the tar kind.
+TEST_F(DetectArchiverTypeTest, ByContentRunsEveryProbeAndTheLaterYesWins) {
+  const struct {
+    const char* tarKind;
+    std::vector<std::string> accepting;
+    TArchiverType expected;
+  } rows[] = {
+      {"0", {}, atNone},
+      {"1", {}, atTar},
+      {"3", {}, atTgz},
+      {"6", {}, atBZ2},
+      {"1", {"cab"}, atCab},
+      {"0", {"rar"}, atRar},
+      {"5", {"rar", "arj"}, atArj},
+      {"0", {"arj", "cab"}, atCab},
+      {"0", {"cab", "zip"}, atZip},
+      {"0", {"zip", "lha"}, atLha},
+      {"7", {"rar", "arj", "cab", "zip", "lha"}, atLha},
+  };
+  const std::string path = "/d/setup.exe";
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.accepting) + " tar kind " + row.tarKind);
+    ReleaseUnits();
+    const std::pair<const char*, FakeLibrary*> probed[] = {
+        {"rar", &fakes_.rar}, {"arj", &fakes_.arj}, {"cab", &fakes_.cab}, {"zip", &fakes_.zip}, {"lha", &fakes_.lha}};
+    for (FakeLibrary* fake : fakes_.All()) fake->Clear();
+    fakes_.tar.Configure("archivetype", row.tarKind);
+    std::vector<std::string> accepting;
+    for (const auto& [name, fake] : probed) {
+      const bool accepts = std::find(row.accepting.begin(), row.accepting.end(), name) != row.accepting.end();
+      fake->Configure("open", accepts ? "accept" : "reject");
+    }
+
+    EXPECT_EQ(DetectArchiverType(path, false), row.expected);
+
+    EXPECT_EQ(fakes_.tar.Calls(), std::vector<std::string>{"GetArchiveType(" + path + ")"});
+    const std::string open = "OpenArchive(window=0, path=" + path + ", mode=0x800002)";
+    for (const auto& [name, fake] : probed) {
+      SCOPED_TRACE(name);
+      const bool accepts = std::find(row.accepting.begin(), row.accepting.end(), name) != row.accepting.end();
+      std::vector<std::string> expected{open};
+      // ZIP's probe closes only a handle it got.
+      if (accepts) expected.push_back("CloseArchive(17185)");
+      else if (std::string(name) != "zip") expected.push_back("CloseArchive(0)");
+      EXPECT_EQ(fake->Calls(), expected);
+    }
+  }
+}
+
+// An ".exe" name is typed by content even in extension mode, whatever its case.
+TEST_F(DetectArchiverTypeTest, ExeNamesAreTypedByContent) {
+  for (FakeLibrary* fake : {&fakes_.rar, &fakes_.arj, &fakes_.cab, &fakes_.zip}) fake->Configure("open", "reject");
+  fakes_.tar.Configure("archivetype", "0");
+  EXPECT_EQ(DetectArchiverType("/d/SETUP.EXE", true), atLha);
+  fakes_.lha.Configure("open", "reject");
+  EXPECT_EQ(DetectArchiverType("/d/setup.exe", true), atNone);
+  EXPECT_EQ(fakes_.lha.Calls().size(), 4u);
+}
+
+TEST_F(DetectArchiverTypeTest, ByContentWithNoLibraryAnswersNone) {
+  UseNoLibraries();
+  EXPECT_EQ(DetectArchiverType("/d/setup.exe", false), atNone);
+  EXPECT_EQ(DetectArchiverType("/d/setup.exe", true), atNone);
+}
+}  // namespace

@@ -1,0 +1,374 @@
+// The driver family over one library each (LHA, CAB, ARJ, the tar family,
+// RAR): loading and caching, the missing-library messages, missing exports,
+// the listing slots, the probes and the tar probe's type mapping.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "archives/Archiver.h"
+#include "drivers/ARJ32.h"
+#include "drivers/CAB32.h"
+#include "drivers/LHA32.h"
+#include "drivers/RAR32.h"
+#include "drivers/TAR32.h"
+#include "drivers/ZIP32.h"
+#include "platform/winapi/Library.h"
+#include "tests/support/FakeLibraries.h"
+
+namespace {
+// The handle every fake returns from a successful open (0x4321).
+const std::string kOpen = "17185";
+const HWND kWindow = reinterpret_cast<HWND>(0x1234);
+void* const kProcedure = reinterpret_cast<void*>(0x5678);
+
+void ReleaseUnits() {
+  LhaUnit().Release();
+  ZipUnit().Release();
+  CabUnit().Release();
+  ArjUnit().Release();
+  TarUnit().Release();
+  RarUnit().Release();
+}
+
+// The message of the EArchiver the call raises; anything else fails the test.
+std::string RaisedMessage(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const EArchiver& e) {
+    return e.Message();
+  }
+  return "(nothing raised)";
+}
+
+std::string Absolute(const std::string& relative) { return (std::filesystem::current_path() / relative).string(); }
+std::string ExecutablePath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
+
+struct Member {
+  const char* name;
+  const char* folder;
+  std::unique_ptr<TArchiver> (*create)();
+  TSingleLibraryUnit& (*unit)();
+  const char* missingLibraryMessage;
+};
+
+template <class Driver>
+std::unique_ptr<TArchiver> Make() {
+  return TArchiver::Create<Driver>();
+}
+
+const char* const kTarMessage = "tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。";
+const Member kMembers[] = {
+    {"TLha32", "lha", Make<TLha32>, LhaUnit, "Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。"},
+    {"TCab32", "cab", Make<TCab32>, CabUnit, "CAB 形式書庫を扱うには CAB32.DLL が 必要です。"},
+    {"TArj32", "arj", Make<TArj32>, ArjUnit, "ARJ 形式書庫を扱うには UNARJ32J.DLL が 必要です。"},
+    {"TTar32", "tar", Make<TTar32>, TarUnit, kTarMessage},
+    {"TTgz32", "tar", Make<TTgz32>, TarUnit, kTarMessage},
+    {"TBZ232", "tar", Make<TBZ232>, TarUnit, kTarMessage},
+    {"TRar32", "rar", Make<TRar32>, RarUnit, "この機能の使用には UNRAR32.DLL が 必要です。"},
+};
+
+// Every fake of the family, opened by the test to read what it recorded.
+struct AllFakes {
+  FakeLibrary lha{"lha", "UNLHA32.DLL"};
+  FakeLibrary cab{"cab", "CAB32.DLL"};
+  FakeLibrary arj{"arj", "UNARJ32J.DLL"};
+  FakeLibrary tar{"tar", "tar32.dll"};
+  FakeLibrary rar{"rar", "UNRAR32.DLL"};
+  FakeLibrary unzip{"unzip32", "UNZIP32.DLL"};
+  FakeLibrary zip32j{"zip32j", "ZIP32J.DLL"};
+  FakeLibrary lmzip{"lmzip32", "LMZIP32.DLL"};
+
+  std::vector<FakeLibrary*> All() { return {&lha, &cab, &arj, &tar, &rar, &unzip, &zip32j, &lmzip}; }
+  FakeLibrary& Of(const std::string& folder) {
+    for (FakeLibrary* fake : All())
+      if (fake->Path().find("/" + folder + "/") != std::string::npos) return *fake;
+    throw std::runtime_error("no fake " + folder);
+  }
+  void ClearAll() {
+    for (FakeLibrary* fake : All()) fake->Clear();
+  }
+};
+
+// The entries of a unit that are in its cache, by suffix, in cache order.
+std::string CachedEntries(const TDriverUnit& unit) {
+  const TEntry entries[] = {TEntry::Command,      TEntry::OpenArchive,      TEntry::CloseArchive,
+                            TEntry::FindFirst,    TEntry::FindNext,         TEntry::CheckArchive,
+                            TEntry::SetOwnerWindowEx, TEntry::KillOwnerWindowEx, TEntry::GetArchiveType};
+  std::string cached;
+  for (TEntry entry : entries) {
+    if (!unit.IsCached(entry)) continue;
+    const std::string name = *EntrySuffix(entry) != '\0' ? EntrySuffix(entry) : "Command";
+    cached += (cached.empty() ? "" : " ") + name;
+  }
+  return cached;
+}
+
+// Walks a listing through a driver: one "name date time" line per entry.
+std::vector<std::string> ListThrough(TArchiver& driver, const std::string& archiveName) {
+  std::vector<std::string> lines;
+  const HARC archive = driver.OpenArchive(kWindow, archiveName, 0);
+  ENTRYINFO entry{};
+  for (int found = driver.FindFirst(archive, &entry, "*.*"); found == 0; found = driver.FindNext(archive, &entry)) {
+    char words[16];
+    std::snprintf(words, sizeof words, " %04x %04x", entry.wDate, entry.wTime);
+    lines.push_back(entry.szFileName + std::string(words));
+  }
+  driver.CloseArchive(archive);
+  return lines;
+}
+
+class DriverFamilyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ReleaseUnits();
+    fakes_.ClearAll();
+  }
+  void TearDown() override {
+    ReleaseUnits();
+    UseNoLibraries();
+  }
+
+  AllFakes fakes_;
+};
+
+TEST_F(DriverFamilyTest, MissingLibraryFailsCreationLoadingWrappersAndProbes) {
+  UseNoLibraries();
+  for (const Member& member : kMembers) {
+    SCOPED_TRACE(member.name);
+    EXPECT_EQ(RaisedMessage([&] { member.create(); }), member.missingLibraryMessage);
+    EXPECT_EQ(RaisedMessage([&] { member.unit().OpenArchive(nullptr, "/x", 0); }), member.missingLibraryMessage);
+    std::string output;
+    EXPECT_EQ(RaisedMessage([&] { member.unit().Command(TEntry::Command, nullptr, "x", output); }),
+              member.missingLibraryMessage);
+    EXPECT_EQ(member.unit().Handle(), nullptr);
+  }
+  EXPECT_EQ(RaisedMessage([] { TArchiver::Create<TZip32>(); }),
+            "ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。");
+  for (const auto& probe : {IsLhaArchive, IsCabArchive, IsArjArchive, IsRarArchive, IsZipArchive})
+    EXPECT_FALSE(probe("/x.exe"));
+  EXPECT_EQ(TarArchiveType("/x.exe"), atNone);
+}
+
+// Each driver lists through its own library alone (ARJ needs no UNLHA32.DLL),
+// with the name expanded, the wildcard passed and no other library touched.
+TEST_F(DriverFamilyTest, EachDriverListsThroughItsOwnLibrary) {
+  for (const Member& member : kMembers) {
+    SCOPED_TRACE(member.name);
+    ReleaseUnits();
+    fakes_.ClearAll();
+    UseFakeLibraries({member.folder});
+    FakeLibrary& own = fakes_.Of(member.folder);
+    own.Configure("entries", "a.txt|3C21|6000;sub/b.txt|3C22|6001");
+
+    std::unique_ptr<TArchiver> driver = member.create();
+    EXPECT_EQ(ListThrough(*driver, "rel/arc.x"),
+              (std::vector<std::string>{"a.txt 3c21 6000", "sub/b.txt 3c22 6001"}));
+    EXPECT_EQ(own.Calls(), (std::vector<std::string>{
+                               "OpenArchive(window=0x1234, path=" + Absolute("rel/arc.x") + ", mode=0x0)",
+                               "FindFirst(" + kOpen + ", *.*)", "FindNext(" + kOpen + ")", "FindNext(" + kOpen + ")",
+                               "CloseArchive(" + kOpen + ")"}));
+    for (FakeLibrary* other : fakes_.All()) {
+      if (other != &own) EXPECT_TRUE(other->Calls().empty()) << other->Path();
+    }
+  }
+}
+
+TEST_F(DriverFamilyTest, LibraryLoadsOnceAndEachEntryIsLookedUpAtFirstUse) {
+  UseFakeLibraries({"lha"});
+  fakes_.lha.Configure("entries", "1|3C21|0;2|3C21|0;3|3C21|0;4|3C21|0;5|3C21|0");
+  const int before = LoadLibraryCallCount();
+
+  std::unique_ptr<TArchiver> first = TArchiver::Create<TLha32>();
+  EXPECT_EQ(LoadLibraryCallCount(), before + 1);
+  EXPECT_EQ(CachedEntries(LhaUnit()), "") << "nothing is looked up while loading";
+
+  std::unique_ptr<TArchiver> second = TArchiver::Create<TLha32>();
+  first.reset();
+  EXPECT_NE(LhaUnit().Handle(), nullptr) << "freeing a driver leaves the library loaded";
+
+  const HARC archive = second->OpenArchive(nullptr, "/a.lzh", 0);
+  EXPECT_EQ(CachedEntries(LhaUnit()), "OpenArchive");
+  ENTRYINFO entry{};
+  int entries = 0;
+  for (int found = second->FindFirst(archive, &entry, "*.*"); found == 0; found = second->FindNext(archive, &entry))
+    ++entries;
+  second->CloseArchive(archive);
+  EXPECT_EQ(entries, 5);
+  EXPECT_EQ(CachedEntries(LhaUnit()), "OpenArchive CloseArchive FindFirst FindNext");
+
+  EXPECT_TRUE(IsLhaArchive("/b.lzh"));
+  TArchiver::Create<TLha32>();
+  EXPECT_EQ(LoadLibraryCallCount(), before + 1) << "listing, probing and creating again load nothing";
+}
+
+// FindNext and the owner-window wrappers do not load: on a unit that is not
+// loaded they look up in handle 0, which names the program's own file.
+TEST_F(DriverFamilyTest, WhichWrappersLoadBeforeLookingUp) {
+  UseFakeLibraries({"lha", "tar"});
+  ENTRYINFO entry{};
+  std::string output;
+  struct Row {
+    const char* entry;
+    TSingleLibraryUnit& (*unit)();
+    std::function<void(TSingleLibraryUnit&)> call;
+    bool loads;
+  };
+  const Row rows[] = {
+      {"Unlha", LhaUnit, [&](TSingleLibraryUnit& u) { u.Command(TEntry::Command, nullptr, "l", output); }, true},
+      {"UnlhaOpenArchive", LhaUnit, [&](TSingleLibraryUnit& u) { u.OpenArchive(nullptr, "/a", 0); }, true},
+      {"UnlhaCloseArchive", LhaUnit, [&](TSingleLibraryUnit& u) { u.CloseArchive(0); }, true},
+      {"UnlhaFindFirst", LhaUnit, [&](TSingleLibraryUnit& u) { u.FindFirst(0, "*.*", &entry); }, true},
+      {"UnlhaCheckArchive", LhaUnit, [&](TSingleLibraryUnit& u) { u.CheckArchive("/a", 0); }, true},
+      {"TarGetArchiveType", TarUnit, [&](TSingleLibraryUnit& u) { u.GetArchiveType("/a"); }, true},
+      {"UnlhaFindNext", LhaUnit, [&](TSingleLibraryUnit& u) { u.FindNext(0, &entry); }, false},
+      {"UnlhaSetOwnerWindowEx", LhaUnit, [&](TSingleLibraryUnit& u) { u.SetOwnerWindowEx(kWindow, nullptr); }, false},
+      {"UnlhaKillOwnerWindowEx", LhaUnit, [&](TSingleLibraryUnit& u) { u.KillOwnerWindowEx(kWindow); }, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.entry);
+    ReleaseUnits();
+    const int before = LoadLibraryCallCount();
+    const std::string raised = RaisedMessage([&] { row.call(row.unit()); });
+    EXPECT_EQ(LoadLibraryCallCount() - before, row.loads ? 1 : 0);
+    EXPECT_EQ(row.unit().Handle() != nullptr, row.loads);
+    EXPECT_EQ(raised, row.loads ? "(nothing raised)"
+                                : ExecutablePath() + " に " + row.entry + " のエントリが見つかりません。");
+  }
+}
+
+// A missing export fails only the operation that needs it, at every try, and
+// is never cached; the rest of the library keeps working.
+TEST_F(DriverFamilyTest, MissingExportFailsEachTimeAndOnlyItsOperation) {
+  struct Row {
+    const char* folder;
+    const char* entry;
+    std::function<void(TArchiver&)> call;
+  };
+  ENTRYINFO record{};
+  const Row rows[] = {
+      {"lha_no_findnext", "UnlhaFindNext", [&](TArchiver& d) { d.FindNext(17185, &record); }},
+      {"lha_no_owner", "UnlhaSetOwnerWindowEx", [](TArchiver& d) { d.SetOwnerWindow(kWindow, kProcedure); }},
+      {"lha_no_owner", "UnlhaKillOwnerWindowEx", [](TArchiver& d) { d.KillOwnerWindow(kWindow); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.entry);
+    ReleaseUnits();
+    UseFakeLibraries({row.folder});
+    FakeLibrary fake(row.folder, "UNLHA32.DLL");
+    fake.Clear();
+    fake.Configure("entries", "a|3C21|0");
+    std::unique_ptr<TArchiver> driver = TArchiver::Create<TLha32>();
+    const HWND owner = reinterpret_cast<HWND>(0x99);
+    driver->OwnerWindow = owner;
+
+    const std::string expected = fake.Path() + " に " + row.entry + " のエントリが見つかりません。";
+    EXPECT_EQ(RaisedMessage([&] { row.call(*driver); }), expected);
+    EXPECT_EQ(RaisedMessage([&] { row.call(*driver); }), expected) << "the failed look-up is not cached";
+    EXPECT_EQ(driver->OwnerWindow, owner) << "a failed owner-window call leaves the window";
+
+    const HARC archive = driver->OpenArchive(nullptr, "/a.lzh", 0);
+    EXPECT_EQ(archive, 17185u);
+    EXPECT_EQ(driver->FindFirst(archive, &record, "*.*"), 0);
+    EXPECT_EQ(driver->CheckArchive("/a.lzh", 1, 0), 1);
+    EXPECT_EQ(driver->CloseArchive(archive), 0);
+    EXPECT_EQ(CachedEntries(LhaUnit()), "OpenArchive CloseArchive FindFirst CheckArchive");
+  }
+}
+
+TEST_F(DriverFamilyTest, FreeDllForgetsEntriesAndTheNextUseLoadsAgain) {
+  UseFakeLibraries({"lha"});
+  std::unique_ptr<TArchiver> driver = TArchiver::Create<TLha32>();
+  driver->CloseArchive(driver->OpenArchive(nullptr, "/a.lzh", 0));
+  ASSERT_EQ(CachedEntries(LhaUnit()), "OpenArchive CloseArchive");
+
+  driver->FreeDLL();
+  EXPECT_EQ(LhaUnit().Handle(), nullptr);
+  EXPECT_EQ(CachedEntries(LhaUnit()), "");
+
+  const int before = LoadLibraryCallCount();
+  EXPECT_EQ(driver->OpenArchive(nullptr, "/a.lzh", 0), 17185u);
+  EXPECT_EQ(LoadLibraryCallCount(), before + 1);
+  EXPECT_EQ(CachedEntries(LhaUnit()), "OpenArchive");
+}
+
+// Check passes both mode parts added and the name unexpanded; the owner window
+// is stored whatever the library answers, and the answer is reported.
+TEST_F(DriverFamilyTest, CheckAndOwnerWindowSlots) {
+  for (const Member& member : kMembers) {
+    for (const char* answer : {"0", "1"}) {
+      SCOPED_TRACE(std::string(member.name) + " owner answer " + answer);
+      ReleaseUnits();
+      UseFakeLibraries({member.folder});
+      FakeLibrary& own = fakes_.Of(member.folder);
+      own.Clear();
+      own.Configure("owner", answer);
+      std::unique_ptr<TArchiver> driver = member.create();
+
+      EXPECT_EQ(driver->CheckArchive("rel/a.x", 2, 3), 1);
+      EXPECT_EQ(driver->SetOwnerWindow(kWindow, kProcedure), answer[0] == '1');
+      EXPECT_EQ(driver->OwnerWindow, kWindow);
+      EXPECT_EQ(driver->KillOwnerWindow(kWindow), answer[0] == '1');
+      EXPECT_EQ(driver->OwnerWindow, nullptr);
+      EXPECT_EQ(own.Calls(), (std::vector<std::string>{"CheckArchive(rel/a.x, 5)", "SetOwnerWindowEx(0x1234, 0x5678)",
+                                                        "KillOwnerWindowEx(0x1234)"}));
+    }
+  }
+}
+
+// The command wrapper hands a null buffer for an empty output text.
+TEST_F(DriverFamilyTest, CommandWrapperPassesNoBufferForAnEmptyOutput) {
+  UseFakeLibraries({"lha"});
+  fakes_.lha.Configure("result", "7");
+  std::string empty;
+  std::string sized(10, '\0');
+  EXPECT_EQ(LhaUnit().Command(TEntry::Command, kWindow, "l a.lzh", empty), 7);
+  EXPECT_EQ(LhaUnit().Command(TEntry::Command, nullptr, "l b.lzh", sized), 7);
+  EXPECT_EQ(fakes_.lha.Calls(), (std::vector<std::string>{
+                                    "Unlha(window=0x1234, line=[l a.lzh], buffer=null, size=0)",
+                                    "Unlha(window=0, line=[l b.lzh], buffer=set, size=10)"}));
+}
+
+// A probe opens in probe mode with no window and closes whatever handle it got.
+TEST_F(DriverFamilyTest, ProbesOpenInProbeModeAndCloseEveryHandle) {
+  struct Probe {
+    const char* folder;
+    bool (*probe)(const std::string&);
+  };
+  const Probe probes[] = {{"lha", IsLhaArchive}, {"cab", IsCabArchive}, {"arj", IsArjArchive}, {"rar", IsRarArchive}};
+  UseFakeLibraries({"lha", "cab", "arj", "rar"});
+  for (const Probe& probe : probes) {
+    for (bool accept : {true, false}) {
+      SCOPED_TRACE(std::string(probe.folder) + (accept ? " accepts" : " rejects"));
+      fakes_.ClearAll();
+      FakeLibrary& own = fakes_.Of(probe.folder);
+      own.Configure("open", accept ? "accept" : "reject");
+      EXPECT_EQ(probe.probe("rel/setup.exe"), accept);
+      EXPECT_EQ(own.Calls(), (std::vector<std::string>{
+                                 "OpenArchive(window=0, path=" + Absolute("rel/setup.exe") + ", mode=0x800002)",
+                                 std::string("CloseArchive(") + (accept ? kOpen : "0") + ")"}));
+    }
+  }
+}
+
+TEST_F(DriverFamilyTest, TarArchiveTypeMapsTheLibrarysKinds) {
+  UseFakeLibraries({"tar"});
+  const struct {
+    const char* kind;
+    TArchiverType expected;
+  } rows[] = {{"1", atTar}, {"2", atTgz}, {"3", atTgz}, {"5", atTgz}, {"6", atBZ2},
+              {"7", atBZ2}, {"0", atNone}, {"8", atNone}, {"-1", atNone}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.kind);
+    fakes_.tar.Clear();
+    fakes_.tar.Configure("archivetype", row.kind);
+    EXPECT_EQ(TarArchiveType("rel/x.exe"), row.expected);
+    EXPECT_EQ(fakes_.tar.Calls(), std::vector<std::string>{"GetArchiveType(rel/x.exe)"}) << "name passed unexpanded";
+  }
+}
+}  // namespace
