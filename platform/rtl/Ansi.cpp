@@ -53,8 +53,12 @@ std::size_t AnsiLastDelimiter(const std::string& delimiters, const std::string& 
 
 std::string AnsiUpperCase(const std::string& text) {
   std::string upper = text;
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  // Only single-byte characters: a trail byte that looks like a letter stays.
+  for (std::size_t i = 0; i < upper.size();) {
+    const std::size_t length = AnsiCharLength(upper, i);
+    if (length == 1 && upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+    i += length;
+  }
   return upper;
 }
 

@@ -40,6 +40,9 @@ TEST_F(AnsiTest, UpperCaseAndComparisonTouchOnlyAsciiLetters) {
   EXPECT_EQ(AnsiUpperCase("ä/q"), "ä/Q");
   EXPECT_TRUE(SameText("DATA.LZH", "data.lzh"));
   EXPECT_FALSE(SameText(".lzh", ".lzh "));
+  SetAnsiCodePage(TCodePage::ShiftJis);
+  // "ヤ" is 0x83 0x84 and "ャ" is 0x83 0x61 ('a'): upper-casing must not turn one into the other.
+  EXPECT_EQ(AnsiUpperCase("\x83\x61x"), "\x83\x61X");
 }
 
 TEST_F(AnsiTest, ExpandFileNameFoldsDotsWithoutTouchingTheDisk) {
