@@ -41,7 +41,7 @@ TEST_F(AnsiTest, UpperCaseAndComparisonTouchOnlyAsciiLetters) {
   EXPECT_TRUE(SameText("DATA.LZH", "data.lzh"));
   EXPECT_FALSE(SameText(".lzh", ".lzh "));
   SetAnsiCodePage(TCodePage::ShiftJis);
-  // "ヤ" is 0x83 0x84 and "ャ" is 0x83 0x61 ('a'): upper-casing must not turn one into the other.
+  // 0x83 0x61 is one katakana character whose trail byte is the code of 'a': it must stay.
   EXPECT_EQ(AnsiUpperCase("\x83\x61x"), "\x83\x61X");
 }
 
