@@ -52,10 +52,11 @@ void ScanFolder(const std::string& folder, TStringList& list) {
   Walker{list}.Walk(folder);
 }
 
-Tdovanel::Tdovanel(TComponent* owner) : TForm(owner) {
+Tdovanel::Tdovanel(TComponent* owner) : TForm(owner, "Tdovanel") {
   Name = "dovanel";
   SetCaption("DV");
   Label1 = new TLabel(this, 18);
+  Label1->SetFont(clRed, false);
   ListBox1 = new TListBox(this, 127, 0);
   ListBox2 = new TListBox(this, 0, 1);
   ListBox3 = new TListBox(this, 144, 2);
@@ -65,13 +66,16 @@ Tdovanel::Tdovanel(TComponent* owner) : TForm(owner) {
   FileDrop1->OnFileDrop = [this](TComponent* sender, int num, TStrings& files, int x, int y) {
     FileDrop1FileDrop(sender, num, files, x, y);
   };
+  // The stored layout is read: FileDrop1 hooks the form's window now, before
+  // the command line's run.
+  LoadedAll();
   FormCreate(this);
 }
 
 void Tdovanel::FormCreate(TComponent*) {
   TApplication* application = Application();
   SetCaption(application != nullptr ? application->Title : kTitle);
-  if (application != nullptr) application->OnActivate = [this](TComponent* sender) { AppActivate(sender); };
+  if (application != nullptr) application->HookActivate(this, [this](TComponent* sender) { AppActivate(sender); });
   bool quit = false;
   if (ParamCount() >= 1) {
     TStringList paths;

@@ -1,16 +1,57 @@
-// Program entry: the application, its title and the main form; the form's
-// creation runs the command line's paths.
+// Program entry: one instance per user. A second start brings the running
+// instance's window forward and ends, its arguments dropped; the first makes
+// the application, its title and the main form, whose creation runs the
+// command line's paths. The exit code is 0 in every path.
+#include <cstdio>
+#include <exception>
+#include <memory>
+
 #include "app/dvmain.h"
 #include "platform/forms/Application.h"
 #include "platform/rtl/CommandLine.h"
+#include "platform/winapi/Mutex.h"
+#include "platform/winapi/Window.h"
 
-int main(int argc, char** argv) {
+namespace {
+const char* const kMutexName = "hdv";
+const char* const kWindowClass = "Tdovanel";
+
+struct CloseHandleOnExit {
+  void operator()(void* handle) const { CloseHandle(handle); }
+};
+using TOwnedHandle = std::unique_ptr<void, CloseHandleOnExit>;
+
+void BringRunningInstanceForward() {
+  if (HWND window = FindWindowA(kWindowClass, nullptr)) SetForegroundWindow(window);
+}
+
+void Run(int argc, char** argv) {
+  if (TOwnedHandle running{OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)}) {
+    BringRunningInstanceForward();
+    return;
+  }
+  // Held for the life of the process; the lock goes with the process.
+  TOwnedHandle mutex{CreateMutexA(nullptr, FALSE, kMutexName)};
+  if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Another start took it between the two calls: it is the running one.
+    BringRunningInstanceForward();
+    return;
+  }
   SetCommandLine(argc, argv);
   TApplication application(argc, argv);
   application.Title = "DOVANEL For Archiver";
-  auto* form = new Tdovanel(nullptr);
-  application.SetMainForm(form);
+  const std::unique_ptr<Tdovanel> form = std::make_unique<Tdovanel>(nullptr);
   application.Run();
-  delete form;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    Run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "DOVANEL For Archiver: %s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "DOVANEL For Archiver: unknown error\n");
+  }
   return 0;
 }

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "archives/UnsetMarker.h"
+#include "platform/rtl/Persistent.h"
 #include "platform/rtl/Strings.h"
 
 enum TPackFilter : std::uint8_t { pfArchiver = 0, pfComponent = 1 };
@@ -27,36 +29,46 @@ class TResFileUsage {
   std::uint8_t bits_ = 0;
 };
 
-// The 8-bit switch options, in declaration order (X-macro, so that reset and
-// copy never miss one).
-#define DV_OPTION_NUMBERS_1(X) X(a) X(c) X(e) X(f) X(h) X(i) X(l) X(m) X(n) X(o) X(p) X(r) X(s) X(t) X(u)
-#define DV_OPTION_NUMBERS_2(X) X(x) X(y) X(z) X(jc) X(jd) X(je) X(jf) X(jh) X(ji) X(jm) X(jn)
-#define DV_OPTION_NUMBERS_3(X) X(jp) X(jr) X(jss) X(jw)
-#define DV_OPTION_NUMBERS_4(X) X(jyc) X(jyd) X(jyk) X(jyn) X(jyo)
-#define DV_OPTION_NUMBERS_5(X) X(ga) X(gd) X(ge) X(gf) X(gj) X(gm) X(gn) X(go) X(gp)
-#define DV_OPTION_NUMBERS_6(X) X(gs) X(gu) X(gw)
-#define DV_OPTION_NUMBERS(X) \
-  DV_OPTION_NUMBERS_1(X) DV_OPTION_NUMBERS_2(X) DV_OPTION_NUMBERS_3(X) DV_OPTION_NUMBERS_4(X) \
-  DV_OPTION_NUMBERS_5(X) DV_OPTION_NUMBERS_6(X)
-#define DV_OPTION_TEXTS(X) X(w) X(jo) X(job) X(jz) X(gr)
+// The switch options in declaration order (X-macro, so that declaration,
+// reset and copy never miss one): NUMBER for the 8-bit options, TEXT for the
+// text options, LIST for jx.
+#define DV_OPTION_SWITCHES(NUMBER, TEXT, LIST)                                                          \
+  NUMBER(a) NUMBER(c) NUMBER(e) NUMBER(f) NUMBER(h) NUMBER(i) NUMBER(l) NUMBER(m) NUMBER(n) NUMBER(o) \
+  NUMBER(p) NUMBER(r) NUMBER(s) NUMBER(t) NUMBER(u)                                                   \
+  TEXT(w)                                                                                             \
+  NUMBER(x) NUMBER(y) NUMBER(z) NUMBER(jc) NUMBER(jd) NUMBER(je) NUMBER(jf) NUMBER(jh) NUMBER(ji)    \
+  NUMBER(jm) NUMBER(jn)                                                                               \
+  TEXT(jo) TEXT(job)                                                                                  \
+  NUMBER(jp) NUMBER(jr) NUMBER(jss) NUMBER(jw)                                                        \
+  LIST(jx)                                                                                            \
+  NUMBER(jyc) NUMBER(jyd) NUMBER(jyk) NUMBER(jyn) NUMBER(jyo)                                         \
+  TEXT(jz)                                                                                            \
+  NUMBER(ga) NUMBER(gd) NUMBER(ge) NUMBER(gf) NUMBER(gj) NUMBER(gm) NUMBER(gn) NUMBER(go) NUMBER(gp)  \
+  TEXT(gr)                                                                                            \
+  NUMBER(gs) NUMBER(gu) NUMBER(gw)
 
-class TArchiverOptions {
+class TArchiverOptions : public TPersistent {
  public:
   TArchiverOptions() { ResetOptions(); }
-  virtual ~TArchiverOptions() = default;
+  ~TArchiverOptions() override = default;
   TArchiverOptions(const TArchiverOptions&) = delete;
   TArchiverOptions& operator=(const TArchiverOptions&) = delete;
 
+  std::string ClassName() const override { return "TArchiverOptions"; }
+
   // Every property back to its initial value; jx is emptied, not replaced.
   void ResetOptions();
+  // Into another option set: every property, field by field (jx's strings
+  // are copied, not shared). Any other target raises the conversion error.
+  void AssignTo(TPersistent& target) const override;
 
 #define DV_DECLARE_NUMBER(name) std::int8_t name = -1;
-  DV_OPTION_NUMBERS(DV_DECLARE_NUMBER)
-#undef DV_DECLARE_NUMBER
 #define DV_DECLARE_TEXT(name) std::string name = UnsetMarker();
-  DV_OPTION_TEXTS(DV_DECLARE_TEXT)
+#define DV_DECLARE_LIST(name) TStringList name;
+  DV_OPTION_SWITCHES(DV_DECLARE_NUMBER, DV_DECLARE_TEXT, DV_DECLARE_LIST)
+#undef DV_DECLARE_NUMBER
 #undef DV_DECLARE_TEXT
-  TStringList jx;
+#undef DV_DECLARE_LIST
   std::string UserOptions;
   std::string UserFileList;
   TPackFilter PackFilter = pfArchiver;

@@ -1,14 +1,16 @@
 #include "archives/CmdOpt.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
+#include "archives/EArchiver.h"
 #include "archives/UnsetMarker.h"
 #include "platform/rtl/Ansi.h"
-#include "platform/rtl/Exception.h"
+#include "platform/rtl/FileStream.h"
+
+void TCmdOpt::RequireQuotable(const std::string& value) {
+  // The command language has no escape for a double quote inside quotes: the
+  // library would split the value and act on other names.
+  if (value.find('"') != std::string::npos)
+    throw EArchiver("ファイル名やオプションに使えない文字 (\") が含まれています: " + value);
+}
 
 void TCmdOpt::Append(const std::string& argument) {
   Text += ' ';
@@ -17,6 +19,7 @@ void TCmdOpt::Append(const std::string& argument) {
 
 void TCmdOpt::AddSwitch(const std::string& name, const std::string& value) {
   if (IsUnset(value)) return;
+  RequireQuotable(value);
   if (name.empty()) {
     Append('"' + value + '"');
     return;
@@ -54,22 +57,17 @@ void TCmdOpt::AddFileNames(const std::string& name, const TStringList& fileNames
 }
 
 void TCmdOpt::WriteResponseFile(const TStringList& fileNames, const std::string& path) {
+  const std::string argument = "@" + path;
+  RequireQuotable(argument);
   std::string text;
-  for (const std::string& fileName : fileNames) text += '"' + Filtered(fileName) + "\"\r\n";
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644);
-  if (fd < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));
-  std::size_t written = 0;
-  int error = 0;
-  while (written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
-    }
-    written += static_cast<std::size_t>(n);
+  for (const std::string& fileName : fileNames) {
+    const std::string filtered = Filtered(fileName);
+    RequireQuotable(filtered);
+    text += '"' + filtered + "\"\r\n";
   }
-  ::close(fd);
-  if (error != 0) throw EInOutError("Cannot write file \"" + path + "\". " + std::strerror(error));
-  AddValue("", "@" + path);
+  {
+    TFileStream file(path, fmCreate);
+    file.WriteBuffer(text.data(), text.size());
+  }
+  AddValue("", argument);
 }

@@ -1,5 +1,6 @@
 // Builds one command line for an archiver library: every argument follows one
-// blank; values go in double quotes; unset values are skipped.
+// blank; values go in double quotes; unset values are skipped. A value that
+// holds a double quote cannot be quoted, so it raises EArchiver instead.
 #pragma once
 
 #include <string>
@@ -24,8 +25,11 @@ class TCmdOpt {
   void AddFileName(const std::string& name, const std::string& fileName);
   void AddFileNames(const std::string& name, const TStringList& fileNames);
   // Writes one quoted name per line (CR LF) and adds the "@path" argument.
+  // Every name is checked before the file is created.
   void WriteResponseFile(const TStringList& fileNames, const std::string& path);
 
  private:
   std::string Filtered(const std::string& fileName) const;
+  // Raises EArchiver naming the value when it cannot go between quotes.
+  static void RequireQuotable(const std::string& value);
 };

@@ -1,5 +1,6 @@
 // The ARJ driver: lists, extracts and checks through UNARJ32J.DLL; what it
-// inherits from the LHA driver goes through UNLHA32.DLL.
+// inherits from the LHA driver (Pack, RemoveItem, Update, MakeSFX) goes
+// through UNLHA32.DLL.
 #pragma once
 
 #include <string>
@@ -8,6 +9,13 @@
 
 class TArj32 : public TLha32 {
   friend class TArchiver;
+
+ public:
+  // The LHA switch set with the word x. The flag argument (with ResFileName
+  // given) decides the response file; the library gets no owner window.
+  int Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+             const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
+             std::string& output) override;
 
  protected:
   TArj32() = default;

@@ -32,3 +32,26 @@ bool TFamilyArchiver::KillOwnerWindow(HWND window) {
   OwnerWindow = nullptr;
   return accepted != 0;
 }
+
+void TFamilyArchiver::AddCommonTail(TCmdOpt& builder, const std::string& archiveName,
+                                    const TArchiverOptions& options, const std::string& baseDirectory,
+                                    const TStringList* files, bool useResponseFile) const {
+  builder.Append(options.UserOptions);
+  AddArchiveAndDirectory(builder, archiveName, baseDirectory);
+  AddFileList(builder, options, files, useResponseFile);
+}
+
+std::string TFamilyArchiver::MakePieceLine(const std::string& word, std::span<const TCommandPiece> pieces,
+                                           TCmdOpt::TNameFilter nameFilter, const std::string& archiveName,
+                                           const TArchiverOptions& options, const std::string& baseDirectory,
+                                           const TStringList* files, bool useResponseFile) const {
+  TCmdOpt builder;
+  builder.NameFilter = nameFilter;
+  AddPieces(builder, pieces, {options, OwnerWindow != nullptr});
+  AddCommonTail(builder, archiveName, options, baseDirectory, files, useResponseFile);
+  return word + builder.Text;
+}
+
+int TFamilyArchiver::RunCommandLine(TDriverUnit& unit, TEntry which, HWND window, std::string& output) const {
+  return unit.Command(which, window, CommandLine, output);
+}

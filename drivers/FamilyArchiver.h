@@ -2,7 +2,12 @@
 // list, check and owner window, against the driver's unit.
 #pragma once
 
+#include <span>
+#include <string>
+
 #include "archives/Archiver.h"
+#include "archives/CmdOpt.h"
+#include "drivers/CommandPieces.h"
 #include "drivers/DriverUnit.h"
 
 class TFamilyArchiver : public TArchiver {
@@ -23,4 +28,18 @@ class TFamilyArchiver : public TArchiver {
   TFamilyArchiver() = default;
   // The unit whose library lists, checks and takes the owner window.
   virtual TDriverUnit& ListingUnit() const = 0;
+
+  // How every command line but tar's ends: UserOptions as given, the archive
+  // name, the base directory, the file list (or its response file) and
+  // UserFileList.
+  void AddCommonTail(TCmdOpt& builder, const std::string& archiveName, const TArchiverOptions& options,
+                     const std::string& baseDirectory, const TStringList* files, bool useResponseFile) const;
+  // The word, then the table's pieces that apply, then the common tail; file
+  // names pass through `nameFilter` when one is given.
+  std::string MakePieceLine(const std::string& word, std::span<const TCommandPiece> pieces,
+                            TCmdOpt::TNameFilter nameFilter, const std::string& archiveName,
+                            const TArchiverOptions& options, const std::string& baseDirectory,
+                            const TStringList* files, bool useResponseFile) const;
+  // Runs CommandLine through one of the unit's command functions.
+  int RunCommandLine(TDriverUnit& unit, TEntry which, HWND window, std::string& output) const;
 };

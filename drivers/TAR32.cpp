@@ -2,12 +2,82 @@
 
 #include <exception>
 
+#include "archives/CmdOpt.h"
+#include "archives/UnsetMarker.h"
+#include "drivers/SelfExtracting.h"
+#include "platform/winapi/Window.h"
+
+namespace {
+const TCommandPiece kTarPieces[] = {
+    {"-AH", [](const TPieceContext& c) { return c.options.a > 0; }},
+    {"-I", [](const TPieceContext& c) { return c.options.a == 0; }},
+    {"--display-dialog=0", [](const TPieceContext& c) { return !c.hasOwnerWindow && c.options.n > 0; }},
+    {"-g", [](const TPieceContext& c) { return c.options.o > 0; }},
+    {"--check-all-path=", [](const TPieceContext& c) { return c.options.p != -1; }, &TArchiverOptions::p},
+    {"--use-directory=", [](const TPieceContext& c) { return c.options.x != -1; }, &TArchiverOptions::x},
+};
+
+const char* const kStubName = "kmtarsef.exe";
+}  // namespace
+
 TSingleLibraryUnit& TarUnit() {
   static TSingleLibraryUnit unit("tar32.dll", "Tar", "tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。");
   return unit;
 }
 
 TDriverUnit& TTar32::ListingUnit() const { return TarUnit(); }
+
+std::string TTar32::MakeCommandLine(const std::string& word, const std::string& archiveName,
+                                    const TArchiverOptions& options, const std::string& baseDirectory,
+                                    const TStringList* files, bool useResponseFile) const {
+  TCmdOpt builder;
+  builder.Spaced = true;
+  AddPieces(builder, kTarPieces, {options, OwnerWindow != nullptr});
+  // The compression switch, with jm as its level when one above 0 is given.
+  const char* compression = dynamic_cast<const TTgz32*>(this) != nullptr   ? "z"
+                            : dynamic_cast<const TBZ232*>(this) != nullptr ? "B"
+                                                                           : nullptr;
+  if (compression != nullptr) {
+    if (options.jm < 1)
+      builder.Append(std::string("-") + compression);
+    else
+      builder.AddIntSwitch(compression, options.jm);
+  }
+  builder.Append(options.UserOptions);
+  if (!archiveName.empty()) builder.AddValue("f", archiveName);
+  builder.AddPath("o", baseDirectory);
+  AddFileList(builder, options, files, useResponseFile);
+  return word + builder.Text;
+}
+
+int TTar32::ExecuteCommand(HWND ownerWindow, std::string& output) {
+  const int result = RunCommandLine(TarUnit(), TEntry::Command, ownerWindow, output);
+  if (ownerWindow != nullptr) SetForegroundWindow(ownerWindow);
+  return result;
+}
+
+int TTar32::Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+                   const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
+  CommandLine = MakeCommandLine("x", archiveName, options, baseDirectory, files,
+                                options.ResFileUsage.Contains(ruOnUnpack));
+  return ExecuteCommand(ownerWindow, output);
+}
+
+int TTar32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+                 const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
+  CommandLine =
+      MakeCommandLine("c", archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack));
+  return ExecuteCommand(ownerWindow, output);
+}
+
+int TTar32::MakeSFX(HWND, const std::string& archiveName, const TArchiverOptions&, const std::string& directory,
+                    std::string&) {
+  if (dynamic_cast<const TBZ232*>(this) != nullptr) throw EArchiver("BZ2 形式書庫は自己解凍形式にできません。");
+  const std::string stub = FindStub(kStubName);
+  if (stub.empty()) throw EArchiver("tar/tgz 書庫からの自己解凍書庫の作成には kmtarsef.exe が必要です。");
+  WriteSelfExtracting(stub, archiveName, SelfExtractingName(archiveName, directory));
+  return 0;
+}
 
 TArchiverType TarArchiveType(const std::string& fileName) {
   try {

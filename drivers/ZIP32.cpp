@@ -1,13 +1,91 @@
 #include "drivers/ZIP32.h"
 
 #include "archives/Archiver.h"
+#include "drivers/SelfExtracting.h"
+#include "platform/rtl/Ansi.h"
+#include "platform/rtl/FileMove.h"
+#include "platform/rtl/Files.h"
 #include "platform/winapi/Library.h"
 
 namespace {
 const char* const kLibraryNames[3] = {"UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL"};
 const char* const kNoCreatingLibrary = "ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。";
 const char* const kNoExtractingLibrary = "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。";
+
+const TCommandPiece kUnZipPieces[] = {
+    {"-o", [](const TPieceContext& c) { return c.options.c == 1; }},
+    {"--i", [](const TPieceContext& c) { return c.options.n > 0 || c.hasOwnerWindow; }},
+    {"-j", [](const TPieceContext& c) { return c.options.x == 0; }},
+};
+
+const TCommandPiece kZipPieces[] = {
+    {"-S", [](const TPieceContext& c) { return c.options.a > 0; }},
+    {"-D", [](const TPieceContext& c) { return c.options.a < 2; }},
+    {"-v", [](const TPieceContext& c) { return c.options.l > 0; }},
+    {"-q", [](const TPieceContext& c) { return c.options.n > 0; }},
+    {"-r", [](const TPieceContext& c) { return c.options.r > 0; }},
+    {"-o", [](const TPieceContext& c) { return c.options.n > 0; }},
+    {"-u", [](const TPieceContext& c) { return c.options.u > 0; }},
+    {"-j", [](const TPieceContext& c) { return c.options.x == 0; }},
+    {"-FF", [](const TPieceContext& c) { return c.options.jc > 0; }},
+    {"-k", [](const TPieceContext& c) { return c.options.ji > 0; }},
+    {"-", [](const TPieceContext& c) { return c.options.jm != -1; }, &TArchiverOptions::jm},
+    {"-J", [](const TPieceContext& c) { return c.options.gd > 0; }},
+};
+
+const TCommandPiece kLmZipPieces[] = {
+    {"-o", [](const TPieceContext& c) { return c.options.c == 1; }},
+    {"-j", [](const TPieceContext& c) { return c.options.x == 0; }},
+};
+
+// LMZIP32.DLL creates its archive afresh, so the old one has to leave its
+// name first. It waits beside it and comes back unless the library reports
+// success: a failed run never costs the archive.
+class TArchiveSetAside {
+ public:
+  explicit TArchiveSetAside(const std::string& archiveName) : archiveName_(archiveName) {
+    if (!FileExists(archiveName)) return;
+    // A hidden name, so that a wildcard among the names to pack passes it by.
+    std::string aside = CreateUniqueFile(ExtractFilePath(archiveName) + "." + ExtractFileName(archiveName) + ".old-");
+    if (aside.empty()) return;
+    if (RenameFile(archiveName, aside))
+      asideName_ = std::move(aside);
+    else
+      DeleteFile(aside);
+  }
+  ~TArchiveSetAside() {
+    if (!asideName_.empty()) RenameFile(asideName_, archiveName_);
+  }
+  TArchiveSetAside(const TArchiveSetAside&) = delete;
+  TArchiveSetAside& operator=(const TArchiveSetAside&) = delete;
+
+  // The new archive stands: the old one goes.
+  void Discard() {
+    if (!asideName_.empty()) DeleteFile(asideName_);
+    asideName_.clear();
+  }
+
+ private:
+  std::string archiveName_;
+  std::string asideName_;
+};
 }  // namespace
+
+std::string EscapeZipName(const std::string& fileName) {
+  std::string escaped;
+  escaped.reserve(fileName.size());
+  for (std::size_t i = 0; i < fileName.size();) {
+    const std::size_t length = AnsiCharLength(fileName, i);
+    if (length == 1 && fileName[i] == '\\')
+      escaped += '/';
+    else if (length == 1 && fileName[i] == '[')
+      escaped += "[[]";
+    else
+      escaped.append(fileName, i, length);
+    i += length;
+  }
+  return escaped;
+}
 
 TZipUnit& ZipUnit() {
   static TZipUnit unit;
@@ -83,6 +161,87 @@ bool TZip32::KillOwnerWindow(HWND window) {
   ZipUnit().KillOwnerWindowEx(window);
   OwnerWindow = nullptr;
   return true;
+}
+
+std::string TZip32::MakeUnZipCommandLine(const std::string& word, const std::string& archiveName,
+                                         const TArchiverOptions& options, const std::string& baseDirectory,
+                                         const TStringList* files, bool useResponseFile) const {
+  return MakePieceLine(word, kUnZipPieces, EscapeZipName, archiveName, options, baseDirectory, files,
+                       useResponseFile);
+}
+
+std::string TZip32::MakeZipCommandLine(const std::string& word, const std::string& archiveName,
+                                       const TArchiverOptions& options, const std::string& baseDirectory,
+                                       const TStringList* files, bool useResponseFile) const {
+  return MakePieceLine(word, kZipPieces, EscapeZipName, archiveName, options, baseDirectory, files,
+                       useResponseFile);
+}
+
+std::string TZip32::MakeLmZipCommandLine(const std::string& word, const std::string& archiveName,
+                                         const TArchiverOptions& options, const std::string& baseDirectory,
+                                         const TStringList* files, bool useResponseFile) const {
+  return MakePieceLine(word, kLmZipPieces, nullptr, archiveName, options, baseDirectory, files, useResponseFile);
+}
+
+int TZip32::ExecuteUnZipCommand(HWND ownerWindow, std::string& output) {
+  return RunCommandLine(ZipUnit(), TEntry::SecondCommand, ownerWindow, output);
+}
+
+int TZip32::ExecuteZipCommand(HWND ownerWindow, std::string& output) {
+  return RunCommandLine(ZipUnit(), TEntry::Command, ownerWindow, output);
+}
+
+int TZip32::Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+                   const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
+                   std::string& output) {
+  CommandLine = MakeUnZipCommandLine("-x", archiveName, options, baseDirectory, files, useResponseFile);
+  return ExecuteUnZipCommand(ownerWindow, output);
+}
+
+// The library is chosen by the handles as they stand, without loading again.
+int TZip32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+                 const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
+                 std::string& output) {
+  if (ZipUnit().Handle(TZipLibrary::Zip32j) != nullptr) {
+    CommandLine = MakeZipCommandLine("", archiveName, options, baseDirectory, files, useResponseFile);
+    return ExecuteZipCommand(ownerWindow, output);
+  }
+  if (ZipUnit().Handle(TZipLibrary::Lmzip32) != nullptr) {
+    CommandLine = MakeLmZipCommandLine("-ru", archiveName, options, "", files, useResponseFile);
+    TArchiveSetAside oldArchive(archiveName);
+    const int result = ExecuteZipCommand(ownerWindow, output);
+    if (result == 0) oldArchive.Discard();
+    return result;
+  }
+  throw EArchiver(kNoCreatingLibrary);
+}
+
+int TZip32::RemoveItem(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+                       const std::string&, const TStringList* files, bool useResponseFile, std::string& output) {
+  CommandLine = MakeZipCommandLine("-d", archiveName, options, "", files, useResponseFile);
+  return ExecuteZipCommand(ownerWindow, output);
+}
+
+int TZip32::Update(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+                   const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
+                   std::string& output) {
+  CommandLine = MakeZipCommandLine("-f", archiveName, options, baseDirectory, files, useResponseFile);
+  return ExecuteZipCommand(ownerWindow, output);
+}
+
+int TZip32::MakeSFX(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+                    const std::string& directory, std::string& output) {
+  if (ZipUnit().Handle(TZipLibrary::Zip32j) == nullptr)
+    throw EArchiver("ZIP 形式書庫からの自己解凍書庫作成には ZIP32J.DLL が必要です。");
+  const bool win32 = options.gw > 0;
+  const std::string stub = FindStub(win32 ? "sfx32gui.dat" : "sfx16.dat");
+  if (stub.empty())
+    throw EArchiver(win32 ? "zip 書庫からのWin32自己解凍書庫の作成には sfx32gui.dat が必要です。"
+                          : "zip 書庫からのDOS自己解凍書庫の作成には sfx16.dat が必要です。");
+  const std::string executable = SelfExtractingName(archiveName, directory);
+  WriteSelfExtracting(stub, archiveName, executable);
+  CommandLine = "-A " + executable;
+  return ExecuteZipCommand(ownerWindow, output);
 }
 
 bool IsZipArchive(const std::string& fileName) { return ProbeArchive(ZipUnit(), fileName, false); }

@@ -12,6 +12,7 @@
 // The first header is the archive's main header; file entries follow.
 #include "libraries/core/ArjReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -28,7 +29,9 @@ constexpr std::size_t kFixedSize = 30;     // basic header up to the extra field
 constexpr std::size_t kMaxBasicSize = 2600;
 constexpr int kMaxExtendedHeaders = 64;
 constexpr unsigned kHostUnix = 2;          // stamps are UNIX times, not DOS
-constexpr unsigned kTypeDirectory = 3;
+constexpr unsigned kTypeBinary = 0, kTypeText = 1, kTypeDirectory = 3;
+constexpr unsigned kMethodStored = 0;
+constexpr std::size_t kDataBlock = 64 * 1024;
 constexpr unsigned kDosReadOnly = 0x01;
 
 std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
@@ -84,16 +87,20 @@ void FillEntry(const std::vector<unsigned char>& basic, Entry& entry) {
   entry.size = Le32(&basic[16]);
   entry.crc = Le32(&basic[20]);
   const std::uint16_t access = Le16(&basic[26]);
-  entry.isDirectory = type == kTypeDirectory;
+  entry.kind = type == kTypeDirectory                          ? EntryKind::kDirectory
+               : type == kTypeBinary || type == kTypeText ? EntryKind::kFile
+                                                          : EntryKind::kOther;  // comment or label
   if (host == kHostUnix) {
     entry.modified = static_cast<std::time_t>(stamp);
     entry.permissions = access & 0777u;
   } else {
     entry.modified = FromDosStamp(stamp);
     entry.permissions = (access & kDosReadOnly) ? 0555u : 0755u;
-    if (!entry.isDirectory) *entry.permissions &= 0666u;
+    if (!entry.IsDirectory()) *entry.permissions &= 0666u;
   }
-  entry.method = method == 0 ? "stored" : "method" + std::to_string(method);
+  entry.method = method == kMethodStored ? "stored" : "method" + std::to_string(method);
+  // Only stored data is read; the ARJ compression methods are not.
+  entry.dataReadable = method == kMethodStored;
 }
 
 class ArjSource final : public EntrySource {
@@ -113,8 +120,29 @@ class ArjSource final : public EntrySource {
     if (!header) return state_ = ReadResult::kBroken;
     if (header->endOfArchive) return state_ = ReadResult::kEnd;
     FillEntry(header->basic, entry);
+    current_ = entry;
+    dataOffset_ = header->dataOffset;
     next_ = header->dataOffset + *entry.packedSize;
     return ReadResult::kEntry;
+  }
+
+  DataResult ReadData(const DataSink& sink) override {
+    if (state_ != ReadResult::kEntry) return DataResult::kBroken;
+    if (!current_.dataReadable) return DataResult::kUnsupported;
+    if (current_.kind != EntryKind::kFile) return DataResult::kDone;
+    // Stored: the packed bytes are the file, and the CRC covers them.
+    if (current_.packedSize != current_.size) return DataResult::kBroken;
+    std::vector<unsigned char> block(kDataBlock);
+    Crc32Accumulator crc;
+    for (std::uint64_t done = 0, total = *current_.size; done < total;) {
+      const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(total - done, block.size()));
+      if (!file_->ReadExactly(dataOffset_ + static_cast<std::int64_t>(done), block.data(), wanted))
+        return DataResult::kBroken;
+      crc.Add(block.data(), wanted);
+      if (!sink(block.data(), wanted)) return DataResult::kSinkFailed;
+      done += wanted;
+    }
+    return crc.Value() == current_.crc ? DataResult::kDone : DataResult::kBroken;
   }
 
  private:
@@ -122,19 +150,24 @@ class ArjSource final : public EntrySource {
   std::int64_t firstEntry_;
   std::int64_t next_;
   ReadResult state_ = ReadResult::kEntry;
+  Entry current_;
+  std::int64_t dataOffset_ = 0;
 };
 
-// Offset just past a main header at `offset`, when one is there.
-std::optional<std::int64_t> MainHeaderAt(const ArchiveFile& file, std::int64_t offset) {
+// Offset just past a main header at `offset`, when one is there. In an
+// executable the header after it must read too: the stub may hold a whole
+// fake main header, CRC and all.
+std::optional<std::int64_t> MainHeaderAt(const ArchiveFile& file, std::int64_t offset, bool inExecutable) {
   const auto header = ReadHeader(file, offset);
   if (!header || header->endOfArchive) return std::nullopt;
+  if (inExecutable && !ReadHeader(file, header->dataOffset)) return std::nullopt;
   return header->dataOffset;
 }
 
 }  // namespace
 
 std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> file) {
-  auto first = MainHeaderAt(*file, 0);
+  auto first = MainHeaderAt(*file, 0, false);
   if (!first && file->IsExecutable()) {
     // A self-extractor: the stub may hold the id bytes anywhere (even a whole
     // fake header), so every candidate whose checks fail is passed over.
@@ -142,7 +175,7 @@ std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> fi
     for (std::int64_t from = 1; !first;) {
       const auto hit = FindSignature(*file, from, kSfxWindow, "\x60\xEA"sv);
       if (!hit) break;
-      first = MainHeaderAt(*file, *hit);
+      first = MainHeaderAt(*file, *hit, true);
       from = *hit + 1;
     }
   }

@@ -19,11 +19,15 @@ constexpr auto kTable = MakeTable();
 
 }  // namespace
 
-std::uint32_t Crc32(const void* data, std::size_t length) {
+void Crc32Accumulator::Add(const void* data, std::size_t length) {
   const auto* bytes = static_cast<const unsigned char*>(data);
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < length; ++i) crc = kTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < length; ++i) state_ = kTable[(state_ ^ bytes[i]) & 0xFF] ^ (state_ >> 8);
+}
+
+std::uint32_t Crc32(const void* data, std::size_t length) {
+  Crc32Accumulator crc;
+  crc.Add(data, length);
+  return crc.Value();
 }
 
 }  // namespace dv

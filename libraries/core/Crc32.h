@@ -8,4 +8,14 @@ namespace dv {
 
 std::uint32_t Crc32(const void* data, std::size_t length);
 
+// The same CRC over data that comes in pieces.
+class Crc32Accumulator {
+ public:
+  void Add(const void* data, std::size_t length);
+  std::uint32_t Value() const { return state_ ^ 0xFFFFFFFFu; }
+
+ private:
+  std::uint32_t state_ = 0xFFFFFFFFu;
+};
+
 }  // namespace dv

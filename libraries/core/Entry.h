@@ -2,12 +2,22 @@
 // ENTRYINFO record, and the interface every format reader implements.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace dv {
+
+enum class EntryKind {
+  kFile,
+  kDirectory,
+  kSymlink,
+  kHardlink,  // another name of an earlier entry (`linkTarget`)
+  kOther,     // device, FIFO, socket, label: never extracted
+};
 
 struct Entry {
   std::string path;                          // as the archive gives it
@@ -15,9 +25,16 @@ struct Entry {
   std::optional<std::uint64_t> packedSize;   // bytes the entry takes in the archive
   std::optional<std::uint32_t> crc;
   std::optional<std::time_t> modified;
+  std::optional<std::time_t> accessed;
+  std::optional<std::time_t> created;
   std::optional<std::uint32_t> permissions;  // UNIX rwx bits
-  bool isDirectory = false;
+  std::optional<unsigned> osType;            // the LHA OS code (LhaHeader.h)
+  EntryKind kind = EntryKind::kFile;
+  std::string linkTarget;                    // of a symlink or hard link
   std::string method;                        // e.g. "-lh5-", "deflate"
+  bool dataReadable = true;                  // false: a method this reader cannot unpack
+
+  bool IsDirectory() const { return kind == EntryKind::kDirectory; }
 };
 
 enum class ReadResult {
@@ -26,6 +43,16 @@ enum class ReadResult {
   kBroken,  // a header could not be read: the listing stops here
 };
 
+enum class DataResult {
+  kDone,         // every byte went to the sink and checked out
+  kBroken,       // the data is damaged, cut short or fails its check
+  kUnsupported,  // the entry's method is one this reader cannot unpack
+  kSinkFailed,   // the sink refused a block
+};
+
+// Receives an entry's data block by block; false stops the copy.
+using DataSink = std::function<bool(const void* data, std::size_t size)>;
+
 class EntrySource {
  public:
   virtual ~EntrySource() = default;
@@ -33,6 +60,8 @@ class EntrySource {
   virtual bool Rewind() = 0;
   // Reads the next entry's header. Once kEnd or kBroken came, it stays.
   virtual ReadResult Next(Entry& entry) = 0;
+  // Unpacks the data of the entry Next gave last, once, into `sink`.
+  virtual DataResult ReadData(const DataSink& sink) = 0;
 };
 
 }  // namespace dv

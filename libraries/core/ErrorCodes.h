@@ -10,8 +10,38 @@ inline constexpr int kOk = 0;
 // FindFirst/FindNext: no (further) entry, or the handle is not a live listing.
 inline constexpr int kListEnd = -1;
 
-// The command function was asked to do something this library does not do
-// yet (every command, for now: the libraries only list archives).
+// Command functions. The first five are refusals of the line itself: they
+// come before anything is read or written.
+//
+// The line asks for something this library does not do (creating LHA, CAB,
+// ARJ or RAR archives, LHA self-extractors, CAB "-f").
 inline constexpr int kErrorNotSupported = 0x8001;
+// No command word, or one the library's language does not have.
+inline constexpr int kErrorBadCommand = 0x8002;
+// A switch the language does not have, or one with an impossible value.
+inline constexpr int kErrorBadSwitch = 0x8003;
+// A line that cannot be read: an unclosed or misplaced double quote, no
+// archive name, a switch missing its value, a second archive name.
+inline constexpr int kErrorBadLine = 0x8004;
+// A response file ("@path") or a file to pack that cannot be read.
+inline constexpr int kErrorCannotRead = 0x8005;
+
+// The archive to read does not exist or is not a readable regular file.
+inline constexpr int kErrorArchiveNotFound = 0x8006;
+// The file is not an archive of the library's format.
+inline constexpr int kErrorNotAnArchive = 0x8007;
+// A header or an entry's data is damaged (a failed CRC, data cut short).
+inline constexpr int kErrorBrokenArchive = 0x8008;
+// An entry to extract uses a compression method the library cannot unpack
+// (ARJ methods 1 to 4); nothing was extracted.
+inline constexpr int kErrorMethodNotSupported = 0x8009;
+// A folder, a file or the new archive could not be created or written.
+inline constexpr int kErrorCannotCreate = 0x800A;
+// A name or pattern of the line selects nothing, or there is nothing to do.
+inline constexpr int kErrorNoMatch = 0x800B;
+// Entries were passed over because they would have landed outside the base
+// directory (an absolute path, "..", a symbolic link on the way); every
+// other entry was extracted.
+inline constexpr int kErrorUnsafeEntry = 0x800C;
 
 }  // namespace dv

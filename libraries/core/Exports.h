@@ -10,12 +10,21 @@
 
 #define DV_EXPORT extern "C" __attribute__((visibility("default")))
 
-// The command function `NAME`.
-#define DV_COMMAND_EXPORT(NAME)                                                       \
-  DV_EXPORT int WINAPI NAME(HWND, LPCSTR, LPSTR output, DWORD size) {                 \
-    return dv::RunCommand(output, size);                                              \
+// The command function `NAME`, running lines of LANGUAGE (a
+// dv::CommandLanguage) on FORMAT (a dv::Format).
+#define DV_COMMAND_EXPORT(NAME, LANGUAGE, FORMAT)                                     \
+  DV_EXPORT int WINAPI NAME(HWND, LPCSTR line, LPSTR output, DWORD size) {            \
+    return dv::RunCommand(LANGUAGE, FORMAT, line, output, size);                      \
   }                                                                                   \
   static_assert(std::is_same_v<decltype(&NAME), ArcCommandFn>)
+
+// Holds PREFIX's listing functions, defined by any means, to the contract.
+#define DV_LISTING_TYPES(PREFIX)                                                                   \
+  static_assert(std::is_same_v<decltype(&PREFIX##OpenArchive), ArcOpenArchiveFn>);                 \
+  static_assert(std::is_same_v<decltype(&PREFIX##CloseArchive), ArcCloseArchiveFn>);               \
+  static_assert(std::is_same_v<decltype(&PREFIX##FindFirst), ArcFindFirstFn>);                     \
+  static_assert(std::is_same_v<decltype(&PREFIX##FindNext), ArcFindNextFn>);                       \
+  static_assert(std::is_same_v<decltype(&PREFIX##CheckArchive), ArcCheckArchiveFn>)
 
 // PREFIX##OpenArchive, CloseArchive, FindFirst, FindNext and CheckArchive,
 // reading FORMAT (a dv::Format).
@@ -31,11 +40,7 @@
     return dv::FindNext(archive, entry);                                                            \
   }                                                                                                 \
   DV_EXPORT int WINAPI PREFIX##CheckArchive(LPCSTR path, int) { return dv::CheckArchive(path, FORMAT); } \
-  static_assert(std::is_same_v<decltype(&PREFIX##OpenArchive), ArcOpenArchiveFn>);                 \
-  static_assert(std::is_same_v<decltype(&PREFIX##CloseArchive), ArcCloseArchiveFn>);               \
-  static_assert(std::is_same_v<decltype(&PREFIX##FindFirst), ArcFindFirstFn>);                     \
-  static_assert(std::is_same_v<decltype(&PREFIX##FindNext), ArcFindNextFn>);                       \
-  static_assert(std::is_same_v<decltype(&PREFIX##CheckArchive), ArcCheckArchiveFn>)
+  DV_LISTING_TYPES(PREFIX)
 
 // PREFIX##SetOwnerWindowEx and PREFIX##KillOwnerWindowEx.
 #define DV_OWNER_EXPORTS(PREFIX)                                                                    \

@@ -11,6 +11,16 @@ namespace {
 constexpr std::size_t kBlockSize = 64 * 1024;
 }
 
+DataResult CopyArchiveData(struct archive* archive, const DataSink& sink) {
+  std::vector<char> buffer(kBlockSize);
+  for (;;) {
+    const la_ssize_t count = archive_read_data(archive, buffer.data(), buffer.size());
+    if (count == 0) return DataResult::kDone;
+    if (count < 0) return DataResult::kBroken;
+    if (!sink(buffer.data(), static_cast<std::size_t>(count))) return DataResult::kSinkFailed;
+  }
+}
+
 LibArchiveReader::~LibArchiveReader() { Close(); }
 
 void LibArchiveReader::Close() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "libraries/core/ArchiveFile.h"
+#include "libraries/core/Entry.h"
 
 namespace dv {
 
@@ -45,5 +46,10 @@ class LibArchiveReader {
   std::int64_t position_ = 0;  // relative to base_
   std::vector<char> block_;
 };
+
+// Copies the data of the entry `archive` read last into `sink`. The holes of
+// a sparse entry come as zeros, so the sink sees the whole file in order; a
+// failed read is a failed check (a CRC) or data cut short.
+DataResult CopyArchiveData(struct archive* archive, const DataSink& sink);
 
 }  // namespace dv

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "libraries/core/LhaHeader.h"
 #include "libraries/core/LibArchiveReader.h"
 #include "libraries/core/SignatureScan.h"
 #include "libraries/core/Utf8Locale.h"
@@ -56,11 +57,12 @@ struct SfxMark {
 
 bool AnyStart(const ArchiveFile&, std::int64_t) { return true; }
 
-// An LHA header: "-l?x-" method at offset 2 and a header level 0-3 at 20.
+// An LHA header: a "-lh?-" or "-lz?-" method at offset 2 and a header
+// level 0-3 at 20.
 bool LhaStart(const ArchiveFile& file, std::int64_t start) {
   unsigned char head[21];
   if (!file.ReadExactly(start, head, sizeof head)) return false;
-  return (head[3] == 'h' || head[3] == 'z') && head[6] == '-' && head[20] <= 3;
+  return head[2] == '-' && head[3] == 'l' && (head[4] == 'h' || head[4] == 'z') && head[6] == '-' && head[20] <= 3;
 }
 
 const SfxMark* SfxMarkFor(LibArchiveKind kind) {
@@ -96,7 +98,7 @@ std::string MethodFromFormatName(const char* name) {
 class LibArchiveSource final : public EntrySource {
  public:
   LibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind)
-      : file_(std::move(file)), setup_(SetupFor(kind)) {}
+      : file_(std::move(file)), kind_(kind), setup_(SetupFor(kind)) {}
 
   bool OpenAt(std::int64_t base) {
     base_ = base;
@@ -122,6 +124,12 @@ class LibArchiveSource final : public EntrySource {
     return ReadResult::kEntry;
   }
 
+  DataResult ReadData(const DataSink& sink) override {
+    if (state_ != ReadResult::kEntry || reader_.get() == nullptr) return DataResult::kBroken;
+    ScopedUtf8Locale utf8;
+    return CopyArchiveData(reader_.get(), sink);
+  }
+
  private:
   void Fill(struct archive_entry* header, Entry& entry) const {
     entry = Entry{};
@@ -130,25 +138,70 @@ class LibArchiveSource final : public EntrySource {
     entry.path = path != nullptr ? path : "";
     if (archive_entry_size_is_set(header)) entry.size = static_cast<std::uint64_t>(archive_entry_size(header));
     if (archive_entry_mtime_is_set(header)) entry.modified = archive_entry_mtime(header);
+    if (archive_entry_atime_is_set(header)) entry.accessed = archive_entry_atime(header);
+    if (archive_entry_birthtime_is_set(header)) entry.created = archive_entry_birthtime(header);
     entry.permissions = archive_entry_perm(header);
-    entry.isDirectory = archive_entry_filetype(header) == AE_IFDIR;
+    entry.kind = KindOf(header);
+    const char* target = entry.kind == EntryKind::kSymlink    ? archive_entry_symlink(header)
+                         : entry.kind == EntryKind::kHardlink ? archive_entry_hardlink(header)
+                                                              : nullptr;
+    if (target != nullptr) entry.linkTarget = target;
     entry.method = MethodFromFormatName(archive_format_name(reader_.get()));
+    if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
+  }
+
+  void FillFromLhaHeader(Entry& entry) const {
+    const la_int64_t position = archive_read_header_position(reader_.get());
+    if (position < 0) return;
+    const auto facts = ReadLhaHeaderFacts(*file_, base_ + position);
+    if (!facts) return;
+    entry.packedSize = facts->packedSize;
+    entry.crc = facts->crc;
+    entry.osType = facts->osType;
+  }
+
+  static EntryKind KindOf(struct archive_entry* header) {
+    // A hard link names an earlier entry and carries no data of its own.
+    if (archive_entry_hardlink(header) != nullptr) return EntryKind::kHardlink;
+    switch (archive_entry_filetype(header)) {
+      case AE_IFREG: return EntryKind::kFile;
+      case AE_IFDIR: return EntryKind::kDirectory;
+      case AE_IFLNK: return EntryKind::kSymlink;
+      default: return EntryKind::kOther;
+    }
   }
 
   std::shared_ptr<const ArchiveFile> file_;
+  LibArchiveKind kind_;
   LibArchiveReader::Setup setup_;
   LibArchiveReader reader_;
   std::int64_t base_ = 0;
   ReadResult state_ = ReadResult::kEntry;
 };
 
-// Tries each place past libarchive's own reach where the signature shows;
-// a place counts only when its first header reads, so a stray signature in
-// the stub is passed over.
+// Inside an executable a signature proves nothing: the stub's code and data
+// may hold any bytes. A start counts only when its first header reads, or,
+// for ZIP, whose reader starts from a checked end record, when that record
+// says the archive is empty.
+bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
+  Entry first;
+  switch (source.Next(first)) {
+    case ReadResult::kEntry: break;
+    case ReadResult::kEnd:
+      if (kind != LibArchiveKind::kZip) return false;
+      break;
+    case ReadResult::kBroken: return false;
+  }
+  return source.Rewind();
+}
+
+// Tries each place where the signature shows, past a false start that
+// libarchive's own search may have taken; candidates whose first header does
+// not read are passed over.
 std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const ArchiveFile>& file,
                                                   LibArchiveKind kind) {
   const SfxMark* mark = SfxMarkFor(kind);
-  if (mark == nullptr || !file->IsExecutable()) return nullptr;
+  if (mark == nullptr) return nullptr;
   int tries = 0;
   for (std::int64_t from = 0; tries < kSfxCandidateLimit;) {
     const auto hit = FindSignature(*file, from, kSfxWindow + mark->lead, mark->signature);
@@ -158,9 +211,7 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Ar
     if (start <= 0 || !mark->plausible(*file, start)) continue;
     ++tries;
     auto source = std::make_unique<LibArchiveSource>(file, kind);
-    Entry first;
-    if (!source->OpenAt(start) || source->Next(first) == ReadResult::kBroken) continue;
-    if (source->Rewind()) return source;
+    if (source->OpenAt(start) && FirstHeaderReads(*source, kind)) return source;
   }
   return nullptr;
 }
@@ -169,8 +220,11 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Ar
 
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind) {
   auto source = std::make_unique<LibArchiveSource>(file, kind);
-  if (source->OpenAt(0)) return source;
-  return OpenInsideExecutable(file, kind);
+  const bool executable = file->IsExecutable();
+  // A file that starts with the format is taken as it is: a damaged header
+  // ends its listing rather than its opening.
+  if (source->OpenAt(0) && (!executable || FirstHeaderReads(*source, kind))) return source;
+  return executable ? OpenInsideExecutable(file, kind) : nullptr;
 }
 
 }  // namespace dv

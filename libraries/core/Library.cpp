@@ -1,8 +1,11 @@
 #include "libraries/core/Library.h"
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <new>
 
+#include "libraries/core/CommandRunner.h"
 #include "libraries/core/ErrorCodes.h"
 #include "libraries/core/Registry.h"
 #include "libraries/core/TarProbe.h"
@@ -34,9 +37,15 @@ Owner& TheOwner() {
 
 }  // namespace
 
-int RunCommand(LPSTR output, DWORD size) {
-  if (output != nullptr && size > 0) output[0] = '\0';
-  return kErrorNotSupported;
+int RunCommand(CommandLanguage language, Format format, LPCSTR line, LPSTR output, DWORD size) {
+  const CommandResult result = Guarded(CommandResult{kErrorCannotCreate, "out of memory"},
+                                       [&] { return RunCommandLine(language, format, line); });
+  if (output != nullptr && size > 0) {
+    const std::size_t length = std::min<std::size_t>(result.report.size(), size - 1);
+    std::memcpy(output, result.report.data(), length);
+    output[length] = '\0';
+  }
+  return result.code;
 }
 
 HARC OpenArchive(LPCSTR path, Format format) {
@@ -86,6 +95,14 @@ BOOL KillOwnerWindow(HWND window) {
   Owner& owner = TheOwner();
   std::lock_guard lock(owner.mutex);
   if (!owner.set || owner.window != window) return FALSE;
+  owner.set = false;
+  owner.window = nullptr;
+  return TRUE;
+}
+
+BOOL ClearOwnerWindow() {
+  Owner& owner = TheOwner();
+  std::lock_guard lock(owner.mutex);
   owner.set = false;
   owner.window = nullptr;
   return TRUE;

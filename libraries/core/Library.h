@@ -3,13 +3,15 @@
 #pragma once
 
 #include "archives/EntryInfo.h"
+#include "libraries/core/CommandLine.h"
 #include "libraries/core/Formats.h"
 
 namespace dv {
 
-// The command entry point: nothing is supported yet. Leaves an empty text in
-// `output` when there is room, and returns kErrorNotSupported.
-int RunCommand(LPSTR output, DWORD size);
+// The command entry point: runs `line` in `language` on `format` and leaves
+// its short report in `output`, cut to fit `size` with its terminator
+// (nothing is written when `size` is 0).
+int RunCommand(CommandLanguage language, Format format, LPCSTR line, LPSTR output, DWORD size);
 
 HARC OpenArchive(LPCSTR path, Format format);
 int CloseArchive(HARC handle);
@@ -22,6 +24,8 @@ int CheckArchive(LPCSTR path, Format format);
 BOOL SetOwnerWindow(HWND window);
 // TRUE when `window` was the stored owner (which is then forgotten).
 BOOL KillOwnerWindow(HWND window);
+// Forgets the stored owner, whichever it was; TRUE.
+BOOL ClearOwnerWindow();
 
 // TarGetArchiveType: a TarType code.
 int GetTarArchiveType(LPCSTR path);

@@ -2,6 +2,7 @@
 
 #include "libraries/core/EntryRecord.h"
 #include "libraries/core/ErrorCodes.h"
+#include "libraries/core/ListingSource.h"
 #include "libraries/core/Wildcard.h"
 
 namespace dv {
@@ -9,14 +10,15 @@ namespace dv {
 std::unique_ptr<Listing> Listing::Open(const char* path, Format format) {
   auto file = ArchiveFile::Open(path);
   if (!file) return nullptr;
-  auto source = OpenSource(std::move(file), format);
+  auto source = OpenListingSource(file, format);
   if (!source) return nullptr;
-  return std::make_unique<Listing>(std::move(source));
+  return std::make_unique<Listing>(std::move(source), std::move(file));
 }
 
 int Listing::FindFirst(const char* wildcard, ENTRYINFO* record) {
   std::lock_guard lock(mutex_);
   pattern_ = wildcard != nullptr ? wildcard : "";
+  current_.reset();
   // Opening left the reader at the start; only a walk already begun needs
   // the archive opened again.
   if (!atStart_ && !source_->Rewind()) return kListEnd;
@@ -32,6 +34,7 @@ bool Listing::ReadsToEnd() {
   std::lock_guard lock(mutex_);
   if (!atStart_ && !source_->Rewind()) return false;
   atStart_ = false;
+  current_.reset();
   Entry entry;
   ReadResult result;
   while ((result = source_->Next(entry)) == ReadResult::kEntry) {
@@ -39,12 +42,19 @@ bool Listing::ReadsToEnd() {
   return result == ReadResult::kEnd;
 }
 
+std::optional<Entry> Listing::Current() {
+  std::lock_guard lock(mutex_);
+  return current_;
+}
+
 int Listing::NextMatch(ENTRYINFO* record) {
   atStart_ = false;
+  current_.reset();
   Entry entry;
   while (source_->Next(entry) == ReadResult::kEntry) {
     if (!WildcardMatches(pattern_, entry.path)) continue;
     if (record != nullptr) FillRecord(entry, *record);
+    current_ = std::move(entry);
     return kOk;
   }
   return kListEnd;

@@ -1,9 +1,10 @@
 // The state behind one archive handle: the open reader, the pattern of the
-// current walk, and where the walk is.
+// current walk, where the walk is, and the entry it found last.
 #pragma once
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "archives/EntryInfo.h"
@@ -15,7 +16,8 @@ class Listing {
  public:
   // Nothing when the path is not a readable regular file of `format`.
   static std::unique_ptr<Listing> Open(const char* path, Format format);
-  explicit Listing(std::unique_ptr<EntrySource> source) : source_(std::move(source)) {}
+  Listing(std::unique_ptr<EntrySource> source, std::shared_ptr<const ArchiveFile> file)
+      : source_(std::move(source)), file_(std::move(file)) {}
 
   // Restarts the walk at the first entry matching `wildcard`.
   int FindFirst(const char* wildcard, ENTRYINFO* record);
@@ -24,14 +26,20 @@ class Listing {
   int FindNext(ENTRYINFO* record);
   // True when every header reads, up to a clean end.
   bool ReadsToEnd();
+  // The entry FindFirst or FindNext found last; nothing before the first
+  // and after the walk's end.
+  std::optional<Entry> Current();
+  const std::shared_ptr<const ArchiveFile>& file() const { return file_; }
 
  private:
   int NextMatch(ENTRYINFO* record);
 
   std::mutex mutex_;
   std::unique_ptr<EntrySource> source_;
+  std::shared_ptr<const ArchiveFile> file_;
   std::string pattern_;
   bool atStart_ = true;  // nothing read since the reader opened or rewound
+  std::optional<Entry> current_;
 };
 
 }  // namespace dv

@@ -1,9 +1,14 @@
 #include "libraries/core/PlainCompressedSource.h"
 
+#include <archive.h>
+#include <archive_entry.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <string_view>
+
+#include "libraries/core/LibArchiveReader.h"
 
 namespace dv {
 namespace {
@@ -44,7 +49,8 @@ Entry DescribeFile(const ArchiveFile& file, TarType type) {
 
 class PlainCompressedSource final : public EntrySource {
  public:
-  explicit PlainCompressedSource(Entry entry) : entry_(std::move(entry)) {}
+  PlainCompressedSource(std::shared_ptr<const ArchiveFile> file, TarType type)
+      : file_(std::move(file)), type_(type), entry_(DescribeFile(*file_, type)) {}
   bool Rewind() override {
     given_ = false;
     return true;
@@ -55,8 +61,19 @@ class PlainCompressedSource final : public EntrySource {
     entry = entry_;
     return ReadResult::kEntry;
   }
+  DataResult ReadData(const DataSink& sink) override {
+    if (!given_) return DataResult::kBroken;
+    LibArchiveReader reader;
+    struct archive_entry* header = nullptr;
+    if (!reader.Open(file_, 0, LibArchiveReader::kNoLimit, RawUnpackSetup(type_)) ||
+        archive_read_next_header(reader.get(), &header) != ARCHIVE_OK)
+      return DataResult::kBroken;
+    return CopyArchiveData(reader.get(), sink);
+  }
 
  private:
+  std::shared_ptr<const ArchiveFile> file_;
+  TarType type_;
   Entry entry_;
   bool given_ = false;
 };
@@ -83,7 +100,7 @@ std::string NameWithoutCompressionExtension(const std::string& fileName) {
 
 std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const ArchiveFile> file, TarType type) {
   if (type != kGzipOnly && type != kCompressOnly && type != kBzip2Only) return nullptr;
-  return std::make_unique<PlainCompressedSource>(DescribeFile(*file, type));
+  return std::make_unique<PlainCompressedSource>(std::move(file), type);
 }
 
 }  // namespace dv

@@ -83,6 +83,15 @@ bool IsTarHeader(const unsigned char (&block)[512]) {
   return stored == unsignedSum || static_cast<long>(stored) == signedSum;
 }
 
+LibArchiveReader::Setup RawUnpackSetup(TarType type) {
+  switch (type) {
+    case kGzipOnly: return &SetupGzip;
+    case kCompressOnly: return &SetupCompress;
+    case kBzip2Only: return &SetupBzip2;
+    default: return nullptr;
+  }
+}
+
 TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file) {
   const Packing packing = PackingOf(*file);
   if (packing == Packing::kNone) {

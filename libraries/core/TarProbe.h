@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "libraries/core/ArchiveFile.h"
+#include "libraries/core/LibArchiveReader.h"
 
 namespace dv {
 
@@ -27,6 +28,10 @@ inline constexpr long long kTarProbeInputLimit = 2 << 20;
 // Looks at the first bytes, and for a compressed file at the first 512 bytes
 // it unpacks to, never the rest of the file.
 TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file);
+
+// The libarchive set-up that unpacks a plain compressed file (kGzipOnly,
+// kCompressOnly or kBzip2Only) as one raw entry; nullptr for other types.
+LibArchiveReader::Setup RawUnpackSetup(TarType type);
 
 // A ustar, GNU or v7 tar header: a 512-byte block whose checksum field holds
 // the sum of its bytes (the field itself counted as spaces).

@@ -1,13 +1,21 @@
-// The name patterns FindFirst accepts.
+// The name patterns FindFirst and the command lines accept.
 #pragma once
 
 #include <string_view>
 
 namespace dv {
 
-// True when `pattern` matches `name`: '*' is any run of characters, '?' any
-// one, letters match either case. An empty pattern, "*" and "*.*" match every
-// name, with or without a dot.
-bool WildcardMatches(std::string_view pattern, std::string_view name);
+enum class WildcardSyntax {
+  kPlain,     // '*' and '?'
+  kBrackets,  // also "[...]": one of a set or range ("[!...]" none of them);
+              // the ZIP libraries' names write a literal '[' as "[[]"
+};
+
+// True when `pattern` matches `name`: '*' is any run of characters ('/'
+// included), '?' any one, letters match either case. An empty pattern, "*"
+// and "*.*" match every name, with or without a dot. An unclosed '[' is a
+// literal character.
+bool WildcardMatches(std::string_view pattern, std::string_view name,
+                     WildcardSyntax syntax = WildcardSyntax::kPlain);
 
 }  // namespace dv

@@ -2,7 +2,7 @@
 // plus the maker's "Zip" command.
 #include "libraries/core/Exports.h"
 
-DV_COMMAND_EXPORT(Unzip);
-DV_COMMAND_EXPORT(Zip);
+DV_COMMAND_EXPORT(Unzip, dv::CommandLanguage::kUnzip, dv::Format::kZip);
+DV_COMMAND_EXPORT(Zip, dv::CommandLanguage::kZip, dv::Format::kZip);
 DV_LISTING_EXPORTS(Unzip, dv::Format::kZip);
 DV_OWNER_EXPORTS(Unzip);

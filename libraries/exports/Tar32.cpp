@@ -2,7 +2,7 @@
 // files (listed as their one compressed file).
 #include "libraries/core/Exports.h"
 
-DV_COMMAND_EXPORT(Tar);
+DV_COMMAND_EXPORT(Tar, dv::CommandLanguage::kTar, dv::Format::kTar);
 DV_LISTING_EXPORTS(Tar, dv::Format::kTar);
 DV_OWNER_EXPORTS(Tar);
 

@@ -2,6 +2,6 @@
 // ZIP archives list when it is the only ZIP library present.
 #include "libraries/core/Exports.h"
 
-DV_COMMAND_EXPORT(Zip);
+DV_COMMAND_EXPORT(Zip, dv::CommandLanguage::kZip, dv::Format::kZip);
 DV_LISTING_EXPORTS(UnZip, dv::Format::kZip);
 DV_OWNER_EXPORTS(Zip);

@@ -10,6 +10,7 @@
 #include "platform/forms/Controls.h"
 
 class QApplication;
+class QObject;
 
 class TApplication {
  public:
@@ -19,7 +20,11 @@ class TApplication {
 
   std::string Title;
   bool ShowMainForm = true;
+  // Runs from the message loop each time the application becomes the
+  // active one of the desktop (posted, never inside the platform's report).
   TNotifyEvent OnActivate;
+  // Sets OnActivate for a form's method: it is dropped when the form goes.
+  void HookActivate(TForm* form, TNotifyEvent handler);
 
   // Makes the form the main form when it is the first.
   void SetMainForm(TForm* form);
@@ -38,9 +43,16 @@ class TApplication {
 
  private:
   std::unique_ptr<QApplication> qt_;
+  // Receives the posted activation messages; they die with it.
+  std::unique_ptr<QObject> messages_;
   TForm* mainForm_ = nullptr;
+  TForm* activateForm_ = nullptr;
   bool terminated_ = false;
 };
 
 // The one application object of the process, once made.
 TApplication* Application();
+
+// Runs an event handler at the edge of a Qt event: an error that escapes it
+// goes to the application's standard error report, never further.
+void HandleEventErrors(const std::function<void()>& handler);

@@ -1,13 +1,10 @@
-// A window handle of this layer: the widget behind it.
+// A window handle of this layer: the widget behind it, its procedure slot and
+// its drop registration (platform/winapi/Window.h).
 #pragma once
 
-#include "platform/winapi/WinTypes.h"
+#include "platform/winapi/Window.h"
 
 class QWidget;
 
-struct HWND__ {
-  QWidget* widget = nullptr;
-};
-
-// The widget of a handle; null for a null or foreign handle.
+// The widget of a handle; null for a null handle or another process's window.
 QWidget* WidgetOf(HWND window);

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "platform/rtl/Exception.h"
@@ -304,7 +306,20 @@ TDosDateTime DateTimeToFileDate(TDateTime value) {
   return static_cast<TDosDateTime>((date << 16) | time);
 }
 
+bool PinLocalTimeZone() {
+  if (std::getenv("TZ") != nullptr) return false;
+  setenv("TZ", ":/etc/localtime", 0);
+  tzset();
+  return true;
+}
+
+void SetUpLocalTimeZone() {
+  static const bool pinned = PinLocalTimeZone();
+  (void)pinned;
+}
+
 TDateTime UnixToLocalDateTime(std::time_t seconds) {
+  SetUpLocalTimeZone();
   std::tm local{};
   localtime_r(&seconds, &local);
   TDateTime date = 0, time = 0;
@@ -317,6 +332,7 @@ bool LocalDateTimeToUnix(TDateTime value, std::time_t& seconds) {
   int year, month, day, hour, minute, second, ms;
   DecodeDate(value, year, month, day);
   DecodeTime(value, hour, minute, second, ms);
+  SetUpLocalTimeZone();
   std::tm local{};
   local.tm_year = year - 1900;
   local.tm_mon = month - 1;

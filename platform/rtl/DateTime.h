@@ -45,6 +45,15 @@ TDateTime FileDateToDateTime(TDosDateTime fileDate);
 // 0 for a year outside 1980..2099.
 TDosDateTime DateTimeToFileDate(TDateTime value);
 
+// With TZ unset, glibc stats the zone file on every mktime (and libarchive
+// calls mktime for every ZIP entry): naming the same default zone once, as
+// ":/etc/localtime", keeps it read once. A TZ already set is left alone. The
+// local-time conversions below call this themselves; the first call should
+// come before other threads read the environment.
+void SetUpLocalTimeZone();
+// What SetUpLocalTimeZone does once: true when it set TZ.
+bool PinLocalTimeZone();
+
 // Between the file system's time and local date-time values.
 TDateTime UnixToLocalDateTime(std::time_t seconds);
 // Returns false when the local moment does not convert.

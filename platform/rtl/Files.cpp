@@ -66,6 +66,7 @@ bool FileAgeDateTime(const std::string& path, TDateTime& value) {
   if (!StatFollowing(path, st)) return false;
   // DOS precision: whole seconds, even.
   std::time_t seconds = st.st_mtim.tv_sec;
+  SetUpLocalTimeZone();
   std::tm local{};
   if (localtime_r(&seconds, &local) == nullptr) return false;
   TDateTime date, time;

@@ -14,9 +14,16 @@ using UINT = unsigned int;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+using LONG = std::int32_t;
+using LONG_PTR = std::intptr_t;  // a window-procedure slot holds a pointer
 using LPCSTR = const char*;
 using LPSTR = char*;
 using FARPROC = void (*)();
+
+struct POINT {
+  LONG x = 0;
+  LONG y = 0;
+};
 
 #ifndef TRUE
 #define TRUE 1

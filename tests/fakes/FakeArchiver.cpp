@@ -5,7 +5,10 @@
 // Test side: FakeConfigure(key, value), FakeLog() (one call per line),
 // FakeClear(). Keys: "entries" = "name|date|time;..." (DOS words, hex),
 // "open" = "accept" or "reject", "archivetype" = TarGetArchiveType's answer,
-// "result" = the command function's answer, "owner" = SetOwnerWindowEx's answer.
+// "result" = the command function's answer, "owner" = SetOwnerWindowEx's answer,
+// "watch" = a path whose presence each command call records on a line of its
+// own, "write" = "path|bytes" that each command call writes (a library
+// creating its archive).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +38,9 @@ struct FakeState {
   int archiveType = 1;
   int commandResult = 0;
   int ownerResult = 1;
+  std::string watchPath;
+  std::string writePath;
+  std::string writeBytes;
   std::size_t next = 0;
   bool open = false;
 };
@@ -73,7 +79,19 @@ int Fill(ENTRYINFO* entry) {
 int RunCommand(const char* which, HWND window, LPCSTR line, LPSTR output, DWORD size) {
   Record(std::string(which) + "(window=" + Pointer(window) + ", line=[" + Text(line) + "], buffer=" +
          (output == nullptr ? "null" : "set") + ", size=" + std::to_string(size) + ")");
-  return State().commandResult;
+  FakeState& state = State();
+  if (!state.watchPath.empty()) {
+    FILE* watched = std::fopen(state.watchPath.c_str(), "rb");
+    Record("watch(" + state.watchPath + (watched != nullptr ? ")=present" : ")=absent"));
+    if (watched != nullptr) std::fclose(watched);
+  }
+  if (!state.writePath.empty()) {
+    if (FILE* written = std::fopen(state.writePath.c_str(), "wb")) {
+      std::fwrite(state.writeBytes.data(), 1, state.writeBytes.size(), written);
+      std::fclose(written);
+    }
+  }
+  return state.commandResult;
 }
 }  // namespace
 
@@ -102,6 +120,12 @@ FAKE_EXPORT void FakeConfigure(const char* key, const char* value) {
     state.commandResult = std::atoi(value);
   } else if (k == "owner") {
     state.ownerResult = std::atoi(value);
+  } else if (k == "watch") {
+    state.watchPath = v;
+  } else if (k == "write") {
+    const std::size_t bar = v.find('|');
+    state.writePath = v.substr(0, bar);
+    state.writeBytes = bar == std::string::npos ? std::string() : v.substr(bar + 1);
   }
 }
 

@@ -1,6 +1,9 @@
 // Date-time values, their text forms, and DOS dates.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exception.h"
 
@@ -101,5 +104,41 @@ TEST_F(DateTimeTest, LocalTimesMatchTheZone) {
   std::time_t seconds = 0;
   ASSERT_TRUE(LocalDateTimeToUnix(EncodeDate(2001, 5, 6) + EncodeTime(10, 20, 30, 0), seconds));
   EXPECT_EQ(seconds, 989112030);
+}
+
+// Puts TZ back as the test main set it, whatever a test did to it.
+struct RestoreZone {
+  ~RestoreZone() {
+    setenv("TZ", "JST-9", 1);
+    tzset();
+  }
+};
+
+TEST_F(DateTimeTest, AnUnsetZoneIsPinnedToTheDefaultZoneFileAndASetOneKept) {
+  RestoreZone restore;
+  struct Case {
+    const char* before;  // nullptr: unset
+    bool pins;
+    const char* after;
+  };
+  for (const Case& c : {Case{nullptr, true, ":/etc/localtime"}, Case{"JST-9", false, "JST-9"},
+                        Case{"", false, ""}}) {
+    if (c.before == nullptr) unsetenv("TZ");
+    else setenv("TZ", c.before, 1);
+    EXPECT_EQ(PinLocalTimeZone(), c.pins) << (c.before ? c.before : "unset");
+    ASSERT_NE(std::getenv("TZ"), nullptr);
+    EXPECT_STREQ(std::getenv("TZ"), c.after);
+  }
+  // The pinned zone is the default one: both give the same local time.
+  unsetenv("TZ");
+  ASSERT_TRUE(PinLocalTimeZone());
+  const std::time_t when = 989112030;
+  std::tm pinned{}, unset{};
+  localtime_r(&when, &pinned);
+  unsetenv("TZ");
+  tzset();
+  localtime_r(&when, &unset);
+  EXPECT_EQ(pinned.tm_hour, unset.tm_hour);
+  EXPECT_EQ(pinned.tm_gmtoff, unset.tm_gmtoff);
 }
 }  // namespace

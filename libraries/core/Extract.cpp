@@ -1,0 +1,122 @@
+#include "libraries/core/Extract.h"
+
+#include <map>
+
+#include "libraries/core/ExtractTarget.h"
+#include "libraries/core/NameSelection.h"
+#include "libraries/core/PathSafety.h"
+
+namespace dv {
+namespace {
+
+// What the names are matched against: the path as it would be written.
+std::string MatchPath(const Entry& entry) {
+  const auto components = SafeComponents(entry.path);
+  return components ? JoinComponents(*components) : entry.path;
+}
+
+struct Tally {
+  int extracted = 0, kept = 0, passedOver = 0, unsafe = 0;
+  int failure = kOk;  // the first one
+
+  void Fail(int code) {
+    if (failure == kOk) failure = code;
+  }
+  void Count(WriteOutcome outcome) {
+    switch (outcome) {
+      case WriteOutcome::kWritten: ++extracted; break;
+      case WriteOutcome::kKept: ++kept; break;
+      case WriteOutcome::kUnsafe: ++unsafe; break;
+      case WriteOutcome::kCannotCreate: Fail(kErrorCannotCreate); break;
+      case WriteOutcome::kBroken: Fail(kErrorBrokenArchive); break;
+      case WriteOutcome::kUnsupported: Fail(kErrorMethodNotSupported); break;
+    }
+  }
+  CommandResult Result() const {
+    CommandResult result;
+    result.code = failure != kOk ? failure : unsafe > 0 ? kErrorUnsafeEntry : kOk;
+    result.report = std::to_string(extracted) + " extracted";
+    if (kept > 0) result.report += ", " + std::to_string(kept) + " existing kept";
+    if (passedOver > 0) result.report += ", " + std::to_string(passedOver) + " links or special entries passed over";
+    if (unsafe > 0) result.report += ", " + std::to_string(unsafe) + " unsafe paths refused";
+    return result;
+  }
+};
+
+// Reads every header before anything is written: the names must each
+// select something, the selected entries must be readable, the headers whole.
+CommandResult Survey(EntrySource& source, NameSelection& selection) {
+  Entry entry;
+  ReadResult read;
+  bool unreadable = false;
+  while ((read = source.Next(entry)) == ReadResult::kEntry)
+    if (selection.Selects(MatchPath(entry)) && entry.kind == EntryKind::kFile && !entry.dataReadable)
+      unreadable = true;
+  if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive: nothing extracted"};
+  if (const std::string* unused = selection.Unused()) return {kErrorNoMatch, "no entry matches " + *unused};
+  if (unreadable) return {kErrorMethodNotSupported, "compression method not supported: nothing extracted"};
+  return {};
+}
+
+// Files written so far, by the path a hard link names them with.
+using Written = std::map<std::string, std::vector<std::string>>;
+
+void ExtractEntry(EntrySource& source, const Entry& entry, const Command& command, ExtractTarget& target,
+                  Written& written, Tally& tally) {
+  const auto linked = entry.kind == EntryKind::kHardlink ? SafeComponents(entry.linkTarget) : std::nullopt;
+  const auto original = linked ? written.find(JoinComponents(*linked)) : written.end();
+  // A link is never made; a hard link to a file written here becomes a copy.
+  if (entry.kind == EntryKind::kSymlink || entry.kind == EntryKind::kOther ||
+      (entry.kind == EntryKind::kHardlink && original == written.end())) {
+    ++tally.passedOver;
+    return;
+  }
+  auto path = SafeComponents(entry.path);
+  if (!path || (path->empty() && !entry.IsDirectory())) {
+    ++tally.unsafe;
+    return;
+  }
+  const Stamp stamp{SafeMode(entry), entry.modified, entry.accessed};
+  if (entry.IsDirectory()) {
+    // Without folders, a folder entry has nothing to make.
+    if (command.junkPaths || path->empty()) return;
+    const WriteOutcome made = target.MakeDirectory(*path, stamp);
+    if (made != WriteOutcome::kWritten) tally.Count(made);
+    return;
+  }
+  const std::string key = JoinComponents(*path);
+  if (command.junkPaths) path->erase(path->begin(), path->end() - 1);
+  const WriteOutcome outcome =
+      entry.kind == EntryKind::kHardlink
+          ? target.CopyFile(original->second, *path, stamp, command.overwrite)
+          : target.WriteFile(*path, stamp, command.overwrite,
+                             [&source](const DataSink& sink) { return source.ReadData(sink); });
+  if (outcome == WriteOutcome::kWritten) written[key] = *path;
+  tally.Count(outcome);
+}
+
+}  // namespace
+
+CommandResult ExtractArchive(Format format, const Command& command) {
+  const auto file = ArchiveFile::Open(command.archive.c_str());
+  if (!file) return {kErrorArchiveNotFound, "cannot open " + command.archive};
+  const auto source = OpenSource(file, format);
+  if (!source) return {kErrorNotAnArchive, "not an archive of this library: " + command.archive};
+  NameSelection survey(command.names, command.excludes, command.syntax);
+  if (CommandResult refused = Survey(*source, survey); refused.code != kOk) return refused;
+  auto target = ExtractTarget::Open(command.baseDirectory);
+  if (!target) return {kErrorCannotCreate, "cannot create " + command.baseDirectory};
+  if (!source->Rewind()) return {kErrorBrokenArchive, "archive no longer opens"};
+  NameSelection selection(command.names, command.excludes, command.syntax);
+  Tally tally;
+  Written written;
+  Entry entry;
+  ReadResult read;
+  while ((read = source->Next(entry)) == ReadResult::kEntry)
+    if (selection.Selects(MatchPath(entry))) ExtractEntry(*source, entry, command, *target, written, tally);
+  if (read == ReadResult::kBroken) tally.Fail(kErrorBrokenArchive);
+  target->Finish();
+  return tally.Result();
+}
+
+}  // namespace dv

@@ -1,0 +1,15 @@
+// The reader behind a listing handle. A listing reads headers only: a ZIP is
+// read from its central directory when that reads cleanly, which visits no
+// local header, and a compressed tar is unpacked once for its type check and
+// its listing. Every other case is OpenSource's reader.
+#pragma once
+
+#include <memory>
+
+#include "libraries/core/Formats.h"
+
+namespace dv {
+
+std::unique_ptr<EntrySource> OpenListingSource(std::shared_ptr<const ArchiveFile> file, Format format);
+
+}  // namespace dv

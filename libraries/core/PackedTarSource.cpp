@@ -1,0 +1,182 @@
+#include "libraries/core/PackedTarSource.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "libraries/core/LibArchiveReader.h"
+#include "libraries/core/TarProbe.h"
+#include "libraries/core/Utf8Locale.h"
+
+namespace dv {
+namespace {
+
+constexpr std::size_t kTarBlock = 512;
+
+// The raw unpacking of the file's one compression layer, as the probe sets
+// it up; nothing for a file that starts with no known compression.
+LibArchiveReader::Setup UnpackSetupFor(const ArchiveFile& file) {
+  unsigned char magic[3] = {};
+  if (!file.ReadExactly(0, magic, sizeof magic)) return nullptr;
+  if (magic[0] == 0x1F && magic[1] == 0x8B) return RawUnpackSetup(kGzipOnly);
+  if (magic[0] == 0x1F && magic[1] == 0x9D) return RawUnpackSetup(kCompressOnly);
+  if (magic[0] == 'B' && magic[1] == 'Z' && magic[2] == 'h') return RawUnpackSetup(kBzip2Only);
+  return nullptr;
+}
+
+// As the listing of libarchive's own tar reader names the method.
+std::string MethodFromFormatName(const char* name) {
+  if (name == nullptr) return {};
+  const std::string_view text(name);
+  const auto open = text.find('('), close = text.rfind(')');
+  if (open == std::string_view::npos || close == std::string_view::npos || close <= open) return {};
+  std::string method(text.substr(open + 1, close - open - 1));
+  for (char& c : method) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (method == "uncompressed" || method == "none") return "stored";
+  return method;
+}
+
+EntryKind KindOf(struct archive_entry* header) {
+  if (archive_entry_hardlink(header) != nullptr) return EntryKind::kHardlink;
+  switch (archive_entry_filetype(header)) {
+    case AE_IFREG: return EntryKind::kFile;
+    case AE_IFDIR: return EntryKind::kDirectory;
+    case AE_IFLNK: return EntryKind::kSymlink;
+    default: return EntryKind::kOther;
+  }
+}
+
+class PackedTarSource final : public EntrySource {
+ public:
+  PackedTarSource(std::shared_ptr<const ArchiveFile> file, LibArchiveReader::Setup unpack)
+      : file_(std::move(file)), unpack_(unpack) {}
+  ~PackedTarSource() override { CloseTar(); }
+  PackedTarSource(const PackedTarSource&) = delete;
+  PackedTarSource& operator=(const PackedTarSource&) = delete;
+
+  // False when what the probe would read says no tar, or says it only past
+  // the probe's input limit.
+  bool Open() {
+    ScopedUtf8Locale utf8;
+    CloseTar();
+    head_.clear();
+    served_ = 0;
+    state_ = ReadResult::kEntry;
+    if (!unpacked_.Open(file_, 0, LibArchiveReader::kNoLimit, unpack_)) return false;
+    struct archive* raw = unpacked_.get();
+    // Two filters: one unpacking layer over the file itself.
+    struct archive_entry* header = nullptr;
+    if (archive_filter_count(raw) != 2 || archive_read_next_header(raw, &header) != ARCHIVE_OK) return false;
+    while (head_.size() < kTarBlock) {
+      const void* block = nullptr;
+      size_t size = 0;
+      la_int64_t offset = 0;
+      if (archive_read_data_block(raw, &block, &size, &offset) != ARCHIVE_OK) return false;
+      head_.append(static_cast<const char*>(block), size);
+    }
+    if (archive_filter_bytes(raw, -1) > kTarProbeInputLimit) return false;
+    unsigned char first[kTarBlock];
+    std::memcpy(first, head_.data(), kTarBlock);
+    if (!IsTarHeader(first)) return false;
+    tar_ = archive_read_new();
+    if (tar_ == nullptr) return false;
+    archive_read_support_format_tar(tar_);
+    archive_read_set_callback_data(tar_, this);
+    archive_read_set_read_callback(tar_, &PackedTarSource::Read);
+    return archive_read_open1(tar_) == ARCHIVE_OK;
+  }
+
+  bool Rewind() override { return Open(); }
+
+  ReadResult Next(Entry& entry) override {
+    if (state_ != ReadResult::kEntry) return state_;
+    if (tar_ == nullptr) return state_ = ReadResult::kBroken;
+    ScopedUtf8Locale utf8;
+    struct archive_entry* header = nullptr;
+    const int status = archive_read_next_header(tar_, &header);
+    if (status == ARCHIVE_EOF) return state_ = ReadResult::kEnd;
+    if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return state_ = ReadResult::kBroken;
+    Fill(header, entry);
+    return ReadResult::kEntry;
+  }
+
+  DataResult ReadData(const DataSink& sink) override {
+    if (state_ != ReadResult::kEntry || tar_ == nullptr) return DataResult::kBroken;
+    ScopedUtf8Locale utf8;
+    return CopyArchiveData(tar_, sink);
+  }
+
+ private:
+  // The tar reader's input: the bytes the check read, then the unpacking's
+  // blocks as they come.
+  static la_ssize_t Read(struct archive* tar, void* self, const void** block) {
+    auto& source = *static_cast<PackedTarSource*>(self);
+    if (source.served_ < source.head_.size()) {
+      *block = source.head_.data() + source.served_;
+      const std::size_t size = source.head_.size() - source.served_;
+      source.served_ = source.head_.size();
+      return static_cast<la_ssize_t>(size);
+    }
+    size_t size = 0;
+    la_int64_t offset = 0;
+    switch (archive_read_data_block(source.unpacked_.get(), block, &size, &offset)) {
+      case ARCHIVE_OK: return static_cast<la_ssize_t>(size);
+      case ARCHIVE_EOF: return 0;
+      default:
+        archive_set_error(tar, EIO, "%s", archive_error_string(source.unpacked_.get()) != nullptr
+                                              ? archive_error_string(source.unpacked_.get())
+                                              : "unpacking failed");
+        return ARCHIVE_FATAL;
+    }
+  }
+
+  void Fill(struct archive_entry* header, Entry& entry) const {
+    entry = Entry{};
+    const char* path = archive_entry_pathname(header);
+    if (path == nullptr) path = archive_entry_pathname_utf8(header);
+    entry.path = path != nullptr ? path : "";
+    if (archive_entry_size_is_set(header)) entry.size = static_cast<std::uint64_t>(archive_entry_size(header));
+    if (archive_entry_mtime_is_set(header)) entry.modified = archive_entry_mtime(header);
+    if (archive_entry_atime_is_set(header)) entry.accessed = archive_entry_atime(header);
+    if (archive_entry_birthtime_is_set(header)) entry.created = archive_entry_birthtime(header);
+    entry.permissions = archive_entry_perm(header);
+    entry.kind = KindOf(header);
+    const char* target = entry.kind == EntryKind::kSymlink    ? archive_entry_symlink(header)
+                         : entry.kind == EntryKind::kHardlink ? archive_entry_hardlink(header)
+                                                              : nullptr;
+    if (target != nullptr) entry.linkTarget = target;
+    entry.method = MethodFromFormatName(archive_format_name(tar_));
+  }
+
+  void CloseTar() {
+    if (tar_ != nullptr) archive_read_free(tar_);
+    tar_ = nullptr;
+  }
+
+  std::shared_ptr<const ArchiveFile> file_;
+  LibArchiveReader::Setup unpack_;
+  LibArchiveReader unpacked_;
+  struct archive* tar_ = nullptr;
+  std::string head_;         // what the check read
+  std::size_t served_ = 0;   // of head_, given to the tar reader
+  ReadResult state_ = ReadResult::kEntry;
+};
+
+}  // namespace
+
+std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const ArchiveFile> file) {
+  if (!file) return nullptr;
+  const LibArchiveReader::Setup unpack = UnpackSetupFor(*file);
+  if (unpack == nullptr) return nullptr;
+  auto source = std::make_unique<PackedTarSource>(std::move(file), unpack);
+  if (!source->Open()) return nullptr;
+  return source;
+}
+
+}  // namespace dv

@@ -1,0 +1,22 @@
+// Where an entry may land: its path as folder names below the base
+// directory, or nothing when it would climb out of it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dv {
+
+// The names of `path` split at '/' and '\' (archives from DOS and Windows
+// use either), without empty and "." names. Nothing for an absolute path
+// ("/x", "\x", "C:x") or one holding "..", whatever follows it: such an
+// entry is not extracted at all rather than put somewhere else. An empty
+// list names the base directory itself.
+std::optional<std::vector<std::string>> SafeComponents(std::string_view path);
+
+// The names joined with '/'.
+std::string JoinComponents(const std::vector<std::string>& components);
+
+}  // namespace dv

@@ -1,0 +1,13 @@
+// tar32.dll's "c": a new tar, tar.gz or tar.bz2 of the files CollectFiles
+// finds (folders always with their contents and an entry of their own),
+// replacing any archive of that name only once it is complete.
+#pragma once
+
+#include "libraries/core/CommandLine.h"
+#include "libraries/core/CommandResult.h"
+
+namespace dv {
+
+CommandResult CreateTar(const Command& command);
+
+}  // namespace dv

@@ -1,0 +1,21 @@
+// Lists a ZIP archive from its central directory alone, reading it front to
+// back through a bounded window: no local header is visited and nothing is
+// kept per entry, so time and memory stay flat however many entries there
+// are. It reads what libarchive's seekable reader would list for the same
+// archive (ZIP64, data descriptors, comments, self-extracting offsets, UTF-8
+// and Info-ZIP Unicode names, the time extra fields), and refuses an archive
+// whose central directory does not read cleanly, for the caller to read its
+// local headers instead.
+#pragma once
+
+#include <memory>
+
+#include "libraries/core/ArchiveFile.h"
+#include "libraries/core/Entry.h"
+
+namespace dv {
+
+// Nothing when no end record is found or the directory it names is damaged.
+std::unique_ptr<EntrySource> OpenZipCentralDirectory(std::shared_ptr<const ArchiveFile> file);
+
+}  // namespace dv

@@ -1,0 +1,93 @@
+// Windows by the handles the subsystems use. Each window of platform/forms has
+// a window-procedure slot; a procedure is a plain function or a thunk bound to
+// an object. A window of another instance is reached through the per-user
+// socket its process listens on, by class name.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/winapi/WinTypes.h"
+
+class QWidget;
+
+using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+constexpr int GWL_WNDPROC = -4;
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_USER = 0x0400;
+
+struct HWND__ {
+  // A window of this process, known to FindWindowA by its class while it lives.
+  explicit HWND__(std::string className);
+  ~HWND__();
+  HWND__(const HWND__&) = delete;
+  HWND__& operator=(const HWND__&) = delete;
+
+  const std::string className;
+  QWidget* widget = nullptr;               // the forms layer's widget; never touched here
+  LONG_PTR procedure;                      // the slot; DefWindowProcA at first
+  bool acceptFiles = false;                // set by DragAcceptFiles
+  bool topLevel = true;                    // a control's window is not
+  std::function<void()> bringToFront;      // raises and activates; set by the forms layer
+  std::string socketPath;                  // a window of another process: where it listens
+
+ private:
+  friend HWND FindWindowA(LPCSTR className, LPCSTR windowName);
+  struct Remote {};
+  HWND__(std::string className, std::string socketPath, Remote);
+};
+
+// True for a live window of this process.
+bool IsWindow(HWND window);
+
+// The slot: GWL_WNDPROC only; 0 for anything else or a window that is gone.
+LONG_PTR GetWindowLongA(HWND window, int index);
+// Stores a procedure in the slot and returns the previous one.
+LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value);
+// Calls a procedure taken from a slot: a thunk or a plain function; 0 for none.
+LRESULT CallWindowProcA(LONG_PTR procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Sends a message to a window's current procedure and returns its result.
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The default procedure: every message is handled by doing nothing; result 0.
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+inline LONG_PTR ProcedureValue(WNDPROC procedure) { return reinterpret_cast<LONG_PTR>(procedure); }
+
+// A message as a method bound by a thunk sees it.
+struct TMessage {
+  UINT Msg = 0;
+  WPARAM WParam = 0;
+  LPARAM LParam = 0;
+  LRESULT Result = 0;
+};
+using TWndMethod = std::function<void(TMessage& message)>;
+
+// A window procedure bound to an object's method, usable in any slot for as
+// long as it lives. Made and freed by its owner.
+class TWndProcThunk {
+ public:
+  explicit TWndProcThunk(TWndMethod method);
+  ~TWndProcThunk();
+  TWndProcThunk(const TWndProcThunk&) = delete;
+  TWndProcThunk& operator=(const TWndProcThunk&) = delete;
+
+  // The value to put in a slot.
+  LONG_PTR Procedure() const { return reinterpret_cast<LONG_PTR>(this); }
+  LRESULT Call(UINT message, WPARAM wParam, LPARAM lParam) const;
+
+ private:
+  TWndMethod method_;
+};
+
+// The first top-level window of the class, of this process or else of
+// another instance of the user's; a window name is not looked at. Null when none.
+HWND FindWindowA(LPCSTR className, LPCSTR windowName);
+// Raises and activates a window; another instance's window is asked through
+// its socket and this waits (briefly) for its answer. TRUE when done.
+BOOL SetForegroundWindow(HWND window);
+
+// Where the windows of a class listen for another instance, in the user's
+// runtime folder; empty when that folder cannot be had.
+std::string WindowSocketPath(const std::string& className);

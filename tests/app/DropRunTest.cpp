@@ -1,0 +1,210 @@
+// Drops on the main window, delivered through Qt as the desktop delivers
+// them, start the re-dating run with our real libraries (one of them hidden):
+// what the window shows while and after it runs, what gets re-dated, and a
+// drop that arrives in the middle of a run.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include <QApplication>
+#include <QMetaObject>
+
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dvmain.h"
+#include "platform/rtl/CommandLine.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/winapi/DragDrop.h"
+#include "tests/app/DropHelpers.h"
+#include "tests/support/DriverUnits.h"
+#include "tests/support/FakeLibraries.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestApplication.h"
+
+namespace {
+namespace fs = std::filesystem;
+using drop_helpers::DropFiles;
+
+const std::time_t kNewest = 989112030;  // 2001-05-06 10:20:30 in the tests' zone (JST)
+const std::time_t kBefore = 1577934246;
+const char* const kNewestText = "2001/05/06 | 10:20:30";
+const char* const kSkipped = "一部 DLL が無いためスキップしました";
+
+std::time_t MTime(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mtime;
+}
+
+void SetMTime(const std::string& path, std::time_t seconds) {
+  const struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
+  ASSERT_EQ(::utimes(path.c_str(), times), 0) << path;
+}
+
+// Runs each time the event loop gets to it, as a repaint would, until stopped.
+class LoopProbe {
+ public:
+  explicit LoopProbe(std::function<void()> look) : look_(std::move(look)) { Post(); }
+  ~LoopProbe() { Stop(); }
+  LoopProbe(const LoopProbe&) = delete;
+  LoopProbe& operator=(const LoopProbe&) = delete;
+  // The call still queued does nothing.
+  void Stop() { *alive_ = false; }
+
+ private:
+  void Post() {
+    QMetaObject::invokeMethod(
+        qApp,
+        [this, alive = alive_] {
+          if (!*alive) return;
+          look_();
+          Post();
+        },
+        Qt::QueuedConnection);
+  }
+  std::function<void()> look_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+class DropRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    TakeShownBoxes();
+    SetCommandLine(std::vector<std::string>{"dovanel"});
+    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
+    FormatSettings().DateSeparator = '/';
+    FormatSettings().LongTimeFormat = "hh:nn:ss";
+    FormatSettings().TimeSeparator = ':';
+    // Every real library but the LHA one.
+    for (const char* name : {"UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL", "tar32.dll",
+                             "UNRAR32.DLL"}) {
+      ASSERT_TRUE(fs::exists(OutputDir() / name)) << name << " is not built";
+      fs::create_symlink(OutputDir() / name, libs_.path() / name);
+    }
+    UseFakeLibraries({}, {libs_.path().string()});
+    ReleaseAllDriverUnits();
+    baseline_ = LiveDropCount();
+
+    WriteFile(src_ / "new.txt", "newest\n");
+    WriteFile(src_ / "old.txt", "older\n");
+    RunOrFail("touch -d '2001-05-06 10:20:30' " + src_ / "new.txt");
+    RunOrFail("touch -d '1999-12-31 23:59:58' " + src_ / "old.txt");
+    form_ = std::make_unique<Tdovanel>(nullptr);
+  }
+  void TearDown() override {
+    form_.reset();
+    ReleaseAllDriverUnits();
+    EXPECT_EQ(LiveDropCount(), baseline_) << "every drop is released";
+    EXPECT_TRUE(TakeShownBoxes().empty()) << "no error was reported";
+  }
+
+  // A real archive of the two entries, made by the usual tool, with an old time.
+  std::string Archive(const std::string& relative, const std::string& command) {
+    const std::string path = data_ / relative;
+    fs::create_directories(fs::path(path).parent_path());
+    RunOrFail("cd " + src_.path().string() + " && " + command + " '" + path + "' old.txt new.txt");
+    SetMTime(path, kBefore);
+    return path;
+  }
+  std::string Plain(const std::string& relative) {
+    const std::string path = data_ / relative;
+    WriteFile(path, "not an archive\n");
+    SetMTime(path, kBefore);
+    return path;
+  }
+
+  std::map<std::string, std::string> Outcomes() const {
+    std::map<std::string, std::string> outcome;
+    for (int r = 0; r < form_->ListBox1->Count(); ++r) outcome[form_->ListBox1->Item(r)] = form_->ListBox3->Item(r);
+    return outcome;
+  }
+  std::vector<std::string> Paths() const {
+    std::vector<std::string> paths;
+    for (int r = 0; r < form_->ListBox1->Count(); ++r) paths.push_back(form_->ListBox1->Item(r));
+    return paths;
+  }
+
+  TempDir libs_, src_, data_;
+  std::unique_ptr<Tdovanel> form_;
+  int baseline_ = 0;
+};
+
+TEST_F(DropRunTest, ADropOfAFileAndAFolderReDatesTheirArchives) {
+  const std::string top = Archive("top.zip", "zip -q");
+  const std::string folder = (data_.path() / "folder").string();
+  const std::string zip = Archive("folder/a.zip", "zip -q");
+  const std::string tar = Archive("folder/sub/b.tar", "tar cf");
+  const std::string lzh = Plain("folder/c.lzh");
+  const std::string text = Plain("folder/readme.txt");
+
+  struct Look {
+    std::string caption;
+    std::string label;
+  };
+  std::vector<Look> looks;
+  {
+    LoopProbe probe([&] { looks.push_back({form_->Caption(), form_->Label1->Caption()}); });
+    EXPECT_TRUE(DropFiles(form_->Widget(), {top, folder}));
+    probe.Stop();
+  }
+
+  const std::map<std::string, std::string> expected = {
+      {top, kNewestText}, {zip, kNewestText}, {tar, kNewestText}, {lzh, "Skip"}, {text, "No Archive"}};
+  EXPECT_EQ(Outcomes(), expected);
+  EXPECT_EQ(form_->ListBox1->Item(0), top) << "the file dropped first comes first";
+  for (const std::string& archive : {top, zip, tar}) EXPECT_EQ(MTime(archive), kNewest) << archive;
+  for (const std::string& other : {lzh, text}) EXPECT_EQ(MTime(other), kBefore) << other;
+
+  // The loop ran once per file, with the file's path in the label, while
+  // the caption said the run was going on.
+  ASSERT_EQ(looks.size(), Paths().size());
+  for (std::size_t i = 0; i < looks.size(); ++i) {
+    EXPECT_EQ(looks[i].caption, "running...");
+    EXPECT_EQ(looks[i].label, Paths()[i]);
+  }
+  EXPECT_EQ(form_->Caption(), "DV");
+  EXPECT_EQ(form_->Label1->Caption(), kSkipped);
+  EXPECT_EQ(form_->Label1->FontColor(), clPurple);
+  EXPECT_TRUE(form_->Label1->FontBold());
+  for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) EXPECT_EQ(list->ItemIndex(), 0);
+}
+
+TEST_F(DropRunTest, ARunWithNothingSkippedEndsInRedAndTheCaptionStartsAsTheTitle) {
+  EXPECT_EQ(form_->Caption(), "DOVANEL For Archiver");
+  const std::string tgz = Archive("x.tgz", "tar czf");
+  EXPECT_TRUE(DropFiles(form_->Widget(), {tgz, (data_.path() / "no such file").string()}));
+  EXPECT_EQ(Outcomes(), (std::map<std::string, std::string>{{tgz, kNewestText}}));
+  EXPECT_EQ(MTime(tgz), kNewest);
+  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+  EXPECT_EQ(form_->Label1->FontColor(), clRed);
+  EXPECT_FALSE(form_->Label1->FontBold());
+  EXPECT_EQ(form_->Caption(), "DV");
+}
+
+TEST_F(DropRunTest, ADropDuringARunStartsANestedRunThatTheOuterOneThenYieldsTo) {
+  const std::string first = Archive("outer/a.zip", "zip -q");
+  const std::string second = Archive("outer/b.zip", "zip -q");
+  const std::string inner = Archive("inner.tar", "tar cf");
+  const auto outerMime = drop_helpers::FilesMime({(data_.path() / "outer").string()});
+  const auto innerMime = drop_helpers::FilesMime({inner});
+  // Both wait in the queue: the second arrives while the first lets the loop
+  // run at its first file.
+  drop_helpers::PostDrop(form_->Widget(), outerMime.get());
+  drop_helpers::PostDrop(form_->Widget(), innerMime.get());
+  QApplication::processEvents();
+
+  EXPECT_EQ(Paths(), std::vector<std::string>{inner}) << "the nested run refilled the lists";
+  EXPECT_EQ(MTime(inner), kNewest);
+  // The outer run finished the file it was on, then stopped past the refilled list.
+  EXPECT_EQ(int(MTime(first) == kNewest) + int(MTime(second) == kNewest), 1);
+  EXPECT_EQ(form_->Caption(), "DV");
+  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+}
+}  // namespace

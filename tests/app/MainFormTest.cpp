@@ -1,0 +1,173 @@
+// The main form as a user meets it: its stored layout, the version box on a
+// double-click of the label, the three lists selected in step by the user's
+// choice in the first, and the date format that activation sets.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dvmain.h"
+#include "platform/rtl/CommandLine.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/winapi/MessageBox.h"
+#include "tests/platform/RuntimeFolder.h"
+#include "tests/support/DriverUnits.h"
+#include "tests/support/TestApplication.h"
+
+namespace {
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    TakeShownBoxes();
+    SetCommandLine(std::vector<std::string>{"dovanel"});
+    ReleaseAllDriverUnits();
+    form_ = std::make_unique<Tdovanel>(nullptr);
+    form_->Show();
+  }
+  void TearDown() override { form_.reset(); }
+
+  ScopedRuntimeFolder runtime_;  // a shown window listens there for other instances
+
+  void Fill(TListBox* list, int rows) {
+    for (int r = 0; r < rows; ++r) list->Add("row " + std::to_string(r));
+  }
+  void ClickRow(TListBox* list, int row) {
+    QListWidget* widget = list->Widget();
+    const QRect rect = widget->visualItemRect(widget->item(row));
+    ASSERT_TRUE(rect.isValid()) << "row " << row << " is not laid out";
+    QTest::mouseClick(widget->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+  }
+  std::vector<int> Selection() const {
+    return {form_->ListBox1->ItemIndex(), form_->ListBox2->ItemIndex(), form_->ListBox3->ItemIndex()};
+  }
+
+  std::unique_ptr<Tdovanel> form_;
+};
+
+TEST_F(MainFormTest, TheStoredLayout) {
+  QWidget* window = form_->Widget();
+  EXPECT_EQ(form_->Caption(), "DOVANEL For Archiver");
+  EXPECT_EQ(window->pos(), QPoint(13, 13));
+  // 435 x 457 with the frame of a sizable window: 4-pixel borders, a 19-pixel caption.
+  EXPECT_EQ(window->size(), QSize(427, 430));
+  EXPECT_EQ(form_->Label1->Widget()->geometry(), QRect(0, 0, 427, 18));
+  EXPECT_EQ(form_->ListBox1->Widget()->geometry(), QRect(0, 18, 427, 127));
+  EXPECT_EQ(form_->ListBox2->Widget()->geometry(), QRect(0, 145, 427, 141));
+  EXPECT_EQ(form_->ListBox3->Widget()->geometry(), QRect(0, 286, 427, 144));
+  // ListBox2 takes what a resize gives or takes.
+  window->resize(427, 530);
+  QApplication::processEvents();
+  EXPECT_EQ(form_->ListBox2->Widget()->height(), 241);
+  EXPECT_EQ(form_->ListBox3->Widget()->height(), 144);
+  EXPECT_EQ(form_->Label1->Caption(), "");
+  EXPECT_EQ(form_->Label1->FontColor(), clRed) << "the first run shows its paths in red";
+  EXPECT_FALSE(form_->Label1->FontBold());
+  for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) EXPECT_EQ(list->Count(), 0);
+  // The form's own window takes drops through FileDrop1, hooked before creation ran.
+  EXPECT_EQ(form_->FileDrop1->HookedWindow(), form_->Handle());
+  EXPECT_TRUE(form_->Handle()->acceptFiles);
+}
+
+TEST_F(MainFormTest, RowsAre18PixelsAndTheFontsHoldJapanese) {
+  const std::string japanese = "一部 DLL が無いためスキップしました";
+  for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) {
+    list->Add(japanese);
+    list->Add("/tmp/書庫/アーカイブ.lzh");
+    QListWidget* widget = list->Widget();
+    EXPECT_EQ(widget->visualItemRect(widget->item(0)).height(), 18);
+    EXPECT_EQ(widget->visualItemRect(widget->item(1)).top(), 18);
+    const QFontMetrics metrics(widget->font());
+    EXPECT_TRUE(metrics.inFontUcs4(U'部')) << widget->font().family().toStdString();
+    EXPECT_TRUE(metrics.inFontUcs4(U'ス'));
+    EXPECT_LE(metrics.height(), 19);
+  }
+  form_->Label1->SetCaption(japanese);
+  form_->Label1->SetFont(clPurple, true);
+  const QFontMetrics label(form_->Label1->Widget()->font());
+  EXPECT_TRUE(label.inFontUcs4(U'無'));
+  EXPECT_LE(label.horizontalAdvance(QString::fromUtf8(japanese.c_str())), form_->Label1->Widget()->width())
+      << "the purple message fits the label";
+}
+
+// How many pixels of the label, as drawn, have exactly this colour.
+int PixelsOf(QWidget* widget, QRgb colour) {
+  const QImage image = widget->grab().toImage();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+  return count;
+}
+
+TEST_F(MainFormTest, TheLabelIsDrawnInTheColourTheRunGivesIt) {
+  QLabel* label = form_->Label1->Widget();
+  form_->Label1->SetCaption("Finish");
+  form_->Label1->SetFont(clRed, false);
+  EXPECT_GT(PixelsOf(label, qRgb(255, 0, 0)), 20);
+  form_->Label1->SetCaption("一部 DLL が無いためスキップしました");
+  form_->Label1->SetFont(clPurple, true);
+  EXPECT_GT(PixelsOf(label, qRgb(128, 0, 128)), 100);
+  EXPECT_EQ(PixelsOf(label, qRgb(255, 0, 0)), 0);
+}
+
+TEST_F(MainFormTest, TabOrderFollowsTheLists) {
+  QWidget* first = form_->ListBox1->Widget();
+  first->setFocus();
+  QApplication::processEvents();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), form_->ListBox2->Widget());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), form_->ListBox3->Widget());
+}
+
+TEST_F(MainFormTest, ADoubleClickOnTheLabelShowsTheVersionBox) {
+  QTest::mouseDClick(form_->Label1->Widget(), Qt::LeftButton);
+  const std::vector<ShownBox> boxes = TakeShownBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "          version 1.0.8.9          ");
+  EXPECT_EQ(boxes[0].caption, "DOVANEL For Archiver");
+  EXPECT_EQ(boxes[0].type, MB_OK);
+}
+
+TEST_F(MainFormTest, TheUsersChoiceInTheFirstListSelectsTheSameRowInTheOthers) {
+  Fill(form_->ListBox1, 4);
+  Fill(form_->ListBox2, 4);
+  Fill(form_->ListBox3, 2);  // a run that an error ended early
+  QApplication::processEvents();
+
+  ClickRow(form_->ListBox1, 1);
+  EXPECT_EQ(Selection(), (std::vector<int>{1, 1, 1}));
+  QTest::keyClick(form_->ListBox1->Widget(), Qt::Key_Down);
+  EXPECT_EQ(Selection(), (std::vector<int>{2, 2, -1})) << "a list with no such row shows no selection";
+  ClickRow(form_->ListBox1, 3);
+  EXPECT_EQ(Selection(), (std::vector<int>{3, 3, -1}));
+  // The user deselects: none in the others either.
+  QTest::mouseClick(form_->ListBox1->Widget()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    form_->ListBox1->Widget()->visualItemRect(form_->ListBox1->Widget()->item(3)).center());
+  EXPECT_EQ(Selection(), (std::vector<int>{-1, -1, -1}));
+
+  // A choice in another list changes only that list.
+  ClickRow(form_->ListBox1, 0);
+  ClickRow(form_->ListBox2, 3);
+  EXPECT_EQ(Selection(), (std::vector<int>{0, 3, 0}));
+  // A selection set by the program runs nothing.
+  form_->ListBox1->SetItemIndex(2);
+  EXPECT_EQ(Selection(), (std::vector<int>{2, 3, 0}));
+}
+
+TEST_F(MainFormTest, ActivationSetsTheShortDateFormatFromTheLoop) {
+  FormatSettings().ShortDateFormat = "dd.mm.yyyy";
+  Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_EQ(FormatSettings().ShortDateFormat, "dd.mm.yyyy") << "not inside the platform's report";
+  QApplication::processEvents();
+  EXPECT_EQ(FormatSettings().ShortDateFormat, "yyyy/mm/dd");
+}
+}  // namespace

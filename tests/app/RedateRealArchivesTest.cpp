@@ -1,0 +1,221 @@
+// The re-dating run with our real libraries on archives made by the usual
+// tools: each archive takes its newest entry's local time, to the second
+// (DOS precision: two seconds), and nothing else changes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "app/dvmain.h"
+#include "platform/rtl/CommandLine.h"
+#include "platform/rtl/DateTime.h"
+#include "tests/support/DriverUnits.h"
+#include "tests/support/FakeLibraries.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestApplication.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// Even seconds: some tools round odd ones up when they write a DOS time.
+const char* const kNewest = "2001-05-06 10:20:30";
+const std::time_t kNewestDos = 989112030;  // 2001-05-06 10:20:30 in the tests' zone
+const char* const kOlder = "1999-12-31 23:59:58";
+const std::time_t kBefore = 1577934246;  // 2020-01-02 12:04:06 local, any old time
+
+std::time_t MTime(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mtime;
+}
+
+void SetMTime(const std::string& path, std::time_t seconds) {
+  const struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
+  ASSERT_EQ(::utimes(path.c_str(), times), 0) << path;
+}
+
+class RedateRealArchivesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    SetCommandLine(std::vector<std::string>{"dovanel"});
+    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
+    FormatSettings().DateSeparator = '/';
+    FormatSettings().LongTimeFormat = "hh:nn:ss";
+    FormatSettings().TimeSeparator = ':';
+    UseRealLibraries();
+    ReleaseAllDriverUnits();
+    form_ = std::make_unique<Tdovanel>(nullptr);
+    // Two entries in a folder: the newest is the second one.
+    WriteFile(src_ / "dir/new.txt", "newest entry\n");
+    WriteFile(src_ / "old.txt", std::string(5000, 'o'));
+    RunOrFail("touch -d '" + std::string(kNewest) + "' " + src_ / "dir/new.txt");
+    RunOrFail("touch -d '" + std::string(kOlder) + "' " + src_ / "old.txt " + src_ / "dir");
+  }
+  void TearDown() override {
+    form_.reset();
+    ReleaseAllDriverUnits();
+  }
+
+  // Makes an archive with a shell command run inside the source folder.
+  std::string Make(const std::string& name, const std::string& command) {
+    const std::string archive = out_ / name;
+    RunOrFail("cd " + src_.path().string() + " && " + command + " " + archive + " " + "old.txt dir/new.txt");
+    SetMTime(archive, kBefore);
+    return archive;
+  }
+
+  std::map<std::string, std::string> Run(const std::string& path) {
+    TStringList files;
+    files.Add(path);
+    form_->FileDrop1FileDrop(nullptr, 1, files, 0, 0);
+    std::map<std::string, std::string> outcome;
+    for (int r = 0; r < form_->ListBox1->Count(); ++r) outcome[form_->ListBox1->Item(r)] = form_->ListBox3->Item(r);
+    return outcome;
+  }
+
+  TempDir src_;
+  TempDir out_;
+  std::unique_ptr<Tdovanel> form_;
+};
+
+TEST_F(RedateRealArchivesTest, EveryFormatTakesItsNewestEntrysTime) {
+  struct Tool {
+    const char* name;
+    const char* command;  // the archive path and the two files follow
+  };
+  const Tool tools[] = {
+      {"info.zip", "zip -q -X"},
+      {"extra.zip", "zip -q"},  // with the extended-time field
+      {"seven.zip", "7z a -bd -tzip"},
+      {"plain.tar", "tar cf"},
+      {"gnu.tgz", "tar czf"},
+      {"gnu.tar.gz", "tar czf"},
+      {"gnu.tar.bz2", "tar cjf"},
+      {"dos.arj", "arj a -y"},
+      {"lh5.lzh", "jlha a"},
+  };
+  std::vector<std::string> archives;
+  for (const Tool& tool : tools) archives.push_back(Make(tool.name, tool.command));
+  // A plain gzip file of one entry is dated by its header.
+  WriteFile(src_ / "single.txt", "single\n");
+  RunOrFail("touch -d '" + std::string(kNewest) + "' " + src_ / "single.txt");
+  RunOrFail("gzip " + src_ / "single.txt");
+  std::filesystem::rename(src_ / "single.txt.gz", out_ / "single.txt.gz");
+  SetMTime(out_ / "single.txt.gz", kBefore);
+  archives.push_back(out_ / "single.txt.gz");
+
+  // gcab writes UTC wall-clock times into the DOS fields, which hold local
+  // time by definition: the cabinet's own fields are what we go by.
+  const std::string cab = Make("ms.cab", "gcab -c");
+
+  const auto outcome = Run(out_.path().string());
+  ASSERT_EQ(outcome.size(), archives.size() + 1);
+  for (const std::string& archive : archives) {
+    EXPECT_EQ(outcome.at(archive), "2001/05/06 | 10:20:30") << archive;
+    EXPECT_EQ(MTime(archive), kNewestDos) << archive;
+  }
+  EXPECT_EQ(outcome.at(cab), "2001/05/06 | 01:20:30");
+  EXPECT_EQ(MTime(cab), kNewestDos - 9 * 3600);
+  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+}
+
+TEST_F(RedateRealArchivesTest, BytesNeverChangeAndOnlyTheLastWriteTimeMoves) {
+  const std::string archive = Make("keep.zip", "zip -q");
+  const std::string before = ReadFile(archive);
+  struct stat st {};
+  ASSERT_EQ(::stat(archive.c_str(), &st), 0);
+  Run(archive);
+  struct stat after {};
+  ASSERT_EQ(::stat(archive.c_str(), &after), 0);
+  EXPECT_EQ(ReadFile(archive), before);
+  EXPECT_EQ(after.st_mtime, kNewestDos);
+  EXPECT_EQ(after.st_atime, st.st_atime);
+  EXPECT_EQ(after.st_mode, st.st_mode);
+}
+
+TEST_F(RedateRealArchivesTest, WhatIsNoArchiveOrHasNoEntryKeepsItsTime) {
+  WriteFile(out_ / "readme.txt", "text");
+  WriteFile(out_ / "fake.zip", "this is no zip at all");
+  WriteFile(out_ / "zero.lzh", "");
+  RunOrFail("tar cf " + out_ / "empty.tar" + " -T /dev/null");
+  const std::string readOnly = Make("locked.tgz", "tar czf");
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  for (const char* name : {"readme.txt", "fake.zip", "zero.lzh", "empty.tar"}) SetMTime(out_ / name, kBefore);
+
+  const auto outcome = Run(out_.path().string());
+  EXPECT_EQ(outcome.at(out_ / "readme.txt"), "No Archive");
+  EXPECT_EQ(outcome.at(out_ / "fake.zip"), "No Entry");
+  EXPECT_EQ(outcome.at(out_ / "zero.lzh"), "No Entry");
+  EXPECT_EQ(outcome.at(out_ / "empty.tar"), "No Entry");
+  EXPECT_EQ(outcome.at(readOnly), "2001/05/06 | 10:20:30") << "shown, but not written";
+  for (const char* name : {"readme.txt", "fake.zip", "zero.lzh", "empty.tar", "locked.tgz"})
+    EXPECT_EQ(MTime(out_ / name), kBefore) << name;
+}
+
+TEST_F(RedateRealArchivesTest, MissingLibrarySkipsItsFormatOnly) {
+  // Every real library but the three ZIP ones.
+  TempDir partial;
+  for (const auto& entry : fs::directory_iterator(OutputDir())) {
+    const std::string name = entry.path().filename().string();
+    if (name == "UNZIP32.DLL" || name == "ZIP32J.DLL" || name == "LMZIP32.DLL" || name == "dovanel") continue;
+    fs::create_symlink(entry.path(), partial.path() / name);
+  }
+  UseFakeLibraries({}, {partial.path().string()});
+  const std::string zip = Make("a.zip", "zip -q");
+  const std::string tar = Make("b.tar", "tar cf");
+  const auto outcome = Run(out_.path().string());
+  EXPECT_EQ(outcome.at(zip), "Skip");
+  EXPECT_EQ(outcome.at(tar), "2001/05/06 | 10:20:30");
+  EXPECT_EQ(MTime(zip), kBefore);
+  EXPECT_EQ(MTime(tar), kNewestDos);
+  EXPECT_EQ(form_->Label1->Caption(), "一部 DLL が無いためスキップしました");
+}
+
+TEST_F(RedateRealArchivesTest, SelfExtractingExecutablesAreTypedByContent) {
+  // A stub with a few bytes that look like headers, then a real archive.
+  const std::string stub = std::string("MZ") + std::string(4000, '\x90') + "PK\x03\x04" + "-lh5-" + "Rar!";
+  struct Case {
+    const char* name;
+    const char* command;
+  };
+  for (Case c : {Case{"zip.exe", "zip -q"}, Case{"lha.exe", "jlha a"}, Case{"arj.exe", "arj a -y"}}) {
+    const std::string inner = Make(std::string(c.name) + ".inner", c.command);
+    const std::string exe = out_ / c.name;
+    WriteFile(exe, stub + ReadFile(inner));
+    fs::remove(inner);
+    SetMTime(exe, kBefore);
+  }
+  WriteFile(out_ / "program.exe", stub);
+  SetMTime(out_ / "program.exe", kBefore);
+  const auto outcome = Run(out_.path().string());
+  for (const char* name : {"zip.exe", "lha.exe", "arj.exe"}) {
+    EXPECT_EQ(outcome.at(out_ / name), "2001/05/06 | 10:20:30") << name;
+    EXPECT_EQ(MTime(out_ / name), kNewestDos) << name;
+  }
+  EXPECT_EQ(outcome.at(out_ / "program.exe"), "No Archive");
+  EXPECT_EQ(MTime(out_ / "program.exe"), kBefore);
+}
+TEST_F(RedateRealArchivesTest, QuietCommandLineRedatesAndEndsWithoutAWindow) {
+  const std::string zip = Make("cli.zip", "zip -q");
+  const std::string lzh = Make("cli.lzh", "jlha a");
+  WriteFile(out_ / "other.txt", "x");
+  SetMTime(out_ / "other.txt", kBefore);
+  // The real program, as the README runs it; its libraries sit beside it.
+  unsetenv("DOVANEL_LIBRARY_PATH");
+  const int status = std::system(((OutputDir() / "dovanel").string() + " /q " + out_.path().string() +
+                                  " /Q -not-a-path >/dev/null 2>&1").c_str());
+  UseRealLibraries();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(MTime(zip), kNewestDos);
+  EXPECT_EQ(MTime(lzh), kNewestDos);
+  EXPECT_EQ(MTime(out_ / "other.txt"), kBefore);
+}
+}  // namespace

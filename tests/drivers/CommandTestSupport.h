@@ -1,0 +1,135 @@
+// What the command-operation tests share: the line a fake records for a
+// command call, the raised message, and guards that put the environment,
+// the current folder and the code page back.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "archives/EArchiver.h"
+#include "platform/rtl/Ansi.h"
+#include "platform/winapi/WinTypes.h"
+
+// The record a fake makes of one command-function call.
+inline std::string CommandCall(const std::string& function, HWND window, const std::string& line,
+                               const std::string& output = "") {
+  char pointer[32] = "0";
+  if (window != nullptr) std::snprintf(pointer, sizeof pointer, "%p", static_cast<void*>(window));
+  return function + "(window=" + pointer + ", line=[" + line + "], buffer=" + (output.empty() ? "null" : "set") +
+         ", size=" + std::to_string(output.size()) + ")";
+}
+
+// The message of the EArchiver the call raises; "(nothing raised)" otherwise.
+inline std::string RaisedMessage(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const EArchiver& e) {
+    return e.Message();
+  }
+  return "(nothing raised)";
+}
+
+// The names in a folder, for "nothing else was left behind".
+inline std::set<std::string> FolderNames(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnvironment() {
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+class ScopedCurrentFolder {
+ public:
+  explicit ScopedCurrentFolder(const std::filesystem::path& folder) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~ScopedCurrentFolder() {
+    std::error_code ignored;
+    std::filesystem::current_path(old_, ignored);
+  }
+  ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+  ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+
+ private:
+  std::filesystem::path old_;
+};
+
+class ScopedCodePage {
+ public:
+  explicit ScopedCodePage(TCodePage page) : old_(AnsiCodePage()) { SetAnsiCodePage(page); }
+  ~ScopedCodePage() { SetAnsiCodePage(old_); }
+  ScopedCodePage(const ScopedCodePage&) = delete;
+  ScopedCodePage& operator=(const ScopedCodePage&) = delete;
+
+ private:
+  TCodePage old_;
+};
+
+#include <memory>
+#include <vector>
+
+#include "archives/Archiver.h"
+
+// The five command operations, for tables that run any of them.
+enum class TCommandOperation { Unpack, Pack, RemoveItem, Update, MakeSFX };
+
+inline const char* OperationName(TCommandOperation operation) {
+  switch (operation) {
+    case TCommandOperation::Unpack: return "Unpack";
+    case TCommandOperation::Pack: return "Pack";
+    case TCommandOperation::RemoveItem: return "RemoveItem";
+    case TCommandOperation::Update: return "Update";
+    case TCommandOperation::MakeSFX: return "MakeSFX";
+  }
+  return "";
+}
+
+// Runs one operation; MakeSFX takes neither files nor the flag.
+inline int Operate(TArchiver& driver, TCommandOperation operation, HWND window, const std::string& archive,
+                   const TArchiverOptions& options, const std::string& directory, const TStringList* files,
+                   bool useResponseFile, std::string& output) {
+  switch (operation) {
+    case TCommandOperation::Unpack:
+      return driver.Unpack(window, archive, options, directory, files, useResponseFile, output);
+    case TCommandOperation::Pack:
+      return driver.Pack(window, archive, options, directory, files, useResponseFile, output);
+    case TCommandOperation::RemoveItem:
+      return driver.RemoveItem(window, archive, options, directory, files, useResponseFile, output);
+    case TCommandOperation::Update:
+      return driver.Update(window, archive, options, directory, files, useResponseFile, output);
+    case TCommandOperation::MakeSFX:
+      return driver.MakeSFX(window, archive, options, directory, output);
+  }
+  return -1;
+}
+
+inline TStringList ListOf(const std::vector<std::string>& names) {
+  TStringList list;
+  for (const auto& name : names) list.Add(name);
+  return list;
+}

@@ -1,0 +1,335 @@
+// Creating archives: ZIP through ZIP32J.DLL and LMZIP32.DLL, tar, tar.gz and
+// tar.bz2 through tar32.dll, read back by our own readers and by Info-ZIP
+// and GNU tar; the changes the ZIP maker makes to an archive; and every
+// failed or refused command leaving an existing archive as it was.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <ostream>
+
+#include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/CommandProbe.h"
+#include "tests/libraries/ListingProbe.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+// src/a.txt, src/d/b.txt and src/d/e/c.txt.
+const Files kFiles = {{"a.txt", "alpha\n"}, {"d/b.txt", std::string(300, 'b')}, {"d/e/c.txt", "charlie\n"}};
+
+void MakeFiles(const TempDir& dir) {
+  for (const auto& [name, bytes] : kFiles) WriteFile(dir / ("src/" + name), bytes);
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// What Info-ZIP's unzip lists and extracts from `archive`.
+std::vector<std::string> InfoZipNames(const TempDir& dir, const std::string& archive) {
+  RunIn(dir, "unzip -Z1 " + Quote(archive) + " > names.txt");
+  return Lines(dir / "names.txt");
+}
+Files InfoZipFiles(const TempDir& dir, const std::string& archive) {
+  RunIn(dir, "rm -rf infozip && unzip -q " + Quote(archive) + " -d infozip");
+  return FilesUnder(dir / "infozip");
+}
+
+// Runs `line` with "@A" standing for the archive and "@S" for the source
+// folder (which the line ends in '/').
+CommandRun RunWith(const ArchiverLibrary& library, const std::string& name, std::string line, const TempDir& dir,
+               const std::string& archive) {
+  for (const auto& [mark, value] : {std::pair<std::string, std::string>{"@A", archive}, {"@S", dir / "src"}})
+    for (std::size_t at; (at = line.find(mark)) != std::string::npos;) line.replace(at, 2, value);
+  return RunLine(library, name, line);
+}
+
+// The working folder, changed for one test: LMZIP32.DLL's lines carry no
+// base directory.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~CurrentFolder() {
+    std::error_code error;
+    std::filesystem::current_path(previous_, error);
+  }
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+TEST(ZipCreate, Zip32jArchiveReadsBackInInfoZipAndUnzip32) {
+  TempDir dir;
+  MakeFiles(dir);
+  const std::string archive = dir / "x.zip";
+  const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
+  const CommandRun run = RunWith(zip, "Zip", R"( -D -r -9  "@A" "@S/" "a.txt" "d" )", dir, archive);
+  ASSERT_EQ(run.code, code::kOk) << run.report;
+  EXPECT_EQ(InfoZipNames(dir, archive), (std::vector<std::string>{"a.txt", "d/b.txt", "d/e/c.txt"}));
+  EXPECT_EQ(InfoZipFiles(dir, archive), kFiles);
+  const ArchiverLibrary unzip(LibraryFor("UNZIP32.DLL"));
+  EXPECT_EQ(RunLine(unzip, "UnZip", "-x \"" + archive + "\" \"" + (dir / "out") + "/\"").code, code::kOk);
+  EXPECT_EQ(FilesUnder(dir / "out"), kFiles);
+}
+
+TEST(ZipCreate, LmZip32RecursesFromTheCurrentFolder) {
+  TempDir dir;
+  MakeFiles(dir);
+  const ArchiverLibrary lmzip(LibraryFor("LMZIP32.DLL"));
+  {
+    const CurrentFolder in(dir / "src");
+    const CommandRun run = RunLine(lmzip, "Zip", R"(-ru  "../x.zip" "a.txt" "d" )");
+    ASSERT_EQ(run.code, code::kOk) << run.report;
+  }
+  // Folders are entries of their own unless -D says otherwise.
+  EXPECT_EQ(InfoZipNames(dir, dir / "x.zip"), (std::vector<std::string>{"a.txt", "d/", "d/b.txt", "d/e/", "d/e/c.txt"}));
+  EXPECT_EQ(RunLine(lmzip, "Unzip", "-x \"" + (dir / "x.zip") + "\" \"" + (dir / "out") + "/\"").code, code::kOk);
+  EXPECT_EQ(FilesUnder(dir / "out"), kFiles);
+}
+
+// What the ZIP maker's names and switches put into a new archive.
+struct StoreCase {
+  std::string name, line;
+  int code;
+  std::vector<std::string> names;  // as Info-ZIP lists them; none: no archive made
+  friend std::ostream& operator<<(std::ostream& out, const StoreCase& value) { return out << value.name; }
+};
+
+class ZipStoreTest : public ::testing::TestWithParam<StoreCase> {};
+
+TEST_P(ZipStoreTest, StoresWhatTheNamesAndSwitchesSay) {
+  TempDir dir;
+  MakeFiles(dir);
+  WriteFile(dir / "src/d/skip.o", "object");
+  const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
+  const CommandRun run = RunWith(zip, "Zip", GetParam().line, dir, dir / "src/x.zip");
+  EXPECT_EQ(run.code, GetParam().code) << run.report;
+  if (GetParam().names.empty()) {
+    EXPECT_FALSE(std::filesystem::exists(dir / "src/x.zip"));
+  } else {
+    EXPECT_EQ(InfoZipNames(dir, dir / "src/x.zip"), GetParam().names);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zip32j, ZipStoreTest,
+    ::testing::Values(
+        StoreCase{"FolderWithoutRecursionIsItsEntryAlone", R"( "@A" "@S/" "d")", code::kOk, {"d/"}},
+        StoreCase{"FolderWithoutRecursionOrEntriesIsNothing", R"( -D "@A" "@S/" "d")", code::kNoMatch, {}},
+        StoreCase{"WholeFolderLeavesTheArchiveItselfOut", R"( -r -D "@A" "@S/" ".")", code::kOk,
+                  {"a.txt", "d/b.txt", "d/e/c.txt", "d/skip.o"}},
+        StoreCase{"PatternsInAnyFolderName", R"( -D "@A" "@S/" "*.txt" "d/?/*")", code::kOk, {"a.txt", "d/e/c.txt"}},
+        StoreCase{"ExclusionsAfterX", R"( -r -D "@A" "@S/" "d" -x "*.o")", code::kOk, {"d/b.txt", "d/e/c.txt"}},
+        StoreCase{"JunkPaths", R"( -r -D -j "@A" "@S/" "d")", code::kOk, {"b.txt", "c.txt", "skip.o"}},
+        StoreCase{"NameThatIsNotThere", R"( -D "@A" "@S/" "a.txt" "gone.txt")", code::kNoMatch, {}},
+        StoreCase{"NoNames", R"( -D "@A" "@S/")", code::kNoMatch, {}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(ZipCreate, LevelZeroStoresAndNineDeflates) {
+  TempDir dir;
+  WriteFile(dir / "src/big.txt", std::string(100000, 'z'));
+  const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL")), unzip(LibraryFor("UNZIP32.DLL"));
+  ASSERT_EQ(RunWith(zip, "Zip", R"( -D -0 "@A" "@S/" "big.txt")", dir, dir / "stored.zip").code, code::kOk);
+  ASSERT_EQ(RunWith(zip, "Zip", R"( -D -9 "@A" "@S/" "big.txt")", dir, dir / "packed.zip").code, code::kOk);
+  EXPECT_STREQ(ListArchive(unzip.api(), dir / "stored.zip").records.at(0).szMode, "stored");
+  EXPECT_STREQ(ListArchive(unzip.api(), dir / "packed.zip").records.at(0).szMode, "deflate");
+  EXPECT_GT(std::filesystem::file_size(dir / "stored.zip"), 100000u);
+  EXPECT_LT(std::filesystem::file_size(dir / "packed.zip"), 2000u);
+  EXPECT_EQ(InfoZipFiles(dir, dir / "packed.zip"), (Files{{"big.txt", std::string(100000, 'z')}}));
+}
+
+TEST(ZipCreate, ODatesTheArchiveToItsNewestEntry) {
+  TempDir dir;
+  MakeFiles(dir);
+  RunIn(dir, "touch -d '2001-02-03 04:05:06' src/a.txt && touch -d '2005-06-07 08:09:10' src/d/b.txt");
+  const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
+  ASSERT_EQ(RunWith(zip, "Zip", R"( -D -o "@A" "@S/" "a.txt" "d/b.txt")", dir, dir / "x.zip").code, code::kOk);
+  struct stat archive {}, newest {};
+  ASSERT_EQ(::stat((dir / "x.zip").c_str(), &archive), 0);
+  ASSERT_EQ(::stat((dir / "src/d/b.txt").c_str(), &newest), 0);
+  EXPECT_EQ(archive.st_mtime, newest.st_mtime);
+}
+
+// One archive changed step by step: freshen, update and delete, each
+// checked by what Info-ZIP reads from it.
+TEST(ZipChange, FreshenUpdateAndDeleteKeepEverythingElse) {
+  TempDir dir;
+  MakeFiles(dir);
+  RunIn(dir, "cd src && touch -d '2001-01-01 00:00:00' a.txt d/b.txt d/e/c.txt");
+  const std::string archive = dir / "x.zip";
+  const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
+  ASSERT_EQ(RunWith(zip, "Zip", R"( -r -D "@A" "@S/" "a.txt" "d")", dir, archive).code, code::kOk);
+  // a.txt changes and gets newer; new.txt appears; d/b.txt changes but is
+  // older than its entry.
+  WriteFile(dir / "src/a.txt", "alpha two\n");
+  WriteFile(dir / "src/new.txt", "new\n");
+  WriteFile(dir / "src/d/b.txt", "older\n");
+  RunIn(dir, "cd src && touch -d '1999-01-01 00:00:00' d/b.txt");
+
+  // Freshen with no names looks at every entry and adds nothing.
+  EXPECT_EQ(RunWith(zip, "Zip", R"(-f -D "@A" "@S/")", dir, archive).code, code::kOk);
+  Files expected = kFiles;
+  expected["a.txt"] = "alpha two\n";
+  EXPECT_EQ(InfoZipFiles(dir, archive), expected);
+
+  // Update adds the new file and still skips the older one.
+  EXPECT_EQ(RunWith(zip, "Zip", R"( -D -u "@A" "@S/" "new.txt" "d/b.txt")", dir, archive).code, code::kOk);
+  expected["new.txt"] = "new\n";
+  EXPECT_EQ(InfoZipFiles(dir, archive), expected);
+  EXPECT_EQ(InfoZipNames(dir, archive), (std::vector<std::string>{"a.txt", "d/b.txt", "d/e/c.txt", "new.txt"}));
+
+  // Adding replaces whatever the times say, in place.
+  EXPECT_EQ(RunWith(zip, "Zip", R"( -D "@A" "@S/" "d/b.txt")", dir, archive).code, code::kOk);
+  expected["d/b.txt"] = "older\n";
+  EXPECT_EQ(InfoZipFiles(dir, archive), expected);
+  EXPECT_EQ(InfoZipNames(dir, archive), (std::vector<std::string>{"a.txt", "d/b.txt", "d/e/c.txt", "new.txt"}));
+
+  // A folder name deletes what is in it.
+  EXPECT_EQ(RunWith(zip, "Zip", R"(-d -D "@A" "d")", dir, archive).code, code::kOk);
+  EXPECT_EQ(InfoZipFiles(dir, archive), (Files{{"a.txt", "alpha two\n"}, {"new.txt", "new\n"}}));
+}
+
+TEST(ZipAdjust, ChecksTheSelfExtractorsArchive) {
+  TempDir dir;
+  MakeFiles(dir);
+  const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
+  ASSERT_EQ(RunWith(zip, "Zip", R"( -D "@A" "@S/" "a.txt")", dir, dir / "x.zip").code, code::kOk);
+  WriteConcatenation(dir / "my sfx.EXE", "MZ" + std::string(3000, '\x90'), dir / "x.zip");
+  WriteFile(dir / "text.EXE", "MZ not an archive");
+  EXPECT_EQ(RunLine(zip, "Zip", "-A " + (dir / "my sfx.EXE")).code, code::kOk);
+  EXPECT_EQ(RunLine(zip, "Zip", "-A " + (dir / "text.EXE")).code, code::kNotAnArchive);
+  EXPECT_EQ(RunLine(zip, "Zip", "-A " + (dir / "gone.EXE")).code, code::kArchiveNotFound);
+}
+
+struct TarCase {
+  std::string name, switches;
+  std::string magic;  // the archive's first bytes
+  int type;           // TarGetArchiveType
+  friend std::ostream& operator<<(std::ostream& out, const TarCase& value) { return out << value.name; }
+};
+
+class TarCreateTest : public ::testing::TestWithParam<TarCase> {};
+
+TEST_P(TarCreateTest, ReadsBackInGnuTarAndTar32) {
+  TempDir dir;
+  MakeFiles(dir);
+  const std::string archive = dir / "x.archive";
+  const ArchiverLibrary tar(LibraryFor("tar32.dll"));
+  const CommandRun run =
+      RunWith(tar, "Tar", "c " + GetParam().switches + R"(  -f "@A" -o "@S/" "a.txt" "d" )", dir, archive);
+  ASSERT_EQ(run.code, code::kOk) << run.report;
+  EXPECT_EQ(ReadFile(archive).substr(0, GetParam().magic.size()), GetParam().magic);
+  const auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(tar.Require("TarGetArchiveType"));
+  EXPECT_EQ(getType(archive.c_str()), GetParam().type);
+  RunIn(dir, "tar tf " + Quote(archive) + " > names.txt && mkdir gnu && tar xf " + Quote(archive) + " -C gnu");
+  EXPECT_EQ(Lines(dir / "names.txt"), (std::vector<std::string>{"a.txt", "d/", "d/b.txt", "d/e/", "d/e/c.txt"}));
+  EXPECT_EQ(FilesUnder(dir / "gnu"), kFiles);
+  EXPECT_EQ(RunWith(tar, "Tar", R"(x -f "@A" -o "@S/../ours/")", dir, archive).code, code::kOk);
+  EXPECT_EQ(FilesUnder(dir / "ours"), kFiles);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tar32, TarCreateTest,
+                         ::testing::Values(TarCase{"Tar", "", "a.txt", 1}, TarCase{"Gzip", "-z", "\x1F\x8B", 2},
+                                           TarCase{"GzipLevel9", "-z9", "\x1F\x8B", 2},
+                                           TarCase{"Bzip2", "-B", "BZh", 6}, TarCase{"Bzip2Level5", "-B5", "BZh5", 6}),
+                         [](const auto& info) { return info.param.name; });
+
+// Every command that fails or is refused leaves an existing archive byte
+// for byte, and no file of its own beside it.
+struct KeepCase {
+  std::string name, library, function, line;
+  std::string existing;  // how the archive is made: "zip", "sfx", "text", "damaged", "lzh", "tar", "cab"
+  int code;
+  friend std::ostream& operator<<(std::ostream& out, const KeepCase& value) { return out << value.name; }
+};
+
+void MakeExisting(const TempDir& dir, const std::string& kind, const std::string& archive) {
+  const std::string in = "cd src && ";
+  if (kind == "zip") RunIn(dir, in + "zip -q -r " + Quote(archive) + " a.txt d");
+  else if (kind == "sfx") {
+    RunIn(dir, in + "zip -q -r ../inner.zip a.txt d");
+    WriteConcatenation(archive, "MZ" + std::string(2000, '\x90'), dir / "inner.zip");
+  } else if (kind == "text") WriteFile(archive, "not an archive at all\n");
+  else if (kind == "damaged") {
+    // Stored, so the bytes of a.txt are there to spoil: its CRC fails when
+    // the entry is copied into the new archive.
+    RunIn(dir, in + "zip -q -0 " + Quote(archive) + " a.txt d/b.txt");
+    std::string bytes = ReadFile(archive);
+    bytes[bytes.find("alpha")] = 'A';
+    WriteFile(archive, bytes);
+  } else if (kind == "lzh") RunIn(dir, in + "jlha a " + Quote(archive) + " a.txt > /dev/null");
+  else if (kind == "tar") RunIn(dir, in + "tar cf " + Quote(archive) + " a.txt");
+  else if (kind == "cab") RunIn(dir, in + "gcab -c " + Quote(archive) + " a.txt");
+}
+
+class KeepExistingTest : public ::testing::TestWithParam<KeepCase> {};
+
+TEST_P(KeepExistingTest, LeavesTheArchiveAsItWas) {
+  const KeepCase& row = GetParam();
+  TempDir dir;
+  MakeFiles(dir);
+  const std::string archive = dir / "arc/x.arc";
+  std::filesystem::create_directories(dir / "arc");
+  MakeExisting(dir, row.existing, archive);
+  const std::string before = ReadFile(archive);
+  const ArchiverLibrary library(LibraryFor(row.library));
+  const CommandRun run = RunWith(library, row.function, row.line, dir, archive);
+  EXPECT_EQ(run.code, row.code) << run.report;
+  EXPECT_EQ(ReadFile(archive), before);
+  EXPECT_EQ(PathsUnder(dir / "arc"), std::vector<std::string>{"x.arc"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, KeepExistingTest,
+    ::testing::Values(
+        KeepCase{"ZipNameNotThere", "ZIP32J.DLL", "Zip", R"( -D "@A" "@S/" "a.txt" "gone")", "zip", code::kNoMatch},
+        KeepCase{"ZipDeleteNameNotInTheArchive", "ZIP32J.DLL", "Zip", R"(-d -D "@A" "gone")", "zip", code::kNoMatch},
+        KeepCase{"ZipIntoAFileThatIsNoZip", "ZIP32J.DLL", "Zip", R"( -D "@A" "@S/" "a.txt")", "text",
+                 code::kNotAnArchive},
+        KeepCase{"ZipSelfExtractorWithoutJ", "ZIP32J.DLL", "Zip", R"( -D "@A" "@S/" "a.txt")", "sfx",
+                 code::kNotSupported},
+        KeepCase{"ZipCopyOfADamagedEntry", "ZIP32J.DLL", "Zip", R"( -D "@A" "@S/" "d/e/c.txt")", "damaged",
+                 code::kBrokenArchive},
+        KeepCase{"LmZipBadSwitch", "LMZIP32.DLL", "Zip", R"(-ruQ "@A" "a.txt")", "zip", code::kBadSwitch},
+        KeepCase{"TarNameNotThere", "tar32.dll", "Tar", R"(c -z -f "@A" -o "@S/" "gone")", "tar", code::kNoMatch},
+        KeepCase{"TarBadSwitch", "tar32.dll", "Tar", R"(c --bogus -f "@A" -o "@S/" "a.txt")", "tar",
+                 code::kBadSwitch},
+        KeepCase{"LhaPack", "UNLHA32.DLL", "Unlha", R"(u -+  "@A" "@S/" "a.txt" )", "lzh", code::kNotSupported},
+        KeepCase{"LhaDelete", "UNLHA32.DLL", "Unlha", R"(d -+  "@A" "a.txt" )", "lzh", code::kNotSupported},
+        KeepCase{"LhaSelfExtractor", "UNLHA32.DLL", "Unlha", R"(s -+  "@A" "@S/" )", "lzh", code::kNotSupported},
+        KeepCase{"ArjPack", "UNARJ32J.DLL", "Unarj", R"(u -+  "@A" "@S/" "a.txt" )", "lzh", code::kNotSupported},
+        KeepCase{"CabCreate", "CAB32.DLL", "Cab", R"(-a  "@A" "@S/" "a.txt" )", "cab", code::kNotSupported},
+        KeepCase{"CabSelfExtractor", "CAB32.DLL", "Cab", R"(-f  "@A" "@S/" )", "cab", code::kNotSupported},
+        KeepCase{"RarHasNoCreateWord", "UNRAR32.DLL", "Unrar", R"(-a  "@A" "@S/" "a.txt" )", "tar",
+                 code::kBadCommand}),
+    [](const auto& info) { return info.param.name; });
+
+// The creating words of the libraries that create nothing make no file.
+TEST(NotSupported, CreatesNoArchive) {
+  TempDir dir;
+  MakeFiles(dir);
+  const std::vector<std::tuple<std::string, std::string, std::string>> lines = {
+      {"UNLHA32.DLL", "Unlha", R"(u -+  "@A" "@S/" "a.txt" )"},
+      {"UNLHA32.DLL", "Unlha", R"(a -+  "@A" "@S/" "a.txt" )"},
+      {"UNARJ32J.DLL", "Unarj", R"(u -+  "@A" "@S/" "a.txt" )"},
+      {"CAB32.DLL", "Cab", R"(-a  "@A" "@S/" "a.txt" )"}};
+  for (const auto& [file, function, line] : lines) {
+    SCOPED_TRACE(file + " " + line);
+    const ArchiverLibrary library(LibraryFor(file));
+    EXPECT_EQ(RunWith(library, function, line, dir, dir / "new.arc").code, code::kNotSupported);
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.arc"));
+  }
+}
+
+}  // namespace

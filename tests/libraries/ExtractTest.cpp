@@ -1,0 +1,335 @@
+// Extraction through every reading library: the bytes each one writes
+// against another tool's extraction of the same archive or the files it was
+// made from, and what the lines' switches and names change.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <ostream>
+
+#include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/ArjBuilder.h"
+#include "tests/libraries/CommandProbe.h"
+#include "tests/libraries/ListingProbe.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// The extract line of each library, as its driver writes it.
+std::string ExtractLine(const std::string& library, const std::string& archive, const std::string& out) {
+  const std::string tail = " \"" + archive + "\" \"" + out + "/\"";
+  if (library == "UNLHA32.DLL" || library == "UNARJ32J.DLL") return "x -+ " + tail;
+  if (library == "UNRAR32.DLL") return "-x -u " + tail;
+  if (library == "tar32.dll") return "x  -f \"" + archive + "\" -o \"" + out + "/\"";
+  return "-x " + tail;  // UNZIP32.DLL, CAB32.DLL
+}
+
+std::string CommandOf(const std::string& library) {
+  return LibraryFor(library).commands.front();
+}
+
+std::string CopySample(const TempDir& dir, const std::string& sample) {
+  const std::string copy = dir / sample;
+  WriteFile(copy, ReadFile(CorpusDir() / sample));
+  return copy;
+}
+
+struct Sample {
+  std::string file, library;
+  friend std::ostream& operator<<(std::ostream& out, const Sample& value) { return out << value.file; }
+};
+
+std::string TestName(const std::string& file) {
+  std::string name = file;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
+
+// Samples 7-Zip here unpacks whole: its files are the expected ones (links
+// are never written by either side's comparison).
+class SevenZipSampleTest : public ::testing::TestWithParam<Sample> {};
+
+TEST_P(SevenZipSampleTest, WritesWhat7zWrites) {
+  TempDir dir;
+  const std::string archive = CopySample(dir, GetParam().file);
+  const ArchiverLibrary library(LibraryFor(GetParam().library));
+  const CommandRun run = RunLine(library, CommandOf(GetParam().library), ExtractLine(GetParam().library, archive, dir / "ours"));
+  EXPECT_EQ(run.code, code::kOk) << run.report;
+  RunOrFail("7z x -y -o" + Quote(dir / "7z") + " " + Quote(archive) + " > /dev/null");
+  const auto expected = FilesUnder(dir / "7z");
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(FilesUnder(dir / "ours"), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, SevenZipSampleTest,
+    ::testing::Values(Sample{"test_read_format_lha_header0.lzh", "UNLHA32.DLL"},
+                      Sample{"test_read_format_lha_header1.lzh", "UNLHA32.DLL"},
+                      Sample{"test_read_format_lha_header2.lzh", "UNLHA32.DLL"},
+                      Sample{"test_read_format_lha_lh0.lzh", "UNLHA32.DLL"},
+                      Sample{"test_read_format_lha_lh6.lzh", "UNLHA32.DLL"},
+                      Sample{"test_read_format_lha_lh7.lzh", "UNLHA32.DLL"},
+                      Sample{"test_read_format_lha_withjunk.lzh", "UNLHA32.DLL"},
+                      Sample{"test_read_format_lha_bugfix_0.lzh", "UNLHA32.DLL"},
+                      Sample{"test_read_format_cab_1.cab", "CAB32.DLL"},
+                      Sample{"test_read_format_cab_2.cab", "CAB32.DLL"},
+                      Sample{"test_read_format_cab_3.cab", "CAB32.DLL"},
+                      Sample{"test_read_format_rar.rar", "UNRAR32.DLL"},
+                      Sample{"test_read_format_rar_windows.rar", "UNRAR32.DLL"},
+                      Sample{"test_read_format_rar5_stored.rar", "UNRAR32.DLL"},
+                      // A hard link to a file written before it becomes a copy.
+                      Sample{"test_read_format_rar5_unicode.rar", "UNRAR32.DLL"},
+                      Sample{"test_read_format_rar5_sfx.exe", "UNRAR32.DLL"},
+                      Sample{"test_read_format_zip_msdos.zip", "UNZIP32.DLL"},
+                      Sample{"test_read_format_zip_length_at_end.zip", "UNZIP32.DLL"},
+                      Sample{"test_read_format_zip_sfx", "LMZIP32.DLL"},
+                      Sample{"test_read_format_zip_zip64a.zip", "UNZIP32.DLL"}),
+    [](const auto& info) { return TestName(info.param.file); });
+
+// Compressed RAR samples this 7-Zip has no codec for: every file the listing
+// names comes out at its listed size (the reader checks each one's CRC).
+class RarSampleTest : public ::testing::TestWithParam<Sample> {};
+
+TEST_P(RarSampleTest, WritesEveryListedFileAtItsSize) {
+  TempDir dir;
+  const std::string archive = CopySample(dir, GetParam().file);
+  const ArchiverLibrary library(LibraryFor("UNRAR32.DLL"));
+  const CommandRun run = RunLine(library, "Unrar", ExtractLine("UNRAR32.DLL", archive, dir / "ours"));
+  EXPECT_EQ(run.code, code::kOk) << run.report;
+  std::map<std::string, std::size_t> listed, written;
+  for (const ENTRYINFO& record : ListArchive(library.api(), archive).records)
+    if (record.szAttribute[0] == '-') listed[record.szFileName] = record.dwOriginalSize;
+  for (const auto& [path, bytes] : FilesUnder(dir / "ours")) written[path] = bytes.size();
+  ASSERT_FALSE(listed.empty());
+  // The samples' links are listed as files of no size, and never written.
+  std::erase_if(listed, [&](const auto& item) { return item.second == 0 && written.count(item.first) == 0; });
+  EXPECT_EQ(written, listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, RarSampleTest,
+                         ::testing::Values(Sample{"test_read_format_rar_unicode.rar", "UNRAR32.DLL"},
+                                           Sample{"test_read_format_rar_compress_normal.rar", "UNRAR32.DLL"},
+                                           Sample{"test_read_format_rar_sfx.exe", "UNRAR32.DLL"},
+                                           Sample{"test_read_format_rar5_compressed.rar", "UNRAR32.DLL"},
+                                           Sample{"test_read_format_rar5_solid.rar", "UNRAR32.DLL"},
+                                           Sample{"test_read_format_rar5_multiple_files.rar", "UNRAR32.DLL"}),
+                         [](const auto& info) { return TestName(info.param.file); });
+
+// a.txt, d/b.txt and d/e/c.txt, different bytes each.
+void MakeFiles(const TempDir& dir) {
+  WriteFile(dir / "src/a.txt", "alpha\n");
+  WriteFile(dir / "src/d/b.txt", std::string(60, 'b'));
+  WriteFile(dir / "src/d/e/c.txt", "charlie\n");
+}
+const std::map<std::string, std::string> kFiles = {
+    {"a.txt", "alpha\n"}, {"d/b.txt", std::string(60, 'b')}, {"d/e/c.txt", "charlie\n"}};
+
+TEST(ArjExtract, StoredEntriesComeOutAsTheFilesTheyWereMadeFrom) {
+  TempDir dir;
+  MakeFiles(dir);
+  RunIn(dir, "cd src && arj a -m0 -r ../stored.arj '*' > /dev/null");
+  const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
+  const CommandRun run = RunLine(library, "Unarj", ExtractLine("UNARJ32J.DLL", dir / "stored.arj", dir / "out"));
+  EXPECT_EQ(run.code, code::kOk) << run.report;
+  EXPECT_EQ(FilesUnder(dir / "out"), kFiles);
+}
+
+TEST(ArjExtract, CompressedEntriesAreRefusedBeforeAnythingIsWritten) {
+  TempDir dir;
+  MakeFiles(dir);
+  RunIn(dir, "cd src && arj a -m1 -r ../packed.arj '*' > /dev/null");
+  const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
+  const CommandRun run = RunLine(library, "Unarj", ExtractLine("UNARJ32J.DLL", dir / "packed.arj", dir / "out"));
+  EXPECT_EQ(run.code, code::kMethodNotSupported) << run.report;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+}
+
+// A stored entry whose data fails its CRC is not written, not even in part,
+// and the entries before it stay.
+TEST(ArjExtract, DataFailingItsCrcLeavesNoFile) {
+  TempDir dir;
+  ArjEntry good, bad;
+  good.name = "good.txt";
+  good.data = "good";
+  bad.name = "bad.txt";
+  bad.data = "0123456789";
+  std::string second = ArjFile(bad);
+  second[second.size() - 3] ^= 0x20;
+  WriteFile(dir / "x.arj", ArjMainHeader() + ArjFile(good) + second + ArjEnd());
+  const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
+  const CommandRun run = RunLine(library, "Unarj", ExtractLine("UNARJ32J.DLL", dir / "x.arj", dir / "out"));
+  EXPECT_EQ(run.code, code::kBrokenArchive) << run.report;
+  EXPECT_EQ(PathsUnder(dir / "out"), std::vector<std::string>{"good.txt"});
+}
+
+// Each library's line, with the switches that drop folders or overwrite,
+// over an archive of a.txt, d/b.txt and d/e/c.txt into a folder that
+// already holds a.txt.
+struct SwitchCase {
+  std::string name, library, tool, archive, line;
+  bool overwrites, keepsFolders;
+  friend std::ostream& operator<<(std::ostream& out, const SwitchCase& value) { return out << value.name; }
+};
+
+std::vector<SwitchCase> SwitchCases() {
+  const std::string lzh = "jlha a ../x.lzh a.txt d > /dev/null", zip = "zip -q -r ../x.zip a.txt d",
+                    cab = "gcab -c ../x.cab a.txt d/b.txt d/e/c.txt", tar = "tar cf ../x.tar a.txt d";
+  return {
+      {"LhaKeepsExisting", "UNLHA32.DLL", lzh, "x.lzh", R"(x -+  "@A" "@O/")", false, true},
+      {"LhaC1Overwrites", "UNLHA32.DLL", lzh, "x.lzh", R"(x -+ -c1  "@A" "@O/")", true, true},
+      {"LhaX0DropsFolders", "UNLHA32.DLL", lzh, "x.lzh", R"(x -+ -x0  "@A" "@O/")", false, false},
+      {"LhaWordEDropsFolders", "UNLHA32.DLL", lzh, "x.lzh", R"(e -+  "@A" "@O/")", false, false},
+      {"UnzipKeepsExisting", "UNZIP32.DLL", zip, "x.zip", R"(-x  "@A" "@O/")", false, true},
+      {"UnzipOOverwrites", "UNZIP32.DLL", zip, "x.zip", R"(-x -o  "@A" "@O/")", true, true},
+      {"UnzipJDropsFolders", "LMZIP32.DLL", zip, "x.zip", R"(-x -j --i  "@A" "@O/")", false, false},
+      {"CabKeepsExisting", "CAB32.DLL", cab, "x.cab", R"(-x -i  "@A" "@O/")", false, true},
+      {"CabOOverwritesJDropsFolders", "CAB32.DLL", cab, "x.cab", R"(-x -o -j  "@A" "@O/")", true, false},
+      {"TarKeepsExisting", "tar32.dll", tar, "x.tar", R"(x  -f "@A" -o "@O/")", false, true},
+      {"TarOverwriteOnRequest", "tar32.dll", tar, "x.tar", R"(x --overwrite -f "@A" -o "@O/")", true, true},
+      {"TarUseDirectory0DropsFolders", "tar32.dll", tar, "x.tar", R"(x --use-directory=0 -f "@A" -o "@O/")", false,
+       false},
+  };
+}
+
+std::string Fill(std::string line, const std::string& archive, const std::string& out) {
+  line.replace(line.find("@A"), 2, archive);
+  line.replace(line.find("@O"), 2, out);
+  return line;
+}
+
+class ExtractSwitchTest : public ::testing::TestWithParam<SwitchCase> {};
+
+TEST_P(ExtractSwitchTest, OverwritesAndKeepsFoldersAsAsked) {
+  const SwitchCase& row = GetParam();
+  TempDir dir;
+  MakeFiles(dir);
+  RunIn(dir, "cd src && " + row.tool);
+  WriteFile(dir / "out/a.txt", "old");
+  const ArchiverLibrary library(LibraryFor(row.library));
+  const CommandRun run = RunLine(library, CommandOf(row.library), Fill(row.line, dir / row.archive, dir / "out"));
+  EXPECT_EQ(run.code, code::kOk) << run.report;
+  std::map<std::string, std::string> expected = kFiles;
+  if (!row.keepsFolders) expected = {{"a.txt", "alpha\n"}, {"b.txt", kFiles.at("d/b.txt")}, {"c.txt", "charlie\n"}};
+  if (!row.overwrites) expected["a.txt"] = "old";
+  EXPECT_EQ(FilesUnder(dir / "out"), expected);
+  EXPECT_EQ(run.report.find("existing kept") != std::string::npos, !row.overwrites) << run.report;
+}
+
+INSTANTIATE_TEST_SUITE_P(Libraries, ExtractSwitchTest, ::testing::ValuesIn(SwitchCases()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(RarExtract, OverwritesUnlessUKeepsAndEDropsFolders) {
+  TempDir dir;
+  const std::string archive = CopySample(dir, "test_read_format_rar.rar");
+  WriteFile(dir / "keep/test.txt", "old");
+  WriteFile(dir / "replace/test.txt", "old");
+  const ArchiverLibrary library(LibraryFor("UNRAR32.DLL"));
+  EXPECT_EQ(RunLine(library, "Unrar", "-x -u \"" + archive + "\" \"" + (dir / "keep") + "/\"").code, code::kOk);
+  EXPECT_EQ(RunLine(library, "Unrar", "-x \"" + archive + "\" \"" + (dir / "replace") + "/\"").code, code::kOk);
+  EXPECT_EQ(RunLine(library, "Unrar", "-e \"" + archive + "\" \"" + (dir / "flat") + "/\" \"testdir/*\"").code,
+            code::kOk);
+  EXPECT_EQ(ReadFile(dir / "keep/test.txt"), "old");
+  EXPECT_EQ(ReadFile(dir / "replace/test.txt"), ReadFile(dir / "keep/testdir/test.txt"));
+  EXPECT_EQ(PathsUnder(dir / "flat"), std::vector<std::string>{"test.txt"});
+}
+
+// Names and patterns select entries (a folder brings what is in it); a name
+// that selects nothing refuses the whole line before anything is written.
+struct SelectCase {
+  std::string name, library, names;
+  int code;
+  std::vector<std::string> paths;  // under the output folder
+  friend std::ostream& operator<<(std::ostream& out, const SelectCase& value) { return out << value.name; }
+};
+
+class ExtractSelectTest : public ::testing::TestWithParam<SelectCase> {};
+
+TEST_P(ExtractSelectTest, WritesWhatTheNamesSelect) {
+  const SelectCase& row = GetParam();
+  TempDir dir;
+  MakeFiles(dir);
+  WriteFile(dir / "src/x[1].txt", "bracket");
+  RunIn(dir, "cd src && jlha a ../x.lzh a.txt d 'x[1].txt' > /dev/null && zip -q -r ../x.zip a.txt d 'x[1].txt'");
+  const bool lha = row.library == "UNLHA32.DLL";
+  const ArchiverLibrary library(LibraryFor(row.library));
+  const std::string line = (lha ? "x -+ \"" : "-x \"") + (dir / (lha ? "x.lzh" : "x.zip")) + "\" \"" +
+                           (dir / "out") + "/\" " + row.names;
+  const CommandRun run = RunLine(library, CommandOf(row.library), line);
+  EXPECT_EQ(run.code, row.code) << run.report;
+  if (row.paths.empty()) {
+    EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+  } else {
+    EXPECT_EQ(PathsUnder(dir / "out"), row.paths);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ExtractSelectTest,
+    ::testing::Values(
+        SelectCase{"OneName", "UNLHA32.DLL", R"("d/b.txt")", code::kOk, {"d/", "d/b.txt"}},
+        SelectCase{"PatternCrossesFolders", "UNLHA32.DLL", R"("*c.txt")", code::kOk, {"d/", "d/e/", "d/e/c.txt"}},
+        SelectCase{"FolderBringsItsContents", "UNLHA32.DLL", R"("D/E")", code::kOk, {"d/", "d/e/", "d/e/c.txt"}},
+        SelectCase{"LhaBracketIsAPlainCharacter", "UNLHA32.DLL", R"("x[1].txt")", code::kOk, {"x[1].txt"}},
+        SelectCase{"ZipEscapedBracket", "UNZIP32.DLL", R"("x[[]1].txt")", code::kOk, {"x[1].txt"}},
+        SelectCase{"ZipBracketSet", "UNZIP32.DLL", R"("[ax]*")", code::kOk, {"a.txt", "x[1].txt"}},
+        SelectCase{"OneNameMatchesNothing", "UNZIP32.DLL", R"("a.txt" "missing.txt")", code::kNoMatch, {}},
+        SelectCase{"ZipUnescapedBracketIsASet", "UNZIP32.DLL", R"("x[1].txt")", code::kNoMatch, {}}),
+    [](const auto& info) { return info.param.name; });
+
+// Files and folders get their stored times; modes keep the owner's access
+// and lose the set-id bits and others' write.
+TEST(ExtractStamps, TimesAndSafePermissionsAreRestored) {
+  TempDir dir;
+  WriteFile(dir / "src/run", "#!/bin/sh\n");
+  WriteFile(dir / "src/setid", "s");
+  WriteFile(dir / "src/open", "o");
+  WriteFile(dir / "src/locked", "l");
+  WriteFile(dir / "src/folder/inside", "i");
+  RunIn(dir, "cd src && chmod 0750 run && chmod 04755 setid && chmod 0666 open && chmod 0444 locked"
+             " && chmod 0777 folder && touch -d '2001-02-03 04:05:06' run setid open locked folder/inside"
+             " && touch -d '2002-03-04 05:06:08' folder && tar cf ../x.tar run setid open locked folder");
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  EXPECT_EQ(RunLine(library, "Tar", ExtractLine("tar32.dll", dir / "x.tar", dir / "out")).code, code::kOk);
+  const std::vector<std::pair<std::string, mode_t>> modes = {
+      {"run", 0750}, {"setid", 0755}, {"open", 0644}, {"locked", 0644}, {"folder", 0755}, {"folder/inside", 0644}};
+  for (const auto& [name, mode] : modes) {
+    SCOPED_TRACE(name);
+    struct stat source {}, extracted {};
+    ASSERT_EQ(::stat((dir / ("src/" + name)).c_str(), &source), 0);
+    ASSERT_EQ(::stat((dir / ("out/" + name)).c_str(), &extracted), 0);
+    EXPECT_EQ(extracted.st_mode & 07777, mode);
+    EXPECT_EQ(extracted.st_mtime, source.st_mtime);
+  }
+}
+
+// A plain .gz or .bz2 holds one file: it comes out under the archive's name
+// without the extension.
+TEST(ExtractPlainCompressed, WritesTheOneFile) {
+  TempDir dir;
+  const std::string data(70000, 'q');
+  WriteFile(dir / "notes.txt", data);
+  RunIn(dir, "gzip -c notes.txt > notes.txt.gz && bzip2 -c notes.txt > notes.txt.bz2");
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  for (const std::string archive : {"notes.txt.gz", "notes.txt.bz2"}) {
+    SCOPED_TRACE(archive);
+    const std::string out = dir / ("out-" + archive);
+    EXPECT_EQ(RunLine(library, "Tar", ExtractLine("tar32.dll", dir / archive, out)).code, code::kOk);
+    EXPECT_EQ(FilesUnder(out), (std::map<std::string, std::string>{{"notes.txt", data}}));
+  }
+}
+
+// What a line names that is not there, or not the library's.
+TEST(ExtractRefusals, MissingArchivesAndOtherFormatsWriteNothing) {
+  TempDir dir;
+  MakeFiles(dir);
+  RunIn(dir, "cd src && zip -q -r ../x.zip a.txt d");
+  const ArchiverLibrary lha(LibraryFor("UNLHA32.DLL"));
+  EXPECT_EQ(RunLine(lha, "Unlha", ExtractLine("UNLHA32.DLL", dir / "missing.lzh", dir / "out")).code,
+            code::kArchiveNotFound);
+  EXPECT_EQ(RunLine(lha, "Unlha", ExtractLine("UNLHA32.DLL", dir / "x.zip", dir / "out")).code, code::kNotAnArchive);
+  EXPECT_EQ(RunLine(lha, "Unlha", ExtractLine("UNLHA32.DLL", dir / "src", dir / "out")).code, code::kArchiveNotFound);
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+}
+
+}  // namespace

@@ -1,0 +1,421 @@
+// The ZIP reader that lists from the central directory alone must list what
+// libarchive's reader of the same archive lists: the same names, sizes,
+// times (to the second), attributes, methods and kinds, in the same order,
+// for archives made by the usual tools, for the samples, and for ZIP64 and
+// self-extracting layouts built byte by byte. A directory that does not read
+// cleanly is refused, and the listing then reads the local headers.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "libraries/core/ArchiveFile.h"
+#include "libraries/core/Crc32.h"
+#include "libraries/core/DosTime.h"
+#include "libraries/core/LibArchiveSource.h"
+#include "libraries/core/ListingSource.h"
+#include "libraries/core/ZipCentralDirectory.h"
+#include "tests/libraries/ListingProbe.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using dv::Entry;
+using dv::EntrySource;
+using dv::ReadResult;
+
+std::string KindText(dv::EntryKind kind) {
+  if (kind == dv::EntryKind::kFile) return "file";
+  if (kind == dv::EntryKind::kDirectory) return "dir";
+  if (kind == dv::EntryKind::kSymlink) return "link";
+  return "other";
+}
+
+// One line an entry, of what a listing record is made of.
+std::string Line(const Entry& entry) {
+  const unsigned bits = entry.permissions.value_or(0777) & 0777;
+  return entry.path + " size=" + (entry.size ? std::to_string(*entry.size) : "-") +
+         " time=" + (entry.modified ? std::to_string(*entry.modified) : "-") + " perm=" + std::to_string(bits) +
+         " method=" + entry.method + " kind=" + KindText(entry.kind);
+}
+
+struct Walk {
+  std::vector<std::string> lines;
+  ReadResult end = ReadResult::kEntry;
+};
+
+Walk WalkAll(EntrySource& source) {
+  Walk walk;
+  Entry entry;
+  while ((walk.end = source.Next(entry)) == ReadResult::kEntry) walk.lines.push_back(Line(entry));
+  return walk;
+}
+
+std::shared_ptr<const dv::ArchiveFile> OpenFile(const std::string& path) {
+  auto file = dv::ArchiveFile::Open(path.c_str());
+  EXPECT_NE(file, nullptr) << path;
+  return file;
+}
+
+// ---- archives built byte by byte ----
+
+void Put16(std::string& out, unsigned value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>((value >> 8) & 0xFF);
+}
+void Put32(std::string& out, std::uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+void Put64(std::string& out, std::uint64_t value) {
+  Put32(out, static_cast<std::uint32_t>(value));
+  Put32(out, static_cast<std::uint32_t>(value >> 32));
+}
+std::string Field(unsigned id, const std::string& data) {
+  std::string out;
+  Put16(out, id);
+  Put16(out, static_cast<unsigned>(data.size()));
+  return out + data;
+}
+
+struct Member {
+  std::string name;
+  std::string data;  // stored as is
+  unsigned date = (21u << 9) | (5u << 5) | 6u;  // 2001-05-06
+  unsigned time = (10u << 11) | (20u << 5) | 15u;  // 10:20:30
+  std::string extra;  // in both headers
+  unsigned system = 3;
+  std::uint32_t external = (S_IFREG | 0644u) << 16;
+};
+
+struct Layout {
+  bool zip64 = false;        // sizes in ZIP64 fields, ZIP64 end records
+  std::string stub;          // bytes before the archive; offsets count from the archive's start
+  std::string comment;
+  int countDelta = 0;        // added to the entry count of the end records
+};
+
+std::string BuildZip(const std::vector<Member>& members, const Layout& layout) {
+  std::string archive, directory;
+  for (const Member& m : members) {
+    const std::uint32_t crc = dv::Crc32(m.data.data(), m.data.size());
+    const std::uint32_t offset = static_cast<std::uint32_t>(archive.size());
+    std::string sizes;
+    if (layout.zip64) {
+      Put64(sizes, m.data.size());
+      Put64(sizes, m.data.size());
+    }
+    const std::string extra = m.extra + (layout.zip64 ? Field(0x0001, sizes) : "");
+    const std::uint32_t size32 = layout.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(m.data.size());
+    archive += "PK\x03\x04";
+    Put16(archive, layout.zip64 ? 45 : 20);
+    Put16(archive, 0);
+    Put16(archive, 0);
+    Put16(archive, m.time);
+    Put16(archive, m.date);
+    Put32(archive, crc);
+    Put32(archive, size32);
+    Put32(archive, size32);
+    Put16(archive, static_cast<unsigned>(m.name.size()));
+    Put16(archive, static_cast<unsigned>(extra.size()));
+    archive += m.name + extra + m.data;
+    directory += "PK\x01\x02";
+    Put16(directory, (m.system << 8) | 45);
+    Put16(directory, layout.zip64 ? 45 : 20);
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put16(directory, m.time);
+    Put16(directory, m.date);
+    Put32(directory, crc);
+    Put32(directory, size32);
+    Put32(directory, size32);
+    Put16(directory, static_cast<unsigned>(m.name.size()));
+    Put16(directory, static_cast<unsigned>(extra.size()));
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put32(directory, m.external);
+    Put32(directory, offset);
+    directory += m.name + extra;
+  }
+  const std::uint64_t count = members.size() + layout.countDelta;
+  const std::uint64_t start = archive.size();
+  archive += directory;
+  if (layout.zip64) {
+    const std::uint64_t record = archive.size();
+    archive += "PK\x06\x06";
+    Put64(archive, 44);
+    Put16(archive, 45);
+    Put16(archive, 45);
+    Put32(archive, 0);
+    Put32(archive, 0);
+    Put64(archive, count);
+    Put64(archive, count);
+    Put64(archive, directory.size());
+    Put64(archive, start);
+    archive += "PK\x06\x07";
+    Put32(archive, 0);
+    Put64(archive, record);
+    Put32(archive, 1);
+  }
+  archive += "PK\x05\x06";
+  Put16(archive, 0);
+  Put16(archive, 0);
+  Put16(archive, layout.zip64 ? 0xFFFF : static_cast<unsigned>(count));
+  Put16(archive, layout.zip64 ? 0xFFFF : static_cast<unsigned>(count));
+  Put32(archive, layout.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(directory.size()));
+  Put32(archive, layout.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(start));
+  Put16(archive, static_cast<unsigned>(layout.comment.size()));
+  return layout.stub + archive + layout.comment;
+}
+
+// Member's default date and time as one packed DOS stamp.
+constexpr std::uint32_t kMemberStamp = ((21u << 9 | 5u << 5 | 6u) << 16) | (10u << 11 | 20u << 5 | 15u);
+
+std::string Stub(std::size_t size) { return "MZ" + std::string(size - 2, '\x90'); }
+
+// ---- the same listing as libarchive's ----
+
+struct Made {
+  std::string name;
+  std::function<std::string(const TempDir&)> make;  // the archive's path
+  friend std::ostream& operator<<(std::ostream& out, const Made& value) { return out << value.name; }
+};
+
+// Files of known times, one odd second, in a folder, for the tools to pack.
+void MakeFiles(const TempDir& dir) {
+  WriteFile(dir / "src/a.txt", std::string(3000, 'a'));
+  WriteFile(dir / "src/d/b.txt", "bbb\n");
+  WriteFile(dir / "src/d/empty", "");
+  RunIn(dir, "cd src && touch -d '2001-05-06 10:20:31' a.txt && touch -d '1999-12-31 23:59:58' d/b.txt d/empty d"
+             " && chmod 0640 a.txt");
+}
+
+std::function<std::string(const TempDir&)> Tool(const std::string& command, const std::string& made = "x.zip") {
+  return [command, made](const TempDir& dir) {
+    MakeFiles(dir);
+    RunIn(dir, "cd src && " + command);
+    return dir / ("src/" + made);
+  };
+}
+
+std::function<std::string(const TempDir&)> Sample(const std::string& name) {
+  return [name](const TempDir&) { return (CorpusDir() / name).string(); };
+}
+
+std::function<std::string(const TempDir&)> Built(std::vector<Member> members, Layout layout) {
+  return [members, layout](const TempDir& dir) {
+    WriteFile(dir / "x.zip", BuildZip(members, layout));
+    return dir / "x.zip";
+  };
+}
+
+std::string UtExtra(std::uint32_t when) {
+  std::string data(1, '\x01');
+  Put32(data, when);
+  return Field(0x5455, data);
+}
+
+std::vector<Made> SameAsLibArchive() {
+  const std::vector<Member> two = {{"a.txt", "alpha"}, {"d/", ""}};
+  Member ut{"ut.txt", "t"};
+  ut.extra = UtExtra(989144431);
+  Member wide{"wide.txt", "w"};
+  wide.extra = UtExtra(0xF0000000u);  // past 2038: unsigned, as libarchive reads it
+  Member ux{"ux.txt", "u"};
+  std::string uxData;
+  Put32(uxData, 1000000000);
+  Put32(uxData, 1300000000);
+  ux.extra = Field(0x5855, uxData);
+  Member dos{"DOS.TXT", "r", (20u << 9) | (1u << 5) | 2u, 0, "", 0, 0x21};  // MS-DOS, read-only
+  Member dosDir{"SUB", "", (20u << 9) | (1u << 5) | 2u, 0, "", 0, 0x10};
+  Member badDate{"bad", "b", (21u << 9) | (13u << 5) | 0u, (25u << 11)};  // month 13, day 0, hour 25
+  Member noType{"plain", "p"};
+  noType.external = 0;
+  return {
+      {"InfoZipWithTimeExtras", Tool("zip -q -r x.zip a.txt d")},
+      {"InfoZipDosTimesOnly", Tool("zip -X -q -r x.zip a.txt d")},
+      {"InfoZipStoredAndBzip2", Tool("zip -q -0 x.zip a.txt && zip -q -Z bzip2 x.zip d/b.txt")},
+      {"InfoZipStreamedWithDataDescriptors", Tool("zip -q - a.txt d/b.txt > x.zip")},
+      {"InfoZipFromStandardInput", Tool("cat a.txt | zip -q x.zip -")},
+      {"InfoZipEncrypted", Tool("zip -q -P secret x.zip a.txt d/b.txt")},
+      {"InfoZipSymlink", Tool("ln -s a.txt link && zip -q -y x.zip a.txt link")},
+      {"InfoZipMsdosAttributes", Tool("chmod a-w d/b.txt && zip -q -k -r x.zip a.txt d")},
+      {"InfoZipComment", Tool("zip -q x.zip a.txt && printf 'a note with PK\\005\\006 in it' | zip -q -z x.zip")},
+      {"InfoZipUnicodeName",
+       Tool("cp a.txt \xE6\x97\xA5\xE6\x9C\xAC.txt && zip -q x.zip \xE6\x97\xA5\xE6\x9C\xAC.txt a.txt")},
+      {"InfoZipSfxAdjusted",
+       Tool("zip -q -r x.zip a.txt d && printf MZ > x.exe && head -c 40000 /dev/zero >> x.exe && cat x.zip >> x.exe"
+            " && zip -q -A x.exe",
+            "x.exe")},
+      {"InfoZipSfxAsMade",
+       Tool("zip -q -r x.zip a.txt d && printf MZ > x.exe && head -c 40000 /dev/zero >> x.exe && cat x.zip >> x.exe",
+            "x.exe")},
+      {"SevenZipDeflate64", Tool("7z a -tzip -mm=Deflate64 x.zip a.txt d > /dev/null")},
+      {"SevenZipLzma", Tool("7z a -tzip -mm=LZMA x.zip a.txt d > /dev/null")},
+      {"SevenZipPpmd", Tool("7z a -tzip -mm=PPMd x.zip a.txt > /dev/null")},
+      {"SevenZipAes", Tool("7z a -tzip -psecret -mem=AES256 x.zip a.txt > /dev/null")},
+      {"SampleDirAndFiles", Sample("test_read_format_zip.zip")},
+      {"SampleUtAndUx", Sample("test_read_format_zip_ux.zip")},
+      {"SampleMsdos", Sample("test_read_format_zip_msdos.zip")},
+      {"SampleUtf8Japanese", Sample("test_read_format_zip_filename_utf8_jp.zip")},
+      {"SampleComment", Sample("test_read_format_zip_comment_stored_1.zip")},
+      {"SampleLengthAtEnd", Sample("test_read_format_zip_length_at_end.zip")},
+      {"SampleSfx", Sample("test_read_format_zip_sfx")},
+      {"SampleZip64LocalHeader", Sample("test_read_format_zip_zip64a.zip")},
+      {"BuiltTimeFields", Built({ut, wide, ux}, {})},
+      {"BuiltMsdosSystem", Built({dos, dosDir}, {})},
+      {"BuiltNoCalendarDate", Built({badDate}, {})},
+      {"BuiltNoFileType", Built({noType}, {})},
+      {"BuiltZip64Records", Built(two, {true, "", "", 0})},
+      {"BuiltEmpty", Built({}, {false, "", "an empty archive", 0})},
+  };
+}
+
+class SameAsLibArchiveTest : public ::testing::TestWithParam<Made> {};
+
+TEST_P(SameAsLibArchiveTest, ListsWhatLibArchiveLists) {
+  TempDir dir;
+  const std::string path = GetParam().make(dir);
+  const auto file = OpenFile(path);
+  ASSERT_NE(file, nullptr);
+  const auto directory = dv::OpenZipCentralDirectory(file);
+  ASSERT_NE(directory, nullptr) << "the central directory was refused";
+  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kZip);
+  ASSERT_NE(reference, nullptr);
+  const Walk expected = WalkAll(*reference);
+  ASSERT_EQ(expected.end, ReadResult::kEnd) << "libarchive did not read it to its end";
+  const Walk listed = WalkAll(*directory);
+  EXPECT_EQ(listed.end, ReadResult::kEnd);
+  EXPECT_EQ(listed.lines, expected.lines);
+  // A second walk after a rewind lists the same.
+  ASSERT_TRUE(directory->Rewind());
+  EXPECT_EQ(WalkAll(*directory).lines, listed.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, SameAsLibArchiveTest, ::testing::ValuesIn(SameAsLibArchive()),
+                         [](const auto& info) { return info.param.name; });
+
+// ---- what only the directory gives, and layouts libarchive misreads ----
+
+TEST(ZipCentralDirectory, GivesEachEntrysCrcAndPackedSize) {
+  TempDir dir;
+  const std::string text = "a line of text\n";
+  WriteFile(dir / "t.txt", text);
+  RunIn(dir, "zip -q -0 x.zip t.txt");
+  const auto source = dv::OpenZipCentralDirectory(OpenFile(dir / "x.zip"));
+  ASSERT_NE(source, nullptr);
+  Entry entry;
+  ASSERT_EQ(source->Next(entry), ReadResult::kEntry);
+  EXPECT_EQ(entry.crc, dv::Crc32(text.data(), text.size()));
+  EXPECT_EQ(entry.packedSize, text.size());
+  EXPECT_EQ(entry.size, text.size());
+}
+
+TEST(ZipCentralDirectory, ReadsZip64BehindAStubWhoseOffsetsCountFromTheArchive) {
+  TempDir dir;
+  Member member{"inner.txt", "zip64 inside a self-extractor"};
+  member.extra = UtExtra(989144430);
+  WriteFile(dir / "x.exe", BuildZip({member, {"d/", ""}}, {true, Stub(5000), "", 0}));
+  const auto source = dv::OpenZipCentralDirectory(OpenFile(dir / "x.exe"));
+  ASSERT_NE(source, nullptr);
+  const Walk walk = WalkAll(*source);
+  EXPECT_EQ(walk.end, ReadResult::kEnd);
+  EXPECT_EQ(walk.lines, (std::vector<std::string>{
+                            "inner.txt size=29 time=989144430 perm=420 method=stored kind=file",
+                            "d/ size=0 time=" + std::to_string(*dv::FromDosStamp(kMemberStamp)) +
+                                " perm=493 method=stored kind=dir"}));
+}
+
+TEST(ZipCentralDirectory, TakesTheUnicodeNameOnlyWhenItMatchesTheHeadersName) {
+  const std::string sjis = "\x93\xFA\x96\x7B.txt";  // 日本.txt in Shift-JIS
+  const std::string utf8 = "\xE6\x97\xA5\xE6\x9C\xAC.txt";
+  auto unicode = [&](std::uint32_t crc) {
+    std::string data(1, '\x01');
+    Put32(data, crc);
+    return Field(0x7075, data + utf8);
+  };
+  Member matching{sjis, "m"}, stale{sjis, "s"};
+  matching.extra = unicode(dv::Crc32(sjis.data(), sjis.size()));
+  stale.extra = unicode(0x12345678);
+  TempDir dir;
+  WriteFile(dir / "x.zip", BuildZip({matching, stale}, {}));
+  const auto source = dv::OpenZipCentralDirectory(OpenFile(dir / "x.zip"));
+  ASSERT_NE(source, nullptr);
+  Entry first, second;
+  ASSERT_EQ(source->Next(first), ReadResult::kEntry);
+  ASSERT_EQ(source->Next(second), ReadResult::kEntry);
+  EXPECT_EQ(first.path, utf8);
+  EXPECT_EQ(second.path, sjis);
+}
+
+// ---- damaged directories are refused, and the listing reads local headers ----
+
+struct Damage {
+  std::string name;
+  std::function<std::string(const std::string&)> apply;  // to a sound archive of three members
+  std::size_t listed;  // entries the local headers then give
+  friend std::ostream& operator<<(std::ostream& out, const Damage& value) { return out << value.name; }
+};
+
+std::size_t Find(const std::string& bytes, const std::string& what, std::size_t nth) {
+  std::size_t at = bytes.find(what);
+  while (nth-- > 0 && at != std::string::npos) at = bytes.find(what, at + 1);
+  return at;
+}
+
+std::vector<Damage> Damages() {
+  return {
+      // libarchive still trusts the end record here, and its reader stops at
+      // the same bad record: nothing is listed, as before.
+      {"SecondRecordSignature", [](std::string b) { return b.replace(Find(b, "PK\x01\x02", 1), 4, "XXXX"); }, 0},
+      {"RecordNameRunsPastTheDirectory",
+       [](std::string b) { return b.replace(Find(b, "PK\x01\x02", 2) + 28, 2, "\xFF\x00", 2); }, 0},
+      {"CountSaysMore", [](std::string b) { return b.replace(Find(b, "PK\x05\x06", 0) + 10, 1, "\x04", 1); }, 3},
+      {"DirectoryLongerThanTheFile",
+       [](std::string b) { return b.replace(Find(b, "PK\x05\x06", 0) + 12, 4, "\xFF\xFF\x00\x00", 4); }, 3},
+      {"SecondVolume", [](std::string b) { return b.replace(Find(b, "PK\x05\x06", 0) + 4, 1, "\x01", 1); }, 3},
+      {"NoEndRecord", [](std::string b) { return b.substr(0, Find(b, "PK\x05\x06", 0)); }, 3},
+      {"CutInTheDirectory", [](std::string b) { return b.substr(0, Find(b, "PK\x01\x02", 1) + 20); }, 3},
+  };
+}
+
+class DamagedDirectoryTest : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedDirectoryTest, IsRefusedAndTheListingIsLibArchivesAsBefore) {
+  TempDir dir;
+  const std::string sound = BuildZip({{"f1", "one"}, {"f2", "two"}, {"f3", "three"}}, {});
+  WriteFile(dir / "x.zip", GetParam().apply(sound));
+  const auto file = OpenFile(dir / "x.zip");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(dv::OpenZipCentralDirectory(file), nullptr);
+  const auto listing = dv::OpenListingSource(file, dv::Format::kZip);
+  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kZip);
+  ASSERT_NE(listing, nullptr);
+  ASSERT_NE(reference, nullptr);
+  const Walk listed = WalkAll(*listing);
+  EXPECT_EQ(listed.lines, WalkAll(*reference).lines);
+  EXPECT_EQ(listed.lines.size(), GetParam().listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zip, DamagedDirectoryTest, ::testing::ValuesIn(Damages()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(ZipCentralDirectory, IsWhatASoundZipListsThrough) {
+  TempDir dir;
+  WriteFile(dir / "x.zip", BuildZip({{"f1", "one"}}, {}));
+  const auto listing = dv::OpenListingSource(OpenFile(dir / "x.zip"), dv::Format::kZip);
+  ASSERT_NE(listing, nullptr);
+  Entry entry;
+  ASSERT_EQ(listing->Next(entry), ReadResult::kEntry);
+  EXPECT_EQ(entry.crc, dv::Crc32("one", 3)) << "only the directory reader gives the CRC";
+  EXPECT_EQ(listing->ReadData([](const void*, std::size_t) { return true; }), dv::DataResult::kUnsupported);
+}
+
+}  // namespace
