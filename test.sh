@@ -1,8 +1,28 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test.
+# Sets up, builds and runs every test twice: as built for use, and under the
+# address and undefined-behaviour sanitizers (--no-sanitizers skips that one).
+# Other arguments go to cmake.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$@"
-build=${DOVANEL_BUILD_DIR:-$root/build}
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+sanitizers=1
+cmake_args=()
+for argument in "$@"; do
+  case "$argument" in
+    --no-sanitizers) sanitizers=0 ;;
+    *) cmake_args+=("$argument") ;;
+  esac
+done
+
+run_suite() {
+  local build=$1
+  shift
+  DOVANEL_BUILD_DIR=$build "$root/scripts/build.sh" "$@"
+  ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
+}
+
+run_suite "${DOVANEL_BUILD_DIR:-$root/build}" "${cmake_args[@]}"
+if [ "$sanitizers" = 1 ]; then
+  run_suite "$root/build-asan" -DDOVANEL_SANITIZE=ON "${cmake_args[@]}"
+fi

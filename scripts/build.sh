@@ -3,5 +3,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DOVANEL_BUILD_DIR:-$root/build}
+# Lets ccache reuse objects across clones in other folders.
+export CCACHE_BASEDIR=$root
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
 cmake --build "$build" -j"$(nproc)" >&2
