@@ -219,7 +219,7 @@ def main():
                 checks.append({"tool": tool, "exact": exact, "within_2s": near, "off": off[:20]})
                 print(f"   times vs {tool}: {exact} equal, {near} within 2 s, {len(off)} differ" +
                       "".join(f"\n     DIFFER {p}: dovanel {a}, {tool} {b}" for p, a, b in off[:5]))
-            if case.startswith("start-up") is False and not files:
+            if not case.startswith("start-up") and not files:
                 failures += 1
             results["cases"].append({"case": case, "files": len(files), "figures": figures, "agreement": checks,
                                      "bytes": sum(os.path.getsize(f) for f in files)})

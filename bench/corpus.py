@@ -7,8 +7,8 @@ OUT/small/common/partK/dJJ/  N small archives the Python script also handles:
                              zip (Info-ZIP), zip (7-Zip), tar, tgz, tar.gz, tar.bz2
 OUT/small/other/dJJ/         N small archives of the other formats: lzh (jlha),
                              cab (gcab), arj (arj); no rar, for want of a tool
-OUT/size/                    a ZIP, a tar.gz and a tar.bz2 of few large entries,
-                             each at MB/16, MB/4 and MB megabytes
+OUT/size/                    a ZIP and a tar.gz of four large entries at MB/16,
+                             MB/4 and MB megabytes of data, a tar.bz2 at MB
 OUT/entries/                 ZIPs (Info-ZIP) of N/100, N/10 and N entries
 
 The same arguments make the same entries with the same names, contents and

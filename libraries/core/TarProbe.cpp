@@ -4,6 +4,7 @@
 #include <archive_entry.h>
 
 #include <cstring>
+#include <utility>
 
 #include "libraries/core/LibArchiveReader.h"
 
@@ -59,10 +60,25 @@ bool UnpackFirstBlock(std::shared_ptr<const ArchiveFile> file, Packing packing, 
   return true;
 }
 
+bool IsOctal(unsigned char c) { return c >= '0' && c <= '7'; }
+
+// A numeric field as the tar reader takes it: base-256 (led by 0x80 or
+// 0xFF) or empty (led by NUL), or octal digits led by spaces and padded
+// with spaces or NULs.
+bool NumberFieldReads(const unsigned char* field, std::size_t length) {
+  if (field[0] == 0x80 || field[0] == 0xFF || field[0] == '\0') return true;
+  std::size_t i = 0;
+  while (i < length && field[i] == ' ') ++i;
+  while (i < length && IsOctal(field[i])) ++i;
+  for (; i < length; ++i)
+    if (field[i] != ' ' && field[i] != '\0') return false;
+  return true;
+}
+
 }  // namespace
 
 bool IsTarHeader(const unsigned char (&block)[512]) {
-  constexpr std::size_t kSumAt = 148, kSumLength = 8;
+  constexpr std::size_t kSumAt = 148, kSumLength = 8, kTypeAt = 156;
   unsigned long unsignedSum = 0;
   long signedSum = 0;
   for (std::size_t i = 0; i < sizeof block; ++i) {
@@ -70,17 +86,30 @@ bool IsTarHeader(const unsigned char (&block)[512]) {
     unsignedSum += inField ? ' ' : block[i];
     signedSum += inField ? ' ' : static_cast<signed char>(block[i]);
   }
-  // The field: octal digits, maybe led by spaces, ended by a NUL or space.
+  // The field holds only octal digits, spaces and NULs; its number is the
+  // digits after any leading spaces.
+  for (std::size_t i = kSumAt; i < kSumAt + kSumLength; ++i)
+    if (!IsOctal(block[i]) && block[i] != ' ' && block[i] != '\0') return false;
   std::size_t i = kSumAt;
   while (i < kSumAt + kSumLength && block[i] == ' ') ++i;
   unsigned long stored = 0;
-  std::size_t digits = 0;
-  for (; i < kSumAt + kSumLength && block[i] >= '0' && block[i] <= '7'; ++i, ++digits)
-    stored = stored * 8 + (block[i] - '0');
-  if (digits == 0 || (i < kSumAt + kSumLength && block[i] != ' ' && block[i] != '\0')) return false;
+  for (; i < kSumAt + kSumLength && IsOctal(block[i]); ++i) stored = stored * 8 + (block[i] - '0');
   // An all-zero block (the end marker) sums to the spaces alone: no header.
   if (block[0] == '\0') return false;
-  return stored == unsignedSum || static_cast<long>(stored) == signedSum;
+  if (stored != unsignedSum && static_cast<long>(stored) != signedSum) return false;
+  // What libarchive's tar reader also demands before it takes a header, so
+  // that a file this calls a tar always opens as one: a type letter or
+  // digit (or NUL), and numbers it can read in mode, uid, gid, size, mtime
+  // and the device numbers.
+  const unsigned char type = block[kTypeAt];
+  const bool letterOrDigit =
+      (type >= '0' && type <= '9') || (type >= 'A' && type <= 'Z') || (type >= 'a' && type <= 'z');
+  if (type != '\0' && !letterOrDigit) return false;
+  constexpr std::pair<std::size_t, std::size_t> kNumbers[] = {{100, 8},  {108, 8},  {116, 8}, {124, 12},
+                                                              {136, 12}, {329, 8}, {337, 8}};
+  for (const auto& [at, length] : kNumbers)
+    if (!NumberFieldReads(block + at, length)) return false;
+  return true;
 }
 
 LibArchiveReader::Setup RawUnpackSetup(TarType type) {

@@ -14,8 +14,7 @@ std::size_t SetEnd(std::string_view pattern, std::size_t open) {
   std::size_t i = open + 1;
   if (i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^')) ++i;
   if (i < pattern.size() && pattern[i] == ']') ++i;
-  const std::size_t close = pattern.find(']', i);
-  return close;
+  return pattern.find(']', i);
 }
 
 bool InSet(std::string_view set, char c) {

@@ -92,8 +92,13 @@ std::optional<CommandResult> PlanStore(const Command& command, const std::option
                      old ? &old->info : nullptr};
   if (names.empty()) {
     if (operation == Operation::kZipAdd || !old) return CommandResult{kErrorNoMatch, "no files to add"};
-    // Update and freshen with no names look at every entry's file.
-    for (const Entry& entry : old->entries) names.push_back(Key(entry.path));
+    // Update and freshen with no names look at every entry's file, its
+    // name written so that a '[' in it is no set.
+    for (const Entry& entry : old->entries) {
+      std::string name;
+      for (const char c : Key(entry.path)) name += c == '[' ? std::string("[[]") : std::string(1, c);
+      names.push_back(std::move(name));
+    }
     rules.missingNamesAllowed = true;
   }
   CollectedFiles collected = CollectFiles(command, names, rules);

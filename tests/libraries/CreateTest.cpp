@@ -166,13 +166,15 @@ TEST(ZipCreate, ODatesTheArchiveToItsNewestEntry) {
 TEST(ZipChange, FreshenUpdateAndDeleteKeepEverythingElse) {
   TempDir dir;
   MakeFiles(dir);
-  RunIn(dir, "cd src && touch -d '2001-01-01 00:00:00' a.txt d/b.txt d/e/c.txt");
+  WriteFile(dir / "src/x[1].txt", "bracket\n");
+  RunIn(dir, "cd src && touch -d '2001-01-01 00:00:00' a.txt d/b.txt d/e/c.txt 'x[1].txt'");
   const std::string archive = dir / "x.zip";
   const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
-  ASSERT_EQ(RunWith(zip, "Zip", R"( -r -D "@A" "@S/" "a.txt" "d")", dir, archive).code, code::kOk);
-  // a.txt changes and gets newer; new.txt appears; d/b.txt changes but is
-  // older than its entry.
+  ASSERT_EQ(RunWith(zip, "Zip", R"( -r -D "@A" "@S/" "a.txt" "d" "x[[]1].txt")", dir, archive).code, code::kOk);
+  // a.txt and x[1].txt change and get newer; new.txt appears; d/b.txt
+  // changes but is older than its entry.
   WriteFile(dir / "src/a.txt", "alpha two\n");
+  WriteFile(dir / "src/x[1].txt", "bracket two\n");
   WriteFile(dir / "src/new.txt", "new\n");
   WriteFile(dir / "src/d/b.txt", "older\n");
   RunIn(dir, "cd src && touch -d '1999-01-01 00:00:00' d/b.txt");
@@ -181,23 +183,26 @@ TEST(ZipChange, FreshenUpdateAndDeleteKeepEverythingElse) {
   EXPECT_EQ(RunWith(zip, "Zip", R"(-f -D "@A" "@S/")", dir, archive).code, code::kOk);
   Files expected = kFiles;
   expected["a.txt"] = "alpha two\n";
+  expected["x[1].txt"] = "bracket two\n";
   EXPECT_EQ(InfoZipFiles(dir, archive), expected);
 
   // Update adds the new file and still skips the older one.
   EXPECT_EQ(RunWith(zip, "Zip", R"( -D -u "@A" "@S/" "new.txt" "d/b.txt")", dir, archive).code, code::kOk);
   expected["new.txt"] = "new\n";
   EXPECT_EQ(InfoZipFiles(dir, archive), expected);
-  EXPECT_EQ(InfoZipNames(dir, archive), (std::vector<std::string>{"a.txt", "d/b.txt", "d/e/c.txt", "new.txt"}));
+  const std::vector<std::string> names = {"a.txt", "d/b.txt", "d/e/c.txt", "x[1].txt", "new.txt"};
+  EXPECT_EQ(InfoZipNames(dir, archive), names);
 
   // Adding replaces whatever the times say, in place.
   EXPECT_EQ(RunWith(zip, "Zip", R"( -D "@A" "@S/" "d/b.txt")", dir, archive).code, code::kOk);
   expected["d/b.txt"] = "older\n";
   EXPECT_EQ(InfoZipFiles(dir, archive), expected);
-  EXPECT_EQ(InfoZipNames(dir, archive), (std::vector<std::string>{"a.txt", "d/b.txt", "d/e/c.txt", "new.txt"}));
+  EXPECT_EQ(InfoZipNames(dir, archive), names);
 
   // A folder name deletes what is in it.
   EXPECT_EQ(RunWith(zip, "Zip", R"(-d -D "@A" "d")", dir, archive).code, code::kOk);
-  EXPECT_EQ(InfoZipFiles(dir, archive), (Files{{"a.txt", "alpha two\n"}, {"new.txt", "new\n"}}));
+  EXPECT_EQ(InfoZipFiles(dir, archive),
+            (Files{{"a.txt", "alpha two\n"}, {"x[1].txt", "bracket two\n"}, {"new.txt", "new\n"}}));
 }
 
 TEST(ZipAdjust, ChecksTheSelfExtractorsArchive) {

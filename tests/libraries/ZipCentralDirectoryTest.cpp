@@ -3,7 +3,7 @@
 // times (to the second), attributes, methods and kinds, in the same order,
 // for archives made by the usual tools, for the samples, and for ZIP64 and
 // self-extracting layouts built byte by byte. A directory that does not read
-// cleanly is refused, and the listing then reads the local headers.
+// cleanly is refused, and the listing is then libarchive's, as before.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
