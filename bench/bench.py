@@ -159,7 +159,8 @@ def main():
     # (case, paths, tools, note)
     cases = [
         ("start-up, no archive", [os.path.join(work, "empty")], ["dovanel", "python"], ""),
-        (f"{settings['small']} small zip/tar/tgz/tar.bz2", [common], ["dovanel", "python", "bsdtar", "zip -o"], "target"),
+        (f"{settings['small']} small zip/tar/tgz/tar.bz2", [common], ["dovanel", "python", "bsdtar", "zip -o"],
+         "target"),
         (f"{settings['other']} small lzh/cab/arj", [os.path.join(work, "small", "other")], ["dovanel", "bsdtar"], ""),
     ]
     os.makedirs(os.path.join(work, "empty"), exist_ok=True)
@@ -190,7 +191,8 @@ def main():
         print(f"dovanel bench: {args.repeat} runs a figure, medians; warm file cache; TZ={results['tz']}; "
               f"python {PYTHON}")
         print("Wall and CPU (user+system) in seconds, peak resident memory; ratio = dovanel / alternative.")
-        print(f"load average at start: {os.getloadavg()[0]:.2f} (2 cores; other work on the machine shows in wall times)")
+        print(f"load average at start: {os.getloadavg()[0]:.2f} "
+              f"({os.cpu_count()} cores; other work on the machine shows in wall times)")
         for tool in ("dovanel", "python", "bsdtar", "zip -o"):
             print(f"   {tool:8} = {' '.join(runner.command(tool, ['PATH...']))}")
         for case, paths, tools, note in cases:

@@ -154,6 +154,14 @@ class ArjSource final : public EntrySource {
   std::int64_t dataOffset_ = 0;
 };
 
+// The id and a basic-header size that may hold a header: worth a full read.
+bool PlausibleHeaderAt(const ArchiveFile& file, std::int64_t offset) {
+  unsigned char lead[4];
+  if (!file.ReadExactly(offset, lead, sizeof lead) || lead[0] != kId0 || lead[1] != kId1) return false;
+  const std::size_t size = Le16(lead + 2);
+  return size >= kFixedSize && size <= kMaxBasicSize;
+}
+
 // Offset just past a main header at `offset`, when one is there. In an
 // executable the header after it must read too: the stub may hold a whole
 // fake main header, CRC and all.
@@ -170,13 +178,16 @@ std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> fi
   auto first = MainHeaderAt(*file, 0, false);
   if (!first && file->IsExecutable()) {
     // A self-extractor: the stub may hold the id bytes anywhere (even a whole
-    // fake header), so every candidate whose checks fail is passed over.
+    // fake header), so every candidate whose checks fail is passed over; only
+    // so many with a plausible size are checked in full (CRC and all).
     using namespace std::string_view_literals;
-    for (std::int64_t from = 1; !first;) {
-      const auto hit = FindSignature(*file, from, kSfxWindow, "\x60\xEA"sv);
+    SignatureScan scan(*file, 1, kSfxWindow, "\x60\xEA"sv);
+    for (int tries = 0; !first && tries < kSfxCandidateLimit;) {
+      const auto hit = scan.Next();
       if (!hit) break;
+      if (!PlausibleHeaderAt(*file, *hit)) continue;
+      ++tries;
       first = MainHeaderAt(*file, *hit, true);
-      from = *hit + 1;
     }
   }
   if (!first) return nullptr;

@@ -10,8 +10,9 @@
 namespace dv {
 
 // Opens the ARJ archive at the start of `file` or, for an executable, the
-// first one whose main header checks out within its first MiB. Nothing when
-// there is none.
+// first one whose main header checks out within its first MiB, among the
+// first kSfxCandidateLimit places whose header size is plausible. Nothing
+// when there is none.
 std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> file);
 
 }  // namespace dv

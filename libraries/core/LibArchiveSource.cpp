@@ -202,11 +202,10 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Ar
                                                   LibArchiveKind kind) {
   const SfxMark* mark = SfxMarkFor(kind);
   if (mark == nullptr) return nullptr;
-  int tries = 0;
-  for (std::int64_t from = 0; tries < kSfxCandidateLimit;) {
-    const auto hit = FindSignature(*file, from, kSfxWindow + mark->lead, mark->signature);
+  SignatureScan scan(*file, 0, kSfxWindow + mark->lead, mark->signature);
+  for (int tries = 0; tries < kSfxCandidateLimit;) {
+    const auto hit = scan.Next();
     if (!hit) break;
-    from = *hit + 1;
     const std::int64_t start = *hit - mark->lead;
     if (start <= 0 || !mark->plausible(*file, start)) continue;
     ++tries;

@@ -44,9 +44,13 @@ bool UnpackFirstBlock(std::shared_ptr<const ArchiveFile> file, Packing packing, 
       packing == Packing::kGzip ? &SetupGzip : packing == Packing::kCompress ? &SetupCompress : &SetupBzip2;
   if (!reader.Open(std::move(file), 0, kTarProbeInputLimit, setup)) return false;
   tar = false;
+  // One filter alone is the file itself: the magic bytes were there but the
+  // unpacker refused the header after them, so the file is no such file.
   // Two filters means one unpacking layer over the file itself; a second
   // layer (a .gz inside a .gz) holds compressed data, not a tar.
-  if (archive_filter_count(reader.get()) != 2) return true;
+  const int filters = archive_filter_count(reader.get());
+  if (filters < 2) return false;
+  if (filters != 2) return true;
   struct archive_entry* header = nullptr;
   if (archive_read_next_header(reader.get(), &header) != ARCHIVE_OK) return true;
   unsigned char block[512];

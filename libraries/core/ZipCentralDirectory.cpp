@@ -15,11 +15,11 @@
 namespace dv {
 namespace {
 
-constexpr std::uint32_t kCentralSignature = 0x02014b50;      // PK\1\2
-constexpr std::uint32_t kEndSignature = 0x06054b50;          // PK\5\6
-constexpr std::uint32_t kZip64EndSignature = 0x06064b50;     // PK\6\6
+constexpr std::uint32_t kCentralSignature = 0x02014b50;       // PK\1\2
+constexpr std::uint32_t kEndSignature = 0x06054b50;           // PK\5\6
+constexpr std::uint32_t kZip64EndSignature = 0x06064b50;      // PK\6\6
 constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;  // PK\6\7
-constexpr std::uint32_t kDigitalSignature = 0x05054b50;      // PK\5\5, may close the directory
+constexpr std::uint32_t kDigitalSignature = 0x05054b50;       // PK\5\5, may close the directory
 constexpr std::size_t kCentralSize = 46, kEndSize = 22, kLocatorSize = 20, kZip64EndSize = 56;
 // The end record sits within its own size and the longest comment of the end.
 constexpr std::int64_t kEndSearch = 0xFFFF + kEndSize;
@@ -77,14 +77,15 @@ std::optional<Directory> ReadZip64End(const ArchiveFile& file, std::int64_t loca
   // One volume only: the record on disk 0 of at most one disk.
   if (Le32(bytes + 4) != 0 || Le32(bytes + 16) > 1) return std::nullopt;
   const std::uint64_t stored = Le64(bytes + 8);
-  for (const std::int64_t at : {locator - static_cast<std::int64_t>(kZip64EndSize), static_cast<std::int64_t>(stored)}) {
+  const std::int64_t before = locator - static_cast<std::int64_t>(kZip64EndSize);
+  for (const std::int64_t at : {before, static_cast<std::int64_t>(stored)}) {
     unsigned char end[kZip64EndSize];
-    if (at < 0 || at > locator - static_cast<std::int64_t>(kZip64EndSize) || !file.ReadExactly(at, end, sizeof end) ||
-        Le32(end) != kZip64EndSignature)
+    if (at < 0 || at > before || !file.ReadExactly(at, end, sizeof end) || Le32(end) != kZip64EndSignature)
       continue;
     // The record's size counts from after its first 12 bytes; any extensible
     // data lies between it and the locator.
-    if (Le64(end + 4) + 12 > static_cast<std::uint64_t>(locator - at)) continue;
+    const std::uint64_t recordSize = Le64(end + 4);
+    if (recordSize < kZip64EndSize - 12 || recordSize > static_cast<std::uint64_t>(locator - at) - 12) continue;
     if (Le32(end + 16) != 0 || Le32(end + 20) != 0 || Le64(end + 24) != Le64(end + 32)) return std::nullopt;
     const std::uint64_t size = Le64(end + 40), offset = Le64(end + 48);
     if (size > static_cast<std::uint64_t>(at)) return std::nullopt;
@@ -97,8 +98,8 @@ std::optional<Directory> ReadZip64End(const ArchiveFile& file, std::int64_t loca
     directory.start = at - directory.size;
     if (offset <= static_cast<std::uint64_t>(at) - size && directory.start != static_cast<std::int64_t>(offset)) {
       unsigned char signature[4];
-      if (directory.size > 0 && !(file.ReadExactly(directory.start, signature, 4) && Le32(signature) == kCentralSignature))
-        directory.start = static_cast<std::int64_t>(offset);
+      const bool found = file.ReadExactly(directory.start, signature, 4) && Le32(signature) == kCentralSignature;
+      if (directory.size > 0 && !found) directory.start = static_cast<std::int64_t>(offset);
     }
     return directory;
   }

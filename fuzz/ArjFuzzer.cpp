@@ -1,0 +1,26 @@
+// Our ARJ reader, from the core, on arbitrary bytes.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/FuzzMain.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  dvfuzz::PinWorld();
+  return 0;
+}
+
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
+
+// Mutates as libFuzzer would, then mends the header CRCs.
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int) {
+  size = LLVMFuzzerMutate(data, size, maxSize);
+  dvfuzz::FixArjCrcs(data, size);
+  return size;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const dvfuzz::ScratchDir scratch;
+  dvfuzz::Settle(dvfuzz::ArjOutcome(scratch.File(), data, size));
+  return 0;
+}

@@ -1,0 +1,275 @@
+#include "fuzz/FuzzEntries.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "libraries/core/ArchiveFile.h"
+#include "libraries/core/ArjReader.h"
+#include "libraries/core/CommandLine.h"
+#include "libraries/core/CommandTokens.h"
+#include "libraries/core/ErrorCodes.h"
+#include "libraries/core/UniqueFd.h"
+
+namespace dvfuzz {
+namespace {
+
+void Fault(Outcome& outcome, const std::string& text) {
+  if (!outcome.faults.empty()) outcome.faults += "; ";
+  outcome.faults += text;
+}
+
+bool WriteScratch(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+  dv::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  if (!fd) return false;
+  for (std::size_t done = 0; done < size;) {
+    const ssize_t count = ::write(fd.get(), bytes + done, size - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return false;
+    done += static_cast<std::size_t>(count);
+  }
+  return fd.Close();
+}
+
+// ---- ARJ ---------------------------------------------------------------------
+
+bool SameEntry(const dv::Entry& a, const dv::Entry& b) {
+  return a.path == b.path && a.size == b.size && a.packedSize == b.packedSize && a.crc == b.crc &&
+         a.modified == b.modified && a.permissions == b.permissions && a.kind == b.kind && a.method == b.method &&
+         a.dataReadable == b.dataReadable;
+}
+
+char DataLetter(dv::DataResult result) {
+  switch (result) {
+    case dv::DataResult::kDone: return 'D';
+    case dv::DataResult::kBroken: return 'B';
+    case dv::DataResult::kUnsupported: return 'U';
+    case dv::DataResult::kSinkFailed: return 'S';
+  }
+  return '?';
+}
+
+// ---- listing -------------------------------------------------------------------
+
+struct Walk {
+  bool opened = false;
+  bool bounded = false;  // stopped at kMaxEntries
+  std::vector<ENTRYINFO> records;
+};
+
+bool SameRecords(const std::vector<ENTRYINFO>& a, const std::vector<ENTRYINFO>& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](const ENTRYINFO& x, const ENTRYINFO& y) { return std::memcmp(&x, &y, sizeof x) == 0; });
+}
+
+template <std::size_t N>
+bool Terminated(const char (&field)[N]) {
+  return std::memchr(field, '\0', N) != nullptr;
+}
+
+// FindFirst with `wildcard`, then FindNext to the end or the bound.
+void WalkOnce(const ListingFunctions& library, HARC handle, const char* wildcard, Walk& walk, Outcome& outcome) {
+  ENTRYINFO record;
+  for (int status = library.findFirst(handle, wildcard, &record);; status = library.findNext(handle, &record)) {
+    if (status == -1) return;
+    if (status != 0) {
+      Fault(outcome, "FindFirst/FindNext returned " + std::to_string(status));
+      return;
+    }
+    if (!Terminated(record.szFileName) || !Terminated(record.szAttribute) || !Terminated(record.szMode))
+      Fault(outcome, "record " + std::to_string(walk.records.size()) + " has an unterminated text");
+    walk.records.push_back(record);
+    if (walk.records.size() >= kMaxEntries) {
+      walk.bounded = true;
+      return;
+    }
+  }
+}
+
+Walk ListOnce(const ListingFunctions& library, const std::string& path, DWORD mode, Outcome& outcome) {
+  Walk walk;
+  const HARC handle = library.open(nullptr, path.c_str(), mode);
+  walk.opened = handle != 0;
+  if (!walk.opened) return walk;
+  WalkOnce(library, handle, "", walk, outcome);
+  ENTRYINFO record;
+  if (!walk.bounded && library.findNext(handle, &record) != -1) Fault(outcome, "FindNext went on past the end");
+  Walk again;
+  WalkOnce(library, handle, "*.*", again, outcome);
+  if (!SameRecords(walk.records, again.records)) Fault(outcome, "a second FindFirst listed differently");
+  if (library.close(handle) != 0) Fault(outcome, "CloseArchive failed");
+  if (library.findNext(handle, &record) != -1) Fault(outcome, "FindNext listed through a closed handle");
+  if (library.close(handle) != 0) Fault(outcome, "a second CloseArchive failed");
+  return walk;
+}
+
+std::string EntryCount(const Walk& walk) {
+  return (walk.bounded ? "entries>=" : "entries=") + std::to_string(walk.records.size());
+}
+
+// ---- command lines ---------------------------------------------------------------
+
+struct LanguageName {
+  dv::CommandLanguage language;
+  const char* name;
+};
+constexpr LanguageName kLanguages[] = {
+    {dv::CommandLanguage::kLha, "lha"}, {dv::CommandLanguage::kUnzip, "unzip"}, {dv::CommandLanguage::kZip, "zip"},
+    {dv::CommandLanguage::kCab, "cab"}, {dv::CommandLanguage::kRar, "rar"},     {dv::CommandLanguage::kTar, "tar"},
+};
+
+const char* OperationName(dv::Operation operation) {
+  switch (operation) {
+    case dv::Operation::kExtract: return "extract";
+    case dv::Operation::kZipAdd: return "add";
+    case dv::Operation::kZipUpdate: return "update";
+    case dv::Operation::kZipFreshen: return "freshen";
+    case dv::Operation::kZipDelete: return "delete";
+    case dv::Operation::kZipAdjust: return "adjust";
+    case dv::Operation::kTarCreate: return "create";
+    case dv::Operation::kUnsupported: return "unsupported";
+  }
+  return "?";
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The tokens of `text` must be what a line written back from them reads as.
+void CheckTokens(const std::string& text, Outcome& outcome) {
+  const auto tokens = dv::Tokenise(text);
+  if (!tokens) return;
+  std::string written;
+  for (const dv::Token& token : *tokens) {
+    if (token.text.find('"') != std::string::npos) Fault(outcome, "a token holds a double quote");
+    if (!token.quoted && (token.text.empty() || std::any_of(token.text.begin(), token.text.end(), IsBlank)))
+      Fault(outcome, "an unquoted token is empty or holds a blank");
+    written += token.quoted ? '"' + token.text + '"' : token.text;
+    written += ' ';
+  }
+  const auto again = dv::Tokenise(written);
+  if (!again || *again != *tokens) Fault(outcome, "the tokens written back read differently");
+}
+
+}  // namespace
+
+Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size) {
+  Outcome outcome;
+  if (!WriteScratch(scratch, bytes, size)) {
+    Fault(outcome, "cannot write " + scratch);
+    return outcome;
+  }
+  const auto file = dv::ArchiveFile::Open(scratch.c_str());
+  if (!file) {
+    Fault(outcome, "cannot open " + scratch);
+    return outcome;
+  }
+  const auto source = dv::OpenArjSource(file);
+  if (!source) {
+    outcome.summary = "refused";
+    return outcome;
+  }
+  std::vector<dv::Entry> entries;
+  std::string data;
+  dv::ReadResult last = dv::ReadResult::kEntry;
+  while (entries.size() < kMaxEntries) {
+    dv::Entry entry;
+    if ((last = source->Next(entry)) != dv::ReadResult::kEntry) break;
+    std::uint64_t copied = 0;
+    const dv::DataResult result = source->ReadData([&copied](const void*, std::size_t count) {
+      copied += count;
+      return true;
+    });
+    data += DataLetter(result);
+    if (result == dv::DataResult::kSinkFailed) Fault(outcome, "the data failed a sink that took everything");
+    if (result == dv::DataResult::kDone && entry.kind == dv::EntryKind::kFile && copied != entry.size.value_or(0))
+      Fault(outcome, "entry " + std::to_string(entries.size()) + " gave " + std::to_string(copied) + " bytes of " +
+                         std::to_string(entry.size.value_or(0)));
+    entries.push_back(std::move(entry));
+  }
+  if (last != dv::ReadResult::kEntry) {
+    dv::Entry after;
+    if (source->Next(after) != last) Fault(outcome, "the walk did not stay at its end");
+  }
+  if (!source->Rewind()) {
+    Fault(outcome, "the rewind failed");
+  } else {
+    dv::ReadResult lastAgain = dv::ReadResult::kEntry;
+    std::size_t count = 0;
+    for (dv::Entry entry; count < entries.size(); ++count)
+      if ((lastAgain = source->Next(entry)) != dv::ReadResult::kEntry || !SameEntry(entry, entries[count])) break;
+    dv::Entry entry;
+    if (count != entries.size() || (last != dv::ReadResult::kEntry && source->Next(entry) != last))
+      Fault(outcome, "the walk after the rewind differs");
+  }
+  outcome.summary = (last == dv::ReadResult::kEntry ? "entries>=" : "entries=") + std::to_string(entries.size()) +
+                    (last == dv::ReadResult::kEnd ? " end" : last == dv::ReadResult::kBroken ? " broken" : "") +
+                    " data=" + data;
+  return outcome;
+}
+
+Outcome ListingOutcome(const ListingFunctions& library, const std::string& scratch, const std::uint8_t* bytes,
+                       std::size_t size) {
+  Outcome outcome;
+  if (!WriteScratch(scratch, bytes, size)) {
+    Fault(outcome, "cannot write " + scratch);
+    return outcome;
+  }
+  const Walk plain = ListOnce(library, scratch, 0, outcome);
+  const Walk probe = ListOnce(library, scratch, kProbeOpenMode, outcome);
+  if (plain.opened != probe.opened || !SameRecords(plain.records, probe.records))
+    Fault(outcome, "the probe mode listed differently");
+  const int check = library.check(scratch.c_str(), 0);
+  if (check != TRUE && check != FALSE) Fault(outcome, "CheckArchive returned " + std::to_string(check));
+  if (check == TRUE && !plain.opened) Fault(outcome, "CheckArchive took a file OpenArchive refused");
+  outcome.summary = (plain.opened ? EntryCount(plain) : "refused") + " check=" + std::to_string(check);
+  if (library.tarType != nullptr) {
+    const int type = library.tarType(scratch.c_str());
+    if (type < 0 || type > 7) Fault(outcome, "TarGetArchiveType returned " + std::to_string(type));
+    // The listing opens a file exactly when the type says it is one of tar32's.
+    if ((type > 0) != plain.opened) Fault(outcome, "TarGetArchiveType and OpenArchive disagree");
+    outcome.summary += " type=" + std::to_string(type);
+  }
+  return outcome;
+}
+
+Outcome CommandLineOutcome(const std::uint8_t* bytes, std::size_t size) {
+  Outcome outcome;
+  const std::string raw(reinterpret_cast<const char*>(bytes), size);
+  CheckTokens(raw, outcome);
+  std::string line = raw.substr(0, raw.find('\0'));
+  std::replace(line.begin(), line.end(), '@', '#');
+  for (const LanguageName& language : kLanguages) {
+    const dv::ParsedCommand parsed = dv::ParseCommandLine(language.language, line.c_str());
+    const dv::Command& command = parsed.command;
+    if (!outcome.summary.empty()) outcome.summary += ' ';
+    outcome.summary += language.name;
+    outcome.summary += '=';
+    if (parsed.error == dv::kOk) {
+      if (command.archive.empty()) Fault(outcome, std::string(language.name) + " took a line with no archive");
+      const auto empty = [](const std::string& name) { return name.empty(); };
+      if (std::any_of(command.names.begin(), command.names.end(), empty) ||
+          std::any_of(command.excludes.begin(), command.excludes.end(), empty))
+        Fault(outcome, std::string(language.name) + " kept an empty name");
+      outcome.summary += std::string("ok/") + OperationName(command.operation) + '/' +
+                         std::to_string(command.names.size()) + '/' + std::to_string(command.excludes.size());
+      continue;
+    }
+    // Without response files, a refusal is of the line itself.
+    if (parsed.error != dv::kErrorBadCommand && parsed.error != dv::kErrorBadSwitch &&
+        parsed.error != dv::kErrorBadLine)
+      Fault(outcome, std::string(language.name) + " refused with " + std::to_string(parsed.error));
+    if (parsed.message.empty()) Fault(outcome, std::string(language.name) + " refused without a message");
+    char code[16];
+    std::snprintf(code, sizeof code, "%X", static_cast<unsigned>(parsed.error));
+    outcome.summary += code;
+  }
+  return outcome;
+}
+
+}  // namespace dvfuzz

@@ -1,0 +1,76 @@
+// What the three fuzzers share around their entry: the pinned world of the
+// test suites, a scratch file for inputs that must be files, and what is
+// done with an outcome.
+#pragma once
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "fuzz/FuzzEntries.h"
+#include "libraries/core/Crc32.h"
+
+namespace dvfuzz {
+
+// Same zone and locale as the test main, so a finding replays alike there.
+inline void PinWorld() {
+  setenv("TZ", "JST-9", 1);
+  tzset();
+  setenv("LC_ALL", "C", 1);
+  std::setlocale(LC_ALL, "C");
+}
+
+// A fresh temporary folder holding the one file inputs are written to,
+// removed with it.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "dovanel-fuzz-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  // The input file; its name is the regression test's too.
+  std::string File() const { return path_.empty() ? std::string() : path_ + "/input"; }
+
+ private:
+  std::string path_;
+};
+
+// Prints the summary when DOVANEL_FUZZ_SHOW is set (to write down what a
+// kept input must give); a broken promise is a finding, so it aborts.
+inline void Settle(const Outcome& outcome) {
+  static const bool show = getenv("DOVANEL_FUZZ_SHOW") != nullptr;
+  if (show) std::fprintf(stderr, "outcome: %s\n", outcome.summary.c_str());
+  if (!outcome.faults.empty()) {
+    std::fprintf(stderr, "fault: %s (outcome %s)\n", outcome.faults.c_str(), outcome.summary.c_str());
+    abort();
+  }
+}
+
+// Gives every ARJ basic header in `data` (id, a plausible size, the header
+// and room for its CRC) the CRC it needs; mutated headers would otherwise
+// almost never pass the reader's first check.
+inline void FixArjCrcs(std::uint8_t* data, std::size_t size) {
+  constexpr std::size_t kSmallest = 30, kLargest = 2600;
+  for (std::size_t at = 0; at + 4 <= size; ++at) {
+    if (data[at] != 0x60 || data[at + 1] != 0xEA) continue;
+    const std::size_t length = data[at + 2] | data[at + 3] << 8;
+    if (length < kSmallest || length > kLargest || at + 4 + length + 4 > size) continue;
+    const std::uint32_t crc = dv::Crc32(data + at + 4, length);
+    for (int i = 0; i < 4; ++i) data[at + 4 + length + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+  }
+}
+
+}  // namespace dvfuzz

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Builds the fuzzers with clang (libFuzzer, address and undefined-behaviour
+# sanitizers) and runs them one after another, one job each, niced.
+#   fuzz/run.sh                          build, make seeds, run every target
+#   fuzz/run.sh arj|listing|commandline  the same for one target
+#   fuzz/run.sh show TARGET FILE...      the outcome of inputs, as the regression test compares it
+# FUZZ_SECONDS (180 per target), FUZZ_MAX_LEN (65536), DOVANEL_FUZZ_BUILD_DIR (build-fuzz/).
+# Findings land in <build>/findings/<target>/; kept ones go to tests/data/fuzz/<target>/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${DOVANEL_FUZZ_BUILD_DIR:-$root/build-fuzz}
+seconds=${FUZZ_SECONDS:-180}
+max_len=${FUZZ_MAX_LEN:-65536}
+corpus=$root/../shared/corpus/peer
+
+binary() {
+  case $1 in
+    arj) echo "$build/bin/ArjFuzzer" ;;
+    listing) echo "$build/bin/ListingFuzzer" ;;
+    commandline) echo "$build/bin/CommandLineFuzzer" ;;
+    *) echo "unknown target $1 (arj, listing, commandline)" >&2; exit 2 ;;
+  esac
+}
+
+build_fuzzers() {
+  command -v clang++ >/dev/null || { echo "needs clang and libFuzzer: apt-get install clang" >&2; exit 1; }
+  cmake -S "$root/fuzz" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  nice -n 10 cmake --build "$build" -j2 >/dev/null
+}
+
+# Small valid inputs of each kind, made with the tools the tests use.
+make_seeds() {
+  local seeds=$build/seeds work=$build/seeds/work
+  rm -rf "$seeds"
+  mkdir -p "$seeds/arj" "$seeds/listing" "$seeds/commandline" "$work/in/sub"
+  printf 'one\n' >"$work/in/one.txt"
+  printf 'two two two two two two\n' >"$work/in/sub/two.txt"
+  touch -d '2001-02-03 04:05:06' "$work/in/one.txt" "$work/in/sub/two.txt"
+  (
+    cd "$work/in"
+    arj a -y ../a.arj one.txt sub/two.txt >/dev/null 2>&1 || true
+    arj a -y -m0 ../stored.arj one.txt sub/two.txt >/dev/null 2>&1 || true
+    jlha a ../a.lzh one.txt sub/two.txt >/dev/null 2>&1 || true
+    zip -q -X ../a.zip one.txt sub/two.txt || true
+    tar cf ../a.tar one.txt sub
+    gzip -c ../a.tar >../a.tgz
+    bzip2 -c ../a.tar >../a.tbz
+    gzip -c one.txt >../one.txt.gz
+  )
+  for made in a.arj stored.arj; do
+    [ -f "$work/$made" ] && cp "$work/$made" "$seeds/arj/$made"
+  done
+  # The first byte picks the library, in the order of kListingLibraries.
+  local -a picks=(
+    "0 $work/a.lzh" "0 $corpus/test_read_format_lha_header1.lzh" "0 $corpus/test_read_format_lha_header3.lzh"
+    "1 $work/a.zip" "1 $corpus/test_read_format_zip_zip64a.zip" "1 $corpus/test_read_format_zip_sfx"
+    "2 $corpus/test_read_format_zip_ux.zip" "3 $corpus/test_read_format_zip_length_at_end.zip"
+    "4 $corpus/test_read_format_cab_1.cab" "4 $corpus/test_read_format_cab_3.cab"
+    "5 $work/a.arj" "5 $work/stored.arj"
+    "6 $work/a.tar" "6 $work/a.tgz" "6 $work/a.tbz" "6 $work/one.txt.gz"
+    "7 $corpus/test_read_format_rar.rar" "7 $corpus/test_read_format_rar5_stored.rar"
+    "7 $corpus/test_read_format_rar5_multiple_files.rar")
+  local pick library file
+  for pick in "${picks[@]}"; do
+    library=${pick%% *}
+    file=${pick#* }
+    [ -f "$file" ] || continue
+    { printf "\\x0$library"; cat "$file"; } >"$seeds/listing/$library-$(basename "$file")"
+  done
+  local -a lines=(
+    'x -+  "/a.lzh" "/out/" "x.txt" '
+    'x -+ -x0 -c1 -jx*.bak "-w/tmp/" "a.lzh" "" "b c.txt"'
+    '-x -o --i -j -q  "/a.zip" "/src/" "x[[]1].txt" '
+    ' -S -D -v -q -r -o -u -j -FF -k -9 -J  "/a.zip" "/src/" "sub/x.txt" -x *.o'
+    '-A /arc/my self.EXE'
+    '-x -o -i -r -j -q -v "/a.cab" "/out/" "x.txt"'
+    '-e -u -y -s  "/a.rar" "@list"'
+    'x  -f "/a.tar" -o "/out/" --use-directory=0 --exclude=*.o "sub\x.txt" '
+    'c -z9 -B -f "/a.tgz" --display-dialog=0 --check-all-path=1 "x"')
+  local i=0 line
+  for line in "${lines[@]}"; do
+    printf '%s' "$line" >"$seeds/commandline/line$i"
+    i=$((i + 1))
+  done
+}
+
+fuzz() {
+  local target=$1 bin
+  bin=$(binary "$target")
+  local kept=$root/tests/data/fuzz/$target logs=$build/logs/$target
+  mkdir -p "$build/corpus/$target" "$build/findings/$target" "$logs" "$build/tmp"
+  local -a dirs=("$build/corpus/$target" "$build/seeds/$target")
+  [ -d "$kept" ] && dirs+=("$kept")
+  echo "fuzzing $target for ${seconds}s" >&2
+  # -jobs=1 runs the fuzzer in one child whose log is fuzz-0.log in the
+  # current folder; a finding makes it stop early. libarchive reserves its
+  # read-ahead for whatever size a header claims (up to 4 GiB for an LHA
+  # level-3 extension) and touches only what it reads: a single large
+  # malloc is no finding, the resident-memory limit (2 GiB) still is one.
+  # The inputs are written to a file each run: in memory where there is room.
+  local scratch
+  scratch=$(mktemp -d "${FUZZ_TMPDIR:-$( [ -d /dev/shm ] && echo /dev/shm || echo "$build/tmp")}/dovanel-fuzz-XXXXXX")
+  (cd "$logs" && rm -f fuzz-0.log &&
+    TMPDIR=$scratch nice -n 10 "$bin" -jobs=1 -workers=1 -max_total_time="$seconds" -max_len="$max_len" \
+      -timeout=30 -malloc_limit_mb=8192 -print_final_stats=1 -artifact_prefix="$build/findings/$target/" "${dirs[@]}" >/dev/null 2>&1 || true)
+  rm -rf "$scratch"
+  grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::new_units_added|stat::peak_rss_mb)|^==[0-9]+==(ERROR|WARNING)|^SUMMARY|^fault:|^Done|ALARM|deadly signal|Test unit written' \
+    "$logs/fuzz-0.log" >&2 || true
+  ls "$build/findings/$target" >&2
+}
+
+show() {
+  local bin
+  bin=$(binary "$1")
+  shift
+  local file out
+  for file in "$@"; do
+    printf '%s\t' "$(basename "$file")"
+    out=$(DOVANEL_FUZZ_SHOW=1 "$bin" -malloc_limit_mb=8192 "$file" 2>&1 || true)
+    grep -E -m1 '^(outcome|fault):' <<<"$out" || echo "no outcome: $(tail -n 3 <<<"$out")"
+  done
+}
+
+case ${1:-all} in
+  show) shift; show "$@" ;;
+  all) build_fuzzers; make_seeds; for target in arj listing commandline; do fuzz "$target"; done ;;
+  *) binary "$1" >/dev/null; build_fuzzers; make_seeds; fuzz "$1" ;;
+esac
