@@ -114,12 +114,15 @@ show() {
   local bin
   bin=$(binary "$1")
   shift
-  local file out
+  local file out scratch
+  # A fuzzer that aborts on a finding leaves its scratch folder behind.
+  scratch=$(mktemp -d)
   for file in "$@"; do
     printf '%s\t' "$(basename "$file")"
-    out=$(DOVANEL_FUZZ_SHOW=1 "$bin" -malloc_limit_mb=8192 "$file" 2>&1 || true)
+    out=$(TMPDIR=$scratch DOVANEL_FUZZ_SHOW=1 "$bin" -malloc_limit_mb=8192 "$file" 2>&1 || true)
     grep -E -m1 '^(outcome|fault):' <<<"$out" || echo "no outcome: $(tail -n 3 <<<"$out")"
   done
+  rm -rf "$scratch"
 }
 
 case ${1:-all} in
