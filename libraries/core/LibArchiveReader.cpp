@@ -1,13 +1,45 @@
 #include "libraries/core/LibArchiveReader.h"
 
 #include <archive.h>
+#include <archive_entry.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 namespace dv {
 namespace {
+// libarchive names the format with the method: "lha -lh5-", "ZIP 2.0
+// (deflation)", "CAB 1.3 (MSZIP)". RAR and tar carry none.
+std::string MethodFromFormatName(const char* name) {
+  if (name == nullptr) return {};
+  const std::string_view text(name);
+  if (const auto dash = text.find("-l"); dash != std::string_view::npos && dash + 5 <= text.size() &&
+                                         text[dash + 4] == '-')
+    return std::string(text.substr(dash, 5));
+  const auto open = text.find('('), close = text.rfind(')');
+  if (open == std::string_view::npos || close == std::string_view::npos || close <= open) return {};
+  std::string method(text.substr(open + 1, close - open - 1));
+  for (char& c : method) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (method == "uncompressed" || method == "none") return "stored";
+  if (method == "deflation") return "deflate";
+  return method;
+}
+
+// A hard link names an earlier entry and carries no data of its own.
+EntryKind KindOf(struct archive_entry* header) {
+  if (archive_entry_hardlink(header) != nullptr) return EntryKind::kHardlink;
+  switch (archive_entry_filetype(header)) {
+    case AE_IFREG: return EntryKind::kFile;
+    case AE_IFDIR: return EntryKind::kDirectory;
+    case AE_IFLNK: return EntryKind::kSymlink;
+    default: return EntryKind::kOther;
+  }
+}
+
 constexpr std::size_t kBlockSize = 64 * 1024;
 }
 
@@ -88,6 +120,24 @@ la_int64_t LibArchiveReader::Seek(struct archive* archive, void* self, la_int64_
   }
   reader.position_ = target;
   return target;
+}
+
+void FillEntryFromHeader(struct archive* archive, struct archive_entry* header, Entry& entry) {
+  entry = Entry{};
+  const char* path = archive_entry_pathname(header);
+  if (path == nullptr) path = archive_entry_pathname_utf8(header);
+  entry.path = path != nullptr ? path : "";
+  if (archive_entry_size_is_set(header)) entry.size = static_cast<std::uint64_t>(archive_entry_size(header));
+  if (archive_entry_mtime_is_set(header)) entry.modified = archive_entry_mtime(header);
+  if (archive_entry_atime_is_set(header)) entry.accessed = archive_entry_atime(header);
+  if (archive_entry_birthtime_is_set(header)) entry.created = archive_entry_birthtime(header);
+  entry.permissions = archive_entry_perm(header);
+  entry.kind = KindOf(header);
+  const char* target = entry.kind == EntryKind::kSymlink    ? archive_entry_symlink(header)
+                       : entry.kind == EntryKind::kHardlink ? archive_entry_hardlink(header)
+                                                            : nullptr;
+  if (target != nullptr) entry.linkTarget = target;
+  entry.method = MethodFromFormatName(archive_format_name(archive));
 }
 
 }  // namespace dv

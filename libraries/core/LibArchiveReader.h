@@ -52,4 +52,8 @@ class LibArchiveReader {
 // failed read is a failed check (a CRC) or data cut short.
 DataResult CopyArchiveData(struct archive* archive, const DataSink& sink);
 
+// Fills `entry` afresh from the header `archive` read last: name, sizes,
+// times, permissions, kind, link target and the method its format names.
+void FillEntryFromHeader(struct archive* archive, struct archive_entry* header, Entry& entry);
+
 }  // namespace dv

@@ -30,28 +30,6 @@ LibArchiveReader::Setup UnpackSetupFor(const ArchiveFile& file) {
   return nullptr;
 }
 
-// As the listing of libarchive's own tar reader names the method.
-std::string MethodFromFormatName(const char* name) {
-  if (name == nullptr) return {};
-  const std::string_view text(name);
-  const auto open = text.find('('), close = text.rfind(')');
-  if (open == std::string_view::npos || close == std::string_view::npos || close <= open) return {};
-  std::string method(text.substr(open + 1, close - open - 1));
-  for (char& c : method) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (method == "uncompressed" || method == "none") return "stored";
-  return method;
-}
-
-EntryKind KindOf(struct archive_entry* header) {
-  if (archive_entry_hardlink(header) != nullptr) return EntryKind::kHardlink;
-  switch (archive_entry_filetype(header)) {
-    case AE_IFREG: return EntryKind::kFile;
-    case AE_IFDIR: return EntryKind::kDirectory;
-    case AE_IFLNK: return EntryKind::kSymlink;
-    default: return EntryKind::kOther;
-  }
-}
-
 class PackedTarSource final : public EntrySource {
  public:
   PackedTarSource(std::shared_ptr<const ArchiveFile> file, LibArchiveReader::Setup unpack)
@@ -136,23 +114,7 @@ class PackedTarSource final : public EntrySource {
     }
   }
 
-  void Fill(struct archive_entry* header, Entry& entry) const {
-    entry = Entry{};
-    const char* path = archive_entry_pathname(header);
-    if (path == nullptr) path = archive_entry_pathname_utf8(header);
-    entry.path = path != nullptr ? path : "";
-    if (archive_entry_size_is_set(header)) entry.size = static_cast<std::uint64_t>(archive_entry_size(header));
-    if (archive_entry_mtime_is_set(header)) entry.modified = archive_entry_mtime(header);
-    if (archive_entry_atime_is_set(header)) entry.accessed = archive_entry_atime(header);
-    if (archive_entry_birthtime_is_set(header)) entry.created = archive_entry_birthtime(header);
-    entry.permissions = archive_entry_perm(header);
-    entry.kind = KindOf(header);
-    const char* target = entry.kind == EntryKind::kSymlink    ? archive_entry_symlink(header)
-                         : entry.kind == EntryKind::kHardlink ? archive_entry_hardlink(header)
-                                                              : nullptr;
-    if (target != nullptr) entry.linkTarget = target;
-    entry.method = MethodFromFormatName(archive_format_name(tar_));
-  }
+  void Fill(struct archive_entry* header, Entry& entry) const { FillEntryFromHeader(tar_, header, entry); }
 
   void CloseTar() {
     if (tar_ != nullptr) archive_read_free(tar_);
