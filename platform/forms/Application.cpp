@@ -1,14 +1,10 @@
 #include "platform/forms/Application.h"
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QInputDevice>
-#include <QMessageBox>
-#include <QWidget>
-
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "platform/forms/WidgetSetModule.h"
 #include "platform/rtl/Exception.h"
 #include "platform/winapi/MessageBox.h"
 #include "platform/winapi/Window.h"
@@ -27,51 +23,58 @@ void ChoosePlatform() {
   if (std::getenv("QT_NO_GLIB") == nullptr) setenv("QT_NO_GLIB", "1", 1);
 }
 
-int ShowQtBox(HWND owner, const char* text, const char* caption, UINT type) {
-  // Nobody could close a box on the offscreen platform: tell it on stderr.
-  if (g_application != nullptr && g_application->Headless()) {
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+// The platform chosen for a window system not loaded yet, as its name starts
+// the setting ("offscreen:fontengine=...").
+bool HeadlessPlatformChosen() {
+  const char* chosen = std::getenv("QT_QPA_PLATFORM");
+  if (chosen == nullptr) return false;
+  const std::size_t name = std::strcspn(chosen, ":");
+  return (name == 9 && std::strncmp(chosen, "offscreen", 9) == 0) ||
+         (name == 7 && std::strncmp(chosen, "minimal", 7) == 0);
+}
+
+int ShowBox(HWND owner, const char* text, const char* caption, UINT type) {
+  // Nobody could close a box without a screen: tell it on stderr.
+  if (g_application == nullptr || g_application->Headless()) {
+    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", text != nullptr ? text : "");
     return IDOK;
   }
-  QMessageBox box((type & MB_ICONERROR) ? QMessageBox::Critical : QMessageBox::NoIcon,
-                  QString::fromUtf8(caption), QString::fromUtf8(text), QMessageBox::Ok, WidgetOf(owner));
-  box.exec();
+  try {
+    g_application->Widgets().MessageBox(owner != nullptr ? owner->peer : nullptr, text != nullptr ? text : "",
+                                        caption != nullptr ? caption : "", (type & MB_ICONERROR) != 0);
+  } catch (const std::exception& error) {
+    // No window system to show it with: the text still reaches the user.
+    std::fprintf(stderr, "%s: %s (%s)\n", caption != nullptr ? caption : "", text != nullptr ? text : "", error.what());
+  }
   return IDOK;
 }
 }  // namespace
 
 TApplication* Application() { return g_application; }
 
-TApplication::TApplication(int& argc, char** argv) {
+TApplication::TApplication(int& argc, char** argv) : argc_(argc), argv_(argv) {
   ChoosePlatform();
-  if (QApplication::instance() == nullptr) qt_ = std::make_unique<QApplication>(argc, argv);
-  // Qt makes a default mouse and keyboard, children of the application, at
-  // the first synthesized input event, and they leave Qt's device list when
-  // freed: make that list now, so that it outlives an application object kept
-  // in static storage.
-  (void)QInputDevice::devices();
-  messages_ = std::make_unique<QObject>();
   g_application = this;
-  // Boxes are drawn by Qt from now on; tests put their own handler in after this.
-  SetMessageBoxHandler(ShowQtBox);
-  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, messages_.get(),
-                   [this](Qt::ApplicationState state) {
-                     if (state != Qt::ApplicationActive) return;
-                     // Post the activation to ourselves: the handler runs when the loop gets to it.
-                     QMetaObject::invokeMethod(
-                         messages_.get(),
-                         [this] {
-                           HandleEventErrors([this] {
-                             if (OnActivate) OnActivate(nullptr);
-                           });
-                         },
-                         Qt::QueuedConnection);
-                   });
+  // Tests put their own handler in after this.
+  SetMessageBoxHandler(ShowBox);
+  if (LinkedWidgetSet() != nullptr) Widgets();
 }
 
 TApplication::~TApplication() {
-  messages_.reset();
+  widgets_.reset();
   if (g_application == this) g_application = nullptr;
+}
+
+TWidgetSet& TApplication::Widgets() {
+  if (widgets_ == nullptr) {
+    widgets_.reset(WidgetSetFactory()(argc_, argv_));
+    widgets_->SetActivationHandler([this] {
+      HandleEventErrors([this] {
+        if (OnActivate) OnActivate(nullptr);
+      });
+    });
+  }
+  return *widgets_;
 }
 
 void TApplication::SetMainForm(TForm* form) {
@@ -94,16 +97,17 @@ void TApplication::HookActivate(TForm* form, TNotifyEvent handler) {
 void TApplication::Run() {
   if (terminated_) return;
   if (mainForm_ != nullptr && ShowMainForm) mainForm_->Show();
-  QApplication::setQuitOnLastWindowClosed(true);
-  if (!terminated_) QApplication::exec();
+  if (!terminated_) Widgets().Run();
 }
 
 void TApplication::Terminate() {
   terminated_ = true;
-  QApplication::quit();
+  if (widgets_ != nullptr) widgets_->Quit();
 }
 
-void TApplication::ProcessMessages() { QApplication::processEvents(QEventLoop::AllEvents); }
+void TApplication::ProcessMessages() {
+  if (widgets_ != nullptr) widgets_->ProcessMessages();
+}
 
 void TApplication::BringToFront() {
   if (mainForm_ != nullptr) SetForegroundWindow(mainForm_->Handle());
@@ -113,10 +117,7 @@ void TApplication::ShowException(const std::exception& error) {
   MessageBoxA(mainForm_ != nullptr ? mainForm_->Handle() : nullptr, error.what(), Title.c_str(), MB_ICONERROR);
 }
 
-bool TApplication::Headless() const {
-  const QString platform = QGuiApplication::platformName();
-  return platform == "offscreen" || platform == "minimal";
-}
+bool TApplication::Headless() const { return widgets_ != nullptr ? widgets_->Headless() : HeadlessPlatformChosen(); }
 
 void HandleEventErrors(const std::function<void()>& handler) {
   try {

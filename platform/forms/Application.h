@@ -1,5 +1,6 @@
 // The application object: title, main form, message loop, one pass over
-// pending messages, terminate request, activation event, error report.
+// pending messages, terminate request, activation event, error report. The
+// window system behind it is loaded the first time something is shown.
 #pragma once
 
 #include <exception>
@@ -8,13 +9,12 @@
 #include <string>
 
 #include "platform/forms/Controls.h"
-
-class QApplication;
-class QObject;
+#include "platform/forms/WidgetSet.h"
 
 class TApplication {
  public:
-  // Starts the window system; offscreen when there is no display.
+  // Chooses the window system's platform (offscreen when there is no
+  // display) and makes nothing yet, unless a window system is linked in.
   TApplication(int& argc, char** argv);
   ~TApplication();
 
@@ -34,6 +34,7 @@ class TApplication {
   void Run();
   void Terminate();
   bool Terminated() const { return terminated_; }
+  // Nothing to do while no window system is loaded: there is no window yet.
   void ProcessMessages();
   void BringToFront();
   // The standard error report: a box with the error's text, captioned with the title.
@@ -41,10 +42,15 @@ class TApplication {
   // True when there is no screen to show anything on (the offscreen platform).
   bool Headless() const;
 
+  // The window system, loaded at the first call; raises Exception when it
+  // cannot be loaded.
+  TWidgetSet& Widgets();
+  bool WidgetsLoaded() const { return widgets_ != nullptr; }
+
  private:
-  std::unique_ptr<QApplication> qt_;
-  // Receives the posted activation messages; they die with it.
-  std::unique_ptr<QObject> messages_;
+  int& argc_;
+  char** argv_;
+  std::unique_ptr<TWidgetSet> widgets_;
   TForm* mainForm_ = nullptr;
   TForm* activateForm_ = nullptr;
   bool terminated_ = false;
@@ -53,6 +59,6 @@ class TApplication {
 // The one application object of the process, once made.
 TApplication* Application();
 
-// Runs an event handler at the edge of a Qt event: an error that escapes it
-// goes to the application's standard error report, never further.
+// Runs an event handler at the edge of a window-system event: an error that
+// escapes it goes to the application's standard error report, never further.
 void HandleEventErrors(const std::function<void()>& handler);

@@ -1,4 +1,6 @@
-// The form and its controls, drawn with Qt Widgets.
+// The form and its controls. Each keeps its own state and gets a window from
+// the window system once one is needed: at once when the window system is
+// already loaded, else when the form is first shown.
 #pragma once
 
 #include <functional>
@@ -6,16 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms/Window.h"
+#include "platform/forms/WidgetSet.h"
 #include "platform/rtl/Component.h"
+#include "platform/winapi/Window.h"
 
 class QWidget;
 class QLabel;
 class QListWidget;
-class QVBoxLayout;
-class TWindowServer;
+class TForm;
 
-using TColor = unsigned;  // 0x00BBGGRR, as the framework keeps colours
 constexpr TColor RGB(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
 constexpr TColor clBlack = RGB(0, 0, 0);
 constexpr TColor clRed = RGB(255, 0, 0);
@@ -27,8 +28,17 @@ using TNotifyEvent = std::function<void(TComponent* sender)>;
 class TWinControl : public TComponent {
  public:
   using TComponent::TComponent;
-  // The window exists as long as the control.
+  // The handle exists as long as the control, its window or not.
   virtual HWND Handle() = 0;
+};
+
+// A control placed on a form, below the ones made before it.
+class TFormControl {
+ public:
+  virtual ~TFormControl() = default;
+  virtual TControlPeer* Peer() const = 0;
+  // Makes the control's window on the form's window and hands it the state.
+  virtual void MakeWindow(TWidgetSet& widgets, TFormPeer& form) = 0;
 };
 
 class TForm : public TWinControl {
@@ -38,12 +48,17 @@ class TForm : public TWinControl {
   ~TForm() override;
 
   void SetCaption(const std::string& caption);
-  std::string Caption() const;
-  HWND Handle() override;
-  QWidget* Widget() const { return widget_.get(); }
-  // Shows the window; from then on another instance can bring it forward.
+  std::string Caption() const { return caption_; }
+  HWND Handle() override { return &handle_; }
+  // Makes the windows (loading the window system) and shows the form; from
+  // then on another instance can bring it forward.
   void Show();
   bool Visible() const;
+  // Makes the windows of the form and its controls that are not made yet.
+  void MakeWindows();
+  TFormPeer* Peer() const { return peer_.get(); }
+  // The Qt widget; null before the window is made. Defined with the Qt widget set.
+  QWidget* Widget() const;
 
  protected:
   // The after-loading step of every owned component, then of the form: run
@@ -52,56 +67,68 @@ class TForm : public TWinControl {
   void LoadedAll();
 
  private:
+  friend class TListBox;
+  void MakeFormWindow(TWidgetSet& widgets);
+  // Tab moves through the list boxes in their stored order.
+  void ChainTabOrder();
+
   HWND__ handle_;
-  std::unique_ptr<QWidget> widget_;
-  std::unique_ptr<TWindowServer> server_;
+  std::string caption_;
+  std::unique_ptr<TFormPeer> peer_;
+  std::unique_ptr<TPeerObject> server_;
 };
 using TCustomForm = TForm;
 
-class TLabel : public TComponent {
+class TLabel : public TComponent, public TFormControl {
  public:
   TLabel(TForm* owner, int height);
   void SetCaption(const std::string& caption);
-  std::string Caption() const;
+  std::string Caption() const { return caption_; }
   void SetFont(TColor color, bool bold);
   TColor FontColor() const { return color_; }
   bool FontBold() const { return bold_; }
-  QLabel* Widget() const { return label_; }
+  TControlPeer* Peer() const override { return peer_.get(); }
+  void MakeWindow(TWidgetSet& widgets, TFormPeer& form) override;
+  // The Qt widget; null before the window is made. Defined with the Qt widget set.
+  QLabel* Widget() const;
   TNotifyEvent OnDblClick;
 
  private:
-  QLabel* label_;
+  int height_;
   std::string caption_;  // as given, byte for byte
   TColor color_ = clBlack;
   bool bold_ = false;
+  std::unique_ptr<TLabelPeer> peer_;
 };
 
-class TListBox : public TWinControl {
+class TListBox : public TWinControl, public TFormControl {
  public:
   // height 0: fills what the other controls leave.
   TListBox(TForm* owner, int height, int tabOrder);
   ~TListBox() override;
   void Add(const std::string& item);
   void Clear();
-  int Count() const;
+  int Count() const { return static_cast<int>(items_.size()); }
   std::string Item(int index) const;
   // -1 when nothing is selected; setting it from code runs no handler.
   int ItemIndex() const;
   void SetItemIndex(int index);
   int TabOrder() const { return tabOrder_; }
   HWND Handle() override { return &handle_; }
-  QListWidget* Widget() const { return list_; }
+  TControlPeer* Peer() const override { return peer_.get(); }
+  void MakeWindow(TWidgetSet& widgets, TFormPeer& form) override;
+  // The Qt widget; null before the window is made. Defined with the Qt widget set.
+  QListWidget* Widget() const;
   // Runs when the user changes the selection.
   TNotifyEvent OnClick;
 
  private:
   HWND__ handle_;
-  QListWidget* list_;
+  int height_;
   int tabOrder_;
-  // The rows as given: a path that is no valid UTF-8 is shown as best Qt can
-  // but read back byte for byte.
+  // The rows as given: a path that is no valid UTF-8 is shown as best the
+  // window system can but read back byte for byte.
   std::vector<std::string> items_;
+  int itemIndex_ = -1;  // while there is no window
+  std::unique_ptr<TListBoxPeer> peer_;
 };
-
-// The fixed sizes of the stored layout, in pixels.
-constexpr int kListRowHeight = 18;

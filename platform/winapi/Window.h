@@ -9,7 +9,7 @@
 
 #include "platform/winapi/WinTypes.h"
 
-class QWidget;
+class TControlPeer;
 
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -25,7 +25,7 @@ struct HWND__ {
   HWND__& operator=(const HWND__&) = delete;
 
   const std::string className;
-  QWidget* widget = nullptr;               // the forms layer's widget; never touched here
+  TControlPeer* peer = nullptr;            // the forms layer's window once made; never touched here
   LONG_PTR procedure;                      // the slot; DefWindowProcA at first
   bool acceptFiles = false;                // set by DragAcceptFiles
   bool topLevel = true;                    // a control's window is not

@@ -60,17 +60,18 @@ bool WaitUntil(const std::function<bool()>& done, int ms = kPatienceMs) {
 // One run of the built program; killed and reaped if still running at the end.
 class Dovanel {
  public:
-  Dovanel(const std::vector<std::string>& args, const std::string& folder = {}) {
+  // `program`: another copy of the program; its standard error is then kept for Errors().
+  Dovanel(const std::vector<std::string>& args, const std::string& folder = {}, const std::string& program = {}) {
     QStringList list;
     for (const auto& arg : args) list << QString::fromUtf8(arg.c_str());
-    process_.setProgram(QString::fromUtf8((OutputDir() / "dovanel").c_str()));
+    process_.setProgram(QString::fromUtf8(program.empty() ? (OutputDir() / "dovanel").c_str() : program.c_str()));
     process_.setArguments(list);
     // Our real libraries; the runtime folder is this process's.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DOVANEL_LIBRARY_PATH", QString::fromUtf8(OutputDir().c_str()));
     process_.setProcessEnvironment(environment);
     if (!folder.empty()) process_.setWorkingDirectory(QString::fromUtf8(folder.c_str()));
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.setProcessChannelMode(program.empty() ? QProcess::ForwardedErrorChannel : QProcess::SeparateChannels);
     process_.start();
     started_ = process_.waitForStarted(kPatienceMs);
   }
@@ -86,6 +87,7 @@ class Dovanel {
       return false;
     return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
   }
+  std::string Errors() { return process_.readAllStandardError().toStdString(); }
   // As a crash ends it: nothing of its own runs.
   void Kill() {
     if (process_.state() == QProcess::NotRunning) return;
@@ -206,5 +208,25 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
     std::filesystem::remove(archive);
     std::filesystem::remove(data_ / "-d.zip");
   }
+}
+TEST_F(StartupTest, TheQuietSwitchNeedsNoWindowSystemAndAMissingOneIsToldNotHung) {
+  // The program alone in a folder, without the window system's module beside it.
+  TempDir alone;
+  const std::string program = alone / "dovanel";
+  std::filesystem::copy_file(OutputDir() / "dovanel", program);
+  const std::string archive = Zip("a.zip");
+  {
+    Dovanel quiet({"/Q", archive}, {}, program);
+    ASSERT_TRUE(quiet.Started());
+    EXPECT_TRUE(quiet.EndsCleanly());
+    EXPECT_EQ(MTime(archive), kNewest);
+    EXPECT_EQ(quiet.Errors(), "");
+  }
+  SetMTime(archive, kBefore);
+  Dovanel shown({archive}, {}, program);
+  ASSERT_TRUE(shown.Started());
+  EXPECT_TRUE(shown.EndsCleanly()) << "with no window system the program says why and ends";
+  EXPECT_EQ(MTime(archive), kNewest) << "the run comes before the window";
+  EXPECT_NE(shown.Errors().find("The window system cannot be loaded"), std::string::npos);
 }
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/support/TestApplication.h"
 
+#include "platform/forms/qt/QtWidgetSet.h"
 #include "platform/winapi/MessageBox.h"
 
 namespace {
@@ -13,7 +14,10 @@ TApplication& TestApplication() {
   static int argc = 1;
   static char name[] = "dovanel-test";
   static char* argv[] = {name, nullptr};
+  // Windows are made with their forms, so that tests reach the widgets at once.
+  static const bool linked = (LinkQtWidgetSet(), true);
   static TApplication application(argc, argv);
+  (void)linked;
   static bool ready = false;
   if (!ready) {
     ready = true;

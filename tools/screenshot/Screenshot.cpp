@@ -16,6 +16,7 @@
 
 #include "app/dvmain.h"
 #include "platform/forms/Application.h"
+#include "platform/forms/qt/QtWidgetSet.h"
 #include "platform/rtl/CommandLine.h"
 
 namespace {
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   SetCommandLine(std::vector<std::string>{"dovanel"});
+  LinkQtWidgetSet();
   TApplication application(argc, argv);
   application.Title = "DOVANEL For Archiver";
   const auto form = std::make_unique<Tdovanel>(nullptr);

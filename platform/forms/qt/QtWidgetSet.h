@@ -1,0 +1,20 @@
+// The window system drawn with Qt Widgets.
+#pragma once
+
+#include <memory>
+
+#include "platform/forms/WidgetSet.h"
+
+// Makes the Qt application object when there is none yet (the platform is
+// chosen before: offscreen when there is no display).
+TWidgetSet* MakeQtWidgetSet(int& argc, char** argv);
+// For programs that link this widget set (tests, tools): the application
+// made next makes it at once, and windows are made with their forms.
+void LinkQtWidgetSet();
+
+// The windows of the forms, for the Qt side.
+std::unique_ptr<TFormPeer> MakeQtForm(TWindowEvents events);
+std::unique_ptr<TLabelPeer> MakeQtLabel(TFormPeer& form, int height, std::function<void()> doubleClicked);
+std::unique_ptr<TListBoxPeer> MakeQtListBox(TFormPeer& form, int height, TWindowEvents events,
+                                            std::function<void()> selectionChanged);
+std::unique_ptr<TPeerObject> ListenWithQt(const std::string& socketPath, std::function<void()> asked);
