@@ -1,5 +1,7 @@
 #include "app/dvmain.h"
 
+#include <sys/stat.h>
+
 #include <memory>
 
 #include "app/Redate.h"
@@ -43,7 +45,9 @@ void ScanFolder(const std::string& folder, TStringList& list) {
         if (rec.Name == "." || rec.Name == "..") continue;
         const bool isFolder = (rec.Attr & faDirectory) != 0;
         const std::string full = folder + rec.Name + (isFolder ? std::string(1, PathDelim) : std::string());
-        if (FileExists(full)) list.Add(full);
+        // What the listing saw of the entry itself answers for all but links.
+        const bool exists = S_ISLNK(rec.Mode) ? FileExists(full) : S_ISREG(rec.Mode);
+        if (exists) list.Add(full);
         if (isFolder) Walk(full);
       }
     }

@@ -1,6 +1,7 @@
 // A regular file opened for reading by position, shared by the readers of
 // one listing. Anything that is not a regular file (folder, FIFO, device) is
-// refused before it is opened, so a listing can never block on it.
+// refused before it is opened, so a listing can never block on it. A small
+// file is read whole at once: its readers then make no further reads.
 #pragma once
 
 #include <sys/types.h>
@@ -10,6 +11,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dv {
 
@@ -30,6 +32,9 @@ class ArchiveFile {
   // file an archive is looked for past its start.
   bool IsExecutable() const;
 
+  // The whole file when it was small enough to hold; null otherwise.
+  const unsigned char* Held() const { return held_.empty() ? nullptr : held_.data(); }
+
   std::int64_t size() const { return size_; }
   std::time_t modified() const { return modified_; }
   const std::string& path() const { return path_; }
@@ -37,7 +42,9 @@ class ArchiveFile {
  private:
   ArchiveFile(int fd, std::string path, std::int64_t size, std::time_t modified)
       : fd_(fd), path_(std::move(path)), size_(size), modified_(modified) {}
+  void HoldIfSmall();
   int fd_;
+  std::vector<unsigned char> held_;
   std::string path_;
   std::int64_t size_;
   std::time_t modified_;

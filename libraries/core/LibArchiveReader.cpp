@@ -67,7 +67,6 @@ bool LibArchiveReader::Open(std::shared_ptr<const ArchiveFile> file, std::int64_
   base_ = std::clamp<std::int64_t>(base, 0, file_->size());
   end_ = limit >= file_->size() - base_ ? file_->size() : base_ + limit;
   position_ = 0;
-  block_.resize(kBlockSize);
   archive_ = archive_read_new();
   if (archive_ == nullptr) return false;
   setup(archive_);
@@ -86,10 +85,18 @@ std::int64_t LibArchiveReader::Remaining() const { return std::max<std::int64_t>
 
 la_ssize_t LibArchiveReader::Read(struct archive* archive, void* self, const void** block) {
   auto& reader = *static_cast<LibArchiveReader*>(self);
+  if (const unsigned char* held = reader.file_->Held()) {
+    // The rest of the view in one block, straight from memory.
+    const std::int64_t count = reader.Remaining();
+    *block = count > 0 ? held + reader.base_ + reader.position_ : held;
+    reader.position_ += count;
+    return count;
+  }
+  if (reader.block_ == nullptr) reader.block_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
   const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(reader.Remaining(), kBlockSize));
-  *block = reader.block_.data();
+  *block = reader.block_.get();
   if (wanted == 0) return 0;
-  const std::int64_t count = reader.file_->ReadAt(reader.base_ + reader.position_, reader.block_.data(), wanted);
+  const std::int64_t count = reader.file_->ReadAt(reader.base_ + reader.position_, reader.block_.get(), wanted);
   if (count < 0) {
     archive_set_error(archive, EIO, "read error");
     return ARCHIVE_FATAL;

@@ -44,7 +44,7 @@ class LibArchiveReader {
   std::int64_t base_ = 0;
   std::int64_t end_ = 0;       // view end, absolute offset
   std::int64_t position_ = 0;  // relative to base_
-  std::vector<char> block_;
+  std::unique_ptr<char[]> block_;  // for a file that is not held in memory
 };
 
 // Copies the data of the entry `archive` read last into `sink`. The holes of

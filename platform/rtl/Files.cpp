@@ -40,6 +40,7 @@ bool Describe(const std::string& folder, const std::string& name, int attr, TSea
   if ((found & faDirectory) && !(attr & faDirectory)) return false;
   rec.Name = name;
   rec.Attr = found;
+  rec.Mode = own.st_mode;
   return true;
 }
 }  // namespace
@@ -107,6 +108,7 @@ int FindNext(TSearchRec& rec) {
     if (name == "." || name == "..") {
       rec.Name = name;
       rec.Attr = faDirectory;
+      rec.Mode = S_IFDIR;
       return 0;
     }
     if (Describe(folder, name, rec.Mask, rec)) return 0;
@@ -128,12 +130,13 @@ int FileOpen(const std::string& path, unsigned mode) {
   const unsigned access = mode & 0x3;
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   flags |= access == fmOpenReadWrite ? O_RDWR : access == fmOpenWrite ? O_WRONLY : O_RDONLY;
-  if (access != fmOpenRead && FileIsReadOnly(path)) return -1;
   const int fd = ::open(path.c_str(), flags);
   if (fd < 0) return -1;
   struct stat st {};
-  // Only regular files: a FIFO or a device is never read or written here.
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  // Only regular files: a FIFO or a device is never read or written here. A
+  // read-only file is not written even by a user the system would let.
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      (access != fmOpenRead && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
     ::close(fd);
     return -1;
   }

@@ -32,6 +32,7 @@ enum TFileAttr : int {
 struct TSearchRec {
   std::string Name;
   int Attr = 0;
+  unsigned Mode = 0;  // the entry's own type and permissions (st_mode, links not followed)
   void* FindHandle = nullptr;
   std::string Pattern;
   int Mask = faAnyFile;

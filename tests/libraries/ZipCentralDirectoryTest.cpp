@@ -85,11 +85,11 @@ std::string Field(unsigned id, const std::string& data) {
 }
 
 struct Member {
-  std::string name;
-  std::string data;  // stored as is
+  std::string name{};
+  std::string data{};  // stored as is
   unsigned date = (21u << 9) | (5u << 5) | 6u;  // 2001-05-06
   unsigned time = (10u << 11) | (20u << 5) | 15u;  // 10:20:30
-  std::string extra;  // in both headers
+  std::string extra{};  // in both headers
   unsigned system = 3;
   std::uint32_t external = (S_IFREG | 0644u) << 16;
 };
