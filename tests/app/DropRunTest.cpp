@@ -3,8 +3,6 @@
 // what the window shows while and after it runs, what gets re-dated, and a
 // drop that arrives in the middle of a run.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/time.h>
 
 #include <QApplication>
 #include <QMetaObject>
@@ -22,8 +20,10 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/winapi/DragDrop.h"
 #include "tests/app/DropHelpers.h"
+#include "tests/support/DateFormats.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
+#include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestApplication.h"
 
@@ -35,17 +35,6 @@ const std::time_t kNewest = 989112030;  // 2001-05-06 10:20:30 in the tests' zon
 const std::time_t kBefore = 1577934246;
 const char* const kNewestText = "2001/05/06 | 10:20:30";
 const char* const kSkipped = "一部 DLL が無いためスキップしました";
-
-std::time_t MTime(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-  return st.st_mtime;
-}
-
-void SetMTime(const std::string& path, std::time_t seconds) {
-  const struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
-  ASSERT_EQ(::utimes(path.c_str(), times), 0) << path;
-}
 
 // Runs each time the event loop gets to it, as a repaint would, until stopped.
 class LoopProbe {
@@ -78,10 +67,7 @@ class DropRunTest : public ::testing::Test {
     TestApplication();
     TakeShownBoxes();
     SetCommandLine(std::vector<std::string>{"dovanel"});
-    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
-    FormatSettings().DateSeparator = '/';
-    FormatSettings().LongTimeFormat = "hh:nn:ss";
-    FormatSettings().TimeSeparator = ':';
+    UseYmdHmsFormats();
     // Every real library but the LHA one.
     for (const char* name : {"UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL", "tar32.dll",
                              "UNRAR32.DLL"}) {

@@ -4,7 +4,6 @@
 // but last-write times.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,8 +19,10 @@
 #include "app/dvmain.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/support/DateFormats.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
+#include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestApplication.h"
 
@@ -30,17 +31,6 @@ namespace fs = std::filesystem;
 
 const std::time_t kBefore = 1577934246;
 const std::time_t kNewestDos = 989112030;  // 2001-05-06 10:20:30 in the tests' zone
-
-std::time_t MTime(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-  return st.st_mtime;
-}
-
-void SetMTime(const std::string& path, std::time_t seconds) {
-  const struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
-  ASSERT_EQ(::utimes(path.c_str(), times), 0) << path;
-}
 
 // Every regular file's bytes, by path.
 std::map<std::string, std::string> Contents(const fs::path& root) {
@@ -56,10 +46,7 @@ class RedateFaultsTest : public ::testing::Test {
   void SetUp() override {
     TestApplication();
     SetCommandLine(std::vector<std::string>{"dovanel"});
-    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
-    FormatSettings().DateSeparator = '/';
-    FormatSettings().LongTimeFormat = "hh:nn:ss";
-    FormatSettings().TimeSeparator = ':';
+    UseYmdHmsFormats();
     UseRealLibraries();
     ReleaseAllDriverUnits();
     WriteFile(src_ / "dir/new.txt", "newest entry\n");
@@ -128,14 +115,16 @@ TEST_F(RedateFaultsTest, DamagedArchivesOfEveryFormatKeepTheirBytes) {
   EXPECT_EQ(outcome.size(), before.size()) << "every file has its row";
   EXPECT_EQ(Contents(out_.path()), before);
   EXPECT_EQ(outcome.at(out_ / "zero.zip"), "No Entry");
-  EXPECT_EQ(MTime(out_ / "zero.zip"), kBefore);
+  EXPECT_EQ(OwnMTime(out_ / "zero.zip"), kBefore);
   for (const std::string& path : damaged) {
     // A damaged archive either lists what it still can or nothing at all.
     const std::string& row = outcome.at(path);
     EXPECT_TRUE(row == "No Entry" || row.rfind("19", 0) == 0 || row.rfind("20", 0) == 0) << path << ": " << row;
-    if (row == "No Entry") EXPECT_EQ(MTime(path), kBefore) << path;
+    if (row == "No Entry") {
+      EXPECT_EQ(OwnMTime(path), kBefore) << path;
+    }
   }
-  for (const Tool& tool : tools) EXPECT_EQ(MTime(out_.path() / "whole" / tool.name), tool.name == std::string("g.cab") ? kNewestDos - 9 * 3600 : kNewestDos) << tool.name;
+  for (const Tool& tool : tools) EXPECT_EQ(OwnMTime(out_.path() / "whole" / tool.name), tool.name == std::string("g.cab") ? kNewestDos - 9 * 3600 : kNewestDos) << tool.name;
   EXPECT_EQ(label_, "Finish");
 }
 
@@ -150,7 +139,7 @@ TEST_F(RedateFaultsTest, FileThatVanishesDuringTheRunStillHasItsRow) {
   EXPECT_EQ(outcome.at(gone), "No Entry");
   EXPECT_EQ(outcome.at(last), "2001/05/06 | 10:20:30");
   EXPECT_FALSE(fs::exists(gone)) << "nothing is created in its place";
-  EXPECT_EQ(MTime(last), kNewestDos);
+  EXPECT_EQ(OwnMTime(last), kNewestDos);
 }
 
 TEST_F(RedateFaultsTest, DeepTreesAndOddNamesAreReached) {
@@ -163,10 +152,10 @@ TEST_F(RedateFaultsTest, DeepTreesAndOddNamesAreReached) {
   const auto outcome = Run({out_.path().string()});
   ASSERT_EQ(outcome.count(deepArchive), 1u);
   EXPECT_EQ(outcome.at(deepArchive), "2001/05/06 | 10:20:30");
-  EXPECT_EQ(MTime(deepArchive), kNewestDos);
+  EXPECT_EQ(OwnMTime(deepArchive), kNewestDos);
   ASSERT_EQ(outcome.count(oddName), 1u) << "the row keeps the name's bytes";
   EXPECT_EQ(outcome.at(oddName), "2001/05/06 | 10:20:30");
-  EXPECT_EQ(MTime(oddName), kNewestDos);
+  EXPECT_EQ(OwnMTime(oddName), kNewestDos);
 }
 
 TEST_F(RedateFaultsTest, UnreadableFilesAndFoldersDoNotStopTheQuietRun) {
@@ -186,8 +175,8 @@ TEST_F(RedateFaultsTest, UnreadableFilesAndFoldersDoNotStopTheQuietRun) {
   ASSERT_EQ(::chmod((out_.path() / "locked").c_str(), 0755), 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(MTime(readable), kNewestDos);
-  EXPECT_EQ(MTime(unreadable), kBefore);
-  EXPECT_EQ(MTime(hidden), kBefore);
+  EXPECT_EQ(OwnMTime(readable), kNewestDos);
+  EXPECT_EQ(OwnMTime(unreadable), kBefore);
+  EXPECT_EQ(OwnMTime(hidden), kBefore);
 }
 }  // namespace

@@ -3,7 +3,6 @@
 // (DOS precision: two seconds), and nothing else changes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -15,8 +14,10 @@
 #include "app/dvmain.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/support/DateFormats.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
+#include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestApplication.h"
 
@@ -29,26 +30,12 @@ const std::time_t kNewestDos = 989112030;  // 2001-05-06 10:20:30 in the tests' 
 const char* const kOlder = "1999-12-31 23:59:58";
 const std::time_t kBefore = 1577934246;  // 2020-01-02 12:04:06 local, any old time
 
-std::time_t MTime(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-  return st.st_mtime;
-}
-
-void SetMTime(const std::string& path, std::time_t seconds) {
-  const struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
-  ASSERT_EQ(::utimes(path.c_str(), times), 0) << path;
-}
-
 class RedateRealArchivesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TestApplication();
     SetCommandLine(std::vector<std::string>{"dovanel"});
-    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
-    FormatSettings().DateSeparator = '/';
-    FormatSettings().LongTimeFormat = "hh:nn:ss";
-    FormatSettings().TimeSeparator = ':';
+    UseYmdHmsFormats();
     UseRealLibraries();
     ReleaseAllDriverUnits();
     form_ = std::make_unique<Tdovanel>(nullptr);

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,8 +13,10 @@
 #include "app/dvmain.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/support/DateFormats.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
+#include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestApplication.h"
 
@@ -50,17 +51,6 @@ std::time_t LocalSeconds(Moment m) {
   return std::mktime(&tm);
 }
 
-std::time_t MTime(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-  return st.st_mtime;
-}
-
-void SetMTime(const std::string& path, std::time_t seconds) {
-  const struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
-  ASSERT_EQ(::utimes(path.c_str(), times), 0);
-}
-
 const Moment kOld{2020, 1, 2, 3, 4, 6};
 
 class RedateRunTest : public ::testing::Test {
@@ -68,10 +58,7 @@ class RedateRunTest : public ::testing::Test {
   void SetUp() override {
     TestApplication();
     SetCommandLine(std::vector<std::string>{"dovanel"});
-    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
-    FormatSettings().DateSeparator = '/';
-    FormatSettings().LongTimeFormat = "hh:nn:ss";
-    FormatSettings().TimeSeparator = ':';
+    UseYmdHmsFormats();
     UseFakeLibraries({"lha"});
     ReleaseAllDriverUnits();
     lha_.Clear();

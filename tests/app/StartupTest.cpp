@@ -2,8 +2,6 @@
 // the first forward and ends at once, processing nothing), no stale lock
 // after a crash, and the command line's "/Q" in its forms.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/time.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,6 +24,7 @@
 #include "platform/winapi/Window.h"
 #include "tests/platform/RuntimeFolder.h"
 #include "tests/support/DriverUnits.h"
+#include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestApplication.h"
 
@@ -33,17 +32,6 @@ namespace {
 const std::time_t kNewest = 989112030;  // 2001-05-06 10:20:30 in the tests' zone (JST)
 const std::time_t kBefore = 1577934246;
 constexpr int kPatienceMs = 20000;  // a start that takes longer has hung
-
-std::time_t MTime(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-  return st.st_mtime;
-}
-
-void SetMTime(const std::string& path, std::time_t seconds) {
-  const struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
-  ASSERT_EQ(::utimes(path.c_str(), times), 0) << path;
-}
 
 // Keeps the loop of this process going while waiting, so that a window of
 // ours can answer a process we started.

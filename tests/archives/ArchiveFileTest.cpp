@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -19,40 +18,24 @@
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
 #include "platform/winapi/Library.h"
+#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
+#include "tests/support/Raised.h"
 
 namespace {
 const HWND kWindow = reinterpret_cast<HWND>(0x1234);
 const char* const kUnknownFormat = "書庫の形式を判別できません。";
 const char* const kUnsupportedType = "現在のバージョンではこの形式の書庫をサポートしていません。";
 
-void ReleaseUnits() {
-  LhaUnit().Release();
-  ZipUnit().Release();
-  CabUnit().Release();
-  ArjUnit().Release();
-  TarUnit().Release();
-  RarUnit().Release();
-}
-
-std::string RaisedMessage(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EArchiver& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
-
 class ArchiveFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     for (FakeLibrary* fake : Probed()) fake->Clear();
     UseFakeLibraries({"lha", "unzip32", "cab", "arj", "tar", "rar"});
   }
   void TearDown() override {
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     UseNoLibraries();
   }
 

@@ -16,18 +16,10 @@
 #include "drivers/ZIP32.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/winapi/Library.h"
+#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 
 namespace {
-void ReleaseUnits() {
-  LhaUnit().Release();
-  ZipUnit().Release();
-  CabUnit().Release();
-  ArjUnit().Release();
-  TarUnit().Release();
-  RarUnit().Release();
-}
-
 // The six probed libraries, in the order detection asks them.
 struct ProbedFakes {
   FakeLibrary tar{"tar", "tar32.dll"};
@@ -42,12 +34,12 @@ struct ProbedFakes {
 class DetectArchiverTypeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     for (FakeLibrary* fake : fakes_.All()) fake->Clear();
     UseFakeLibraries({"tar", "rar", "arj", "cab", "unzip32", "lha"});
   }
   void TearDown() override {
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     UseNoLibraries();
   }
 
@@ -129,7 +121,7 @@ TEST_F(DetectArchiverTypeTest, ByContentRunsEveryProbeAndTheLaterYesWins) {
   const std::string path = "/d/setup.exe";
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.accepting) + " tar kind " + row.tarKind);
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     const std::pair<const char*, FakeLibrary*> probed[] = {
         {"rar", &fakes_.rar}, {"arj", &fakes_.arj}, {"cab", &fakes_.cab}, {"zip", &fakes_.zip}, {"lha", &fakes_.lha}};
     for (FakeLibrary* fake : fakes_.All()) fake->Clear();

@@ -8,14 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <set>
 #include <string>
 
-#include "archives/EArchiver.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/winapi/WinTypes.h"
+#include "tests/support/Raised.h"
 
 // The record a fake makes of one command-function call.
 inline std::string CommandCall(const std::string& function, HWND window, const std::string& line,
@@ -24,16 +23,6 @@ inline std::string CommandCall(const std::string& function, HWND window, const s
   if (window != nullptr) std::snprintf(pointer, sizeof pointer, "%p", static_cast<void*>(window));
   return function + "(window=" + pointer + ", line=[" + line + "], buffer=" + (output.empty() ? "null" : "set") +
          ", size=" + std::to_string(output.size()) + ")";
-}
-
-// The message of the EArchiver the call raises; "(nothing raised)" otherwise.
-inline std::string RaisedMessage(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EArchiver& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
 }
 
 // The names in a folder, for "nothing else was left behind".

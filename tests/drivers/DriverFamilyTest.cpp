@@ -19,32 +19,15 @@
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
 #include "platform/winapi/Library.h"
+#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
+#include "tests/support/Raised.h"
 
 namespace {
 // The handle every fake returns from a successful open (0x4321).
 const std::string kOpen = "17185";
 const HWND kWindow = reinterpret_cast<HWND>(0x1234);
 void* const kProcedure = reinterpret_cast<void*>(0x5678);
-
-void ReleaseUnits() {
-  LhaUnit().Release();
-  ZipUnit().Release();
-  CabUnit().Release();
-  ArjUnit().Release();
-  TarUnit().Release();
-  RarUnit().Release();
-}
-
-// The message of the EArchiver the call raises; anything else fails the test.
-std::string RaisedMessage(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EArchiver& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
 
 std::string Absolute(const std::string& relative) { return (std::filesystem::current_path() / relative).string(); }
 std::string ExecutablePath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
@@ -126,11 +109,11 @@ std::vector<std::string> ListThrough(TArchiver& driver, const std::string& archi
 class DriverFamilyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     fakes_.ClearAll();
   }
   void TearDown() override {
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     UseNoLibraries();
   }
 
@@ -160,7 +143,7 @@ TEST_F(DriverFamilyTest, MissingLibraryFailsCreationLoadingWrappersAndProbes) {
 TEST_F(DriverFamilyTest, EachDriverListsThroughItsOwnLibrary) {
   for (const Member& member : kMembers) {
     SCOPED_TRACE(member.name);
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     fakes_.ClearAll();
     UseFakeLibraries({member.folder});
     FakeLibrary& own = fakes_.Of(member.folder);
@@ -174,7 +157,9 @@ TEST_F(DriverFamilyTest, EachDriverListsThroughItsOwnLibrary) {
                                "FindFirst(" + kOpen + ", *.*)", "FindNext(" + kOpen + ")", "FindNext(" + kOpen + ")",
                                "CloseArchive(" + kOpen + ")"}));
     for (FakeLibrary* other : fakes_.All()) {
-      if (other != &own) EXPECT_TRUE(other->Calls().empty()) << other->Path();
+      if (other != &own) {
+        EXPECT_TRUE(other->Calls().empty()) << other->Path();
+      }
     }
   }
 }
@@ -232,7 +217,7 @@ TEST_F(DriverFamilyTest, WhichWrappersLoadBeforeLookingUp) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     const int before = LoadLibraryCallCount();
     const std::string raised = RaisedMessage([&] { row.call(row.unit()); });
     EXPECT_EQ(LoadLibraryCallCount() - before, row.loads ? 1 : 0);
@@ -258,7 +243,7 @@ TEST_F(DriverFamilyTest, MissingExportFailsEachTimeAndOnlyItsOperation) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
-    ReleaseUnits();
+    ReleaseAllDriverUnits();
     UseFakeLibraries({row.folder});
     FakeLibrary fake(row.folder, "UNLHA32.DLL");
     fake.Clear();
@@ -303,7 +288,7 @@ TEST_F(DriverFamilyTest, CheckAndOwnerWindowSlots) {
   for (const Member& member : kMembers) {
     for (const char* answer : {"0", "1"}) {
       SCOPED_TRACE(std::string(member.name) + " owner answer " + answer);
-      ReleaseUnits();
+      ReleaseAllDriverUnits();
       UseFakeLibraries({member.folder});
       FakeLibrary& own = fakes_.Of(member.folder);
       own.Clear();

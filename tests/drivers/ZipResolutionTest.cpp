@@ -13,6 +13,7 @@
 #include "drivers/ZIP32.h"
 #include "platform/winapi/Library.h"
 #include "tests/support/FakeLibraries.h"
+#include "tests/support/Raised.h"
 
 namespace {
 const HWND kWindow = reinterpret_cast<HWND>(0x1234);
@@ -20,15 +21,6 @@ void* const kProcedure = reinterpret_cast<void*>(0x5678);
 const char* const kNoLibrary = "ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。";
 const char* const kNoCreating = "ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。";
 const char* const kNoExtracting = "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。";
-
-std::string RaisedMessage(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EArchiver& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
 
 std::string Absolute(const std::string& relative) { return (std::filesystem::current_path() / relative).string(); }
 // The look-up error for an owner-window entry asked of a library not loaded.
