@@ -73,7 +73,9 @@ TEST(ArchiverCommandLineTest, FileListThenUserFileList) {
     EXPECT_EQ(builder.Text, c.expected);
     const bool written = c.expected.find('@') != std::string::npos;
     EXPECT_EQ(std::filesystem::exists(responseFile), written);
-    if (written) EXPECT_EQ(ReadFile(responseFile), "\"x.txt\"\r\n\"y z.txt\"\r\n");
+    if (written) {
+      EXPECT_EQ(ReadFile(responseFile), "\"x.txt\"\r\n\"y z.txt\"\r\n");
+    }
   }
 }
 }  // namespace

@@ -65,7 +65,9 @@ TEST_F(DropTest, DragQueryFileAKeepsItsBufferContract) {
     EXPECT_EQ(std::string(buffer.data(), c.result), c.text);
     EXPECT_EQ(buffer[c.result], '\0');
     // Nothing is written past the size given.
-    if (c.size < buffer.size()) EXPECT_EQ(buffer[c.size], '#');
+    if (c.size < buffer.size()) {
+      EXPECT_EQ(buffer[c.size], '#');
+    }
   }
 }
 
