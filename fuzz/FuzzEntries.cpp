@@ -124,20 +124,6 @@ constexpr LanguageName kLanguages[] = {
     {dv::CommandLanguage::kCab, "cab"}, {dv::CommandLanguage::kRar, "rar"},     {dv::CommandLanguage::kTar, "tar"},
 };
 
-const char* OperationName(dv::Operation operation) {
-  switch (operation) {
-    case dv::Operation::kExtract: return "extract";
-    case dv::Operation::kZipAdd: return "add";
-    case dv::Operation::kZipUpdate: return "update";
-    case dv::Operation::kZipFreshen: return "freshen";
-    case dv::Operation::kZipDelete: return "delete";
-    case dv::Operation::kZipAdjust: return "adjust";
-    case dv::Operation::kTarCreate: return "create";
-    case dv::Operation::kUnsupported: return "unsupported";
-  }
-  return "?";
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The tokens of `text` must be what a line written back from them reads as.
@@ -256,7 +242,7 @@ Outcome CommandLineOutcome(const std::uint8_t* bytes, std::size_t size) {
       if (std::any_of(command.names.begin(), command.names.end(), empty) ||
           std::any_of(command.excludes.begin(), command.excludes.end(), empty))
         Fault(outcome, std::string(language.name) + " kept an empty name");
-      outcome.summary += std::string("ok/") + OperationName(command.operation) + '/' +
+      outcome.summary += std::string("ok/") + dv::OperationName(command.operation) + '/' +
                          std::to_string(command.names.size()) + '/' + std::to_string(command.excludes.size());
       continue;
     }

@@ -44,6 +44,8 @@ enum class Operation {
   kTarCreate,
   kUnsupported,  // a word of the language this library does not carry out
 };
+// A short lower-case name of the operation ("extract", "add", ...), for reports.
+const char* OperationName(Operation operation);
 
 enum class Compression { kNone, kGzip, kBzip2 };
 

@@ -14,20 +14,6 @@ namespace {
 using dv::CommandLanguage;
 using L = CommandLanguage;
 
-std::string OperationText(dv::Operation operation) {
-  switch (operation) {
-    case dv::Operation::kExtract: return "extract";
-    case dv::Operation::kZipAdd: return "add";
-    case dv::Operation::kZipUpdate: return "update";
-    case dv::Operation::kZipFreshen: return "freshen";
-    case dv::Operation::kZipDelete: return "delete";
-    case dv::Operation::kZipAdjust: return "adjust";
-    case dv::Operation::kTarCreate: return "create";
-    case dv::Operation::kUnsupported: return "unsupported";
-  }
-  return "?";
-}
-
 std::string ListText(const std::vector<std::string>& items) {
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : "|") + item;
@@ -38,8 +24,8 @@ std::string ListText(const std::vector<std::string>& items) {
 // (no junk paths, keep existing files, no recursion, folder entries, level
 // -1, no compression) is named after the archive and its lists.
 std::string Render(const dv::Command& c) {
-  std::string text = OperationText(c.operation) + " archive=" + c.archive + " base=" + c.baseDirectory +
-                     " names=" + ListText(c.names);
+  std::string text = std::string(dv::OperationName(c.operation)) + " archive=" + c.archive +
+                     " base=" + c.baseDirectory + " names=" + ListText(c.names);
   if (!c.excludes.empty()) text += " excludes=" + ListText(c.excludes);
   if (c.syntax == dv::WildcardSyntax::kBrackets) text += " brackets";
   if (c.junkPaths) text += " junk";
