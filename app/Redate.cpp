@@ -1,5 +1,7 @@
 #include "app/Redate.h"
 
+#include <cstdint>
+
 #include "archives/ArchiveFile.h"
 #include "platform/rtl/Files.h"
 
@@ -8,12 +10,8 @@ namespace {
 TDateTime SentinelDate() { return EncodeDate(1970, 12, 12); }
 
 bool DecodeEntry(const ENTRYINFO& entry, TDateTime& date, TDateTime& time) {
-  const unsigned d = entry.wDate;
-  const unsigned t = entry.wTime;
-  return TryEncodeDate(static_cast<int>(((d >> 9) & 0x7F) + 1980), static_cast<int>((d >> 5) & 0x0F),
-                       static_cast<int>(d & 0x1F), date) &&
-         TryEncodeTime(static_cast<int>((t >> 11) & 0x1F), static_cast<int>((t >> 5) & 0x3F),
-                       static_cast<int>((t * 2) & 0x3E), 0, time);
+  const auto fileDate = static_cast<TDosDateTime>((static_cast<std::uint32_t>(entry.wDate) << 16) | entry.wTime);
+  return TryDecodeFileDate(fileDate, date, time);
 }
 }  // namespace
 

@@ -289,11 +289,22 @@ TDateTime StrToTime(const std::string& text) {
   return value;
 }
 
+bool TryDecodeFileDate(TDosDateTime fileDate, TDateTime& date, TDateTime& time) {
+  const auto d = static_cast<std::uint16_t>(static_cast<std::uint32_t>(fileDate) >> 16);
+  const auto t = static_cast<std::uint16_t>(fileDate & 0xFFFF);
+  return TryEncodeDate((d >> 9) + 1980, (d >> 5) & 0x0F, d & 0x1F, date) &&
+         TryEncodeTime(t >> 11, (t >> 5) & 0x3F, (t & 0x1F) * 2, 0, time);
+}
+
 TDateTime FileDateToDateTime(TDosDateTime fileDate) {
-  const auto date = static_cast<std::uint16_t>(static_cast<std::uint32_t>(fileDate) >> 16);
-  const auto time = static_cast<std::uint16_t>(fileDate & 0xFFFF);
-  return EncodeDate((date >> 9) + 1980, (date >> 5) & 0x0F, date & 0x1F) +
-         EncodeTime(time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2, 0);
+  TDateTime date = 0, time = 0;
+  if (!TryDecodeFileDate(fileDate, date, time)) {
+    // The message of the part that is wrong, as encoding it would raise.
+    const auto d = static_cast<std::uint16_t>(static_cast<std::uint32_t>(fileDate) >> 16);
+    if (!TryEncodeDate((d >> 9) + 1980, (d >> 5) & 0x0F, d & 0x1F, date)) throw EConvertError(kBadDate);
+    throw EConvertError(kBadTime);
+  }
+  return date + time;
 }
 
 TDosDateTime DateTimeToFileDate(TDateTime value) {
@@ -318,14 +329,24 @@ void SetUpLocalTimeZone() {
   (void)pinned;
 }
 
-TDateTime UnixToLocalDateTime(std::time_t seconds) {
+bool TryUnixToLocalDateTime(std::time_t seconds, TDateTime& value, bool evenSeconds) {
   SetUpLocalTimeZone();
   std::tm local{};
-  localtime_r(&seconds, &local);
+  if (localtime_r(&seconds, &local) == nullptr) return false;
+  int second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
+  if (evenSeconds) second = second / 2 * 2;
   TDateTime date = 0, time = 0;
-  TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date);
-  TryEncodeTime(local.tm_hour, local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec, 0, time);
-  return date + time;
+  if (!TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date) ||
+      !TryEncodeTime(local.tm_hour, local.tm_min, second, 0, time))
+    return false;
+  value = date + time;
+  return true;
+}
+
+TDateTime UnixToLocalDateTime(std::time_t seconds) {
+  TDateTime value = 0;
+  TryUnixToLocalDateTime(seconds, value, false);
+  return value;
 }
 
 bool LocalDateTimeToUnix(TDateTime value, std::time_t& seconds) {

@@ -42,6 +42,8 @@ TDateTime StrToTime(const std::string& text);
 using TDosDateTime = std::int32_t;
 // Raises EConvertError when the fields are no date or time.
 TDateTime FileDateToDateTime(TDosDateTime fileDate);
+// The date and the time part apart; false when the fields are no date or time.
+bool TryDecodeFileDate(TDosDateTime fileDate, TDateTime& date, TDateTime& time);
 // 0 for a year outside 1980..2099.
 TDosDateTime DateTimeToFileDate(TDateTime value);
 
@@ -55,6 +57,10 @@ void SetUpLocalTimeZone();
 bool PinLocalTimeZone();
 
 // Between the file system's time and local date-time values.
+// The zero date-time when the moment has no local date this type holds.
 TDateTime UnixToLocalDateTime(std::time_t seconds);
+// False when the moment has no local date this type holds; `evenSeconds`
+// cuts the seconds to the even value a DOS time keeps.
+bool TryUnixToLocalDateTime(std::time_t seconds, TDateTime& value, bool evenSeconds);
 // Returns false when the local moment does not convert.
 bool LocalDateTimeToUnix(TDateTime value, std::time_t& seconds);

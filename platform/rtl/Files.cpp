@@ -64,18 +64,8 @@ bool IsSymbolicLink(const std::string& path) {
 
 bool FileAgeDateTime(const std::string& path, TDateTime& value) {
   struct stat st {};
-  if (!StatFollowing(path, st)) return false;
   // DOS precision: whole seconds, even.
-  std::time_t seconds = st.st_mtim.tv_sec;
-  SetUpLocalTimeZone();
-  std::tm local{};
-  if (localtime_r(&seconds, &local) == nullptr) return false;
-  TDateTime date, time;
-  if (!TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date)) return false;
-  if (!TryEncodeTime(local.tm_hour, local.tm_min, (local.tm_sec > 59 ? 59 : local.tm_sec) / 2 * 2, 0, time))
-    return false;
-  value = date + time;
-  return true;
+  return StatFollowing(path, st) && TryUnixToLocalDateTime(st.st_mtim.tv_sec, value, true);
 }
 
 TDosDateTime FileAge(const std::string& path) {
@@ -121,11 +111,6 @@ void FindClose(TSearchRec& rec) {
   rec.FindHandle = nullptr;
 }
 
-bool FileIsReadOnly(const std::string& path) {
-  struct stat st {};
-  return StatFollowing(path, st) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-}
-
 int FileOpen(const std::string& path, unsigned mode) {
   const unsigned access = mode & 0x3;
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
@@ -150,23 +135,14 @@ int FileOpen(const std::string& path, unsigned mode) {
   return fd;
 }
 
-int FileCreate(const std::string& path) {
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644);
-}
-
 void FileClose(int handle) {
   if (handle >= 0) ::close(handle);
 }
 
 int FileSetDate(int handle, TDosDateTime fileDate) {
-  TDateTime value;
-  try {
-    value = FileDateToDateTime(fileDate);
-  } catch (const EConvertError&) {
-    return EINVAL;
-  }
+  TDateTime date, time;
   std::time_t seconds;
-  if (!LocalDateTimeToUnix(value, seconds)) return EINVAL;
+  if (!TryDecodeFileDate(fileDate, date, time) || !LocalDateTimeToUnix(date + time, seconds)) return EINVAL;
   const struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
   return ::futimens(handle, times) == 0 ? 0 : errno;
 }

@@ -56,12 +56,8 @@ enum TFileMode : unsigned {
 // -1 when the file cannot be opened: missing, not a regular file, read-only
 // (no write permission bit), or locked by another.
 int FileOpen(const std::string& path, unsigned mode);
-// Creates or truncates a file for writing; -1 on failure.
-int FileCreate(const std::string& path);
 void FileClose(int handle);
 // Sets the last-write time only; the access time is left alone. 0 on success,
 // an errno value otherwise.
 int FileSetDate(int handle, TDosDateTime fileDate);
 bool DeleteFile(const std::string& path);
-// True when no write permission bit is set.
-bool FileIsReadOnly(const std::string& path);
