@@ -1,6 +1,5 @@
 #include "app/NewCtrls.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "platform/forms/Application.h"
@@ -8,13 +7,6 @@
 
 namespace {
 constexpr UINT kCountQuery = 0xFFFFFFFF;
-
-void ReportError(const std::exception& error) {
-  if (TApplication* application = Application())
-    application->ShowException(error);
-  else
-    std::fprintf(stderr, "%s\n", error.what());
-}
 }  // namespace
 
 TFileDrop::TFileDrop(TComponent* owner)
@@ -83,11 +75,7 @@ void TFileDrop::HookWndProc(TMessage& message) {
     HDROP drop;
     ~Release() { DragFinish(drop); }
   } release{drop};
-  try {
-    DropFiles(drop);
-  } catch (const std::exception& error) {
-    ReportError(error);
-  }
+  HandleEventErrors([&] { DropFiles(drop); });
 }
 
 void TFileDrop::DropFiles(HDROP drop) {

@@ -17,14 +17,9 @@ void ChoosePlatform() {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
       std::getenv("WAYLAND_DISPLAY") == nullptr)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  // One pass over pending messages must deliver every kind of them, even from
-  // inside a handler that a message started (a drop during a run): the GLib
-  // loop does not dispatch a source again while it is in it; Qt's own does.
-  if (std::getenv("QT_NO_GLIB") == nullptr) setenv("QT_NO_GLIB", "1", 1);
 }
 
-// The platform chosen for a window system not loaded yet, as its name starts
-// the setting ("offscreen:fontengine=...").
+// The platform chosen, as its name starts the setting ("offscreen:fontengine=...").
 bool HeadlessPlatformChosen() {
   const char* chosen = std::getenv("QT_QPA_PLATFORM");
   if (chosen == nullptr) return false;
@@ -35,10 +30,7 @@ bool HeadlessPlatformChosen() {
 
 int ShowBox(HWND owner, const char* text, const char* caption, UINT type) {
   // Nobody could close a box without a screen: tell it on stderr.
-  if (g_application == nullptr || g_application->Headless()) {
-    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", text != nullptr ? text : "");
-    return IDOK;
-  }
+  if (g_application == nullptr || g_application->Headless()) return MessageBoxToStandardError(owner, text, caption, type);
   try {
     g_application->Widgets().MessageBox(owner != nullptr ? owner->peer : nullptr, text != nullptr ? text : "",
                                         caption != nullptr ? caption : "", (type & MB_ICONERROR) != 0);
@@ -117,23 +109,22 @@ void TApplication::ShowException(const std::exception& error) {
   MessageBoxA(mainForm_ != nullptr ? mainForm_->Handle() : nullptr, error.what(), Title.c_str(), MB_ICONERROR);
 }
 
-bool TApplication::Headless() const { return widgets_ != nullptr ? widgets_->Headless() : HeadlessPlatformChosen(); }
+bool TApplication::Headless() const { return HeadlessPlatformChosen(); }
 
 void HandleEventErrors(const std::function<void()>& handler) {
+  const auto report = [](const std::exception& error) {
+    if (TApplication* application = Application())
+      application->ShowException(error);
+    else
+      std::fprintf(stderr, "%s\n", error.what());
+  };
   try {
     try {
       handler();
     } catch (const std::exception& error) {
-      if (TApplication* application = Application())
-        application->ShowException(error);
-      else
-        std::fprintf(stderr, "%s\n", error.what());
+      report(error);
     } catch (...) {
-      const Exception unknown("Unknown error");
-      if (TApplication* application = Application())
-        application->ShowException(unknown);
-      else
-        std::fprintf(stderr, "%s\n", unknown.what());
+      report(Exception("Unknown error"));
     }
   } catch (...) {
     // The report itself failed (a box handler that raises): nothing may pass.

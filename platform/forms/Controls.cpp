@@ -43,7 +43,6 @@ TForm::~TForm() {
   server_.reset();
   // The controls' windows live inside the form's: free them first.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
-  handle_.peer = nullptr;
 }
 
 void TForm::MakeFormWindow(TWidgetSet& widgets) {
@@ -56,11 +55,17 @@ void TForm::MakeWindows() {
   TApplication* application = Application();
   if (application == nullptr) throw Exception("There is no application to make windows with");
   TWidgetSet& widgets = application->Widgets();
-  if (peer_ == nullptr) MakeFormWindow(widgets);
+  bool made = false;
+  if (peer_ == nullptr) {
+    MakeFormWindow(widgets);
+    made = true;
+  }
   for (int i = 0; i < ComponentCount(); ++i)
-    if (auto* control = dynamic_cast<TFormControl*>(Components(i)); control != nullptr && control->Peer() == nullptr)
+    if (auto* control = dynamic_cast<TFormControl*>(Components(i)); control != nullptr && control->Peer() == nullptr) {
       control->MakeWindow(widgets, *peer_);
-  ChainTabOrder();
+      made = true;
+    }
+  if (made) ChainTabOrder();
 }
 
 void TForm::ChainTabOrder() {
@@ -134,10 +139,7 @@ TListBox::TListBox(TForm* owner, int height, int tabOrder)
   }
 }
 
-TListBox::~TListBox() {
-  peer_.reset();
-  handle_.peer = nullptr;
-}
+TListBox::~TListBox() = default;
 
 void TListBox::MakeWindow(TWidgetSet& widgets, TFormPeer& form) {
   peer_ = widgets.MakeListBox(form, height_, EventsOf(&handle_), [this] {

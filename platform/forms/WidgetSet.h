@@ -11,9 +11,6 @@
 
 using TColor = unsigned;  // 0x00BBGGRR, as the framework keeps colours
 
-// The list rows of the stored layout, in pixels.
-constexpr int kListRowHeight = 18;
-
 // Files dropped on a window: their paths as the file system's bytes, a folder
 // without its trailing "/", and the point in the window's client area.
 using TDropHandler = std::function<void(std::vector<std::string> files, int x, int y)>;
@@ -84,8 +81,6 @@ class TWidgetSet {
   // Called from the loop (posted) each time the application becomes the active one.
   virtual void SetActivationHandler(std::function<void()> activated) = 0;
   virtual void MessageBox(TControlPeer* owner, const std::string& text, const std::string& caption, bool error) = 0;
-  // True when there is no screen to show anything on.
-  virtual bool Headless() const = 0;
 };
 
 // What a toolkit's module exports under kWidgetSetEntry.

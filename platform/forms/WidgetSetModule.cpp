@@ -2,20 +2,19 @@
 
 #include <dlfcn.h>
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
+#include "platform/rtl/Ansi.h"
 #include "platform/rtl/Exception.h"
+#include "platform/winapi/Library.h"
 
 namespace {
 TWidgetSetFactory g_linked = nullptr;
 
 std::string ModulePath() {
-  std::error_code error;
-  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return kWidgetSetModule;  // the loader's own search
-  return (executable.parent_path() / kWidgetSetModule).string();
+  char executable[4096];
+  if (GetModuleFileNameA(nullptr, executable, sizeof executable) == 0) return kWidgetSetModule;  // the loader's search
+  return ExtractFilePath(executable) + kWidgetSetModule;
 }
 
 TWidgetSetFactory LoadModule() {

@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <utility>
 
-namespace {
-// Until a window system is up, a box can only be told on the error stream.
-int ToStandardError(HWND, const char* text, const char* caption, UINT) {
+int MessageBoxToStandardError(HWND, LPCSTR text, LPCSTR caption, UINT) {
   std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", text != nullptr ? text : "");
   return IDOK;
 }
 
+namespace {
 MessageBoxHandler& Handler() {
-  static MessageBoxHandler handler = ToStandardError;
+  // Until a window system is up, a box can only be told on the error stream.
+  static MessageBoxHandler handler = MessageBoxToStandardError;
   return handler;
 }
 }  // namespace

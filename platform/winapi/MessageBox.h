@@ -16,3 +16,5 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 using MessageBoxHandler = std::function<int(HWND owner, const char* text, const char* caption, UINT type)>;
 // Installs the handler that shows boxes; returns the previous one.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+// A box where there is no screen: "caption: text" on the error stream.
+int MessageBoxToStandardError(HWND owner, LPCSTR text, LPCSTR caption, UINT type);

@@ -20,6 +20,8 @@ namespace {
 // of em give a Noto CJK line of 19 pixels, inside the 18-pixel rows with the
 // descent shared.
 constexpr int kFontPixels = 13;
+// The list rows of the stored layout, in pixels.
+constexpr int kListRowHeight = 18;
 
 QFont SystemFont(bool bold) {
   QFont font;

@@ -6,10 +6,16 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include <cstdlib>
+
 namespace {
 class QtWidgetSet : public TWidgetSet {
  public:
   QtWidgetSet(int& argc, char** argv) {
+    // One pass over pending messages must deliver every kind of them, even from
+    // inside a handler that a message started (a drop during a run): the GLib
+    // loop does not dispatch a source again while it is in it; Qt's own does.
+    if (std::getenv("QT_NO_GLIB") == nullptr) setenv("QT_NO_GLIB", "1", 1);
     if (QApplication::instance() == nullptr) qt_ = std::make_unique<QApplication>(argc, argv);
     // Qt makes a default mouse and keyboard, children of the application, at
     // the first synthesized input event, and they leave Qt's device list when
@@ -58,11 +64,6 @@ class QtWidgetSet : public TWidgetSet {
                     QString::fromUtf8(text.c_str()), QMessageBox::Ok,
                     owner != nullptr ? static_cast<QWidget*>(owner->Native()) : nullptr);
     box.exec();
-  }
-
-  bool Headless() const override {
-    const QString platform = QGuiApplication::platformName();
-    return platform == "offscreen" || platform == "minimal";
   }
 
  private:
