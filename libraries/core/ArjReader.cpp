@@ -20,6 +20,7 @@
 #include "libraries/core/Crc32.h"
 #include "libraries/core/DosTime.h"
 #include "libraries/core/SignatureScan.h"
+#include "libraries/core/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -34,11 +35,6 @@ constexpr unsigned kMethodStored = 0;
 constexpr std::size_t kDataBlock = 64 * 1024;
 constexpr unsigned kDosReadOnly = 0x01;
 
-std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 struct Header {
   bool endOfArchive = false;

@@ -7,6 +7,7 @@
 //   levels 2 and 3: size (2 or 4), method (5), packed size (4), original
 //     size (4), time (4), reserved (1), level (1), CRC-16 (2), OS letter (1).
 #include "libraries/core/LhaHeader.h"
+#include "libraries/core/LittleEndian.h"
 
 #include <algorithm>
 #include <utility>
@@ -16,11 +17,6 @@ namespace {
 
 constexpr int kMaxExtendedHeaders = 256;
 
-std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 unsigned OsTypeOf(unsigned char letter) {
   static constexpr std::pair<unsigned char, unsigned> kLetters[] = {

@@ -53,6 +53,13 @@ DataResult CopyArchiveData(struct archive* archive, const DataSink& sink) {
   }
 }
 
+ReadResult NextArchiveHeader(struct archive* archive, struct archive_entry*& header) {
+  header = nullptr;
+  const int status = archive_read_next_header(archive, &header);
+  if (status == ARCHIVE_EOF) return ReadResult::kEnd;
+  return status == ARCHIVE_OK || status == ARCHIVE_WARN ? ReadResult::kEntry : ReadResult::kBroken;
+}
+
 LibArchiveReader::~LibArchiveReader() { Close(); }
 
 void LibArchiveReader::Close() {

@@ -52,6 +52,10 @@ class LibArchiveReader {
 // failed read is a failed check (a CRC) or data cut short.
 DataResult CopyArchiveData(struct archive* archive, const DataSink& sink);
 
+// The next header of `archive`: kEntry with `header` set, kEnd, or kBroken.
+// A warning (an odd name, an unknown extra field) still gives the entry.
+ReadResult NextArchiveHeader(struct archive* archive, struct archive_entry*& header);
+
 // Fills `entry` afresh from the header `archive` read last: name, sizes,
 // times, permissions, kind, link target and the method its format names.
 void FillEntryFromHeader(struct archive* archive, struct archive_entry* header, Entry& entry);

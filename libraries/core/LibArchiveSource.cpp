@@ -99,10 +99,8 @@ class LibArchiveSource final : public EntrySource {
     if (reader_.get() == nullptr) return state_ = ReadResult::kBroken;
     ScopedUtf8Locale utf8;
     struct archive_entry* header = nullptr;
-    const int status = archive_read_next_header(reader_.get(), &header);
-    if (status == ARCHIVE_EOF) return state_ = ReadResult::kEnd;
-    // A warning (an odd name, an unknown extra field) still gives the entry.
-    if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return state_ = ReadResult::kBroken;
+    if (const ReadResult result = NextArchiveHeader(reader_.get(), header); result != ReadResult::kEntry)
+      return state_ = result;
     Fill(header, entry);
     return ReadResult::kEntry;
   }

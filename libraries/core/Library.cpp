@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <new>
 
 #include "libraries/core/CommandRunner.h"
@@ -26,8 +27,7 @@ Result Guarded(Result failure, Body body) noexcept {
 
 struct Owner {
   std::mutex mutex;
-  bool set = false;
-  HWND window = nullptr;
+  std::optional<HWND> window;  // registered, possibly as a null window
 };
 
 Owner& TheOwner() {
@@ -86,7 +86,6 @@ int CheckArchive(LPCSTR path, Format format) {
 BOOL SetOwnerWindow(HWND window) {
   Owner& owner = TheOwner();
   std::lock_guard lock(owner.mutex);
-  owner.set = true;
   owner.window = window;
   return TRUE;
 }
@@ -94,17 +93,15 @@ BOOL SetOwnerWindow(HWND window) {
 BOOL KillOwnerWindow(HWND window) {
   Owner& owner = TheOwner();
   std::lock_guard lock(owner.mutex);
-  if (!owner.set || owner.window != window) return FALSE;
-  owner.set = false;
-  owner.window = nullptr;
+  if (owner.window != window) return FALSE;
+  owner.window.reset();
   return TRUE;
 }
 
 BOOL ClearOwnerWindow() {
   Owner& owner = TheOwner();
   std::lock_guard lock(owner.mutex);
-  owner.set = false;
-  owner.window = nullptr;
+  owner.window.reset();
   return TRUE;
 }
 

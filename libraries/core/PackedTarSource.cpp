@@ -77,10 +77,8 @@ class PackedTarSource final : public EntrySource {
     if (tar_ == nullptr) return state_ = ReadResult::kBroken;
     ScopedUtf8Locale utf8;
     struct archive_entry* header = nullptr;
-    const int status = archive_read_next_header(tar_, &header);
-    if (status == ARCHIVE_EOF) return state_ = ReadResult::kEnd;
-    if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return state_ = ReadResult::kBroken;
-    Fill(header, entry);
+    if (const ReadResult result = NextArchiveHeader(tar_, header); result != ReadResult::kEntry) return state_ = result;
+    FillEntryFromHeader(tar_, header, entry);
     return ReadResult::kEntry;
   }
 
@@ -113,8 +111,6 @@ class PackedTarSource final : public EntrySource {
         return ARCHIVE_FATAL;
     }
   }
-
-  void Fill(struct archive_entry* header, Entry& entry) const { FillEntryFromHeader(tar_, header, entry); }
 
   void CloseTar() {
     if (tar_ != nullptr) archive_read_free(tar_);

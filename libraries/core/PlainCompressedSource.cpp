@@ -9,14 +9,11 @@
 #include <string_view>
 
 #include "libraries/core/LibArchiveReader.h"
+#include "libraries/core/LittleEndian.h"
 
 namespace dv {
 namespace {
 
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
   return text.size() > tail.size() &&

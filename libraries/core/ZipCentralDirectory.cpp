@@ -11,6 +11,7 @@
 
 #include "libraries/core/Crc32.h"
 #include "libraries/core/DosTime.h"
+#include "libraries/core/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -25,8 +26,6 @@ constexpr std::size_t kCentralSize = 46, kEndSize = 22, kLocatorSize = 20, kZip6
 constexpr std::int64_t kEndSearch = 0xFFFF + kEndSize;
 constexpr std::size_t kWindowBlock = 64 * 1024;
 
-std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const unsigned char* p) { return Le16(p) | static_cast<std::uint32_t>(Le16(p + 2)) << 16; }
 std::uint64_t Le64(const unsigned char* p) { return Le32(p) | static_cast<std::uint64_t>(Le32(p + 4)) << 32; }
 
 // A view of [begin, end) of the file that reads one block at a time and
@@ -329,11 +328,12 @@ class ZipCentralDirectory final : public EntrySource {
     // Names with the UTF-8 flag are UTF-8 already; others are given as
     // stored, as libarchive gives them.
     entry.path.assign(reinterpret_cast<const char*>(bytes + kCentralSize), shape.name);
-    // The DOS field is local time; mktime turns it into an instant the way
-    // libarchive does, out-of-range fields included.
-    entry.modified = FromDosStamp(static_cast<std::uint32_t>(record.date) << 16 | record.time);
     ApplyExtra(std::string_view(reinterpret_cast<const char*>(bytes + kCentralSize + shape.name), shape.extra), record,
                entry);
+    // Without a UT or UX field, the DOS field: local time, which mktime turns
+    // into an instant the way libarchive does, out-of-range fields included.
+    // (Converting it only when needed keeps mktime off most Unix-made entries.)
+    if (!entry.modified) entry.modified = FromDosStamp(static_cast<std::uint32_t>(record.date) << 16 | record.time);
     const std::uint32_t mode = ModeOf(record, entry.path);
     entry.kind = KindOf(mode);
     // A folder's name ends in "/" however it was stored.
