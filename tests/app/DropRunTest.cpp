@@ -20,6 +20,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/winapi/DragDrop.h"
 #include "tests/app/DropHelpers.h"
+#include "tests/app/SampleArchives.h"
 #include "tests/support/DateFormats.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
@@ -31,9 +32,9 @@ namespace {
 namespace fs = std::filesystem;
 using drop_helpers::DropFiles;
 
-const std::time_t kNewest = 989112030;  // 2001-05-06 10:20:30 in the tests' zone (JST)
-const std::time_t kBefore = 1577934246;
-const char* const kNewestText = "2001/05/06 | 10:20:30";
+using sample_archives::kBefore;
+using sample_archives::kNewestDos;
+using sample_archives::kNewestText;
 const char* const kSkipped = "一部 DLL が無いためスキップしました";
 
 // Runs each time the event loop gets to it, as a repaint would, until stopped.
@@ -78,10 +79,7 @@ class DropRunTest : public ::testing::Test {
     ReleaseAllDriverUnits();
     baseline_ = LiveDropCount();
 
-    WriteFile(src_ / "new.txt", "newest\n");
-    WriteFile(src_ / "old.txt", "older\n");
-    RunOrFail("touch -d '2001-05-06 10:20:30' " + src_ / "new.txt");
-    RunOrFail("touch -d '1999-12-31 23:59:58' " + src_ / "old.txt");
+    sample_archives::MakeSources(src_.path(), "new.txt", "newest\n", "older\n");
     form_ = std::make_unique<Tdovanel>(nullptr);
   }
   void TearDown() override {
@@ -93,11 +91,7 @@ class DropRunTest : public ::testing::Test {
 
   // A real archive of the two entries, made by the usual tool, with an old time.
   std::string Archive(const std::string& relative, const std::string& command) {
-    const std::string path = data_ / relative;
-    fs::create_directories(fs::path(path).parent_path());
-    RunOrFail("cd " + src_.path().string() + " && " + command + " '" + path + "' old.txt new.txt");
-    SetMTime(path, kBefore);
-    return path;
+    return sample_archives::MakeArchive(src_.path(), data_.path() / relative, command, "old.txt new.txt");
   }
   std::string Plain(const std::string& relative) {
     const std::string path = data_ / relative;
@@ -106,11 +100,7 @@ class DropRunTest : public ::testing::Test {
     return path;
   }
 
-  std::map<std::string, std::string> Outcomes() const {
-    std::map<std::string, std::string> outcome;
-    for (int r = 0; r < form_->ListBox1->Count(); ++r) outcome[form_->ListBox1->Item(r)] = form_->ListBox3->Item(r);
-    return outcome;
-  }
+  std::map<std::string, std::string> Outcomes() const { return sample_archives::RowOutcomes(*form_); }
   std::vector<std::string> Paths() const {
     std::vector<std::string> paths;
     for (int r = 0; r < form_->ListBox1->Count(); ++r) paths.push_back(form_->ListBox1->Item(r));
@@ -145,7 +135,7 @@ TEST_F(DropRunTest, ADropOfAFileAndAFolderReDatesTheirArchives) {
       {top, kNewestText}, {zip, kNewestText}, {tar, kNewestText}, {lzh, "Skip"}, {text, "No Archive"}};
   EXPECT_EQ(Outcomes(), expected);
   EXPECT_EQ(form_->ListBox1->Item(0), top) << "the file dropped first comes first";
-  for (const std::string& archive : {top, zip, tar}) EXPECT_EQ(MTime(archive), kNewest) << archive;
+  for (const std::string& archive : {top, zip, tar}) EXPECT_EQ(MTime(archive), kNewestDos) << archive;
   for (const std::string& other : {lzh, text}) EXPECT_EQ(MTime(other), kBefore) << other;
 
   // The loop ran once per file, with the file's path in the label, while
@@ -167,7 +157,7 @@ TEST_F(DropRunTest, ARunWithNothingSkippedEndsInRedAndTheCaptionStartsAsTheTitle
   const std::string tgz = Archive("x.tgz", "tar czf");
   EXPECT_TRUE(DropFiles(form_->Widget(), {tgz, (data_.path() / "no such file").string()}));
   EXPECT_EQ(Outcomes(), (std::map<std::string, std::string>{{tgz, kNewestText}}));
-  EXPECT_EQ(MTime(tgz), kNewest);
+  EXPECT_EQ(MTime(tgz), kNewestDos);
   EXPECT_EQ(form_->Label1->Caption(), "Finish");
   EXPECT_EQ(form_->Label1->FontColor(), clRed);
   EXPECT_FALSE(form_->Label1->FontBold());
@@ -187,9 +177,9 @@ TEST_F(DropRunTest, ADropDuringARunStartsANestedRunThatTheOuterOneThenYieldsTo) 
   QApplication::processEvents();
 
   EXPECT_EQ(Paths(), std::vector<std::string>{inner}) << "the nested run refilled the lists";
-  EXPECT_EQ(MTime(inner), kNewest);
+  EXPECT_EQ(MTime(inner), kNewestDos);
   // The outer run finished the file it was on, then stopped past the refilled list.
-  EXPECT_EQ(int(MTime(first) == kNewest) + int(MTime(second) == kNewest), 1);
+  EXPECT_EQ(int(MTime(first) == kNewestDos) + int(MTime(second) == kNewestDos), 1);
   EXPECT_EQ(form_->Caption(), "DV");
   EXPECT_EQ(form_->Label1->Caption(), "Finish");
 }

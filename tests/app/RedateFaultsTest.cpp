@@ -17,51 +17,30 @@
 #include <memory>
 
 #include "app/dvmain.h"
-#include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
-#include "tests/support/DateFormats.h"
+#include "tests/app/SampleArchives.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestApplication.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-const std::time_t kBefore = 1577934246;
-const std::time_t kNewestDos = 989112030;  // 2001-05-06 10:20:30 in the tests' zone
-
-// Every regular file's bytes, by path.
-std::map<std::string, std::string> Contents(const fs::path& root) {
-  std::map<std::string, std::string> contents;
-  for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied);
-       it != fs::recursive_directory_iterator(); ++it)
-    if (it->is_regular_file() && !it->is_symlink()) contents[it->path().string()] = ReadFile(it->path());
-  return contents;
-}
+using sample_archives::kBefore;
+using sample_archives::kNewestDos;
 
 class RedateFaultsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApplication();
-    SetCommandLine(std::vector<std::string>{"dovanel"});
-    UseYmdHmsFormats();
-    UseRealLibraries();
-    ReleaseAllDriverUnits();
-    WriteFile(src_ / "dir/new.txt", "newest entry\n");
-    WriteFile(src_ / "old.txt", std::string(20000, 'o'));
-    RunOrFail("touch -d '2001-05-06 10:20:30' " + src_ / "dir/new.txt");
-    RunOrFail("touch -d '1999-12-31 23:59:58' " + src_ / "old.txt " + src_ / "dir");
+    sample_archives::PrepareRealRun();
+    sample_archives::MakeSources(src_.path(), "dir/new.txt", "newest entry\n", std::string(20000, 'o'));
   }
   void TearDown() override { ReleaseAllDriverUnits(); }
 
   // An archive made by a real tool from the two source files.
   std::string Make(const fs::path& archive, const std::string& command) {
-    fs::create_directories(archive.parent_path());
-    RunOrFail("cd " + src_.path().string() + " && " + command + " " + archive.string() + " old.txt dir/new.txt");
-    SetMTime(archive, kBefore);
-    return archive.string();
+    return sample_archives::MakeArchive(src_.path(), archive, command, "old.txt dir/new.txt");
   }
 
   std::map<std::string, std::string> Run(const std::vector<std::string>& paths) {
@@ -69,11 +48,9 @@ class RedateFaultsTest : public ::testing::Test {
     TStringList files;
     for (const auto& path : paths) files.Add(path);
     form.FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
-    std::map<std::string, std::string> outcome;
     EXPECT_EQ(form.ListBox1->Count(), form.ListBox3->Count());
-    for (int r = 0; r < form.ListBox1->Count(); ++r) outcome[form.ListBox1->Item(r)] = form.ListBox3->Item(r);
     label_ = form.Label1->Caption();
-    return outcome;
+    return sample_archives::RowOutcomes(form);
   }
 
   TempDir src_;
@@ -108,12 +85,12 @@ TEST_F(RedateFaultsTest, DamagedArchivesOfEveryFormatKeepTheirBytes) {
   }
   WriteFile(out_ / "zero.zip", "");
   SetMTime(out_ / "zero.zip", kBefore);
-  const auto before = Contents(out_.path());
+  const auto before = FilesUnder(out_.path());
 
   const auto outcome = Run({out_.path().string()});
 
   EXPECT_EQ(outcome.size(), before.size()) << "every file has its row";
-  EXPECT_EQ(Contents(out_.path()), before);
+  EXPECT_EQ(FilesUnder(out_.path()), before);
   EXPECT_EQ(outcome.at(out_ / "zero.zip"), "No Entry");
   EXPECT_EQ(OwnMTime(out_ / "zero.zip"), kBefore);
   for (const std::string& path : damaged) {

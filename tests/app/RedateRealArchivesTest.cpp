@@ -12,38 +12,26 @@
 #include <memory>
 
 #include "app/dvmain.h"
-#include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
-#include "tests/support/DateFormats.h"
+#include "tests/app/SampleArchives.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestApplication.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-// Even seconds: some tools round odd ones up when they write a DOS time.
-const char* const kNewest = "2001-05-06 10:20:30";
-const std::time_t kNewestDos = 989112030;  // 2001-05-06 10:20:30 in the tests' zone
-const char* const kOlder = "1999-12-31 23:59:58";
-const std::time_t kBefore = 1577934246;  // 2020-01-02 12:04:06 local, any old time
+using sample_archives::kBefore;
+using sample_archives::kNewestDos;
 
 class RedateRealArchivesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApplication();
-    SetCommandLine(std::vector<std::string>{"dovanel"});
-    UseYmdHmsFormats();
-    UseRealLibraries();
-    ReleaseAllDriverUnits();
+    sample_archives::PrepareRealRun();
     form_ = std::make_unique<Tdovanel>(nullptr);
     // Two entries in a folder: the newest is the second one.
-    WriteFile(src_ / "dir/new.txt", "newest entry\n");
-    WriteFile(src_ / "old.txt", std::string(5000, 'o'));
-    RunOrFail("touch -d '" + std::string(kNewest) + "' " + src_ / "dir/new.txt");
-    RunOrFail("touch -d '" + std::string(kOlder) + "' " + src_ / "old.txt " + src_ / "dir");
+    sample_archives::MakeSources(src_.path(), "dir/new.txt", "newest entry\n", std::string(5000, 'o'));
   }
   void TearDown() override {
     form_.reset();
@@ -52,19 +40,14 @@ class RedateRealArchivesTest : public ::testing::Test {
 
   // Makes an archive with a shell command run inside the source folder.
   std::string Make(const std::string& name, const std::string& command) {
-    const std::string archive = out_ / name;
-    RunOrFail("cd " + src_.path().string() + " && " + command + " " + archive + " " + "old.txt dir/new.txt");
-    SetMTime(archive, kBefore);
-    return archive;
+    return sample_archives::MakeArchive(src_.path(), out_.path() / name, command, "old.txt dir/new.txt");
   }
 
   std::map<std::string, std::string> Run(const std::string& path) {
     TStringList files;
     files.Add(path);
     form_->FileDrop1FileDrop(nullptr, 1, files, 0, 0);
-    std::map<std::string, std::string> outcome;
-    for (int r = 0; r < form_->ListBox1->Count(); ++r) outcome[form_->ListBox1->Item(r)] = form_->ListBox3->Item(r);
-    return outcome;
+    return sample_archives::RowOutcomes(*form_);
   }
 
   TempDir src_;
@@ -91,8 +74,7 @@ TEST_F(RedateRealArchivesTest, EveryFormatTakesItsNewestEntrysTime) {
   std::vector<std::string> archives;
   for (const Tool& tool : tools) archives.push_back(Make(tool.name, tool.command));
   // A plain gzip file of one entry is dated by its header.
-  WriteFile(src_ / "single.txt", "single\n");
-  RunOrFail("touch -d '" + std::string(kNewest) + "' " + src_ / "single.txt");
+  sample_archives::MakeNewest(src_.path(), "single.txt", "single\n");
   RunOrFail("gzip " + src_ / "single.txt");
   std::filesystem::rename(src_ / "single.txt.gz", out_ / "single.txt.gz");
   SetMTime(out_ / "single.txt.gz", kBefore);

@@ -26,17 +26,16 @@ struct Moment {
 };
 
 // One fake entry: name|DOS date|DOS time, in hex.
-std::string Entry(const std::string& name, Moment m) {
-  char text[128];
-  std::snprintf(text, sizeof text, "%s|%X|%X", name.c_str(),
-                ((m.year - 1980) << 9) | (m.month << 5) | m.day, (m.hour << 11) | (m.minute << 5) | (m.second / 2));
-  return text;
-}
-
 std::string RawEntry(const std::string& name, unsigned date, unsigned time) {
   char text[128];
   std::snprintf(text, sizeof text, "%s|%X|%X", name.c_str(), date, time);
   return text;
+}
+
+// The entry of a calendar moment, packed as DOS packs it.
+std::string Entry(const std::string& name, Moment m) {
+  return RawEntry(name, ((m.year - 1980) << 9) | (m.month << 5) | m.day,
+                  (m.hour << 11) | (m.minute << 5) | (m.second / 2));
 }
 
 std::time_t LocalSeconds(Moment m) {

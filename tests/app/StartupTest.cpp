@@ -22,6 +22,7 @@
 #include "platform/rtl/CommandLine.h"
 #include "platform/winapi/Mutex.h"
 #include "platform/winapi/Window.h"
+#include "tests/app/SampleArchives.h"
 #include "tests/platform/RuntimeFolder.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FileTimes.h"
@@ -29,8 +30,8 @@
 #include "tests/support/TestApplication.h"
 
 namespace {
-const std::time_t kNewest = 989112030;  // 2001-05-06 10:20:30 in the tests' zone (JST)
-const std::time_t kBefore = 1577934246;
+using sample_archives::kBefore;
+using sample_archives::kNewestDos;
 constexpr int kPatienceMs = 20000;  // a start that takes longer has hung
 
 // Keeps the loop of this process going while waiting, so that a window of
@@ -93,14 +94,10 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     TestApplication();
     TakeShownBoxes();
-    WriteFile(src_ / "new.txt", "newest\n");
-    RunOrFail("touch -d '2001-05-06 10:20:30' " + src_ / "new.txt");
+    sample_archives::MakeNewest(src_.path(), "new.txt", "newest\n");
   }
   std::string Zip(const std::string& name) {
-    const std::string path = data_ / name;
-    RunOrFail("cd " + src_.path().string() + " && zip -q '" + path + "' new.txt");
-    SetMTime(path, kBefore);
-    return path;
+    return sample_archives::MakeArchive(src_.path(), data_.path() / name, "zip -q", "new.txt");
   }
   // True once a window of the class answers on the user's socket.
   static bool WindowListens() {
@@ -131,7 +128,7 @@ TEST_F(StartupTest, ASecondStartEndsAtOnceAndAKilledFirstLeavesNoStaleLock) {
   Dovanel third({archive, "/Q"});
   ASSERT_TRUE(third.Started());
   EXPECT_TRUE(third.EndsCleanly());
-  EXPECT_EQ(MTime(archive), kNewest) << "a start after the crash must work";
+  EXPECT_EQ(MTime(archive), kNewestDos) << "a start after the crash must work";
 
   Dovanel fourth({});
   ASSERT_TRUE(fourth.Started());
@@ -191,8 +188,8 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
     EXPECT_TRUE(run.EndsCleanly()) << "with the switch the program ends by itself, with 0";
     const bool dashedNamed = std::find(c.args.begin(), c.args.end(), "<dash>") != c.args.end();
     const bool archiveNamed = std::find(c.args.begin(), c.args.end(), "<a>") != c.args.end();
-    EXPECT_EQ(MTime(dashed), dashedNamed ? kNewest : kBefore);
-    EXPECT_EQ(MTime(archive), archiveNamed ? kNewest : kBefore);
+    EXPECT_EQ(MTime(dashed), dashedNamed ? kNewestDos : kBefore);
+    EXPECT_EQ(MTime(archive), archiveNamed ? kNewestDos : kBefore);
     std::filesystem::remove(archive);
     std::filesystem::remove(data_ / "-d.zip");
   }
@@ -207,14 +204,14 @@ TEST_F(StartupTest, TheQuietSwitchNeedsNoWindowSystemAndAMissingOneIsToldNotHung
     Dovanel quiet({"/Q", archive}, {}, program);
     ASSERT_TRUE(quiet.Started());
     EXPECT_TRUE(quiet.EndsCleanly());
-    EXPECT_EQ(MTime(archive), kNewest);
+    EXPECT_EQ(MTime(archive), kNewestDos);
     EXPECT_EQ(quiet.Errors(), "");
   }
   SetMTime(archive, kBefore);
   Dovanel shown({archive}, {}, program);
   ASSERT_TRUE(shown.Started());
   EXPECT_TRUE(shown.EndsCleanly()) << "with no window system the program says why and ends";
-  EXPECT_EQ(MTime(archive), kNewest) << "the run comes before the window";
+  EXPECT_EQ(MTime(archive), kNewestDos) << "the run comes before the window";
   EXPECT_NE(shown.Errors().find("The window system cannot be loaded"), std::string::npos);
 }
 }  // namespace

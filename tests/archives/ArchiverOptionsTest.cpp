@@ -3,11 +3,11 @@
 // framework's conversion error).
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "archives/ArchiverOptions.h"
 #include "platform/rtl/Exception.h"
+#include "tests/support/Raised.h"
 
 namespace {
 // Every switch option by name and value, one line each, so one comparison
@@ -64,15 +64,6 @@ class TDerivedOptions : public TArchiverOptions {
   std::string ClassName() const override { return "TDerivedOptions"; }
 };
 
-std::string ConversionError(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EConvertError& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
-
 TEST(ArchiverOptionsTest, StartsAndResetsToTheInitialValues) {
   TArchiverOptions options;
   EXPECT_EQ(Rendered(options), kInitial);
@@ -117,13 +108,13 @@ TEST(ArchiverOptionsTest, CopyingIntoItselfChangesNothing) {
 TEST(ArchiverOptionsTest, AnyOtherClassRaisesTheConversionError) {
   TArchiverOptions options;
   TOtherPersistent other;
-  EXPECT_EQ(ConversionError([&] { options.AssignTo(other); }),
+  EXPECT_EQ(RaisedMessage<EConvertError>([&] { options.AssignTo(other); }),
             "Cannot assign a TArchiverOptions to a TOtherPersistent");
-  EXPECT_EQ(ConversionError([&] { other.Assign(&options); }),
+  EXPECT_EQ(RaisedMessage<EConvertError>([&] { other.Assign(&options); }),
             "Cannot assign a TArchiverOptions to a TOtherPersistent");
-  EXPECT_EQ(ConversionError([&] { options.Assign(&other); }),
+  EXPECT_EQ(RaisedMessage<EConvertError>([&] { options.Assign(&other); }),
             "Cannot assign a TOtherPersistent to a TArchiverOptions");
-  EXPECT_EQ(ConversionError([&] { options.Assign(nullptr); }), "Cannot assign a nil to a TArchiverOptions");
+  EXPECT_EQ(RaisedMessage<EConvertError>([&] { options.Assign(nullptr); }), "Cannot assign a nil to a TArchiverOptions");
   EXPECT_EQ(Rendered(options), kInitial);
 }
 }  // namespace

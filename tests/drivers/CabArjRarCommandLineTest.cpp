@@ -91,13 +91,17 @@ const CabRarLineCase kCabRarLines[] = {
      .expected = R"(-x -u  "rel.rar" "/out/" "x.txt" )"},
 };
 
+std::unique_ptr<TArchiver> CabOrRar(bool rar) {
+  if (rar) return TArchiver::Create<TRar32>();
+  return TArchiver::Create<TCab32>();
+}
+
 class CabRarLineTest : public CabArjRarFixture, public ::testing::WithParamInterface<CabRarLineCase> {};
 
 TEST_P(CabRarLineTest, BuildsAndSendsTheLine) {
   const CabRarLineCase& row = GetParam();
   row.setUp(options_);
-  const std::unique_ptr<TArchiver> driver =
-      row.rar ? std::unique_ptr<TArchiver>(TArchiver::Create<TRar32>()) : TArchiver::Create<TCab32>();
+  const std::unique_ptr<TArchiver> driver = CabOrRar(row.rar);
   Operate(*driver, row.operation, nullptr, row.archive, options_, "/out", &files_, false, output_);
   EXPECT_EQ(driver->CommandLine, row.expected);
   EXPECT_EQ((row.rar ? rar_ : cab_)->Calls(),
@@ -114,20 +118,24 @@ TEST_F(CabArjRarFixture, CabUnpackExpandsTheArchiveName) {
   EXPECT_EQ(cab->CommandLine, "-x  \"" + (std::filesystem::current_path() / "a.cab").string() + "\" ");
 }
 
-TEST_F(CabArjRarFixture, CabOwnerWindowGivesI) {
-  HWND__ owner("CabTestOwner");
-  const auto cab = TArchiver::Create<TCab32>();
-  cab->SetOwnerWindow(&owner, nullptr);
-  cab->Pack(nullptr, "/a.cab", options_, "", nullptr, false, output_);
-  EXPECT_EQ(cab->CommandLine, R"(-a -i  "/a.cab" )");
-}
-
-TEST_F(CabArjRarFixture, RarIgnoresTheOwnerWindow) {
-  HWND__ owner("RarTestOwner");
-  const auto rar = TArchiver::Create<TRar32>();
-  rar->SetOwnerWindow(&owner, nullptr);
-  rar->Unpack(nullptr, "/a.rar", options_, "", nullptr, false, output_);
-  EXPECT_EQ(rar->CommandLine, R"(-x -u  "/a.rar" )");
+// An owner window adds CAB's -i; RAR's line does not change for it.
+TEST_F(CabArjRarFixture, OwnerWindowGivesCabIAndLeavesRarAsItIs) {
+  struct Row {
+    const char* owner;
+    bool rar;
+    Op operation;
+    const char* archive;
+    const char* expected;
+  };
+  for (const Row& row : {Row{"CabTestOwner", false, Op::Pack, "/a.cab", R"(-a -i  "/a.cab" )"},
+                         Row{"RarTestOwner", true, Op::Unpack, "/a.rar", R"(-x -u  "/a.rar" )"}}) {
+    SCOPED_TRACE(row.owner);
+    HWND__ owner(row.owner);
+    const std::unique_ptr<TArchiver> driver = CabOrRar(row.rar);
+    driver->SetOwnerWindow(&owner, nullptr);
+    Operate(*driver, row.operation, nullptr, row.archive, options_, "", nullptr, false, output_);
+    EXPECT_EQ(driver->CommandLine, row.expected);
+  }
 }
 
 TEST_F(CabArjRarFixture, CabAndRarPassTheOperationsWindowAndReturnTheResult) {

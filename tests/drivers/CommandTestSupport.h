@@ -1,20 +1,17 @@
 // What the command-operation tests share: the line a fake records for a
-// command call, the raised message, and guards that put the environment,
-// the current folder and the code page back.
+// command call, the raised message, the generic scoped guards, and one that
+// puts the code page back.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 
 #include "platform/rtl/Ansi.h"
 #include "platform/winapi/WinTypes.h"
 #include "tests/support/Raised.h"
+#include "tests/support/Scoped.h"
 
 // The record a fake makes of one command-function call.
 inline std::string CommandCall(const std::string& function, HWND window, const std::string& line,
@@ -31,42 +28,6 @@ inline std::set<std::string> FolderNames(const std::filesystem::path& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
   return names;
 }
-
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnvironment() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-class ScopedCurrentFolder {
- public:
-  explicit ScopedCurrentFolder(const std::filesystem::path& folder) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder);
-  }
-  ~ScopedCurrentFolder() {
-    std::error_code ignored;
-    std::filesystem::current_path(old_, ignored);
-  }
-  ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
-  ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
-
- private:
-  std::filesystem::path old_;
-};
 
 class ScopedCodePage {
  public:

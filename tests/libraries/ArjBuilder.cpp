@@ -1,15 +1,8 @@
 #include "tests/libraries/ArjBuilder.h"
 
-namespace {
+#include "tests/libraries/LittleEndian.h"
 
-void Put16(std::string& out, std::uint32_t value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>((value >> 8) & 0xFF);
-}
-void Put32(std::string& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
+namespace {
 
 // id, size, basic header, its CRC, then the extended header if any.
 std::string Wrap(const std::string& basic, const std::string& extended) {

@@ -13,14 +13,6 @@ CommandRun RunLine(const ArchiverLibrary& library, const std::string& name, cons
   return run;
 }
 
-std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& item : std::filesystem::recursive_directory_iterator(folder))
-    if (item.is_regular_file() && !item.is_symlink())
-      files[item.path().lexically_relative(folder).string()] = ReadFile(item.path());
-  return files;
-}
-
 std::vector<std::string> PathsUnder(const std::filesystem::path& folder) {
   std::vector<std::string> paths;
   for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {

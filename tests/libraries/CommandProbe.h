@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/libraries/ArchiverLibrary.h"
+#include "tests/support/TempDir.h"  // FilesUnder, which the runs' results are read with
 
 struct CommandRun {
   int code = 0;
@@ -16,9 +17,6 @@ struct CommandRun {
 // `line` through the library's command function `name` ("Unlha", "Zip", ...).
 CommandRun RunLine(const ArchiverLibrary& library, const std::string& name, const std::string& line);
 
-// Every regular file below `folder` (links are left out): path relative to
-// it -> bytes.
-std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder);
 // Every path below `folder`, folders ending in '/', links in '@'.
 std::vector<std::string> PathsUnder(const std::filesystem::path& folder);
 

@@ -7,12 +7,12 @@
 #include <set>
 
 #include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/CommandProbe.h"
 #include "tests/libraries/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-constexpr int kErrorBadLine = 0x8004;
 constexpr int kListEnd = -1;
 
 std::set<std::string> ExpectedExports(const LibraryEntry& info) {
@@ -47,18 +47,18 @@ TEST_P(ContractTest, CommandsReportWithinTheBufferTheyAreGiven) {
     const auto command = reinterpret_cast<ArcCommandFn>(library.Require(name));
     char output[16];
     std::memset(output, 'x', sizeof output);
-    EXPECT_EQ(command(nullptr, nullptr, output, sizeof output), kErrorBadLine);
+    EXPECT_EQ(command(nullptr, nullptr, output, sizeof output), code::kBadLine);
     EXPECT_GT(std::strlen(output), 0u);
     EXPECT_LT(std::strlen(output), sizeof output);
     std::memset(output, 'x', sizeof output);
-    EXPECT_EQ(command(nullptr, nullptr, output, 4), kErrorBadLine);
+    EXPECT_EQ(command(nullptr, nullptr, output, 4), code::kBadLine);
     EXPECT_EQ(std::strlen(output), 3u);
     EXPECT_EQ(output[4], 'x') << "wrote past the size given";
     // No room: the buffer is left alone.
     std::memset(output, 'x', sizeof output);
-    EXPECT_EQ(command(nullptr, nullptr, output, 0), kErrorBadLine);
+    EXPECT_EQ(command(nullptr, nullptr, output, 0), code::kBadLine);
     EXPECT_EQ(output[0], 'x');
-    EXPECT_EQ(command(nullptr, nullptr, nullptr, 100), kErrorBadLine);
+    EXPECT_EQ(command(nullptr, nullptr, nullptr, 100), code::kBadLine);
   }
 }
 

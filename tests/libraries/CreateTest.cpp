@@ -12,18 +12,13 @@
 #include "tests/libraries/ArchiverLibrary.h"
 #include "tests/libraries/CommandProbe.h"
 #include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/SampleFiles.h"
+#include "tests/support/Scoped.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-using Files = std::map<std::string, std::string>;
-
-// src/a.txt, src/d/b.txt and src/d/e/c.txt.
-const Files kFiles = {{"a.txt", "alpha\n"}, {"d/b.txt", std::string(300, 'b')}, {"d/e/c.txt", "charlie\n"}};
-
-void MakeFiles(const TempDir& dir) {
-  for (const auto& [name, bytes] : kFiles) WriteFile(dir / ("src/" + name), bytes);
-}
+const Files kFiles = ThreeFiles(300);
 
 std::vector<std::string> Lines(const std::string& path) {
   std::vector<std::string> lines;
@@ -51,27 +46,9 @@ CommandRun RunWith(const ArchiverLibrary& library, const std::string& name, std:
   return RunLine(library, name, line);
 }
 
-// The working folder, changed for one test: LMZIP32.DLL's lines carry no
-// base directory.
-class CurrentFolder {
- public:
-  explicit CurrentFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder);
-  }
-  ~CurrentFolder() {
-    std::error_code error;
-    std::filesystem::current_path(previous_, error);
-  }
-  CurrentFolder(const CurrentFolder&) = delete;
-  CurrentFolder& operator=(const CurrentFolder&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
-
 TEST(ZipCreate, Zip32jArchiveReadsBackInInfoZipAndUnzip32) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   const std::string archive = dir / "x.zip";
   const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
   const CommandRun run = RunWith(zip, "Zip", R"( -D -r -9  "@A" "@S/" "a.txt" "d" )", dir, archive);
@@ -85,10 +62,11 @@ TEST(ZipCreate, Zip32jArchiveReadsBackInInfoZipAndUnzip32) {
 
 TEST(ZipCreate, LmZip32RecursesFromTheCurrentFolder) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   const ArchiverLibrary lmzip(LibraryFor("LMZIP32.DLL"));
   {
-    const CurrentFolder in(dir / "src");
+    // LMZIP32.DLL's lines carry no base directory.
+    const ScopedCurrentFolder in(dir / "src");
     const CommandRun run = RunLine(lmzip, "Zip", R"(-ru  "../x.zip" "a.txt" "d" )");
     ASSERT_EQ(run.code, code::kOk) << run.report;
   }
@@ -110,7 +88,7 @@ class ZipStoreTest : public ::testing::TestWithParam<StoreCase> {};
 
 TEST_P(ZipStoreTest, StoresWhatTheNamesAndSwitchesSay) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   WriteFile(dir / "src/d/skip.o", "object");
   const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
   const CommandRun run = RunWith(zip, "Zip", GetParam().line, dir, dir / "src/x.zip");
@@ -151,7 +129,7 @@ TEST(ZipCreate, LevelZeroStoresAndNineDeflates) {
 
 TEST(ZipCreate, ODatesTheArchiveToItsNewestEntry) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   RunIn(dir, "touch -d '2001-02-03 04:05:06' src/a.txt && touch -d '2005-06-07 08:09:10' src/d/b.txt");
   const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
   ASSERT_EQ(RunWith(zip, "Zip", R"( -D -o "@A" "@S/" "a.txt" "d/b.txt")", dir, dir / "x.zip").code, code::kOk);
@@ -165,7 +143,7 @@ TEST(ZipCreate, ODatesTheArchiveToItsNewestEntry) {
 // checked by what Info-ZIP reads from it.
 TEST(ZipChange, FreshenUpdateAndDeleteKeepEverythingElse) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   WriteFile(dir / "src/x[1].txt", "bracket\n");
   RunIn(dir, "cd src && touch -d '2001-01-01 00:00:00' a.txt d/b.txt d/e/c.txt 'x[1].txt'");
   const std::string archive = dir / "x.zip";
@@ -207,7 +185,7 @@ TEST(ZipChange, FreshenUpdateAndDeleteKeepEverythingElse) {
 
 TEST(ZipAdjust, ChecksTheSelfExtractorsArchive) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
   ASSERT_EQ(RunWith(zip, "Zip", R"( -D "@A" "@S/" "a.txt")", dir, dir / "x.zip").code, code::kOk);
   WriteConcatenation(dir / "my sfx.EXE", "MZ" + std::string(3000, '\x90'), dir / "x.zip");
@@ -228,7 +206,7 @@ class TarCreateTest : public ::testing::TestWithParam<TarCase> {};
 
 TEST_P(TarCreateTest, ReadsBackInGnuTarAndTar32) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   const std::string archive = dir / "x.archive";
   const ArchiverLibrary tar(LibraryFor("tar32.dll"));
   const CommandRun run =
@@ -283,7 +261,7 @@ class KeepExistingTest : public ::testing::TestWithParam<KeepCase> {};
 TEST_P(KeepExistingTest, LeavesTheArchiveAsItWas) {
   const KeepCase& row = GetParam();
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   const std::string archive = dir / "arc/x.arc";
   std::filesystem::create_directories(dir / "arc");
   MakeExisting(dir, row.existing, archive);
@@ -323,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The creating words of the libraries that create nothing make no file.
 TEST(NotSupported, CreatesNoArchive) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   const std::vector<std::tuple<std::string, std::string, std::string>> lines = {
       {"UNLHA32.DLL", "Unlha", R"(u -+  "@A" "@S/" "a.txt" )"},
       {"UNLHA32.DLL", "Unlha", R"(a -+  "@A" "@S/" "a.txt" )"},

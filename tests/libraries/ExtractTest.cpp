@@ -11,6 +11,7 @@
 #include "tests/libraries/ArjBuilder.h"
 #include "tests/libraries/CommandProbe.h"
 #include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/SampleFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -116,33 +117,31 @@ INSTANTIATE_TEST_SUITE_P(Corpus, RarSampleTest,
                                            Sample{"test_read_format_rar5_multiple_files.rar", "UNRAR32.DLL"}),
                          [](const auto& info) { return TestName(info.param.file); });
 
-// a.txt, d/b.txt and d/e/c.txt, different bytes each.
-void MakeFiles(const TempDir& dir) {
-  WriteFile(dir / "src/a.txt", "alpha\n");
-  WriteFile(dir / "src/d/b.txt", std::string(60, 'b'));
-  WriteFile(dir / "src/d/e/c.txt", "charlie\n");
-}
-const std::map<std::string, std::string> kFiles = {
-    {"a.txt", "alpha\n"}, {"d/b.txt", std::string(60, 'b')}, {"d/e/c.txt", "charlie\n"}};
+const Files kFiles = ThreeFiles(60);
 
-TEST(ArjExtract, StoredEntriesComeOutAsTheFilesTheyWereMadeFrom) {
-  TempDir dir;
-  MakeFiles(dir);
-  RunIn(dir, "cd src && arj a -m0 -r ../stored.arj '*' > /dev/null");
-  const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
-  const CommandRun run = RunLine(library, "Unarj", ExtractLine("UNARJ32J.DLL", dir / "stored.arj", dir / "out"));
-  EXPECT_EQ(run.code, code::kOk) << run.report;
-  EXPECT_EQ(FilesUnder(dir / "out"), kFiles);
-}
-
-TEST(ArjExtract, CompressedEntriesAreRefusedBeforeAnythingIsWritten) {
-  TempDir dir;
-  MakeFiles(dir);
-  RunIn(dir, "cd src && arj a -m1 -r ../packed.arj '*' > /dev/null");
-  const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
-  const CommandRun run = RunLine(library, "Unarj", ExtractLine("UNARJ32J.DLL", dir / "packed.arj", dir / "out"));
-  EXPECT_EQ(run.code, code::kMethodNotSupported) << run.report;
-  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+// Stored entries come out as the files they were made from; compressed ones
+// are refused before anything is written.
+TEST(ArjExtract, StoredEntriesComeOutAndCompressedOnesAreRefusedBeforeAnythingIsWritten) {
+  struct Row {
+    const char* method;  // arj's switch
+    const char* archive;
+    int code;
+    bool written;  // the files come out; otherwise the output folder is never made
+  };
+  for (const Row& row : {Row{"-m0", "stored.arj", code::kOk, true},
+                         Row{"-m1", "packed.arj", code::kMethodNotSupported, false}}) {
+    SCOPED_TRACE(row.method);
+    TempDir dir;
+    MakeFiles(dir, kFiles);
+    RunIn(dir, std::string("cd src && arj a ") + row.method + " -r ../" + row.archive + " '*' > /dev/null");
+    const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
+    const CommandRun run = RunLine(library, "Unarj", ExtractLine("UNARJ32J.DLL", dir / row.archive, dir / "out"));
+    EXPECT_EQ(run.code, row.code) << run.report;
+    if (row.written)
+      EXPECT_EQ(FilesUnder(dir / "out"), kFiles);
+    else
+      EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+  }
 }
 
 // A stored entry whose data fails its CRC is not written, not even in part,
@@ -203,13 +202,13 @@ class ExtractSwitchTest : public ::testing::TestWithParam<SwitchCase> {};
 TEST_P(ExtractSwitchTest, OverwritesAndKeepsFoldersAsAsked) {
   const SwitchCase& row = GetParam();
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   RunIn(dir, "cd src && " + row.tool);
   WriteFile(dir / "out/a.txt", "old");
   const ArchiverLibrary library(LibraryFor(row.library));
   const CommandRun run = RunLine(library, CommandOf(row.library), Fill(row.line, dir / row.archive, dir / "out"));
   EXPECT_EQ(run.code, code::kOk) << run.report;
-  std::map<std::string, std::string> expected = kFiles;
+  Files expected = kFiles;
   if (!row.keepsFolders) expected = {{"a.txt", "alpha\n"}, {"b.txt", kFiles.at("d/b.txt")}, {"c.txt", "charlie\n"}};
   if (!row.overwrites) expected["a.txt"] = "old";
   EXPECT_EQ(FilesUnder(dir / "out"), expected);
@@ -248,7 +247,7 @@ class ExtractSelectTest : public ::testing::TestWithParam<SelectCase> {};
 TEST_P(ExtractSelectTest, WritesWhatTheNamesSelect) {
   const SelectCase& row = GetParam();
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   WriteFile(dir / "src/x[1].txt", "bracket");
   RunIn(dir, "cd src && jlha a ../x.lzh a.txt d 'x[1].txt' > /dev/null && zip -q -r ../x.zip a.txt d 'x[1].txt'");
   const bool lha = row.library == "UNLHA32.DLL";
@@ -322,7 +321,7 @@ TEST(ExtractPlainCompressed, WritesTheOneFile) {
 // What a line names that is not there, or not the library's.
 TEST(ExtractRefusals, MissingArchivesAndOtherFormatsWriteNothing) {
   TempDir dir;
-  MakeFiles(dir);
+  MakeFiles(dir, kFiles);
   RunIn(dir, "cd src && zip -q -r ../x.zip a.txt d");
   const ArchiverLibrary lha(LibraryFor("UNLHA32.DLL"));
   EXPECT_EQ(RunLine(lha, "Unlha", ExtractLine("UNLHA32.DLL", dir / "missing.lzh", dir / "out")).code,

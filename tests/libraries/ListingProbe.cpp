@@ -52,16 +52,6 @@ std::string NewestText(const std::vector<ENTRYINFO>& records) {
   return DosText(newest->wDate, newest->wTime);
 }
 
-void RunIn(const TempDir& dir, const std::string& command) {
-  RunOrFail("cd " + Quote(dir.path().string()) + " && (" + command + ")");
-}
-
-std::string Quote(const std::string& path) {
-  std::string quoted = "'";
-  for (char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 void WriteConcatenation(const std::string& path, const std::string& bytes, const std::string& tailFile) {
   WriteFile(path, bytes + ReadFile(tailFile));
 }

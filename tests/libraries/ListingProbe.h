@@ -7,6 +7,7 @@
 
 #include "archives/EntryInfo.h"
 #include "tests/libraries/ArchiverLibrary.h"
+#include "tests/support/TempDir.h"  // RunIn and Quote, which the probes' users run tools with
 
 struct Listing {
   bool opened = false;
@@ -35,11 +36,6 @@ T Copy(T value) {
 // What the family's smallest DOS stamp renders as.
 inline const std::string kSmallestDosText = "1980-01-01 00:00:00";
 
-class TempDir;
-// Runs a shell command inside `dir`; its own redirections stay its own.
-void RunIn(const TempDir& dir, const std::string& command);
-// The path quoted for a shell command.
-std::string Quote(const std::string& path);
 // `bytes` written to `path`, then `tail` appended (an executable stub before
 // an archive, say).
 void WriteConcatenation(const std::string& path, const std::string& bytes, const std::string& tailFile);

@@ -22,6 +22,7 @@
 #include "libraries/core/ListingSource.h"
 #include "libraries/core/ZipCentralDirectory.h"
 #include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/LittleEndian.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -65,18 +66,6 @@ std::shared_ptr<const dv::ArchiveFile> OpenFile(const std::string& path) {
 
 // ---- archives built byte by byte ----
 
-void Put16(std::string& out, unsigned value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>((value >> 8) & 0xFF);
-}
-void Put32(std::string& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-void Put64(std::string& out, std::uint64_t value) {
-  Put32(out, static_cast<std::uint32_t>(value));
-  Put32(out, static_cast<std::uint32_t>(value >> 32));
-}
 std::string Field(unsigned id, const std::string& data) {
   std::string out;
   Put16(out, id);
@@ -113,30 +102,25 @@ std::string BuildZip(const std::vector<Member>& members, const Layout& layout) {
     }
     const std::string extra = m.extra + (layout.zip64 ? Field(0x0001, sizes) : "");
     const std::uint32_t size32 = layout.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(m.data.size());
+    // The fields both headers share, from the version needed to the extra's length.
+    const auto putShared = [&](std::string& out) {
+      Put16(out, layout.zip64 ? 45 : 20);
+      Put16(out, 0);
+      Put16(out, 0);
+      Put16(out, m.time);
+      Put16(out, m.date);
+      Put32(out, crc);
+      Put32(out, size32);
+      Put32(out, size32);
+      Put16(out, static_cast<unsigned>(m.name.size()));
+      Put16(out, static_cast<unsigned>(extra.size()));
+    };
     archive += "PK\x03\x04";
-    Put16(archive, layout.zip64 ? 45 : 20);
-    Put16(archive, 0);
-    Put16(archive, 0);
-    Put16(archive, m.time);
-    Put16(archive, m.date);
-    Put32(archive, crc);
-    Put32(archive, size32);
-    Put32(archive, size32);
-    Put16(archive, static_cast<unsigned>(m.name.size()));
-    Put16(archive, static_cast<unsigned>(extra.size()));
+    putShared(archive);
     archive += m.name + extra + m.data;
     directory += "PK\x01\x02";
     Put16(directory, (m.system << 8) | 45);
-    Put16(directory, layout.zip64 ? 45 : 20);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put16(directory, m.time);
-    Put16(directory, m.date);
-    Put32(directory, crc);
-    Put32(directory, size32);
-    Put32(directory, size32);
-    Put16(directory, static_cast<unsigned>(m.name.size()));
-    Put16(directory, static_cast<unsigned>(extra.size()));
+    putShared(directory);
     Put16(directory, 0);
     Put16(directory, 0);
     Put16(directory, 0);

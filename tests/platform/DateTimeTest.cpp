@@ -6,6 +6,7 @@
 
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exception.h"
+#include "tests/support/Raised.h"
 
 namespace {
 class DateTimeTest : public ::testing::Test {
@@ -37,20 +38,12 @@ TEST_F(DateTimeTest, NoCalendarValueRaisesTheConversionMessages) {
     int a, b, c;
   };
   for (Bad d : {Bad{1980, 0, 1}, Bad{1980, 13, 1}, Bad{1980, 1, 0}, Bad{2001, 2, 29}, Bad{2000, 4, 31}}) {
-    try {
-      EncodeDate(d.a, d.b, d.c);
-      ADD_FAILURE() << d.a << "-" << d.b << "-" << d.c;
-    } catch (const EConvertError& e) {
-      EXPECT_STREQ(e.what(), "日付に変換できない値が渡されました");
-    }
+    EXPECT_EQ(RaisedMessage<EConvertError>([&] { EncodeDate(d.a, d.b, d.c); }), "日付に変換できない値が渡されました")
+        << d.a << "-" << d.b << "-" << d.c;
   }
   for (Bad t : {Bad{24, 0, 0}, Bad{0, 60, 0}, Bad{0, 0, 60}, Bad{0, 0, 62}}) {
-    try {
-      EncodeTime(t.a, t.b, t.c, 0);
-      ADD_FAILURE() << t.a << ":" << t.b << ":" << t.c;
-    } catch (const EConvertError& e) {
-      EXPECT_STREQ(e.what(), "時刻に変換できない値が渡されました");
-    }
+    EXPECT_EQ(RaisedMessage<EConvertError>([&] { EncodeTime(t.a, t.b, t.c, 0); }), "時刻に変換できない値が渡されました")
+        << t.a << ":" << t.b << ":" << t.c;
   }
 }
 
@@ -77,12 +70,8 @@ TEST_F(DateTimeTest, DatesParseInTheOrderOfTheShortDateFormat) {
   FormatSettings().ShortDateFormat = "dd.mm.yyyy";
   FormatSettings().DateSeparator = '.';
   EXPECT_EQ(StrToDate("12.11.1970"), EncodeDate(1970, 11, 12));
-  try {
-    StrToDate("1970/12/12");
-    ADD_FAILURE() << "a foreign separator must not parse";
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "'1970/12/12' は日付ではありません");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { StrToDate("1970/12/12"); }), "'1970/12/12' は日付ではありません")
+      << "a foreign separator must not parse";
   FormatSettings().TimeSeparator = ':';
   EXPECT_EQ(StrToTime("00:00:00"), 0.0);
 }

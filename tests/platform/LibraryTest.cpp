@@ -1,11 +1,12 @@
 // Loading libraries by their bare names, as the drivers do.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/winapi/Library.h"
 #include "tests/support/FakeLibraries.h"
+#include "tests/support/Scoped.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -56,17 +57,21 @@ TEST(LibraryTest, ModuleFileNameKeepsItsBufferContract) {
 TEST(LibraryTest, SearchPathFindsAFileByBareNameInTheCurrentFolder) {
   TempDir dir;
   WriteFile(dir / "stub.dat", "MZ");
-  char saved[4096];
-  ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
-  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  const std::filesystem::path saved = std::filesystem::current_path();
   char buffer[512];
   char* filePart = nullptr;
-  const DWORD length = SearchPathA(nullptr, "stub.dat", nullptr, sizeof buffer, buffer, &filePart);
-  const std::string found = buffer;
-  const DWORD missing = SearchPathA(nullptr, "no-such-stub.dat", nullptr, sizeof buffer, buffer, nullptr);
-  char tiny[4];
-  const DWORD needed = SearchPathA(nullptr, "stub.dat", nullptr, sizeof tiny, tiny, nullptr);
-  ASSERT_EQ(::chdir(saved), 0);
+  DWORD length = 0, missing = 0, needed = 0;
+  std::string found;
+  {
+    const ScopedCurrentFolder in(dir.path());
+    ASSERT_EQ(std::filesystem::current_path(), dir.path());
+    length = SearchPathA(nullptr, "stub.dat", nullptr, sizeof buffer, buffer, &filePart);
+    found = buffer;
+    missing = SearchPathA(nullptr, "no-such-stub.dat", nullptr, sizeof buffer, buffer, nullptr);
+    char tiny[4];
+    needed = SearchPathA(nullptr, "stub.dat", nullptr, sizeof tiny, tiny, nullptr);
+  }
+  ASSERT_EQ(std::filesystem::current_path(), saved);
   EXPECT_EQ(found, dir / "stub.dat");
   EXPECT_EQ(length, found.size());
   EXPECT_STREQ(filePart, "stub.dat");

@@ -6,13 +6,14 @@
 
 #include "archives/EArchiver.h"
 
-// The message of the EArchiver the call raises; "(nothing raised)" otherwise.
+// The message of the E the call raises; "(nothing raised)" otherwise.
 // Any other exception escapes, and so fails the test.
-inline std::string RaisedMessage(const std::function<void()>& call) {
+template <typename E = EArchiver>
+std::string RaisedMessage(const std::function<void()>& call) {
   try {
     call();
-  } catch (const EArchiver& e) {
-    return e.Message();
+  } catch (const E& e) {
+    return e.what();
   }
   return "(nothing raised)";
 }

@@ -34,6 +34,11 @@ void WriteFile(const std::filesystem::path& file, const std::string& bytes) {
 
 std::string ReadFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
+  // A file a test expects but cannot open is a failure, not an empty file.
+  if (!in) {
+    ADD_FAILURE() << "cannot read " << file.string();
+    return "";
+  }
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -42,6 +47,25 @@ std::string ReadFile(const std::filesystem::path& file) {
 void RunOrFail(const std::string& command) {
   int status = std::system((command + " >/dev/null 2>&1").c_str());
   ASSERT_EQ(status, 0) << "command failed: " << command;
+}
+
+void RunIn(const TempDir& dir, const std::string& command) {
+  RunOrFail("cd " + Quote(dir.path().string()) + " && (" + command + ")");
+}
+
+std::string Quote(const std::string& path) {
+  std::string quoted = "'";
+  for (char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& item :
+       std::filesystem::recursive_directory_iterator(folder, std::filesystem::directory_options::skip_permission_denied))
+    if (item.is_regular_file() && !item.is_symlink())
+      files[item.path().lexically_relative(folder).string()] = ReadFile(item.path());
+  return files;
 }
 
 std::filesystem::path CorpusDir() { return DOVANEL_CORPUS_DIR; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 class TempDir {
@@ -21,9 +22,17 @@ class TempDir {
 
 // Writes bytes to a file, creating parent folders.
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
+// The file's bytes; a file that cannot be opened fails the test and reads as "".
 std::string ReadFile(const std::filesystem::path& file);
 // Runs a shell command; fails the current test when it does not exit 0.
 void RunOrFail(const std::string& command);
+// Runs a shell command inside `dir`; its own redirections stay its own.
+void RunIn(const TempDir& dir, const std::string& command);
+// The path quoted for a shell command.
+std::string Quote(const std::string& path);
+// Every regular file below `folder` (links are left out): path relative to
+// it -> bytes.
+std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder);
 // Folder of the sample archives made by other tools.
 std::filesystem::path CorpusDir();
 // Folder where the build puts dovanel and the archiver libraries.
