@@ -49,7 +49,8 @@ class TResFileUsage {
 
 class TArchiverOptions : public TPersistent {
  public:
-  TArchiverOptions() { ResetOptions(); }
+  // The members start at the values ResetOptions gives back.
+  TArchiverOptions() = default;
   ~TArchiverOptions() override = default;
   TArchiverOptions(const TArchiverOptions&) = delete;
   TArchiverOptions& operator=(const TArchiverOptions&) = delete;

@@ -113,7 +113,7 @@ void* TSingleLibraryUnit::Resolve(TEntry entry) {
 
 bool ProbeArchive(TDriverUnit& unit, const std::string& fileName, bool closeZeroHandle) {
   try {
-    unit.Load();
+    // OpenArchive loads the library as it looks its entry up.
     const HARC archive = unit.OpenArchive(nullptr, ExpandFileName(fileName), kProbeOpenMode);
     if (archive != 0 || closeZeroHandle) unit.CloseArchive(archive);
     return archive != 0;

@@ -81,7 +81,7 @@ int TTar32::MakeSFX(HWND, const std::string& archiveName, const TArchiverOptions
 
 TArchiverType TarArchiveType(const std::string& fileName) {
   try {
-    TarUnit().Load();
+    // The entry's look-up loads the library.
     switch (TarUnit().GetArchiveType(fileName)) {
       case 1: return atTar;
       case 2: case 3: case 4: case 5: return atTgz;
