@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QUrl>
@@ -159,6 +160,11 @@ TEST_F(FormDropTest, RowsAndTheLabelGiveBackTheBytesTheyWereGiven) {
   EXPECT_EQ(list->Item(3), "");
   label->SetCaption(rows[0]);
   EXPECT_EQ(label->Caption(), rows[0]);
+  // The window shows what it was handed: readable text as it is.
+  ASSERT_EQ(list->Widget()->count(), 3);
+  EXPECT_EQ(list->Widget()->item(1)->text(), QString::fromUtf8("/tmp/書庫.lzh"));
+  label->SetCaption(rows[1]);
+  EXPECT_EQ(label->Widget()->text(), QString::fromUtf8("/tmp/書庫.lzh"));
   list->Clear();
   EXPECT_EQ(list->Count(), 0);
   EXPECT_EQ(list->Widget()->count(), 0);
