@@ -90,6 +90,7 @@ void FillEntry(const std::vector<unsigned char>& basic, Entry& entry) {
     entry.modified = static_cast<std::time_t>(stamp);
     entry.permissions = access & 0777u;
   } else {
+    entry.storedDosStamp = SplitDosStamp(stamp);
     entry.modified = FromDosStamp(stamp);
     entry.permissions = (access & kDosReadOnly) ? 0555u : 0755u;
     if (!entry.IsDirectory()) *entry.permissions &= 0666u;

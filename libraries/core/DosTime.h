@@ -23,7 +23,14 @@ inline constexpr DosStamp kLargestDosStamp{0xFF9F, 0xBF7D};
 DosStamp ToDosStamp(std::optional<std::time_t> when);
 
 // The instant a packed DOS stamp (date in the high word) names in local time;
-// nothing when the fields do not form a time at all.
+// nothing when the fields are no calendar date and time of day (month 0 or
+// 13, day 0 or past the month's end, hour 24 and up, minute 60 and up,
+// seconds 60 and 62): those are never turned into some other real moment.
 std::optional<std::time_t> FromDosStamp(std::uint32_t packed);
+
+// The date (high word) and time of a packed DOS stamp.
+constexpr DosStamp SplitDosStamp(std::uint32_t packed) {
+  return DosStamp{static_cast<std::uint16_t>(packed >> 16), static_cast<std::uint16_t>(packed)};
+}
 
 }  // namespace dv

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "libraries/core/DosTime.h"
+
 namespace dv {
 
 enum class EntryKind {
@@ -25,6 +27,11 @@ struct Entry {
   std::optional<std::uint64_t> packedSize;   // bytes the entry takes in the archive
   std::optional<std::uint32_t> crc;
   std::optional<std::time_t> modified;
+  // The DOS date and time words as the archive stores them, when it stores
+  // the time that way and gives nothing finer: the record carries them as
+  // they are, also when they name no real moment (month 13, a time inside a
+  // daylight-saving gap), so that nothing is invented on the way.
+  std::optional<DosStamp> storedDosStamp;
   std::optional<std::time_t> accessed;
   std::optional<std::time_t> created;
   std::optional<std::uint32_t> permissions;  // UNIX rwx bits

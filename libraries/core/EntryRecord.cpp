@@ -42,13 +42,17 @@ std::uint16_t RatioPerMille(const Entry& entry) {
   return static_cast<std::uint16_t>(std::min<std::uint64_t>(ratio, 0xFFFF));
 }
 
+DosStamp EntryDosStamp(const Entry& entry) {
+  return entry.storedDosStamp ? *entry.storedDosStamp : ToDosStamp(entry.modified);
+}
+
 void FillRecord(const Entry& entry, ENTRYINFO& record) {
   std::memset(&record, 0, sizeof record);
   record.dwOriginalSize = Clamp32(entry.size.value_or(0));
   record.dwCompressedSize = Clamp32(entry.packedSize.value_or(0));
   record.dwCRC = entry.crc.value_or(0);
   record.wRatio = RatioPerMille(entry);
-  const DosStamp stamp = ToDosStamp(entry.modified);
+  const DosStamp stamp = EntryDosStamp(entry);
   record.wDate = stamp.date;
   record.wTime = stamp.time;
   // szFileName has 513 bytes: 512 of name and the terminator.

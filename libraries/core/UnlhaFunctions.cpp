@@ -164,10 +164,10 @@ DWORD UnlhaGetCompressedSize(HARC archive) {
 }
 WORD UnlhaGetRatio(HARC archive) { return AboutEntry(archive, WORD{0}, &RatioPerMille); }
 WORD UnlhaGetDate(HARC archive) {
-  return AboutEntry(archive, WORD{0}, [](const Entry& entry) { return ToDosStamp(entry.modified).date; });
+  return AboutEntry(archive, WORD{0}, [](const Entry& entry) { return EntryDosStamp(entry).date; });
 }
 WORD UnlhaGetTime(HARC archive) {
-  return AboutEntry(archive, WORD{0}, [](const Entry& entry) { return ToDosStamp(entry.modified).time; });
+  return AboutEntry(archive, WORD{0}, [](const Entry& entry) { return EntryDosStamp(entry).time; });
 }
 DWORD UnlhaGetWriteTime(HARC archive) {
   return AboutEntry(archive, kNoDword, [](const Entry& entry) { return Seconds(entry.modified); });

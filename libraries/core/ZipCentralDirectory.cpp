@@ -330,10 +330,13 @@ class ZipCentralDirectory final : public EntrySource {
     entry.path.assign(reinterpret_cast<const char*>(bytes + kCentralSize), shape.name);
     ApplyExtra(std::string_view(reinterpret_cast<const char*>(bytes + kCentralSize + shape.name), shape.extra), record,
                entry);
-    // Without a UT or UX field, the DOS field: local time, which mktime turns
-    // into an instant the way libarchive does, out-of-range fields included.
+    // Without a UT or UX field, the DOS field: local time, kept as stored for
+    // the record and turned into an instant only when it names a real one.
     // (Converting it only when needed keeps mktime off most Unix-made entries.)
-    if (!entry.modified) entry.modified = FromDosStamp(static_cast<std::uint32_t>(record.date) << 16 | record.time);
+    if (!entry.modified) {
+      entry.storedDosStamp = DosStamp{record.date, record.time};
+      entry.modified = FromDosStamp(static_cast<std::uint32_t>(record.date) << 16 | record.time);
+    }
     const std::uint32_t mode = ModeOf(record, entry.path);
     entry.kind = KindOf(mode);
     // A folder's name ends in "/" however it was stored.
