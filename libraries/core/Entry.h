@@ -48,6 +48,7 @@ enum class ReadResult {
   kEntry,   // the entry was filled
   kEnd,     // the archive ended cleanly
   kBroken,  // a header could not be read: the listing stops here
+  kVolumeMissing,  // a split archive goes on in a volume that is not there
 };
 
 enum class DataResult {
@@ -55,6 +56,7 @@ enum class DataResult {
   kBroken,       // the data is damaged, cut short or fails its check
   kUnsupported,  // the entry's method is one this reader cannot unpack
   kSinkFailed,   // the sink refused a block
+  kVolumeMissing,  // part of the data is in another volume that is not there
 };
 
 // Receives an entry's data block by block; false stops the copy.

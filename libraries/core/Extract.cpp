@@ -30,6 +30,7 @@ struct Tally {
       case WriteOutcome::kCannotCreate: Fail(kErrorCannotCreate); break;
       case WriteOutcome::kBroken: Fail(kErrorBrokenArchive); break;
       case WriteOutcome::kUnsupported: Fail(kErrorMethodNotSupported); break;
+      case WriteOutcome::kVolumeMissing: Fail(kErrorVolumeMissing); break;
     }
   }
   CommandResult Result() const {
@@ -53,6 +54,8 @@ CommandResult Survey(EntrySource& source, NameSelection& selection) {
     if (selection.Selects(MatchPath(entry)) && entry.kind == EntryKind::kFile && !entry.dataReadable)
       unreadable = true;
   if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive: nothing extracted"};
+  if (read == ReadResult::kVolumeMissing)
+    return {kErrorVolumeMissing, "a volume of the split archive is missing: nothing extracted"};
   if (const std::string* unused = selection.Unused()) return {kErrorNoMatch, "no entry matches " + *unused};
   if (unreadable) return {kErrorMethodNotSupported, "compression method not supported: nothing extracted"};
   return {};
@@ -115,6 +118,7 @@ CommandResult ExtractArchive(Format format, const Command& command) {
   while ((read = source->Next(entry)) == ReadResult::kEntry)
     if (selection.Selects(MatchPath(entry))) ExtractEntry(*source, entry, command, *target, written, tally);
   if (read == ReadResult::kBroken) tally.Fail(kErrorBrokenArchive);
+  if (read == ReadResult::kVolumeMissing) tally.Fail(kErrorVolumeMissing);
   target->Finish();
   return tally.Result();
 }

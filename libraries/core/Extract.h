@@ -2,8 +2,9 @@
 // into its base directory.
 //
 // - Nothing is written when the line's names select nothing, a header is
-//   damaged, or a selected entry uses a method the library cannot unpack:
-//   the whole archive's headers are read first.
+//   damaged, a volume of a split archive is missing, or a selected entry
+//   uses a method the library cannot unpack: the whole archive's headers
+//   (in every volume) are read first.
 // - An existing file is kept unless the line asks to overwrite; a file is
 //   written beside its name and moved there when complete, so a failure
 //   never leaves half a file or costs the old one.
@@ -13,6 +14,9 @@
 //   are never created: they are counted as passed over, which is no error.
 //   A hard link to a file this extraction wrote becomes a copy of it; one to
 //   anything else is passed over too.
+// - An entry whose data fails its check (CRC, size), or whose beginning is
+//   in a volume before the one given, is not written (kErrorBrokenArchive,
+//   kErrorVolumeMissing); the other entries are.
 // - Files and folders get their stored times and SafeMode permissions.
 #pragma once
 

@@ -31,7 +31,7 @@ std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const ArchiveFile> file,
     case Format::kZip: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kZip);
     case Format::kCab: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kCab);
     case Format::kRar: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kRar);
-    case Format::kArj: return OpenArjSource(std::move(file));
+    case Format::kArj: return OpenArjSource(std::move(file), ArjVolumes::kFollow);
     case Format::kTar: return OpenTarFamily(std::move(file));
   }
   return nullptr;

@@ -146,7 +146,8 @@ bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
     case ReadResult::kEnd:
       if (kind != LibArchiveKind::kZip) return false;
       break;
-    case ReadResult::kBroken: return false;
+    case ReadResult::kBroken:
+    case ReadResult::kVolumeMissing: return false;
   }
   return source.Rewind();
 }

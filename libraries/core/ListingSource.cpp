@@ -1,5 +1,6 @@
 #include "libraries/core/ListingSource.h"
 
+#include "libraries/core/ArjReader.h"
 #include "libraries/core/PackedTarSource.h"
 #include "libraries/core/ZipCentralDirectory.h"
 
@@ -12,6 +13,7 @@ std::unique_ptr<EntrySource> OpenListingSource(std::shared_ptr<const ArchiveFile
   if (format == Format::kTar) {
     if (auto packed = OpenPackedTarSource(file)) return packed;
   }
+  if (format == Format::kArj) return OpenArjSource(std::move(file), ArjVolumes::kThisFile);
   return OpenSource(std::move(file), format);
 }
 

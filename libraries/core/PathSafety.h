@@ -10,7 +10,9 @@
 namespace dv {
 
 // The names of `path` split at '/' and '\' (archives from DOS and Windows
-// use either), without empty and "." names. Nothing for an absolute path
+// use either), without empty and "." names. A '\' that is the second byte
+// of a Shift-JIS character (表, ソ, 能 end in 0x5C) is part of its name,
+// unless the whole path reads as UTF-8, which has no such bytes. Nothing for an absolute path
 // ("/x", "\x", "C:x") or one holding "..", whatever follows it: such an
 // entry is not extracted at all rather than put somewhere else. An empty
 // list names the base directory itself.
