@@ -404,6 +404,37 @@ TEST(ParallelBzip2Tar, ADamagedBlockEndsTheListingBroken) {
   for (const std::string& name : names) EXPECT_NE(complete.find(name + " "), std::string::npos) << name;
 }
 
+// A plain .bz2 of several blocks is one entry whose data comes from the
+// threads; damaged, its data fails.
+TEST(ParallelBzip2Plain, TheOneEntrysDataIsTheWholeFile) {
+  const TempDir dir;
+  const std::string text = Words(51, 600000);
+  WriteFile(dir / "notes.txt", text);
+  RunIn(dir, "bzip2 -1 -c notes.txt > notes.txt.bz2 && cp notes.txt.bz2 cut.bz2 && truncate -s -9 cut.bz2");
+  struct Row {
+    const char* file;
+    dv::DataResult result;
+    bool whole;
+  };
+  for (const Row& row : {Row{"notes.txt.bz2", dv::DataResult::kDone, true}, Row{"cut.bz2", dv::DataResult::kBroken, false}}) {
+    SCOPED_TRACE(row.file);
+    const auto file = dv::ArchiveFile::Open((dir / row.file).c_str());
+    ASSERT_TRUE(dv::HasSeveralBzip2Blocks(file));
+    const auto source = dv::OpenSource(file, dv::Format::kTar);
+    ASSERT_NE(source, nullptr);
+    dv::Entry entry;
+    ASSERT_EQ(source->Next(entry), dv::ReadResult::kEntry);
+    std::string data;
+    EXPECT_EQ(source->ReadData([&](const void* bytes, std::size_t size) {
+                data.append(static_cast<const char*>(bytes), size);
+                return true;
+              }),
+              row.result);
+    EXPECT_EQ(data == text, row.whole);
+    EXPECT_EQ(text.compare(0, data.size(), data), 0);
+  }
+}
+
 // ---- which files take the threads
 
 struct Blocks {
