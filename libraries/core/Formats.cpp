@@ -3,7 +3,7 @@
 #include "libraries/core/ArjReader.h"
 #include "libraries/core/LibArchiveSource.h"
 #include "libraries/core/PackedTarSource.h"
-#include "libraries/core/ParallelBzip2.h"
+#include "libraries/core/ThreadedUnpacking.h"
 #include "libraries/core/PlainCompressedSource.h"
 #include "libraries/core/TarProbe.h"
 
@@ -15,8 +15,7 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const ArchiveFile> fi
   // readers agree with what TarGetArchiveType says about the same file.
   switch (const TarType type = ProbeTarType(file)) {
     case kTarBzip2:
-      // Several blocks are unpacked on threads.
-      if (HasSeveralBzip2Blocks(file)) {
+      if (GainsFromThreads(file)) {
         if (auto packed = OpenPackedTarSource(file)) return packed;
       }
       return OpenLibArchiveSource(std::move(file), LibArchiveKind::kTar);

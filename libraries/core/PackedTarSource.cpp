@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "libraries/core/LibArchiveReader.h"
-#include "libraries/core/ParallelBzip2.h"
+#include "libraries/core/ThreadedUnpacking.h"
 #include "libraries/core/TarProbe.h"
 #include "libraries/core/Utf8Locale.h"
 
@@ -33,10 +33,9 @@ LibArchiveReader::Setup UnpackSetupFor(const ArchiveFile& file) {
 
 class PackedTarSource final : public EntrySource {
  public:
-  // `parallel`: bzip2 of several blocks, unpacked on threads instead of by
-  // libarchive's filter.
-  PackedTarSource(std::shared_ptr<const ArchiveFile> file, LibArchiveReader::Setup unpack, bool parallel)
-      : file_(std::move(file)), unpack_(unpack), parallel_(parallel) {}
+  // `threaded`: unpacked on threads instead of by libarchive's filter.
+  PackedTarSource(std::shared_ptr<const ArchiveFile> file, LibArchiveReader::Setup unpack, bool threaded)
+      : file_(std::move(file)), unpack_(unpack), threaded_(threaded) {}
   ~PackedTarSource() override { CloseTar(); }
   PackedTarSource(const PackedTarSource&) = delete;
   PackedTarSource& operator=(const PackedTarSource&) = delete;
@@ -49,8 +48,9 @@ class PackedTarSource final : public EntrySource {
     head_.clear();
     served_ = 0;
     state_ = ReadResult::kEntry;
-    if (parallel_) {
-      threads_ = std::make_unique<ParallelBzip2>(file_, Bzip2DecoderThreads());
+    if (threaded_) {
+      threads_ = OpenThreadedUnpacking(file_);
+      if (!threads_) return false;
     } else {
       if (!unpacked_.Open(file_, 0, LibArchiveReader::kNoLimit, unpack_)) return false;
       struct archive* raw = unpacked_.get();
@@ -119,11 +119,11 @@ class PackedTarSource final : public EntrySource {
   int NextUnpacked(const void*& block, std::size_t& size) {
     if (threads_) {
       const char* data = nullptr;
-      const ParallelBzip2::Read read = threads_->Next(data, size);
+      const ThreadedUnpacking::Read read = threads_->Next(data, size);
       block = data;
-      return read == ParallelBzip2::Read::kData ? ARCHIVE_OK
-             : read == ParallelBzip2::Read::kEnd ? ARCHIVE_EOF
-                                                 : ARCHIVE_FATAL;
+      return read == ThreadedUnpacking::Read::kData ? ARCHIVE_OK
+             : read == ThreadedUnpacking::Read::kEnd ? ARCHIVE_EOF
+                                                     : ARCHIVE_FATAL;
     }
     la_int64_t offset = 0;
     const int status = archive_read_data_block(unpacked_.get(), &block, &size, &offset);
@@ -143,9 +143,9 @@ class PackedTarSource final : public EntrySource {
 
   std::shared_ptr<const ArchiveFile> file_;
   LibArchiveReader::Setup unpack_;
-  bool parallel_;
+  bool threaded_;
   LibArchiveReader unpacked_;
-  std::unique_ptr<ParallelBzip2> threads_;
+  std::unique_ptr<ThreadedUnpacking> threads_;
   struct archive* tar_ = nullptr;
   std::string head_;         // what the check read
   std::size_t served_ = 0;   // of head_, given to the tar reader
@@ -158,8 +158,8 @@ std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const ArchiveFi
   if (!file) return nullptr;
   const LibArchiveReader::Setup unpack = UnpackSetupFor(*file);
   if (unpack == nullptr) return nullptr;
-  const bool parallel = unpack == RawUnpackSetup(kBzip2Only) && HasSeveralBzip2Blocks(file);
-  auto source = std::make_unique<PackedTarSource>(std::move(file), unpack, parallel);
+  const bool threaded = GainsFromThreads(file);
+  auto source = std::make_unique<PackedTarSource>(std::move(file), unpack, threaded);
   if (!source->Open()) return nullptr;
   return source;
 }

@@ -356,19 +356,4 @@ void ParallelBzip2::Fail(const std::string& why) {
   Shutdown();
 }
 
-DataResult UnpackBzip2InParallel(const std::shared_ptr<const ArchiveFile>& file, const DataSink& sink) {
-  ParallelBzip2 unpacked(file, Bzip2DecoderThreads());
-  for (;;) {
-    const char* data = nullptr;
-    std::size_t size = 0;
-    switch (unpacked.Next(data, size)) {
-      case ParallelBzip2::Read::kEnd: return DataResult::kDone;
-      case ParallelBzip2::Read::kBroken: return DataResult::kBroken;
-      case ParallelBzip2::Read::kData:
-        if (!sink(data, size)) return DataResult::kSinkFailed;
-        break;
-    }
-  }
-}
-
 }  // namespace dv

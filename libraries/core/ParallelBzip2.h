@@ -25,7 +25,7 @@
 #include "libraries/core/ArchiveFile.h"
 #include "libraries/core/Bzip2BlockDecoder.h"
 #include "libraries/core/Bzip2BlockFinder.h"
-#include "libraries/core/Entry.h"
+#include "libraries/core/ThreadedUnpacking.h"
 
 namespace dv {
 
@@ -36,23 +36,20 @@ unsigned Bzip2DecoderThreads();
 // only such a file gains from threads.
 bool HasSeveralBzip2Blocks(const std::shared_ptr<const ArchiveFile>& file);
 
-class ParallelBzip2 {
+class ParallelBzip2 final : public ThreadedUnpacking {
  public:
-  enum class Read { kData, kEnd, kBroken };
-
   // `threads` 0 decodes every block on the calling thread.
   ParallelBzip2(std::shared_ptr<const ArchiveFile> file, unsigned threads);
   // Stops the threads and waits for them, whatever was read.
-  ~ParallelBzip2();
+  ~ParallelBzip2() override;
   ParallelBzip2(const ParallelBzip2&) = delete;
   ParallelBzip2& operator=(const ParallelBzip2&) = delete;
 
-  // The next bytes in order, valid until the next call; kEnd after the last
-  // stream, kBroken (with error()) when the data is damaged or cut short.
-  Read Next(const char*& data, std::size_t& size);
-  const std::string& error() const { return error_; }
-  // Bytes of the file up to the end of the block the last bytes came from.
-  std::uint64_t inputBytesUsed() const { return (deliveredEnd_ + 7) / 8; }
+  // Stream after stream; kEnd after the last.
+  Read Next(const char*& data, std::size_t& size) override;
+  const std::string& error() const override { return error_; }
+  // Up to the end of the block the last bytes came from.
+  std::uint64_t inputBytesUsed() const override { return (deliveredEnd_ + 7) / 8; }
 
  private:
   struct Job;
@@ -115,8 +112,5 @@ class ParallelBzip2 {
   std::uint64_t deliveredEnd_ = 0;
   std::string error_;
 };
-
-// All bytes of a bzip2 file, unpacked on Bzip2DecoderThreads() threads.
-DataResult UnpackBzip2InParallel(const std::shared_ptr<const ArchiveFile>& file, const DataSink& sink);
 
 }  // namespace dv
