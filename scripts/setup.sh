@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ccache pkg-config
   qt6-base-dev libarchive-dev zlib1g-dev libbz2-dev libgtest-dev libgmock-dev
   # Tools the tests make real archives with, and the bench compares against.
-  zip unzip p7zip-full gcab arj jlha-utils libarchive-tools bzip2 gzip tar python3 time
+  zip unzip p7zip-full gcab arj jlha-utils libarchive-tools bzip2 lbzip2 pbzip2 gzip tar python3 time
   # A display for screenshots, and fonts that hold Japanese text.
   xvfb fonts-noto-cjk
 )

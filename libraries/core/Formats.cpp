@@ -2,6 +2,8 @@
 
 #include "libraries/core/ArjReader.h"
 #include "libraries/core/LibArchiveSource.h"
+#include "libraries/core/PackedTarSource.h"
+#include "libraries/core/ThreadedUnpacking.h"
 #include "libraries/core/PlainCompressedSource.h"
 #include "libraries/core/TarProbe.h"
 
@@ -12,10 +14,14 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const ArchiveFile> fi
   // The probe decides between a tar and a plain compressed file, so both
   // readers agree with what TarGetArchiveType says about the same file.
   switch (const TarType type = ProbeTarType(file)) {
+    case kTarBzip2:
+      if (GainsFromThreads(file)) {
+        if (auto packed = OpenPackedTarSource(file)) return packed;
+      }
+      return OpenLibArchiveSource(std::move(file), LibArchiveKind::kTar);
     case kTarPlain:
     case kTarGzip:
-    case kTarCompress:
-    case kTarBzip2: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kTar);
+    case kTarCompress: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kTar);
     case kGzipOnly:
     case kCompressOnly:
     case kBzip2Only: return OpenPlainCompressedSource(std::move(file), type);
