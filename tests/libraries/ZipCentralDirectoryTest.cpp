@@ -23,6 +23,7 @@
 #include "libraries/core/ZipCentralDirectory.h"
 #include "tests/libraries/ListingProbe.h"
 #include "tests/libraries/LittleEndian.h"
+#include "tests/libraries/ZipBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -63,106 +64,6 @@ std::shared_ptr<const dv::ArchiveFile> OpenFile(const std::string& path) {
   EXPECT_NE(file, nullptr) << path;
   return file;
 }
-
-// ---- archives built byte by byte ----
-
-std::string Field(unsigned id, const std::string& data) {
-  std::string out;
-  Put16(out, id);
-  Put16(out, static_cast<unsigned>(data.size()));
-  return out + data;
-}
-
-struct Member {
-  std::string name{};
-  std::string data{};  // stored as is
-  unsigned date = (21u << 9) | (5u << 5) | 6u;  // 2001-05-06
-  unsigned time = (10u << 11) | (20u << 5) | 15u;  // 10:20:30
-  std::string extra{};  // in both headers
-  unsigned system = 3;
-  std::uint32_t external = (S_IFREG | 0644u) << 16;
-};
-
-struct Layout {
-  bool zip64 = false;        // sizes in ZIP64 fields, ZIP64 end records
-  std::string stub;          // bytes before the archive; offsets count from the archive's start
-  std::string comment;
-  int countDelta = 0;        // added to the entry count of the end records
-};
-
-std::string BuildZip(const std::vector<Member>& members, const Layout& layout) {
-  std::string archive, directory;
-  for (const Member& m : members) {
-    const std::uint32_t crc = dv::Crc32(m.data.data(), m.data.size());
-    const std::uint32_t offset = static_cast<std::uint32_t>(archive.size());
-    std::string sizes;
-    if (layout.zip64) {
-      Put64(sizes, m.data.size());
-      Put64(sizes, m.data.size());
-    }
-    const std::string extra = m.extra + (layout.zip64 ? Field(0x0001, sizes) : "");
-    const std::uint32_t size32 = layout.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(m.data.size());
-    // The fields both headers share, from the version needed to the extra's length.
-    const auto putShared = [&](std::string& out) {
-      Put16(out, layout.zip64 ? 45 : 20);
-      Put16(out, 0);
-      Put16(out, 0);
-      Put16(out, m.time);
-      Put16(out, m.date);
-      Put32(out, crc);
-      Put32(out, size32);
-      Put32(out, size32);
-      Put16(out, static_cast<unsigned>(m.name.size()));
-      Put16(out, static_cast<unsigned>(extra.size()));
-    };
-    archive += "PK\x03\x04";
-    putShared(archive);
-    archive += m.name + extra + m.data;
-    directory += "PK\x01\x02";
-    Put16(directory, (m.system << 8) | 45);
-    putShared(directory);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put32(directory, m.external);
-    Put32(directory, offset);
-    directory += m.name + extra;
-  }
-  const std::uint64_t count = members.size() + layout.countDelta;
-  const std::uint64_t start = archive.size();
-  archive += directory;
-  if (layout.zip64) {
-    const std::uint64_t record = archive.size();
-    archive += "PK\x06\x06";
-    Put64(archive, 44);
-    Put16(archive, 45);
-    Put16(archive, 45);
-    Put32(archive, 0);
-    Put32(archive, 0);
-    Put64(archive, count);
-    Put64(archive, count);
-    Put64(archive, directory.size());
-    Put64(archive, start);
-    archive += "PK\x06\x07";
-    Put32(archive, 0);
-    Put64(archive, record);
-    Put32(archive, 1);
-  }
-  archive += "PK\x05\x06";
-  Put16(archive, 0);
-  Put16(archive, 0);
-  Put16(archive, layout.zip64 ? 0xFFFF : static_cast<unsigned>(count));
-  Put16(archive, layout.zip64 ? 0xFFFF : static_cast<unsigned>(count));
-  Put32(archive, layout.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(directory.size()));
-  Put32(archive, layout.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(start));
-  Put16(archive, static_cast<unsigned>(layout.comment.size()));
-  return layout.stub + archive + layout.comment;
-}
-
-// Member's default date and time as one packed DOS stamp.
-constexpr std::uint32_t kMemberStamp = ((21u << 9 | 5u << 5 | 6u) << 16) | (10u << 11 | 20u << 5 | 15u);
-
-std::string Stub(std::size_t size) { return "MZ" + std::string(size - 2, '\x90'); }
 
 // ---- the same listing as libarchive's ----
 
@@ -256,6 +157,7 @@ std::vector<Made> SameAsLibArchive() {
       {"BuiltMsdosSystem", Built({dos, dosDir}, {})},
       {"BuiltNoFileType", Built({noType}, {})},
       {"BuiltZip64Records", Built(two, {true, "", "", 0})},
+      {"BuiltZip64OffsetsInTheirFields", Built(two, {true, "", "", 0, true})},
       {"BuiltEmpty", Built({}, {false, "", "an empty archive", 0})},
   };
 }
