@@ -43,5 +43,9 @@ inline constexpr int kErrorNoMatch = 0x800B;
 // directory (an absolute path, "..", a symbolic link on the way); every
 // other entry was extracted.
 inline constexpr int kErrorUnsafeEntry = 0x800C;
+// Entries were passed over because their data is encrypted and no password
+// can be given: nothing of them was created, not even their folders; every
+// other entry was extracted.
+inline constexpr int kErrorEncrypted = 0x800D;
 
 }  // namespace dv

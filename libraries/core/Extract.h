@@ -13,6 +13,9 @@
 //   are never created: they are counted as passed over, which is no error.
 //   A hard link to a file this extraction wrote becomes a copy of it; one to
 //   anything else is passed over too.
+// - An entry whose data is encrypted is passed over before anything of it
+//   is made, its folders included; the others are extracted, and the
+//   result is kErrorEncrypted.
 // - Files and folders get their stored times and SafeMode permissions.
 #pragma once
 

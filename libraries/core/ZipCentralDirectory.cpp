@@ -183,6 +183,7 @@ class ZipCentralDirectory final : public EntrySource {
     entry.packedSize = record.packed;
     entry.crc = record.crc;
     entry.method = MethodName(record.method);
+    entry.encrypted = (record.flags & 1) != 0;
   }
 
   std::shared_ptr<const ArchiveFile> file_;
