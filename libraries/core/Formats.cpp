@@ -11,11 +11,12 @@ namespace {
 std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const ArchiveFile> file) {
   // The probe decides between a tar and a plain compressed file, so both
   // readers agree with what TarGetArchiveType says about the same file.
-  switch (const TarType type = ProbeTarType(file)) {
+  const TarFind found = FindTarArchive(file);
+  switch (const TarType type = found.type) {
     case kTarPlain:
     case kTarGzip:
     case kTarCompress:
-    case kTarBzip2: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kTar);
+    case kTarBzip2: return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
     case kGzipOnly:
     case kCompressOnly:
     case kBzip2Only: return OpenPlainCompressedSource(std::move(file), type);
