@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -23,23 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-
-struct Ran {
-  int status = -1;
-  std::string output;
-};
-
-// A shell command's exit status and what it printed on either stream.
-Ran Capture(const std::string& command) {
-  Ran ran;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return ran;
-  char buffer[4096];
-  for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) ran.output.append(buffer, count);
-  const int status = ::pclose(pipe);
-  ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return ran;
-}
 
 enum class Expect {
   kAdjusted,   // unzip -t is clean; it lists and extracts as bare.zip
@@ -103,6 +85,8 @@ std::vector<AdjustCase> AdjustCases() {
       {"InfoZipStreamedWithACommentBehindAnOddStub",
        InfoZip("zip -q - a.txt d/b.txt > ../bare.zip && echo note | zip -q -z ../bare.zip", 4097), code::kOk,
        Expect::kAdjusted, true},
+      {"InfoZipForcedZip64BehindA30002ByteStub", InfoZip("zip -q -fz -r ../bare.zip a.txt d", 30002), code::kOk,
+       Expect::kAdjusted},
       {"Zip64RecordsBehindA30002ByteStub", Built(zip64, 30002), code::kOk, Expect::kAdjusted},
       {"Zip64OffsetsInTheirFieldsBehindA30002ByteStub", Built(zip64Offsets, 30002), code::kOk, Expect::kAdjusted},
       // Nothing to adjust: left as it is.
@@ -143,9 +127,9 @@ TEST_P(ZipSelfExtractorTest, AdjustsOrLeavesTheFileAsItWas) {
     EXPECT_TRUE(ReadFile(sfx) == before) << "the file changed";
     return;
   }
-  const Ran test = Capture("unzip -t " + Quote(sfx));
-  EXPECT_EQ(test.status, 0) << test.output;
-  EXPECT_EQ(test.output.find("extra bytes"), std::string::npos) << test.output;
+  const CommandOutput test = RunAndCapture("unzip -t " + Quote(sfx));
+  EXPECT_EQ(test.status, 0) << test.text;
+  EXPECT_EQ(test.text.find("extra bytes"), std::string::npos) << test.text;
   EXPECT_EQ(ReadFile(sfx).size(), before.size());
 
   const ArchiverLibrary reader(LibraryFor("UNZIP32.DLL"));
