@@ -4,6 +4,7 @@
 #include "libraries/core/LibArchiveSource.h"
 #include "libraries/core/PlainCompressedSource.h"
 #include "libraries/core/TarProbe.h"
+#include "libraries/core/ZipCentralDirectory.h"
 
 namespace dv {
 namespace {
@@ -29,7 +30,12 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const ArchiveFile> fi
 std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const ArchiveFile> file, Format format) {
   switch (format) {
     case Format::kLha: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kLha);
-    case Format::kZip: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kZip);
+    case Format::kZip: {
+      // libarchive's own reader keeps every entry of the directory; it is
+      // left for a directory that does not read.
+      if (auto directory = OpenZipCentralDirectory(file)) return directory;
+      return OpenLibArchiveSource(std::move(file), LibArchiveKind::kZip);
+    }
     case Format::kCab: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kCab);
     case Format::kRar: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kRar);
     case Format::kArj: return OpenArjSource(std::move(file));

@@ -1,5 +1,6 @@
 #include "libraries/core/ZipCentralDirectory.h"
 
+#include <archive.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,7 +12,9 @@
 
 #include "libraries/core/Crc32.h"
 #include "libraries/core/DosTime.h"
+#include "libraries/core/LibArchiveReader.h"
 #include "libraries/core/LittleEndian.h"
+#include "libraries/core/Utf8Locale.h"
 #include "libraries/core/ZipLayout.h"
 
 namespace dv {
@@ -109,6 +112,8 @@ EntryKind KindOf(std::uint32_t mode) {
   }
 }
 
+void SetupStreamingZip(struct archive* a) { archive_read_support_format_zip_streamable(a); }
+
 class ZipCentralDirectory final : public EntrySource {
  public:
   ZipCentralDirectory(std::shared_ptr<const ArchiveFile> file, const ZipDirectory& directory)
@@ -118,6 +123,7 @@ class ZipCentralDirectory final : public EntrySource {
 
   bool Rewind() override {
     at_ = directory_.start;
+    local_.reset();
     state_ = ReadResult::kEntry;
     return true;
   }
@@ -138,11 +144,33 @@ class ZipCentralDirectory final : public EntrySource {
     if (bytes == nullptr) return state_ = ReadResult::kBroken;
     at_ += shape->Size();
     Fill(bytes, *shape, entry);
+    const auto local = LocalOffsetOf(bytes, *shape);
+    local_ = local ? std::optional<std::uint64_t>(local->value) : std::nullopt;
     return ReadResult::kEntry;
   }
 
-  // A listing never reads data; extraction reads local headers instead.
-  DataResult ReadData(const DataSink&) override { return DataResult::kUnsupported; }
+  // The data comes from the entry's own local header, through libarchive's
+  // streaming reader over just that part of the file: nothing of the other
+  // entries is kept.
+  DataResult ReadData(const DataSink& sink) override {
+    if (state_ != ReadResult::kEntry || !local_) return DataResult::kBroken;
+    // A self-extractor's offsets may count from the archive's start; its
+    // local headers all lie before the directory.
+    const std::int64_t shift = directory_.start - static_cast<std::int64_t>(directory_.storedStart);
+    const std::uint64_t at = *local_ + static_cast<std::uint64_t>(shift);
+    local_.reset();
+    if (shift < 0 || at >= static_cast<std::uint64_t>(directory_.start)) return DataResult::kBroken;
+    const auto start = static_cast<std::int64_t>(at);
+    ScopedUtf8Locale utf8;
+    LibArchiveReader reader;
+    struct archive_entry* header = nullptr;
+    // No end before the file's: the reader looks ahead past a short entry's
+    // data descriptor, into the directory.
+    if (!reader.Open(file_, start, LibArchiveReader::kNoLimit, &SetupStreamingZip) ||
+        NextArchiveHeader(reader.get(), header) != ReadResult::kEntry)
+      return DataResult::kBroken;
+    return CopyArchiveData(reader.get(), sink);
+  }
 
  private:
   static void Fill(const unsigned char* bytes, const CentralRecordShape& shape, Entry& entry) {
@@ -190,6 +218,7 @@ class ZipCentralDirectory final : public EntrySource {
   ZipDirectory directory_;
   FileWindow window_;
   std::int64_t at_ = 0;
+  std::optional<std::uint64_t> local_;  // of the entry Next gave last, as stored
   ReadResult state_ = ReadResult::kEntry;
 };
 

@@ -83,6 +83,16 @@ struct Zip64Places {
 };
 Zip64Places Zip64PlacesOf(const unsigned char* record, const CentralRecordShape& shape);
 
+// Where a central record keeps its local header's offset: its place in the
+// record, its width (4, or 8 in the ZIP64 field) and the value there;
+// nothing when the 32-bit field is full and no ZIP64 field holds it.
+struct LocalOffsetPlace {
+  std::size_t at = 0;
+  std::size_t width = 4;
+  std::uint64_t value = 0;
+};
+std::optional<LocalOffsetPlace> LocalOffsetOf(const unsigned char* record, const CentralRecordShape& shape);
+
 // Gets one whole record: its bytes (valid during the call), its shape and
 // its offset. False stops the walk.
 using CentralRecordVisitor =

@@ -22,7 +22,6 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 constexpr std::uint32_t kFull32 = 0xFFFFFFFFu;
-constexpr std::size_t kLocalOffsetField = 42;  // in a central record
 
 // A value written over `width` bytes at `at`.
 struct Patch {
@@ -40,15 +39,12 @@ void Apply(const Patch& patch, std::int64_t blockAt, std::span<unsigned char> bl
   }
 }
 
-// Where a central record keeps its local header's offset, with the value
-// stored there; nothing when the 32-bit field is full and no ZIP64 field
-// holds the offset.
-std::optional<Patch> LocalOffsetOf(const unsigned char* record, const CentralRecordShape& shape) {
-  if (const std::uint32_t field = Le32(record + kLocalOffsetField); field != kFull32)
-    return Patch{kLocalOffsetField, field, 4};
-  const Zip64Places places = Zip64PlacesOf(record, shape);
-  if (!places.localOffset) return std::nullopt;
-  return Patch{static_cast<std::int64_t>(*places.localOffset), Le64(record + *places.localOffset), 8};
+// The local header offset of a central record, as the patch that would
+// write it again.
+std::optional<Patch> LocalOffsetPatch(const unsigned char* record, const CentralRecordShape& shape) {
+  const auto place = LocalOffsetOf(record, shape);
+  if (!place) return std::nullopt;
+  return Patch{static_cast<std::int64_t>(place->at), place->value, place->width};
 }
 
 // The patch's value moved by `shift`; nothing when that does not fit its
@@ -97,7 +93,7 @@ std::optional<Refusal> Plan(const ArchiveFile& file, Adjustment& plan) {
   Refusal problem{kErrorBrokenArchive, "damaged archive in"};
   const auto checked = WalkCentralRecords(file, *directory, [&](const unsigned char* record,
                                                                 const CentralRecordShape& shape, std::int64_t) {
-    const auto stored = LocalOffsetOf(record, shape);
+    const auto stored = LocalOffsetPatch(record, shape);
     const auto moved = stored ? Moved(*stored, shift) : std::nullopt;
     if (stored && !moved) problem = {kErrorNotSupported, "an offset would not fit its field in"};
     ++plan.entries;
@@ -202,7 +198,7 @@ bool WriteAdjusted(const ArchiveFile& file, const Adjustment& plan, int fd) {
   std::vector<unsigned char> copy;
   const auto recordsEnd = WalkCentralRecords(file, directory, [&](const unsigned char* record,
                                                                   const CentralRecordShape& shape, std::int64_t) {
-    const auto stored = LocalOffsetOf(record, shape);
+    const auto stored = LocalOffsetPatch(record, shape);
     const auto moved = stored ? Moved(*stored, plan.shift) : std::nullopt;
     if (!moved) return false;
     copy.assign(record, record + shape.Size());
