@@ -144,12 +144,12 @@ class SfxCandidates {
 
   // The earliest archive start left and its sign; nothing once all are used.
   std::optional<std::pair<std::int64_t, const SfxSign*>> Next() {
+    const auto startOf = [this](std::size_t i) { return *next_[i] - signs_[i].lead; };
     std::size_t earliest = signs_.size();
     for (std::size_t i = 0; i < signs_.size(); ++i)
-      if (next_[i] && (earliest == signs_.size() || *next_[i] - signs_[i].lead < *next_[earliest] - signs_[earliest].lead))
-        earliest = i;
+      if (next_[i] && (earliest == signs_.size() || startOf(i) < startOf(earliest))) earliest = i;
     if (earliest == signs_.size()) return std::nullopt;
-    const std::int64_t start = *next_[earliest] - signs_[earliest].lead;
+    const std::int64_t start = startOf(earliest);
     next_[earliest] = scans_[earliest].Next();
     return std::pair{start, &signs_[earliest]};
   }

@@ -141,7 +141,8 @@ Zip64Places Zip64PlacesOf(const unsigned char* record, const CentralRecordShape&
 
 std::optional<LocalOffsetPlace> LocalOffsetOf(const unsigned char* record, const CentralRecordShape& shape) {
   constexpr std::size_t kField = 42;
-  if (const std::uint32_t field = Le32(record + kField); field != 0xFFFFFFFFu) return LocalOffsetPlace{kField, 4, field};
+  if (const std::uint32_t field = Le32(record + kField); field != 0xFFFFFFFFu)
+    return LocalOffsetPlace{kField, 4, field};
   const Zip64Places places = Zip64PlacesOf(record, shape);
   if (!places.localOffset) return std::nullopt;
   return LocalOffsetPlace{*places.localOffset, 8, Le64(record + *places.localOffset)};

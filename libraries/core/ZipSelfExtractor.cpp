@@ -35,7 +35,8 @@ void Apply(const Patch& patch, std::int64_t blockAt, std::span<unsigned char> bl
   StoreLe64(bytes, patch.value);
   for (std::size_t i = 0; i < patch.width; ++i) {
     const std::int64_t where = patch.at + static_cast<std::int64_t>(i) - blockAt;
-    if (where >= 0 && where < static_cast<std::int64_t>(block.size())) block[static_cast<std::size_t>(where)] = bytes[i];
+    if (where >= 0 && where < static_cast<std::int64_t>(block.size()))
+      block[static_cast<std::size_t>(where)] = bytes[i];
   }
 }
 
@@ -86,8 +87,8 @@ std::optional<Refusal> Plan(const ArchiveFile& file, Adjustment& plan) {
     return Refusal{kErrorBrokenArchive, "the directory lies before its recorded place in"};
   plan.shift = directory->start - static_cast<std::int64_t>(directory->storedStart);
   const std::int64_t shift = plan.shift;
-  if (directory->zip64 &&
-      directory->storedZip64End + static_cast<std::uint64_t>(shift) != static_cast<std::uint64_t>(*directory->zip64EndAt))
+  const auto distance = static_cast<std::uint64_t>(shift);
+  if (directory->zip64 && directory->storedZip64End + distance != static_cast<std::uint64_t>(*directory->zip64EndAt))
     return Refusal{kErrorBrokenArchive, "the ZIP64 end record is not where its locator says in"};
 
   Refusal problem{kErrorBrokenArchive, "damaged archive in"};
