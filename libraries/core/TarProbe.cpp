@@ -167,8 +167,10 @@ TarFind FindInsideExecutable(const std::shared_ptr<const ArchiveFile>& file) {
       {"\x1F\x8B\x08"sv, 0, &GzipFlagsPlausible, false},
       {"1AY&SY"sv, 4, &Bzip2HeadPlausible, false},  // "BZh", the block size, then the first block's magic
   };
+  // Even a cheap look reads the file: a stub full of "ustar" gets a bound too.
+  constexpr int kLookLimit = 1024;
   SfxCandidates candidates(*file, kSigns);
-  for (int tries = 0; tries < kSfxCandidateLimit;) {
+  for (int tries = 0, looks = 0; tries < kSfxCandidateLimit && looks < kLookLimit; ++looks) {
     const auto candidate = candidates.Next();
     if (!candidate) break;
     const auto [start, sign] = *candidate;
