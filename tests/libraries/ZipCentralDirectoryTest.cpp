@@ -165,39 +165,41 @@ std::vector<Made> SameAsLibArchive() {
   };
 }
 
-class SameAsLibArchiveTest : public ::testing::TestWithParam<Made> {};
+// Both readers of the row's archive.
+class SameAsLibArchiveTest : public ::testing::TestWithParam<Made> {
+ protected:
+  void SetUp() override {
+    const auto file = OpenFile(GetParam().make(dir_));
+    ASSERT_NE(file, nullptr);
+    directory_ = dv::OpenZipCentralDirectory(file);
+    ASSERT_NE(directory_, nullptr) << "the central directory was refused";
+    reference_ = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kZip);
+    ASSERT_NE(reference_, nullptr);
+  }
+
+  TempDir dir_;
+  std::unique_ptr<EntrySource> directory_, reference_;
+};
 
 TEST_P(SameAsLibArchiveTest, ListsWhatLibArchiveLists) {
-  TempDir dir;
-  const std::string path = GetParam().make(dir);
-  const auto file = OpenFile(path);
-  ASSERT_NE(file, nullptr);
-  const auto directory = dv::OpenZipCentralDirectory(file);
-  ASSERT_NE(directory, nullptr) << "the central directory was refused";
-  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kZip);
-  ASSERT_NE(reference, nullptr);
-  const Walk expected = WalkAll(*reference);
+  EntrySource& directory = *directory_;
+  EntrySource& reference = *reference_;
+  const Walk expected = WalkAll(reference);
   ASSERT_EQ(expected.end, ReadResult::kEnd) << "libarchive did not read it to its end";
-  const Walk listed = WalkAll(*directory);
+  const Walk listed = WalkAll(directory);
   EXPECT_EQ(listed.end, ReadResult::kEnd);
   EXPECT_EQ(listed.lines, expected.lines);
   // A second walk after a rewind lists the same.
-  ASSERT_TRUE(directory->Rewind());
-  EXPECT_EQ(WalkAll(*directory).lines, listed.lines);
+  ASSERT_TRUE(directory.Rewind());
+  EXPECT_EQ(WalkAll(directory).lines, listed.lines);
 }
 
 // Each entry's data, read from its local header on demand, is what
 // libarchive's reader of the whole archive gives, and fails where that
 // fails (the encrypted entries).
 TEST_P(SameAsLibArchiveTest, GivesTheDataLibArchiveGives) {
-  TempDir dir;
-  const std::string path = GetParam().make(dir);
-  const auto file = OpenFile(path);
-  ASSERT_NE(file, nullptr);
-  const auto directory = dv::OpenZipCentralDirectory(file);
-  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kZip);
-  ASSERT_NE(directory, nullptr);
-  ASSERT_NE(reference, nullptr);
+  EntrySource& directory = *directory_;
+  EntrySource& reference = *reference_;
   const auto data = [](EntrySource& source) {
     std::string bytes;
     const dv::DataResult result = source.ReadData([&bytes](const void* block, std::size_t size) {
@@ -207,14 +209,14 @@ TEST_P(SameAsLibArchiveTest, GivesTheDataLibArchiveGives) {
     return std::to_string(static_cast<int>(result)) + ":" + bytes;
   };
   Entry ours, theirs;
-  while (reference->Next(theirs) == ReadResult::kEntry) {
-    ASSERT_EQ(directory->Next(ours), ReadResult::kEntry);
+  while (reference.Next(theirs) == ReadResult::kEntry) {
+    ASSERT_EQ(directory.Next(ours), ReadResult::kEntry);
     ASSERT_EQ(ours.path, theirs.path);
     if (theirs.kind == dv::EntryKind::kFile) {
-      EXPECT_EQ(data(*directory), data(*reference)) << ours.path;
+      EXPECT_EQ(data(directory), data(reference)) << ours.path;
     }
   }
-  EXPECT_NE(directory->Next(ours), ReadResult::kEntry) << "more entries than libarchive gives";
+  EXPECT_NE(directory.Next(ours), ReadResult::kEntry) << "more entries than libarchive gives";
 }
 
 INSTANTIATE_TEST_SUITE_P(Archives, SameAsLibArchiveTest, ::testing::ValuesIn(SameAsLibArchive()),
