@@ -40,6 +40,7 @@ struct Entry {
   std::string linkTarget;                    // of a symlink or hard link
   std::string method;                        // e.g. "-lh5-", "deflate"
   bool dataReadable = true;                  // false: a method this reader cannot unpack
+  bool encrypted = false;                    // the data needs a password, which no line gives
 
   bool IsDirectory() const { return kind == EntryKind::kDirectory; }
 };

@@ -48,5 +48,9 @@ inline constexpr int kErrorUnsafeEntry = 0x800C;
 // a volume before the one given: that entry was not extracted, every other
 // one was.
 inline constexpr int kErrorVolumeMissing = 0x800D;
+// Entries were passed over because their data is encrypted and no password
+// can be given: nothing of them was created, not even their folders; every
+// other entry was extracted.
+inline constexpr int kErrorEncrypted = 0x800E;
 
 }  // namespace dv

@@ -16,7 +16,7 @@ std::string MatchPath(const Entry& entry) {
 }
 
 struct Tally {
-  int extracted = 0, kept = 0, passedOver = 0, unsafe = 0;
+  int extracted = 0, kept = 0, passedOver = 0, unsafe = 0, encrypted = 0;
   int failure = kOk;  // the first one
 
   void Fail(int code) {
@@ -35,11 +35,12 @@ struct Tally {
   }
   CommandResult Result() const {
     CommandResult result;
-    result.code = failure != kOk ? failure : unsafe > 0 ? kErrorUnsafeEntry : kOk;
+    result.code = failure != kOk ? failure : encrypted > 0 ? kErrorEncrypted : unsafe > 0 ? kErrorUnsafeEntry : kOk;
     result.report = std::to_string(extracted) + " extracted";
     if (kept > 0) result.report += ", " + std::to_string(kept) + " existing kept";
     if (passedOver > 0) result.report += ", " + std::to_string(passedOver) + " links or special entries passed over";
     if (unsafe > 0) result.report += ", " + std::to_string(unsafe) + " unsafe paths refused";
+    if (encrypted > 0) result.report += ", " + std::to_string(encrypted) + " encrypted (password needed) not extracted";
     return result;
   }
 };
@@ -72,6 +73,12 @@ void ExtractEntry(EntrySource& source, const Entry& entry, const Command& comman
   if (entry.kind == EntryKind::kSymlink || entry.kind == EntryKind::kOther ||
       (entry.kind == EntryKind::kHardlink && original == written.end())) {
     ++tally.passedOver;
+    return;
+  }
+  // Decided before the target is touched, so that not even a folder of the
+  // entry is made. (A hard link here copies a file already written.)
+  if (entry.encrypted && entry.kind == EntryKind::kFile) {
+    ++tally.encrypted;
     return;
   }
   auto path = SafeComponents(entry.path);

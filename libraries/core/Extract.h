@@ -17,6 +17,9 @@
 // - An entry whose data fails its check (CRC, size), or whose beginning is
 //   in a volume before the one given, is not written (kErrorBrokenArchive,
 //   kErrorVolumeMissing); the other entries are.
+// - An entry whose data is encrypted is passed over before anything of it
+//   is made, its folders included; the others are extracted, and the
+//   result is kErrorEncrypted.
 // - Files and folders get their stored times and SafeMode permissions.
 #pragma once
 

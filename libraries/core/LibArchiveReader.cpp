@@ -152,6 +152,7 @@ void FillEntryFromHeader(struct archive* archive, struct archive_entry* header, 
                                                             : nullptr;
   if (target != nullptr) entry.linkTarget = target;
   entry.method = MethodFromFormatName(archive_format_name(archive));
+  entry.encrypted = archive_entry_is_data_encrypted(header) == 1;
 }
 
 }  // namespace dv

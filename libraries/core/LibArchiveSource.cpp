@@ -74,7 +74,7 @@ const SfxMark* SfxMarkFor(LibArchiveKind kind) {
     case LibArchiveKind::kLha: return &lha;
     case LibArchiveKind::kCab: return &cab;
     case LibArchiveKind::kRar: return &rar;
-    default: return nullptr;  // ZIP is found from its end; tar never has a stub
+    default: return nullptr;  // ZIP is found from its end, tar by its probe (TarProbe.h)
   }
 }
 
@@ -181,6 +181,13 @@ std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveF
   // ends its listing rather than its opening.
   if (source->OpenAt(0) && (!executable || FirstHeaderReads(*source, kind))) return source;
   return executable ? OpenInsideExecutable(file, kind) : nullptr;
+}
+
+std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind,
+                                                    std::int64_t start) {
+  auto source = std::make_unique<LibArchiveSource>(std::move(file), kind);
+  if (!source->OpenAt(start)) return nullptr;
+  return source;
 }
 
 }  // namespace dv

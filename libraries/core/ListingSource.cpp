@@ -2,14 +2,10 @@
 
 #include "libraries/core/ArjReader.h"
 #include "libraries/core/PackedTarSource.h"
-#include "libraries/core/ZipCentralDirectory.h"
 
 namespace dv {
 
 std::unique_ptr<EntrySource> OpenListingSource(std::shared_ptr<const ArchiveFile> file, Format format) {
-  if (format == Format::kZip) {
-    if (auto directory = OpenZipCentralDirectory(file)) return directory;
-  }
   if (format == Format::kTar) {
     if (auto packed = OpenPackedTarSource(file)) return packed;
   }

@@ -36,4 +36,5 @@ inline constexpr int kCannotCreate = 0x800A;
 inline constexpr int kNoMatch = 0x800B;
 inline constexpr int kUnsafeEntry = 0x800C;
 inline constexpr int kVolumeMissing = 0x800D;
+inline constexpr int kEncrypted = 0x800E;
 }  // namespace code
