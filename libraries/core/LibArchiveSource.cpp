@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string_view>
@@ -15,7 +16,14 @@
 namespace dv {
 namespace {
 
-void SetupLha(struct archive* a) { archive_read_support_format_lha(a); }
+void SetupLha(struct archive* a) {
+  archive_read_support_format_lha(a);
+  // libarchive stops the whole walk at a name it cannot make text, and
+  // most LHA names are Shift-JIS without saying so. As Latin-1 every byte
+  // is a character and every name reads; the real name is then taken from
+  // the header's own bytes (LhaHeader).
+  archive_read_set_format_option(a, "lha", "hdrcharset", "ISO-8859-1");
+}
 void SetupZip(struct archive* a) {
   // The seekable reader takes the central directory whenever there is one
   // (and outbids the streaming one); the streaming one still lists the local
@@ -115,6 +123,9 @@ class LibArchiveSource final : public EntrySource {
   void Fill(struct archive_entry* header, Entry& entry) const {
     FillEntryFromHeader(reader_.get(), header, entry);
     if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
+    // A cabinet parts its names with '\'; libarchive turns it into '/' only
+    // in names it could make text. As text now, any '\' left parts names.
+    if (kind_ == LibArchiveKind::kCab) std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
   }
 
   void FillFromLhaHeader(Entry& entry) const {
@@ -125,6 +136,14 @@ class LibArchiveSource final : public EntrySource {
     entry.packedSize = facts->packedSize;
     entry.crc = facts->crc;
     entry.osType = facts->osType;
+    if (facts->path.empty()) return;
+    entry.path = facts->path;
+    if (entry.kind != EntryKind::kSymlink) return;
+    // A link stores "name|target" as its name.
+    if (const auto bar = entry.path.find('|'); bar != std::string::npos) {
+      entry.linkTarget = entry.path.substr(bar + 1);
+      entry.path.resize(bar);
+    }
   }
 
   std::shared_ptr<const ArchiveFile> file_;

@@ -1,0 +1,105 @@
+#include "libraries/core/NameText.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace dv {
+namespace {
+
+constexpr const char* kLegacyCharset = "CP932";
+
+// One iconv conversion descriptor, closed with the object.
+class Converter {
+ public:
+  explicit Converter(const char* from) : cd_(iconv_open("UTF-8", from)) {}
+  ~Converter() {
+    if (valid()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  std::optional<std::string> Convert(std::string_view bytes) {
+    // CP932 and UTF-16 take at most 3 bytes of UTF-8 for each input byte.
+    std::string out(bytes.size() * 3 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* at = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0) {
+      if (iconv(cd_, &in, &inLeft, &at, &outLeft) != static_cast<std::size_t>(-1)) continue;
+      if (errno != E2BIG) return std::nullopt;  // EILSEQ, or EINVAL: a character cut short
+      const std::size_t used = out.size() - outLeft;
+      out.resize(out.size() * 2);
+      at = out.data() + used;
+      outLeft = out.size() - used;
+    }
+    out.resize(out.size() - outLeft);
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+// The length of the UTF-8 sequence `lead` starts with its allowed second
+// byte range; 0 for a byte that starts none.
+struct Utf8Lead {
+  int length;
+  unsigned char low, high;
+};
+
+Utf8Lead LeadOf(unsigned char c) {
+  if (c < 0x80) return {1, 0, 0};
+  if (c >= 0xC2 && c <= 0xDF) return {2, 0x80, 0xBF};
+  if (c == 0xE0) return {3, 0xA0, 0xBF};
+  if (c == 0xED) return {3, 0x80, 0x9F};  // no surrogates
+  if (c >= 0xE1 && c <= 0xEF) return {3, 0x80, 0xBF};
+  if (c == 0xF0) return {4, 0x90, 0xBF};
+  if (c >= 0xF1 && c <= 0xF3) return {4, 0x80, 0xBF};
+  if (c == 0xF4) return {4, 0x80, 0x8F};  // up to U+10FFFF
+  return {0, 0, 0};
+}
+
+}  // namespace
+
+bool IsUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const Utf8Lead lead = LeadOf(c);
+    if (lead.length == 0 || bytes.size() - i < static_cast<std::size_t>(lead.length)) return false;
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    if (second < lead.low || second > lead.high) return false;
+    for (int k = 2; k < lead.length; ++k)
+      if ((static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]) & 0xC0) != 0x80) return false;
+    i += static_cast<std::size_t>(lead.length);
+  }
+  return true;
+}
+
+std::optional<std::string> ConvertToUtf8(std::string_view bytes, const char* charset) {
+  Converter converter(charset);
+  if (!converter.valid()) return std::nullopt;
+  return converter.Convert(bytes);
+}
+
+std::string StoredNameAsText(std::string_view stored, const char* declaredCharset) {
+  if (declaredCharset != nullptr) {
+    if (auto text = ConvertToUtf8(stored, declaredCharset)) return std::move(*text);
+  }
+  if (IsUtf8(stored)) return std::string(stored);
+  if (auto text = ConvertToUtf8(stored, kLegacyCharset)) return std::move(*text);
+  return std::string(stored);
+}
+
+void DecodeStoredName(std::string& name) {
+  if (!IsUtf8(name)) name = StoredNameAsText(name);
+}
+
+}  // namespace dv
