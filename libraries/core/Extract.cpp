@@ -106,6 +106,7 @@ CommandResult ExtractArchive(Format format, const Command& command) {
   if (CommandResult refused = Survey(*source, survey); refused.code != kOk) return refused;
   auto target = ExtractTarget::Open(command.baseDirectory);
   if (!target) return {kErrorCannotCreate, "cannot create " + command.baseDirectory};
+  source->ExpectDataReads();
   if (!source->Rewind()) return {kErrorBrokenArchive, "archive no longer opens"};
   NameSelection selection(command.names, command.excludes, command.syntax);
   Tally tally;

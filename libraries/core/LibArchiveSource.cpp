@@ -99,6 +99,7 @@ class LibArchiveSource final : public EntrySource {
   bool Rewind() override {
     ScopedUtf8Locale utf8;
     state_ = ReadResult::kEntry;
+    entryPending_ = false;
     return reader_.Open(file_, base_, LibArchiveReader::kNoLimit, setup_);
   }
 
@@ -106,20 +107,38 @@ class LibArchiveSource final : public EntrySource {
     if (state_ != ReadResult::kEntry) return state_;
     if (reader_.get() == nullptr) return state_ = ReadResult::kBroken;
     ScopedUtf8Locale utf8;
+    if (!PassUntouchedData()) return state_ = ReadResult::kBroken;
     struct archive_entry* header = nullptr;
     if (const ReadResult result = NextArchiveHeader(reader_.get(), header); result != ReadResult::kEntry)
       return state_ = result;
     Fill(header, entry);
+    entryPending_ = true;
+    dataTouched_ = false;
     return ReadResult::kEntry;
   }
 
   DataResult ReadData(const DataSink& sink) override {
     if (state_ != ReadResult::kEntry || reader_.get() == nullptr) return DataResult::kBroken;
     ScopedUtf8Locale utf8;
+    dataTouched_ = true;
     return CopyArchiveData(reader_.get(), sink);
   }
 
+  // libarchive's CAB reader puts off skipping until data is read, and then
+  // fails when the skip crosses a folder: the entries of a later folder
+  // could not be read once an earlier one was passed over. Reading their
+  // data and throwing it away never crosses anything.
+  void ExpectDataReads() override { discardPassedData_ = kind_ == LibArchiveKind::kCab; }
+
  private:
+  // Reads away the data of the entry Next gave last when nothing read it
+  // and the reader must not skip it; false when that data fails.
+  bool PassUntouchedData() {
+    if (!discardPassedData_ || !entryPending_ || dataTouched_) return true;
+    dataTouched_ = true;
+    return CopyArchiveData(reader_.get(), [](const void*, std::size_t) { return true; }) == DataResult::kDone;
+  }
+
   void Fill(struct archive_entry* header, Entry& entry) const {
     FillEntryFromHeader(reader_.get(), header, entry);
     if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
@@ -152,6 +171,9 @@ class LibArchiveSource final : public EntrySource {
   LibArchiveReader reader_;
   std::int64_t base_ = 0;
   ReadResult state_ = ReadResult::kEntry;
+  bool discardPassedData_ = false;
+  bool entryPending_ = false;  // Next gave an entry since the reader opened
+  bool dataTouched_ = false;   // ReadData (or the discarding) began on it
 };
 
 // Inside an executable a signature proves nothing: the stub's code and data
