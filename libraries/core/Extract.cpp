@@ -9,12 +9,6 @@
 namespace dv {
 namespace {
 
-// What the names are matched against: the path as it would be written.
-std::string MatchPath(const Entry& entry) {
-  const auto components = SafeComponents(entry.path);
-  return components ? JoinComponents(*components) : entry.path;
-}
-
 struct Tally {
   int extracted = 0, kept = 0, passedOver = 0, unsafe = 0;
   int failure = kOk;  // the first one
@@ -50,7 +44,7 @@ CommandResult Survey(EntrySource& source, NameSelection& selection) {
   ReadResult read;
   bool unreadable = false;
   while ((read = source.Next(entry)) == ReadResult::kEntry)
-    if (selection.Selects(MatchPath(entry)) && entry.kind == EntryKind::kFile && !entry.dataReadable)
+    if (selection.Selects(entry.path) && entry.kind == EntryKind::kFile && !entry.dataReadable)
       unreadable = true;
   if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive: nothing extracted"};
   if (const std::string* unused = selection.Unused()) return {kErrorNoMatch, "no entry matches " + *unused};
@@ -114,7 +108,7 @@ CommandResult ExtractArchive(Format format, const Command& command) {
   Entry entry;
   ReadResult read;
   while ((read = source->Next(entry)) == ReadResult::kEntry)
-    if (selection.Selects(MatchPath(entry))) ExtractEntry(*source, entry, command, *target, written, tally);
+    if (selection.Selects(entry.path)) ExtractEntry(*source, entry, command, *target, written, tally);
   if (read == ReadResult::kBroken) tally.Fail(kErrorBrokenArchive);
   target->Finish();
   return tally.Result();

@@ -30,4 +30,9 @@ std::string JoinComponents(const std::vector<std::string>& components) {
   return joined;
 }
 
+std::string NormalPath(std::string_view path) {
+  const auto components = SafeComponents(path);
+  return components ? JoinComponents(*components) : std::string(path);
+}
+
 }  // namespace dv

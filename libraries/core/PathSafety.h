@@ -19,4 +19,9 @@ std::optional<std::vector<std::string>> SafeComponents(std::string_view path);
 // The names joined with '/'.
 std::string JoinComponents(const std::vector<std::string>& components);
 
+// `path` as it would be written below the base, for comparing names:
+// "./a//b/" and "a\\b" are "a/b". A path that would not be written
+// (absolute, or holding "..") stays as it is.
+std::string NormalPath(std::string_view path);
+
 }  // namespace dv
