@@ -43,7 +43,7 @@ class Converter {
   iconv_t cd_;
 };
 
-// The length of the UTF-8 sequence `lead` starts with its allowed second
+// The length of the UTF-8 sequence `lead` starts, with its allowed second
 // byte range; 0 for a byte that starts none.
 struct Utf8Lead {
   int length;
@@ -64,21 +64,26 @@ Utf8Lead LeadOf(unsigned char c) {
 
 }  // namespace
 
+std::size_t CharacterLength(std::string_view text, std::size_t at) {
+  const Utf8Lead lead = LeadOf(static_cast<unsigned char>(text[at]));
+  const auto length = static_cast<std::size_t>(lead.length);
+  if (length <= 1 || text.size() - at < length) return 1;
+  const auto second = static_cast<unsigned char>(text[at + 1]);
+  if (second < lead.low || second > lead.high) return 1;
+  for (std::size_t k = 2; k < length; ++k)
+    if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return 1;
+  return length;
+}
+
 bool IsUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    if (c < 0x80) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {  // most names are ASCII
       ++i;
       continue;
     }
-    const Utf8Lead lead = LeadOf(c);
-    if (lead.length == 0 || bytes.size() - i < static_cast<std::size_t>(lead.length)) return false;
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    if (second < lead.low || second > lead.high) return false;
-    for (int k = 2; k < lead.length; ++k)
-      if ((static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]) & 0xC0) != 0x80) return false;
-    i += static_cast<std::size_t>(lead.length);
+    const std::size_t length = CharacterLength(bytes, i);
+    if (length == 1) return false;
+    i += length;
   }
   return true;
 }

@@ -18,6 +18,10 @@ namespace dv {
 // nothing past U+10FFFF). ASCII is.
 bool IsUtf8(std::string_view bytes);
 
+// The bytes of the character at `at` (< text.size()): a well-formed UTF-8
+// sequence, or one byte where none starts.
+std::size_t CharacterLength(std::string_view text, std::size_t at);
+
 // `bytes` converted from `charset` (an iconv name: "CP932", "UTF-16LE")
 // to UTF-8; nothing when they are not text of that charset.
 std::optional<std::string> ConvertToUtf8(std::string_view bytes, const char* charset);
