@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "libraries/core/FileWindow.h"
 #include "libraries/core/LittleEndian.h"
 #include "libraries/core/NameText.h"
 
@@ -22,6 +23,7 @@ namespace dv {
 namespace {
 
 constexpr int kMaxExtendedHeaders = 256;
+constexpr std::size_t kHeaderBlock = 4096;
 // The name headers are read only up to this size; a longer one is no name.
 constexpr std::size_t kMaxNameHeader = 0xFFFF;
 
@@ -89,22 +91,22 @@ bool NameHeader(unsigned char type) {
 // Walks the chain of extended headers whose first size field (`width`
 // bytes) is at `at`, taking the names into `path`; the bytes the headers
 // take, or nothing when the chain breaks.
-std::optional<std::uint64_t> ReadExtensions(const ArchiveFile& file, std::int64_t at, std::size_t width,
+std::optional<std::uint64_t> ReadExtensions(FileWindow& window, std::int64_t at, std::size_t width,
                                             StoredPath& path) {
   std::uint64_t total = 0;
-  unsigned char head[5];
   for (int count = 0; count < kMaxExtendedHeaders; ++count) {
-    if (!file.ReadExactly(at, head, width)) return std::nullopt;
+    const unsigned char* head = window.At(at, width);
+    if (head == nullptr) return std::nullopt;
     const std::uint64_t size = width == 2 ? Le16(head) : Le32(head);
     if (size == 0) return total;
     if (size <= width) return std::nullopt;
-    if (!file.ReadExactly(at + static_cast<std::int64_t>(width), head + width, 1)) return std::nullopt;
-    const unsigned char type = head[width];
-    const std::uint64_t dataSize = size - width - 1;
-    if (NameHeader(type) && dataSize <= kMaxNameHeader) {
-      std::string data(static_cast<std::size_t>(dataSize), '\0');
-      if (!file.ReadExactly(at + static_cast<std::int64_t>(width) + 1, data.data(), data.size())) return std::nullopt;
-      ApplyExtension(type, std::move(data), path);
+    const unsigned char* type = window.At(at + static_cast<std::int64_t>(width), 1);
+    if (type == nullptr) return std::nullopt;
+    if (const std::uint64_t dataSize = size - width - 1; NameHeader(*type) && dataSize <= kMaxNameHeader) {
+      const unsigned char kind = *type;
+      const auto* data = window.At(at + static_cast<std::int64_t>(width) + 1, static_cast<std::size_t>(dataSize));
+      if (data == nullptr) return std::nullopt;
+      ApplyExtension(kind, std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(dataSize)), path);
     }
     total += size;
     at += static_cast<std::int64_t>(size);
@@ -131,8 +133,10 @@ std::string PathText(const StoredPath& stored, unsigned level) {
 }  // namespace
 
 std::optional<LhaHeaderFacts> ReadLhaHeaderFacts(const ArchiveFile& file, std::int64_t offset) {
-  unsigned char head[24 + 255 + 3];
-  if (!file.ReadExactly(offset, head, 24) || head[2] != '-' || head[3] != 'l' || head[6] != '-') return std::nullopt;
+  // One read takes in a whole header as a rule.
+  FileWindow window(file, file.size(), kHeaderBlock);
+  const unsigned char* head = window.At(offset, 24);
+  if (head == nullptr || head[2] != '-' || head[3] != 'l' || head[6] != '-') return std::nullopt;
   LhaHeaderFacts facts;
   facts.packedSize = Le32(head + 7);
   const unsigned level = head[20];
@@ -142,20 +146,19 @@ std::optional<LhaHeaderFacts> ReadLhaHeaderFacts(const ArchiveFile& file, std::i
     facts.crc = Le16(head + 21);
     facts.osType = OsTypeOf(head[23]);
     // A chain that breaks leaves the name to libarchive.
-    if (ReadExtensions(file, offset + (level == 2 ? 24 : 28), level == 2 ? 2 : 4, stored))
+    if (ReadExtensions(window, offset + (level == 2 ? 24 : 28), level == 2 ? 2 : 4, stored))
       facts.path = PathText(stored, level);
     return facts;
   }
   const std::size_t nameLength = head[21];
   const std::size_t baseSize = static_cast<std::size_t>(head[0]) + 2;
-  const std::size_t wanted = std::min(baseSize, sizeof head);
-  if (wanted < 24 + nameLength || !file.ReadExactly(offset, head, wanted)) return std::nullopt;
+  if (baseSize < 24 + nameLength || (head = window.At(offset, baseSize)) == nullptr) return std::nullopt;
   stored.file.assign(reinterpret_cast<const char*>(head + 22), nameLength);
   facts.crc = Le16(head + 22 + nameLength);
   if (baseSize > 24 + nameLength) facts.osType = OsTypeOf(head[24 + nameLength]);
   if (level == 1) {
     // The chain's bytes are counted in the packed size.
-    const auto extensions = ReadExtensions(file, offset + static_cast<std::int64_t>(baseSize) - 2, 2, stored);
+    const auto extensions = ReadExtensions(window, offset + static_cast<std::int64_t>(baseSize) - 2, 2, stored);
     if (!extensions || *extensions > facts.packedSize) return std::nullopt;
     facts.packedSize -= *extensions;
   }

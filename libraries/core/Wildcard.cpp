@@ -18,7 +18,8 @@ char32_t CodeOf(std::string_view character) {
   const auto first = static_cast<unsigned char>(character[0]);
   if (character.size() == 1) return first;
   char32_t code = first & (0x7F >> character.size());
-  for (std::size_t i = 1; i < character.size(); ++i) code = code << 6 | (static_cast<unsigned char>(character[i]) & 0x3F);
+  for (std::size_t i = 1; i < character.size(); ++i)
+    code = code << 6 | (static_cast<unsigned char>(character[i]) & 0x3F);
   return code;
 }
 

@@ -11,6 +11,7 @@
 
 #include "libraries/core/Crc32.h"
 #include "libraries/core/DosTime.h"
+#include "libraries/core/FileWindow.h"
 #include "libraries/core/LittleEndian.h"
 #include "libraries/core/NameText.h"
 
@@ -28,37 +29,6 @@ constexpr std::int64_t kEndSearch = 0xFFFF + kEndSize;
 constexpr std::size_t kWindowBlock = 64 * 1024;
 
 std::uint64_t Le64(const unsigned char* p) { return Le32(p) | static_cast<std::uint64_t>(Le32(p + 4)) << 32; }
-
-// A view of [begin, end) of the file that reads one block at a time and
-// reads again only when a record runs past what it holds; its memory is one
-// block, or one record when a record is larger.
-class Window {
- public:
-  Window(const ArchiveFile& file, std::int64_t end) : file_(file), end_(end) {}
-
-  // `length` bytes at `offset`, valid until the next call; nullptr past the
-  // end or on a read error.
-  const unsigned char* At(std::int64_t offset, std::size_t length) {
-    if (offset < 0 || offset > end_ || static_cast<std::int64_t>(length) > end_ - offset) return nullptr;
-    if (offset >= at_ && offset + static_cast<std::int64_t>(length) <= at_ + static_cast<std::int64_t>(filled_))
-      return bytes_.data() + (offset - at_);
-    const std::size_t wanted =
-        static_cast<std::size_t>(std::min<std::int64_t>(std::max(length, kWindowBlock), end_ - offset));
-    if (bytes_.size() < wanted) bytes_.resize(wanted);
-    filled_ = 0;
-    if (!file_.ReadExactly(offset, bytes_.data(), wanted)) return nullptr;
-    at_ = offset;
-    filled_ = wanted;
-    return bytes_.data();
-  }
-
- private:
-  const ArchiveFile& file_;
-  std::int64_t end_;
-  std::int64_t at_ = 0;
-  std::size_t filled_ = 0;
-  std::vector<unsigned char> bytes_;
-};
 
 struct Directory {
   std::int64_t start = 0;  // where its first record is in the file
@@ -147,7 +117,7 @@ struct RecordShape {
   std::int64_t Size() const { return static_cast<std::int64_t>(kCentralSize + name + extra + comment); }
 };
 
-std::optional<RecordShape> ShapeAt(Window& window, std::int64_t at, std::int64_t end) {
+std::optional<RecordShape> ShapeAt(FileWindow& window, std::int64_t at, std::int64_t end) {
   if (end - at < static_cast<std::int64_t>(kCentralSize)) return std::nullopt;
   const unsigned char* fixed = window.At(at, kCentralSize);
   if (fixed == nullptr || Le32(fixed) != kCentralSignature) return std::nullopt;
@@ -160,7 +130,7 @@ std::optional<RecordShape> ShapeAt(Window& window, std::int64_t at, std::int64_t
 // digital signature record) and their count is the one the end record gave.
 bool DirectoryReads(const ArchiveFile& file, const Directory& directory) {
   const std::int64_t end = directory.start + directory.size;
-  Window window(file, end);
+  FileWindow window(file, end, kWindowBlock);
   std::uint64_t count = 0;
   std::int64_t at = directory.start;
   while (at < end) {
@@ -281,7 +251,9 @@ EntryKind KindOf(std::uint32_t mode) {
 class ZipCentralDirectory final : public EntrySource {
  public:
   ZipCentralDirectory(std::shared_ptr<const ArchiveFile> file, const Directory& directory)
-      : file_(std::move(file)), directory_(directory), window_(*file_, directory.start + directory.size) {
+      : file_(std::move(file)),
+        directory_(directory),
+        window_(*file_, directory.start + directory.size, kWindowBlock) {
     Rewind();
   }
 
@@ -354,7 +326,7 @@ class ZipCentralDirectory final : public EntrySource {
 
   std::shared_ptr<const ArchiveFile> file_;
   Directory directory_;
-  Window window_;
+  FileWindow window_;
   std::int64_t at_ = 0;
   ReadResult state_ = ReadResult::kEntry;
 };
