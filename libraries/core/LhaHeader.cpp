@@ -114,11 +114,14 @@ std::optional<std::uint64_t> ReadExtensions(FileWindow& window, std::int64_t at,
   return std::nullopt;
 }
 
+// A name ends at its first NUL, as it does for every other reader of it.
 std::string PartText(const std::string& stored, bool utf16, const std::string& charset) {
-  if (utf16) {
-    if (auto text = ConvertToUtf8(stored, "UTF-16LE")) return std::move(*text);
-  }
-  return StoredNameAsText(stored, charset.empty() ? nullptr : charset.c_str());
+  std::string text;
+  if (auto converted = utf16 ? ConvertToUtf8(stored, "UTF-16LE") : std::nullopt)
+    text = std::move(*converted);
+  else
+    text = StoredNameAsText(stored.substr(0, stored.find('\0')), charset.empty() ? nullptr : charset.c_str());
+  return text.substr(0, text.find('\0'));
 }
 
 // Level 0 came from DOS, where '\' parts the names. It is replaced only

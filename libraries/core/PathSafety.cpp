@@ -7,7 +7,9 @@ namespace dv {
 std::optional<std::vector<std::string>> SafeComponents(std::string_view path) {
   const auto separator = [](char c) { return c == '/' || c == '\\'; };
   const bool drive = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
-  if ((!path.empty() && separator(path[0])) || drive) return std::nullopt;
+  // A NUL would end the name where the file system reads it: "..\0x" is "..".
+  if ((!path.empty() && separator(path[0])) || drive || path.find('\0') != std::string_view::npos)
+    return std::nullopt;
   std::vector<std::string> components;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {

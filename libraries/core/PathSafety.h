@@ -11,8 +11,8 @@ namespace dv {
 
 // The names of `path` split at '/' and '\' (archives from DOS and Windows
 // use either), without empty and "." names. Nothing for an absolute path
-// ("/x", "\x", "C:x") or one holding "..", whatever follows it: such an
-// entry is not extracted at all rather than put somewhere else. An empty
+// ("/x", "\x", "C:x"), one holding ".." or a NUL, whatever follows it: such
+// an entry is not extracted at all rather than put somewhere else. An empty
 // list names the base directory itself.
 std::optional<std::vector<std::string>> SafeComponents(std::string_view path);
 

@@ -115,6 +115,12 @@ std::vector<NamesCase> LhaCases() {
               "    lha.level0(b'ok.txt', b'ok\\n')])"),
        "x.lzh", {Line("\x85\x40x.txt", kJ), Line("テスト/ソフト.txt", kJ), Line("ok.txt", kJ)},
        {{"", code::kOk, {{"\x85\x40x.txt", "neither\n"}, {"テスト/ソフト.txt", "soft\n"}, {"ok.txt", "ok\n"}}, ""}}},
+      // A name ends at a NUL, as a C string does.
+      {"NulInAName", "UNLHA32.DLL",
+       Python("import lha\n"
+              "lha.write('../x.lzh', [lha.level0(b'..\\x00/x.txt', b'evil\\n'),\n"
+              "                       lha.level0(b'ok.txt\\x00x', b'ok\\n')])"),
+       "x.lzh", {Line("..", kJ), Line("ok.txt", kJ)}, {{"", code::kUnsafeEntry, {{"ok.txt", "ok\n"}}, ""}}},
   };
 }
 
