@@ -23,7 +23,7 @@ namespace dv {
 namespace {
 
 constexpr int kMaxExtendedHeaders = 256;
-constexpr std::size_t kHeaderBlock = 4096;
+constexpr std::size_t kHeaderBlock = 1024;
 // The name headers are read only up to this size; a longer one is no name.
 constexpr std::size_t kMaxNameHeader = 0xFFFF;
 

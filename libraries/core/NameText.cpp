@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <mutex>
 
 namespace dv {
 namespace {
@@ -21,6 +22,7 @@ class Converter {
   bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
   std::optional<std::string> Convert(std::string_view bytes) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // from the initial state, whatever came before
     // CP932 and UTF-16 take at most 3 bytes of UTF-8 for each input byte.
     std::string out(bytes.size() * 3 + 4, '\0');
     char* in = const_cast<char*>(bytes.data());
@@ -62,6 +64,16 @@ Utf8Lead LeadOf(unsigned char c) {
   return {0, 0, 0};
 }
 
+// The CP932 converter, opened once per load of the library (opening one
+// costs more than converting a name) and shared under a lock.
+std::optional<std::string> FromLegacyCharset(std::string_view bytes) {
+  static Converter converter(kLegacyCharset);
+  static std::mutex lock;
+  if (!converter.valid()) return std::nullopt;
+  const std::lock_guard guard(lock);
+  return converter.Convert(bytes);
+}
+
 }  // namespace
 
 std::size_t CharacterLength(std::string_view text, std::size_t at) {
@@ -99,7 +111,7 @@ std::string StoredNameAsText(std::string_view stored, const char* declaredCharse
     if (auto text = ConvertToUtf8(stored, declaredCharset)) return std::move(*text);
   }
   if (IsUtf8(stored)) return std::string(stored);
-  if (auto text = ConvertToUtf8(stored, kLegacyCharset)) return std::move(*text);
+  if (auto text = FromLegacyCharset(stored)) return std::move(*text);
   return std::string(stored);
 }
 
