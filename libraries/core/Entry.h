@@ -72,6 +72,10 @@ class EntrySource {
   virtual ReadResult Next(Entry& entry) = 0;
   // Unpacks the data of the entry Next gave last, once, into `sink`.
   virtual DataResult ReadData(const DataSink& sink) = 0;
+  // Says that the caller will read entries' data from now on, not only
+  // headers: a reader that cannot skip data safely then reads through the
+  // data of the entries it is not asked for.
+  virtual void ExpectDataReads() {}
 };
 
 }  // namespace dv

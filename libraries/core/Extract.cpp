@@ -9,12 +9,6 @@
 namespace dv {
 namespace {
 
-// What the names are matched against: the path as it would be written.
-std::string MatchPath(const Entry& entry) {
-  const auto components = SafeComponents(entry.path);
-  return components ? JoinComponents(*components) : entry.path;
-}
-
 struct Tally {
   int extracted = 0, kept = 0, passedOver = 0, unsafe = 0, encrypted = 0;
   int failure = kOk;  // the first one
@@ -52,7 +46,7 @@ CommandResult Survey(EntrySource& source, NameSelection& selection) {
   ReadResult read;
   bool unreadable = false;
   while ((read = source.Next(entry)) == ReadResult::kEntry)
-    if (selection.Selects(MatchPath(entry)) && entry.kind == EntryKind::kFile && !entry.dataReadable)
+    if (selection.Selects(entry.path) && entry.kind == EntryKind::kFile && !entry.dataReadable)
       unreadable = true;
   if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive: nothing extracted"};
   if (read == ReadResult::kVolumeMissing)
@@ -116,6 +110,7 @@ CommandResult ExtractArchive(Format format, const Command& command) {
   if (CommandResult refused = Survey(*source, survey); refused.code != kOk) return refused;
   auto target = ExtractTarget::Open(command.baseDirectory);
   if (!target) return {kErrorCannotCreate, "cannot create " + command.baseDirectory};
+  source->ExpectDataReads();
   if (!source->Rewind()) return {kErrorBrokenArchive, "archive no longer opens"};
   NameSelection selection(command.names, command.excludes, command.syntax);
   Tally tally;
@@ -123,7 +118,7 @@ CommandResult ExtractArchive(Format format, const Command& command) {
   Entry entry;
   ReadResult read;
   while ((read = source->Next(entry)) == ReadResult::kEntry)
-    if (selection.Selects(MatchPath(entry))) ExtractEntry(*source, entry, command, *target, written, tally);
+    if (selection.Selects(entry.path)) ExtractEntry(*source, entry, command, *target, written, tally);
   if (read == ReadResult::kBroken) tally.Fail(kErrorBrokenArchive);
   if (read == ReadResult::kVolumeMissing) tally.Fail(kErrorVolumeMissing);
   target->Finish();

@@ -25,7 +25,9 @@ bool IsUtf8(std::string_view text) {
 std::optional<std::vector<std::string>> SafeComponents(std::string_view path) {
   const auto separator = [](char c) { return c == '/' || c == '\\'; };
   const bool drive = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
-  if ((!path.empty() && separator(path[0])) || drive) return std::nullopt;
+  // A NUL would end the name where the file system reads it: "..\0x" is "..".
+  if ((!path.empty() && separator(path[0])) || drive || path.find('\0') != std::string_view::npos)
+    return std::nullopt;
   const bool shiftJis = !IsUtf8(path);
   std::vector<std::string> components;
   std::size_t start = 0;
@@ -52,6 +54,11 @@ std::string JoinComponents(const std::vector<std::string>& components) {
     joined += name;
   }
   return joined;
+}
+
+std::string NormalPath(std::string_view path) {
+  const auto components = SafeComponents(path);
+  return components ? JoinComponents(*components) : std::string(path);
 }
 
 }  // namespace dv

@@ -14,6 +14,7 @@
 #include "libraries/core/DosTime.h"
 #include "libraries/core/LibArchiveReader.h"
 #include "libraries/core/LittleEndian.h"
+#include "libraries/core/NameText.h"
 #include "libraries/core/Utf8Locale.h"
 #include "libraries/core/ZipLayout.h"
 
@@ -185,14 +186,15 @@ class ZipCentralDirectory final : public EntrySource {
     record.packed = Le32(bytes + 20);
     record.size = Le32(bytes + 24);
     record.external = Le32(bytes + 38);
-    // Names with the UTF-8 flag are UTF-8 already; others are given as
-    // stored, as libarchive gives them.
     entry.path.assign(reinterpret_cast<const char*>(bytes + kZipCentralSize), shape.name);
     const Zip64Places zip64 = Zip64PlacesOf(bytes, shape);
     if (zip64.size) record.size = Le64(bytes + *zip64.size);
     if (zip64.packed) record.packed = Le64(bytes + *zip64.packed);
     ApplyExtra(std::string_view(reinterpret_cast<const char*>(bytes + kZipCentralSize + shape.name), shape.extra),
                entry);
+    // Read as libarchive's names are, flag or none: a name with the UTF-8
+    // flag is UTF-8 and stays as it is.
+    DecodeStoredName(entry.path);
     // Without a UT or UX field, the DOS field: local time, kept as stored for
     // the record and turned into an instant only when it names a real one.
     // (Converting it only when needed keeps mktime off most Unix-made entries.)

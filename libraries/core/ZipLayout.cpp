@@ -10,7 +10,6 @@ namespace {
 
 // The end record sits within its own size and the longest comment of the end.
 constexpr std::int64_t kEndSearch = 0xFFFF + kZipEndSize;
-constexpr std::size_t kWindowBlock = 64 * 1024;
 
 bool CentralSignatureAt(const ArchiveFile& file, std::int64_t at) {
   unsigned char signature[4];
@@ -59,20 +58,6 @@ std::optional<ZipDirectory> ReadZip64End(const ArchiveFile& file, std::int64_t l
 }
 
 }  // namespace
-
-const unsigned char* FileWindow::At(std::int64_t offset, std::size_t length) {
-  if (offset < 0 || offset > end_ || static_cast<std::int64_t>(length) > end_ - offset) return nullptr;
-  if (offset >= at_ && offset + static_cast<std::int64_t>(length) <= at_ + static_cast<std::int64_t>(filled_))
-    return bytes_.data() + (offset - at_);
-  const std::size_t wanted =
-      static_cast<std::size_t>(std::min<std::int64_t>(std::max(length, kWindowBlock), end_ - offset));
-  if (bytes_.size() < wanted) bytes_.resize(wanted);
-  filled_ = 0;
-  if (!file_.ReadExactly(offset, bytes_.data(), wanted)) return nullptr;
-  at_ = offset;
-  filled_ = wanted;
-  return bytes_.data();
-}
 
 std::optional<ZipDirectory> FindZipDirectory(const ArchiveFile& file) {
   const std::int64_t size = file.size();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "libraries/core/ArchiveFile.h"
+#include "libraries/core/FileWindow.h"
 
 namespace dv {
 
@@ -21,24 +22,6 @@ inline constexpr std::uint32_t kZip64EndSignature = 0x06064b50;       // PK\6\6
 inline constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;   // PK\6\7
 inline constexpr std::uint32_t kZipDigitalSignature = 0x05054b50;     // PK\5\5, may close the directory
 inline constexpr std::size_t kZipCentralSize = 46, kZipEndSize = 22, kZip64LocatorSize = 20, kZip64EndSize = 56;
-
-// A view of [0, end) of a file that reads one block at a time and reads
-// again only when a record runs past what it holds; its memory is one block,
-// or one record when a record is larger.
-class FileWindow {
- public:
-  FileWindow(const ArchiveFile& file, std::int64_t end) : file_(file), end_(end) {}
-  // `length` bytes at `offset`, valid until the next call; nullptr past the
-  // end or on a read error.
-  const unsigned char* At(std::int64_t offset, std::size_t length);
-
- private:
-  const ArchiveFile& file_;
-  std::int64_t end_;
-  std::int64_t at_ = 0;
-  std::size_t filled_ = 0;
-  std::vector<unsigned char> bytes_;
-};
 
 struct ZipDirectory {
   std::int64_t start = 0;  // where its first record is in the file

@@ -17,6 +17,11 @@ struct CommandRun {
 // `line` through the library's command function `name` ("Unlha", "Zip", ...).
 CommandRun RunLine(const ArchiverLibrary& library, const std::string& name, const std::string& line);
 
+// The extract line of `library` (its file name) as its driver writes it,
+// from `archive` into the folder `out`, and then `names` when there are any.
+std::string ExtractLine(const std::string& library, const std::string& archive, const std::string& out,
+                        const std::string& names = "");
+
 // Every path below `folder`, folders ending in '/', links in '@'.
 std::vector<std::string> PathsUnder(const std::filesystem::path& folder);
 

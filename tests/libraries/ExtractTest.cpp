@@ -16,15 +16,6 @@
 
 namespace {
 
-// The extract line of each library, as its driver writes it.
-std::string ExtractLine(const std::string& library, const std::string& archive, const std::string& out) {
-  const std::string tail = " \"" + archive + "\" \"" + out + "/\"";
-  if (library == "UNLHA32.DLL" || library == "UNARJ32J.DLL") return "x -+ " + tail;
-  if (library == "UNRAR32.DLL") return "-x -u " + tail;
-  if (library == "tar32.dll") return "x  -f \"" + archive + "\" -o \"" + out + "/\"";
-  return "-x " + tail;  // UNZIP32.DLL, CAB32.DLL
-}
-
 std::string CommandOf(const std::string& library) {
   return LibraryFor(library).commands.front();
 }
