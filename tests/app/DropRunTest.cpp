@@ -165,22 +165,45 @@ TEST_F(DropRunTest, ARunWithNothingSkippedEndsInRedAndTheCaptionStartsAsTheTitle
 }
 
 TEST_F(DropRunTest, ADropDuringARunStartsANestedRunThatTheOuterOneThenYieldsTo) {
-  const std::string first = Archive("outer/a.zip", "zip -q");
-  const std::string second = Archive("outer/b.zip", "zip -q");
-  const std::string inner = Archive("inner.tar", "tar cf");
-  const auto outerMime = drop_helpers::FilesMime({(data_.path() / "outer").string()});
-  const auto innerMime = drop_helpers::FilesMime({inner});
-  // Both wait in the queue: the second arrives while the first lets the loop
-  // run at its first file.
-  drop_helpers::PostDrop(form_->Widget(), outerMime.get());
-  drop_helpers::PostDrop(form_->Widget(), innerMime.get());
-  QApplication::processEvents();
+  struct Case {
+    const char* name;
+    const char* first;   // where the outer run is when the second drop arrives
+    bool firstRedated;   // the outer run finishes that file, without a row
+  };
+  const Case cases[] = {
+      {"outer run on an archive it re-dates", "a.zip", true},
+      {"outer run on an archive it skips", "a.lzh", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir outer;
+    const std::string first = sample_archives::MakeArchive(src_.path(), outer.path() / c.first,
+                                                           c.first == std::string("a.zip") ? "zip -q" : "jlha a",
+                                                           "old.txt new.txt");
+    const std::string second = sample_archives::MakeArchive(src_.path(), outer.path() / "b.zip", "zip -q",
+                                                            "old.txt new.txt");
+    const std::string inner = Archive("inner.tar", "tar cf");
+    const auto outerMime = drop_helpers::FilesMime({outer.path().string()});
+    const auto innerMime = drop_helpers::FilesMime({inner});
+    // Both wait in the queue: the second arrives while the first lets the loop
+    // run at its first file.
+    drop_helpers::PostDrop(form_->Widget(), outerMime.get());
+    drop_helpers::PostDrop(form_->Widget(), innerMime.get());
+    QApplication::processEvents();
 
-  EXPECT_EQ(Paths(), std::vector<std::string>{inner}) << "the nested run refilled the lists";
-  EXPECT_EQ(MTime(inner), kNewestDos);
-  // The outer run finished the file it was on, then stopped past the refilled list.
-  EXPECT_EQ(int(MTime(first) == kNewestDos) + int(MTime(second) == kNewestDos), 1);
-  EXPECT_EQ(form_->Caption(), "DV");
-  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+    // The window shows the nested run alone, its three lists in step.
+    EXPECT_EQ(Paths(), std::vector<std::string>{inner}) << "the nested run refilled the lists";
+    EXPECT_EQ(form_->ListBox2->Count(), 1);
+    EXPECT_EQ(Outcomes(), (std::map<std::string, std::string>{{inner, kNewestText}}));
+    EXPECT_EQ(form_->ListBox3->Count(), 1) << "the outer run adds no row after the nested one";
+    EXPECT_EQ(MTime(inner), kNewestDos);
+    EXPECT_EQ(MTime(first), c.firstRedated ? kNewestDos : kBefore);
+    EXPECT_EQ(MTime(second), kBefore) << "the outer run went no further";
+    EXPECT_EQ(form_->Caption(), "DV");
+    EXPECT_EQ(form_->Label1->Caption(), "Finish") << "the label tells the nested run's end";
+    EXPECT_EQ(form_->Label1->FontColor(), clRed);
+    for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) EXPECT_EQ(list->ItemIndex(), 0);
+    SetMTime(inner, kBefore);
+  }
 }
 }  // namespace
