@@ -10,6 +10,7 @@
 #include <QMetaObject>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 
 #include <filesystem>
 #include <functional>
@@ -156,8 +157,11 @@ TEST_F(RunWindowTest, ALongPathIsElidedInTheMiddleAndTheWindowKeepsItsSize) {
 TEST_F(RunWindowTest, AfterTheRunRowZeroIsSelectedAndInViewInEveryList) {
   const std::string folder = Folder(40);
   {
-    // The user scrolls every list to its end while the run goes on.
+    // While the run goes on the user picks the first row, which selects it in
+    // all three lists, and scrolls every list to its end.
     AtPass look(35, [&] {
+      QListWidget* first = form_->ListBox1->Widget();
+      QTest::mouseClick(first->viewport(), Qt::LeftButton, Qt::NoModifier, first->visualItemRect(first->item(0)).center());
       for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) list->Widget()->scrollToBottom();
     });
     Run({folder});
