@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/Redate.h"
+#include "app/StartMode.h"
 #include "archives/ArchiveFile.h"
 #include "archives/DetectArchiverType.h"
 #include "platform/forms/Application.h"
@@ -84,7 +85,7 @@ void Tdovanel::FormCreate(TComponent*) {
   if (ParamCount() >= 1) {
     TStringList paths;
     for (int i = 1; i <= ParamCount(); ++i) {
-      if (AnsiUpperCase(ParamStr(i)) == "/Q")
+      if (IsQuietSwitch(ParamStr(i)))
         quit = true;
       else
         paths.Add(ParamStr(i));
