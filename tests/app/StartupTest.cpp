@@ -8,8 +8,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLocalSocket>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QWidget>
 
 #include <fcntl.h>
@@ -18,8 +16,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -29,91 +27,17 @@
 #include "platform/rtl/CommandLine.h"
 #include "platform/winapi/Mutex.h"
 #include "platform/winapi/Window.h"
+#include "tests/app/ProgramRun.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/DriverUnits.h"
-#include "tests/support/RuntimeFolder.h"
 #include "tests/support/FileTimes.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestApplication.h"
 
 namespace {
 using sample_archives::kBefore;
 using sample_archives::kNewestDos;
-constexpr int kPatienceMs = 20000;  // a start that takes longer has hung
-
-// Keeps the loop of this process going while waiting, so that a window of
-// ours can answer a process we started.
-bool WaitUntil(const std::function<bool()>& done, int ms = kPatienceMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
-// What a start of the built program is given besides its arguments.
-struct StartOptions {
-  std::string folder;                             // working folder; the test's own when empty
-  std::string program;                            // another copy of the program
-  std::map<std::string, std::string> environment; // set on top of this process's
-  std::vector<std::string> unset;                 // taken out of it
-};
-
-// One run of the built program; killed and reaped if still running at the end.
-// Its runtime folder is this test's (see the test main), so the instance lock
-// and window sockets are the test's own.
-class Dovanel {
- public:
-  explicit Dovanel(const std::vector<std::string>& args, const StartOptions& options = {}) {
-    QStringList list;
-    for (const auto& arg : args) list << QString::fromUtf8(arg.c_str());
-    const std::string program = options.program.empty() ? (OutputDir() / "dovanel").string() : options.program;
-    process_.setProgram(QString::fromUtf8(program.c_str()));
-    process_.setArguments(list);
-    // Our real libraries, unless the test says otherwise.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DOVANEL_LIBRARY_PATH", QString::fromUtf8(OutputDir().c_str()));
-    for (const auto& [name, value] : options.environment)
-      environment.insert(QString::fromUtf8(name.c_str()), QString::fromUtf8(value.c_str()));
-    for (const auto& name : options.unset) environment.remove(QString::fromUtf8(name.c_str()));
-    process_.setProcessEnvironment(environment);
-    if (!options.folder.empty()) process_.setWorkingDirectory(QString::fromUtf8(options.folder.c_str()));
-    process_.setProcessChannelMode(QProcess::SeparateChannels);
-    process_.start();
-    started_ = process_.waitForStarted(kPatienceMs);
-  }
-  ~Dovanel() { Kill(); }
-  Dovanel(const Dovanel&) = delete;
-  Dovanel& operator=(const Dovanel&) = delete;
-
-  bool Started() const { return started_; }
-  bool Running() const { return process_.state() != QProcess::NotRunning; }
-  // Waits with this process's loop running; true when it ended by itself with 0.
-  bool EndsCleanly(int ms = kPatienceMs) {
-    if (!WaitUntil([this] { return process_.state() == QProcess::NotRunning || process_.waitForFinished(10); }, ms))
-      return false;
-    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
-  }
-  // What it wrote on standard error so far.
-  std::string Errors() {
-    errors_ += process_.readAllStandardError().toStdString();
-    return errors_;
-  }
-  // As a crash ends it: nothing of its own runs.
-  void Kill() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.kill();
-    process_.waitForFinished(kPatienceMs);
-  }
-
- private:
-  QProcess process_;
-  bool started_ = false;
-  std::string errors_;
-};
-
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
