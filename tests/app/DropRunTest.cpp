@@ -20,6 +20,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/winapi/DragDrop.h"
 #include "tests/app/DropHelpers.h"
+#include "tests/app/LoopProbe.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/DateFormats.h"
 #include "tests/support/DriverUnits.h"
@@ -36,31 +37,6 @@ using sample_archives::kBefore;
 using sample_archives::kNewestDos;
 using sample_archives::kNewestText;
 const char* const kSkipped = "一部 DLL が無いためスキップしました";
-
-// Runs each time the event loop gets to it, as a repaint would, until stopped.
-class LoopProbe {
- public:
-  explicit LoopProbe(std::function<void()> look) : look_(std::move(look)) { Post(); }
-  ~LoopProbe() { Stop(); }
-  LoopProbe(const LoopProbe&) = delete;
-  LoopProbe& operator=(const LoopProbe&) = delete;
-  // The call still queued does nothing.
-  void Stop() { *alive_ = false; }
-
- private:
-  void Post() {
-    QMetaObject::invokeMethod(
-        qApp,
-        [this, alive = alive_] {
-          if (!*alive) return;
-          look_();
-          Post();
-        },
-        Qt::QueuedConnection);
-  }
-  std::function<void()> look_;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-};
 
 class DropRunTest : public ::testing::Test {
  protected:

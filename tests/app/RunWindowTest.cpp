@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "app/dvmain.h"
-#include "platform/rtl/CommandLine.h"
-#include "tests/support/DateFormats.h"
+#include "tests/app/LoopProbe.h"
+#include "tests/app/SampleArchives.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/RuntimeFolder.h"
@@ -32,30 +32,21 @@ namespace {
 const char* const kEntry = "new.txt|2AA6|528F";
 const char* const kEntryText = "2001/05/06 | 10:20:30";
 
-// Calls `look` at the run's pass number `pass` over pending events (the run
-// makes one per file, before looking at it).
+// Calls `look` once, at the run's pass number `pass` over pending events
+// (the run makes one per file, before looking at that file).
 class AtPass {
  public:
-  AtPass(int pass, std::function<void()> look) : left_(pass), look_(std::move(look)) { Post(); }
-  ~AtPass() { *alive_ = false; }
-  AtPass(const AtPass&) = delete;
-  AtPass& operator=(const AtPass&) = delete;
-  bool Looked() const { return left_ == 0; }
+  AtPass(int pass, std::function<void()> look)
+      : pass_(pass), probe_([this, look = std::move(look)] {
+          if (++passes_ == pass_) look();
+        }) {}
+  bool Looked() const { return passes_ >= pass_; }
 
  private:
-  void Post() {
-    QMetaObject::invokeMethod(
-        qApp,
-        [this, alive = alive_] {
-          if (!*alive) return;
-          if (--left_ > 0) return Post();
-          look_();
-        },
-        Qt::QueuedConnection);
-  }
-  int left_;
-  std::function<void()> look_;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  // Declared before the probe, which counts with them.
+  int pass_;
+  int passes_ = 0;
+  LoopProbe probe_;
 };
 
 // Dark pixels in the area of `part` (in its own coordinates) as the screen
@@ -72,12 +63,10 @@ int InkAsShown(QWidget* window, QWidget* part, const QRect& area) {
 class RunWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApplication();
+    sample_archives::PrepareRealRun();
     TakeShownBoxes();
-    SetCommandLine(std::vector<std::string>{"dovanel"});
-    UseYmdHmsFormats();
+    // No driver unit is loaded yet: the fake LHA library is the one found.
     UseFakeLibraries({"lha"});
-    ReleaseAllDriverUnits();
     lha_.Clear();
     lha_.Configure("entries", kEntry);
     form_ = std::make_unique<Tdovanel>(nullptr);
