@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/Redate.h"
+#include "app/StartMode.h"
 #include "archives/ArchiveFile.h"
 #include "archives/DetectArchiverType.h"
 #include "platform/forms/Application.h"
@@ -84,7 +85,7 @@ void Tdovanel::FormCreate(TComponent*) {
   if (ParamCount() >= 1) {
     TStringList paths;
     for (int i = 1; i <= ParamCount(); ++i) {
-      if (AnsiUpperCase(ParamStr(i)) == "/Q")
+      if (IsQuietSwitch(ParamStr(i)))
         quit = true;
       else
         paths.Add(ParamStr(i));
@@ -112,6 +113,7 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
   SetCaption("running...");
   ListBox1->Clear();
   bool skipped = false;
+  const int run = ++runsStarted_;
 
   for (int i = 0; i < num && i < files.Count(); ++i) {
     const std::string path = files[i];
@@ -129,12 +131,18 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
   }
 
   const int rows = ListBox1->Count();
-  for (int r = 0; r < rows; ++r) {
-    // A nested run (a drop handled below) may have refilled the lists.
+  bool overtaken = false;
+  for (int r = 0; r < rows && !overtaken; ++r) {
     if (r >= ListBox1->Count()) break;
     const std::string path = ListBox1->Item(r);
     Label1->SetCaption(path);
     ProcessMessages();
+    // A drop handled just now ran a whole nested run over the lists: this run
+    // finishes its file without a row and leaves the window to that run.
+    overtaken = runsStarted_ != run;
+    const auto addRow = [&](const std::string& row) {
+      if (!overtaken) ListBox3->Add(row);
+    };
 
     TArchiverType type;
     try {
@@ -143,27 +151,28 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
       type = atNone;
     }
     if (type == atNone) {
-      ListBox3->Add("No Archive");
+      addRow("No Archive");
       continue;
     }
     auto archive = std::make_unique<TArchiveFile>(this);
     try {
       archive->SetFileName(path);
     } catch (const std::exception&) {
-      ListBox3->Add("Skip");
+      addRow("Skip");
       skipped = true;
       continue;
     }
     const TNewestEntry newest = FindNewestEntry(*archive, Handle());
     archive.reset();
     if (!newest.found) {
-      ListBox3->Add("No Entry");
+      addRow("No Entry");
       continue;
     }
-    ListBox3->Add(DateTimeText(newest.date, newest.time));
+    addRow(DateTimeText(newest.date, newest.time));
     SetLastWriteTime(path, newest.date + newest.time);
   }
 
+  if (overtaken) return;
   if (TApplication* application = Application()) application->BringToFront();
   if (!skipped) {
     Label1->SetCaption("Finish");

@@ -26,6 +26,10 @@ class Tdovanel : public TForm {
   // The re-dating run over the first `num` paths of `files`.
   void FileDrop1FileDrop(TComponent* sender, int num, TStrings& files, int x, int y);
   void AppActivate(TComponent* sender);
+
+ private:
+  // Counts runs, so that a run can tell that a nested one has started.
+  int runsStarted_ = 0;
 };
 
 // Every file below a folder, depth-first; folders themselves are not listed,

@@ -14,9 +14,7 @@ TApplication* g_application = nullptr;
 
 void ChoosePlatform() {
   // A server with no display still runs the program (and every test).
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
-      std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (NothingToShowOn()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
 // The platform chosen, as its name starts the setting ("offscreen:fontengine=...").
@@ -41,6 +39,11 @@ int ShowBox(HWND owner, const char* text, const char* caption, UINT type) {
   return IDOK;
 }
 }  // namespace
+
+bool NothingToShowOn() {
+  return std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
+         std::getenv("WAYLAND_DISPLAY") == nullptr;
+}
 
 TApplication* Application() { return g_application; }
 

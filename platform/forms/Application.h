@@ -56,6 +56,11 @@ class TApplication {
   bool terminated_ = false;
 };
 
+// True when neither a display (DISPLAY, WAYLAND_DISPLAY) nor a window platform
+// (QT_QPA_PLATFORM) is there: a window would be drawn offscreen, seen by nobody.
+// Asked before the application object is made, which then picks offscreen.
+bool NothingToShowOn();
+
 // The one application object of the process, once made.
 TApplication* Application();
 

@@ -7,8 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <memory>
+#include <vector>
 
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/Exception.h"
@@ -75,41 +78,49 @@ TDosDateTime FileAge(const std::string& path) {
   return dos == 0 ? -1 : dos;
 }
 
+// The names of a folder, read at once: the order a directory hands them out
+// in is its own (hash order on most Linux file systems), and a run must read
+// the same on every machine and every time.
+struct TFolderListing {
+  std::vector<std::string> names;
+  std::size_t next = 0;
+};
+
 int FindFirst(const std::string& pattern, int attr, TSearchRec& rec) {
   FindClose(rec);
   const std::string folder = ExtractFilePath(pattern);
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  const std::string mask = ExtractFileName(pattern);
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
   if (dir == nullptr) return errno == 0 ? ENOENT : errno;
-  rec.FindHandle = dir;
+  auto listing = std::make_shared<TFolderListing>();
+  while (const dirent* entry = ::readdir(dir.get()))
+    if (MatchesPattern(mask, entry->d_name)) listing->names.emplace_back(entry->d_name);
+  std::sort(listing->names.begin(), listing->names.end());
+  rec.FindHandle = std::move(listing);
   rec.Pattern = pattern;
   rec.Mask = attr;
-  const int result = FindNext(rec);
-  return result;
+  return FindNext(rec);
 }
 
 int FindNext(TSearchRec& rec) {
-  auto* dir = static_cast<DIR*>(rec.FindHandle);
-  if (dir == nullptr) return EBADF;
+  TFolderListing* listing = rec.FindHandle.get();
+  if (listing == nullptr) return EBADF;
   const std::string folder = ExtractFilePath(rec.Pattern);
-  const std::string mask = ExtractFileName(rec.Pattern);
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (!MatchesPattern(mask, name)) continue;
+  while (listing->next < listing->names.size()) {
+    const std::string& name = listing->names[listing->next++];
     if (name == "." || name == "..") {
       rec.Name = name;
       rec.Attr = faDirectory;
       rec.Mode = S_IFDIR;
       return 0;
     }
+    // An entry gone since the folder was read is passed over.
     if (Describe(folder, name, rec.Mask, rec)) return 0;
   }
   return ENOENT;
 }
 
-void FindClose(TSearchRec& rec) {
-  if (rec.FindHandle != nullptr) ::closedir(static_cast<DIR*>(rec.FindHandle));
-  rec.FindHandle = nullptr;
-}
+void FindClose(TSearchRec& rec) { rec.FindHandle.reset(); }
 
 int FileOpen(const std::string& path, unsigned mode) {
   const unsigned access = mode & 0x3;

@@ -1,6 +1,7 @@
 // File routines the subsystems call, by the framework's names.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/rtl/DateTime.h"
@@ -29,17 +30,20 @@ enum TFileAttr : int {
   faSymLink = 0x40,
   faAnyFile = 0x3F,
 };
+// What a listing holds between FindFirst and FindClose.
+struct TFolderListing;
 struct TSearchRec {
   std::string Name;
   int Attr = 0;
   unsigned Mode = 0;  // the entry's own type and permissions (st_mode, links not followed)
-  void* FindHandle = nullptr;
+  std::shared_ptr<TFolderListing> FindHandle;
   std::string Pattern;
   int Mask = faAnyFile;
 };
 // Returns 0 when an entry was found. The pattern is folder + name pattern
-// ("*.*" or "*" match every name). Links to folders are reported as links,
-// without faDirectory, so a walk never follows them.
+// ("*.*" or "*" match every name). Entries come in byte order of their names,
+// whatever order the file system keeps them in. Links to folders are reported
+// as links, without faDirectory, so a walk never follows them.
 int FindFirst(const std::string& pattern, int attr, TSearchRec& rec);
 int FindNext(TSearchRec& rec);
 void FindClose(TSearchRec& rec);

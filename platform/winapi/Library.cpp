@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtl/Ansi.h"
+
 namespace {
 int g_loadCalls = 0;
 
@@ -90,7 +92,9 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
     }
   }
   for (const auto& path : candidates) {
-    if (void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
+    // The loader keeps the name it was given: a full one, so that
+    // GetModuleFileNameA gives a full path whatever the search folders were.
+    if (void* handle = ::dlopen(ExpandFileName(path).c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
   }
   if (name.find('/') == std::string::npos) return ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
   return nullptr;

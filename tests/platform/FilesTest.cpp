@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/rtl/Files.h"
 #include "tests/support/TempDir.h"
@@ -57,6 +59,35 @@ TEST(FilesTest, ListingReportsLinksToFoldersAsLinks) {
   EXPECT_FALSE(seen["back"] & faDirectory);
   EXPECT_TRUE(seen["back"] & faSymLink);
   EXPECT_FALSE(seen["a"] & faDirectory);
+}
+
+TEST(FilesTest, ListingComesInByteOrderOfTheNamesWhateverTheCreationOrder) {
+  TempDir dir;
+  // Made out of order; Shift-JIS names with a 0x5C trail byte (ソ, 表) and a
+  // UTF-8 one sort by their bytes like any other.
+  for (const char* name : {"s14", "\x95\x5c.lzh", "s01", "a.zip", "\xe8\xa1\xa8.zip", "s05", "B.zip", "\x83\x5c.zip"})
+    WriteFile(dir / name, "");
+  std::filesystem::create_directory(dir / "s10");
+  std::vector<std::string> seen;
+  TSearchRec rec;
+  for (int found = FindFirst(dir / "*.*", faAnyFile, rec); found == 0; found = FindNext(rec)) seen.push_back(rec.Name);
+  FindClose(rec);
+  const std::vector<std::string> expected{
+      ".", "..", "B.zip", "a.zip", "s01", "s05", "s10", "s14", "\x83\x5c.zip", "\x95\x5c.lzh", "\xe8\xa1\xa8.zip"};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST(FilesTest, ListingPassesOverEntriesGoneSinceTheFolderWasRead) {
+  TempDir dir;
+  for (const char* name : {"a", "b", "c"}) WriteFile(dir / name, "");
+  TSearchRec rec;
+  ASSERT_EQ(FindFirst(dir / "*", faAnyFile, rec), 0);
+  std::filesystem::remove(dir / "b");
+  std::vector<std::string> seen{rec.Name};
+  while (FindNext(rec) == 0) seen.push_back(rec.Name);
+  FindClose(rec);
+  EXPECT_EQ(seen, (std::vector<std::string>{".", "..", "a", "c"}));
+  EXPECT_NE(FindNext(rec), 0) << "a closed listing finds nothing";
 }
 
 TEST(FilesTest, ExclusiveOpenRefusesWhatMustKeepItsTime) {

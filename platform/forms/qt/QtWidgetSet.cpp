@@ -56,7 +56,10 @@ class QtWidgetSet : public TWidgetSet {
     QApplication::exec();
   }
   void Quit() override { QApplication::quit(); }
-  void ProcessMessages() override { QApplication::processEvents(QEventLoop::AllEvents); }
+  void ProcessMessages() override {
+    LayOutPendingLists();
+    QApplication::processEvents(QEventLoop::AllEvents);
+  }
   void SetActivationHandler(std::function<void()> activated) override { activated_ = std::move(activated); }
 
   void MessageBox(TControlPeer* owner, const std::string& text, const std::string& caption, bool error) override {

@@ -1,0 +1,56 @@
+#include "tests/app/ProgramRun.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcessEnvironment>
+
+#include "tests/support/TempDir.h"
+
+namespace {
+QString FromBytes(const std::string& text) { return QString::fromUtf8(text.c_str()); }
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > ms) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+Dovanel::Dovanel(const std::vector<std::string>& args, const StartOptions& options) {
+  QStringList list;
+  for (const auto& arg : args) list << FromBytes(arg);
+  process_.setProgram(FromBytes(options.program.empty() ? (OutputDir() / "dovanel").string() : options.program));
+  process_.setArguments(list);
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("DOVANEL_LIBRARY_PATH", FromBytes(OutputDir().string()));
+  for (const auto& [name, value] : options.environment) environment.insert(FromBytes(name), FromBytes(value));
+  for (const auto& name : options.unset) environment.remove(FromBytes(name));
+  process_.setProcessEnvironment(environment);
+  if (!options.folder.empty()) process_.setWorkingDirectory(FromBytes(options.folder));
+  process_.setProcessChannelMode(QProcess::SeparateChannels);
+  process_.start();
+  started_ = process_.waitForStarted(kPatienceMs);
+}
+
+Dovanel::~Dovanel() { Kill(); }
+
+bool Dovanel::EndsCleanly(int ms) {
+  if (!WaitUntil([this] { return process_.state() == QProcess::NotRunning || process_.waitForFinished(10); }, ms))
+    return false;
+  return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+}
+
+std::string Dovanel::Errors() {
+  errors_ += process_.readAllStandardError().toStdString();
+  return errors_;
+}
+
+void Dovanel::Kill() {
+  if (process_.state() == QProcess::NotRunning) return;
+  process_.kill();
+  process_.waitForFinished(kPatienceMs);
+}
