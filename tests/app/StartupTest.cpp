@@ -25,6 +25,7 @@
 #include "tests/app/SampleArchives.h"
 #include "tests/platform/RuntimeFolder.h"
 #include "tests/support/DriverUnits.h"
+#include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestApplication.h"
@@ -50,14 +51,16 @@ bool WaitUntil(const std::function<bool()>& done, int ms = kPatienceMs) {
 class Dovanel {
  public:
   // `program`: another copy of the program; its standard error is then kept for Errors().
-  Dovanel(const std::vector<std::string>& args, const std::string& folder = {}, const std::string& program = {}) {
+  // `libraries`: where it finds its libraries (and its window system) first.
+  Dovanel(const std::vector<std::string>& args, const std::string& folder = {}, const std::string& program = {},
+          const std::string& libraries = OutputDir().string()) {
     QStringList list;
     for (const auto& arg : args) list << QString::fromUtf8(arg.c_str());
     process_.setProgram(QString::fromUtf8(program.empty() ? (OutputDir() / "dovanel").c_str() : program.c_str()));
     process_.setArguments(list);
     // Our real libraries; the runtime folder is this process's.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DOVANEL_LIBRARY_PATH", QString::fromUtf8(OutputDir().c_str()));
+    environment.insert("DOVANEL_LIBRARY_PATH", QString::fromUtf8(libraries.c_str()));
     process_.setProcessEnvironment(environment);
     if (!folder.empty()) process_.setWorkingDirectory(QString::fromUtf8(folder.c_str()));
     process_.setProcessChannelMode(program.empty() ? QProcess::ForwardedErrorChannel : QProcess::SeparateChannels);
@@ -195,20 +198,22 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
   }
 }
 TEST_F(StartupTest, TheQuietSwitchNeedsNoWindowSystemAndAMissingOneIsToldNotHung) {
-  // The program alone in a folder, without the window system's module beside it.
-  TempDir alone;
+  // The program alone in a folder, and its libraries in another, without the
+  // window system's module in either.
+  TempDir alone, libraries;
   const std::string program = alone / "dovanel";
   std::filesystem::copy_file(OutputDir() / "dovanel", program);
+  LinkRealLibraries(libraries.path().string());
   const std::string archive = Zip("a.zip");
   {
-    Dovanel quiet({"/Q", archive}, {}, program);
+    Dovanel quiet({"/Q", archive}, {}, program, libraries.path().string());
     ASSERT_TRUE(quiet.Started());
     EXPECT_TRUE(quiet.EndsCleanly());
     EXPECT_EQ(MTime(archive), kNewestDos);
     EXPECT_EQ(quiet.Errors(), "");
   }
   SetMTime(archive, kBefore);
-  Dovanel shown({archive}, {}, program);
+  Dovanel shown({archive}, {}, program, libraries.path().string());
   ASSERT_TRUE(shown.Started());
   EXPECT_TRUE(shown.EndsCleanly()) << "with no window system the program says why and ends";
   EXPECT_EQ(MTime(archive), kNewestDos) << "the run comes before the window";
