@@ -89,10 +89,13 @@ void Tdovanel::FormCreate(TComponent*) {
       else
         paths.Add(ParamStr(i));
     }
+    if (quit) quietReport_.Start(stderr);
     if (paths.Count() > 0) {
       try {
         FileDrop1FileDrop(nullptr, paths.Count(), paths, 0, 0);
       } catch (const std::exception& error) {
+        // The label still names the file the run was at.
+        quietReport_.RunBroken(Label1->Caption(), error);
         if (application != nullptr) application->ShowException(error);
         // The window stays to show the rows made before the error, unless
         // there is no display to show it on.
@@ -149,19 +152,21 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
     auto archive = std::make_unique<TArchiveFile>(this);
     try {
       archive->SetFileName(path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
       ListBox3->Add("Skip");
       skipped = true;
+      quietReport_.NotSetUp(path, error);
       continue;
     }
     const TNewestEntry newest = FindNewestEntry(*archive, Handle());
     archive.reset();
     if (!newest.found) {
       ListBox3->Add("No Entry");
+      quietReport_.Listed(path, newest);
       continue;
     }
     ListBox3->Add(DateTimeText(newest.date, newest.time));
-    SetLastWriteTime(path, newest.date + newest.time);
+    quietReport_.TimeChanged(path, SetLastWriteTime(path, newest.date + newest.time));
   }
 
   if (TApplication* application = Application()) application->BringToFront();

@@ -1,7 +1,8 @@
 // Program entry: one instance per user. A second start brings the running
 // instance's window forward and ends, its arguments dropped; the first makes
 // the application, its title and the main form, whose creation runs the
-// command line's paths. The exit code is 0 in every path.
+// command line's paths. The exit code is 0 unless a quiet run could not
+// handle an archive.
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -25,29 +26,30 @@ void BringRunningInstanceForward() {
   if (HWND window = FindWindowA(kWindowClass, nullptr)) SetForegroundWindow(window);
 }
 
-void Run(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (TOwnedHandle running{OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)}) {
     BringRunningInstanceForward();
-    return;
+    return 0;
   }
   // Held for the life of the process; the lock goes with the process.
   TOwnedHandle mutex{CreateMutexA(nullptr, FALSE, kMutexName)};
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
     // Another start took it between the two calls: it is the running one.
     BringRunningInstanceForward();
-    return;
+    return 0;
   }
   SetCommandLine(argc, argv);
   TApplication application(argc, argv);
   application.Title = "DOVANEL For Archiver";
   const std::unique_ptr<Tdovanel> form = std::make_unique<Tdovanel>(nullptr);
   application.Run();
+  return form->ExitStatus();
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   try {
-    Run(argc, argv);
+    return Run(argc, argv);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "DOVANEL For Archiver: %s\n", error.what());
   } catch (...) {
