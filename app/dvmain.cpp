@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/ProgramInfo.h"
 #include "app/Redate.h"
 #include "archives/ArchiveFile.h"
 #include "archives/DetectArchiverType.h"
@@ -189,7 +190,8 @@ void Tdovanel::AppActivate(TComponent*) { FormatSettings().ShortDateFormat = "yy
 
 void Tdovanel::Label1DblClick(TComponent*) {
   TApplication* application = Application();
-  MessageBoxA(Handle(), "          version 1.0.8.9          ",
+  const std::string text = "          version " + std::string(ProgramVersion()) + "          ";
+  MessageBoxA(Handle(), text.c_str(),
               application != nullptr ? application->Title.c_str() : kTitle, MB_OK);
 }
 

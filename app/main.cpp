@@ -1,12 +1,13 @@
 // Program entry: one instance per user. A second start brings the running
 // instance's window forward and ends, its arguments dropped; the first makes
 // the application, its title and the main form, whose creation runs the
-// command line's paths. The exit code is 0 unless a quiet run could not
-// handle an archive.
+// command line's paths. "--help" or "--version" alone is answered before any
+// of that. The exit code is 0 unless a quiet run could not handle an archive.
 #include <cstdio>
 #include <exception>
 #include <memory>
 
+#include "app/ProgramInfo.h"
 #include "app/dvmain.h"
 #include "platform/forms/Application.h"
 #include "platform/rtl/CommandLine.h"
@@ -48,6 +49,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerInformationRequest(argc, argv, stdout)) return 0;
   try {
     return Run(argc, argv);
   } catch (const std::exception& error) {
