@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 
+#include "app/ProgramIcon.h"
 #include "app/ProgramInfo.h"
 #include "app/dvmain.h"
 #include "platform/forms/Application.h"
@@ -42,6 +43,7 @@ int Run(int argc, char** argv) {
   SetCommandLine(argc, argv);
   TApplication application(argc, argv);
   application.Title = "DOVANEL For Archiver";
+  application.SetIcon(ProgramIconSvg());
   const std::unique_ptr<Tdovanel> form = std::make_unique<Tdovanel>(nullptr);
   application.Run();
   return form->ExitStatus();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/forms/WidgetSetModule.h"
 #include "platform/rtl/Exception.h"
@@ -57,9 +58,15 @@ TApplication::~TApplication() {
   if (g_application == this) g_application = nullptr;
 }
 
+void TApplication::SetIcon(std::string svg) {
+  icon_ = std::move(svg);
+  if (widgets_ != nullptr) widgets_->SetIcon(icon_);
+}
+
 TWidgetSet& TApplication::Widgets() {
   if (widgets_ == nullptr) {
     widgets_.reset(WidgetSetFactory()(argc_, argv_));
+    if (!icon_.empty()) widgets_->SetIcon(icon_);
     widgets_->SetActivationHandler([this] {
       HandleEventErrors([this] {
         if (OnActivate) OnActivate(nullptr);
