@@ -143,9 +143,13 @@ void HandleEventErrors(const std::function<void()>& handler) {
 // Qt keeps the fonts it has loaded (fontconfig patterns, FreeType faces and
 // the GUI library's cache of them) for the life of the process and never
 // frees them; the leak check at exit of a sanitizer build must not count them.
+// Nor the folder list glibc's newlocale splits from LOCPATH, when that is
+// set, and never frees (the regional formats are read through newlocale).
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libfontconfig.so\n"
          "leak:libfreetype.so\n"
-         "leak:libQt6Gui.so\n";
+         "leak:libQt6Gui.so\n"
+         "leak:__argz_add_sep\n"
+         "leak:__argz_create_sep\n";
 }
 #endif
