@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/ProgramInfo.h"
 #include "app/Redate.h"
 #include "app/StartMode.h"
 #include "archives/ArchiveFile.h"
@@ -90,10 +91,14 @@ void Tdovanel::FormCreate(TComponent*) {
       else
         paths.Add(ParamStr(i));
     }
+    // A start with no display runs as quietly, and tells as much.
+    if (quit || StartMode() == TStartMode::NoDisplay) quietReport_.Start(stderr);
     if (paths.Count() > 0) {
       try {
         FileDrop1FileDrop(nullptr, paths.Count(), paths, 0, 0);
       } catch (const std::exception& error) {
+        // The label still names the file the run was at.
+        quietReport_.RunBroken(Label1->Caption(), error);
         if (application != nullptr) application->ShowException(error);
         // The window stays to show the rows made before the error, unless
         // there is no display to show it on.
@@ -157,19 +162,21 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
     auto archive = std::make_unique<TArchiveFile>(this);
     try {
       archive->SetFileName(path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
       addRow("Skip");
       skipped = true;
+      quietReport_.NotSetUp(path, error);
       continue;
     }
     const TNewestEntry newest = FindNewestEntry(*archive, Handle());
     archive.reset();
     if (!newest.found) {
       addRow("No Entry");
+      quietReport_.Listed(path, newest);
       continue;
     }
     addRow(DateTimeText(newest.date, newest.time));
-    SetLastWriteTime(path, newest.date + newest.time);
+    quietReport_.TimeChanged(path, SetLastWriteTime(path, newest.date + newest.time));
   }
 
   if (overtaken) return;
@@ -193,7 +200,8 @@ void Tdovanel::AppActivate(TComponent*) { FormatSettings().ShortDateFormat = "yy
 
 void Tdovanel::Label1DblClick(TComponent*) {
   TApplication* application = Application();
-  MessageBoxA(Handle(), "          version 1.0.8.9          ",
+  const std::string text = "          version " + std::string(ProgramVersion()) + "          ";
+  MessageBoxA(Handle(), text.c_str(),
               application != nullptr ? application->Title.c_str() : kTitle, MB_OK);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/NewCtrls.h"
+#include "app/QuietReport.h"
 #include "platform/forms/Controls.h"
 #include "platform/rtl/Strings.h"
 
@@ -27,7 +28,11 @@ class Tdovanel : public TForm {
   void FileDrop1FileDrop(TComponent* sender, int num, TStrings& files, int x, int y);
   void AppActivate(TComponent* sender);
 
+  // The process's exit status: 0 unless a quiet run could not handle an archive.
+  int ExitStatus() const { return quietReport_.ExitStatus(); }
+
  private:
+  TQuietReport quietReport_;
   // Counts runs, so that a run can tell that a nested one has started.
   int runsStarted_ = 0;
 };

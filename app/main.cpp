@@ -3,11 +3,14 @@
 // start without a window ("/Q", or no display) neither looks at the running
 // one nor keeps a later one from opening. The start makes the application,
 // its title and the main form, whose creation runs the command line's paths.
-// The exit code is 0 in every path.
+// "--help" or "--version" alone is answered before any of that. The exit
+// code is 0 unless a run without a window could not handle an archive.
 #include <cstdio>
 #include <exception>
 #include <memory>
 
+#include "app/ProgramIcon.h"
+#include "app/ProgramInfo.h"
 #include "app/StartMode.h"
 #include "app/dvmain.h"
 #include "platform/forms/Application.h"
@@ -45,26 +48,29 @@ bool TakeInstanceLock(TOwnedHandle& mutex) {
   return true;
 }
 
-void Run(int argc, char** argv) {
+int Run(int argc, char** argv) {
   SetCommandLine(argc, argv);
   const TStartMode mode = StartMode();
   TOwnedHandle mutex;
-  if (mode == TStartMode::Window && !TakeInstanceLock(mutex)) return;
+  if (mode == TStartMode::Window && !TakeInstanceLock(mutex)) return 0;
   TApplication application(argc, argv);
   application.Title = "DOVANEL For Archiver";
+  application.SetIcon(ProgramIconSvg());
   const std::unique_ptr<Tdovanel> form = std::make_unique<Tdovanel>(nullptr);
   if (mode == TStartMode::NoDisplay) {
     // Nobody would see the window, and it would wait for ever.
     std::fputs(kNoDisplayNotice, stderr);
-    return;
+    return form->ExitStatus();
   }
   application.Run();
+  return form->ExitStatus();
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerInformationRequest(argc, argv, stdout)) return 0;
   try {
-    Run(argc, argv);
+    return Run(argc, argv);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "DOVANEL For Archiver: %s\n", error.what());
   } catch (...) {

@@ -19,6 +19,15 @@
 namespace {
 bool StatFollowing(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
 
+bool HasNoWriteBit(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+// FileOpen's refusal: the descriptor (if any) closed, the reason in errno.
+int Refuse(int fd, int error) {
+  if (fd >= 0) ::close(fd);
+  errno = error;
+  return -1;
+}
+
 bool MatchesPattern(const std::string& pattern, const std::string& name) {
   if (pattern == "*.*" || pattern == "*") return true;
   return fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0;
@@ -37,7 +46,7 @@ bool Describe(const std::string& folder, const std::string& name, int attr, TSea
   } else {
     found |= faArchive;
   }
-  if ((own.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 && !S_ISLNK(own.st_mode)) found |= faReadOnly;
+  if (HasNoWriteBit(own) && !S_ISLNK(own.st_mode)) found |= faReadOnly;
   if (!name.empty() && name[0] == '.') found |= faHidden;
   // Folders (and links) are only reported when asked for, as the framework does.
   if ((found & faDirectory) && !(attr & faDirectory)) return false;
@@ -124,24 +133,26 @@ void FindClose(TSearchRec& rec) { rec.FindHandle.reset(); }
 
 int FileOpen(const std::string& path, unsigned mode) {
   const unsigned access = mode & 0x3;
+  const bool writing = access != fmOpenRead;
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   flags |= access == fmOpenReadWrite ? O_RDWR : access == fmOpenWrite ? O_WRONLY : O_RDONLY;
   const int fd = ::open(path.c_str(), flags);
-  if (fd < 0) return -1;
   struct stat st {};
-  // Only regular files: a FIFO or a device is never read or written here. A
-  // read-only file is not written even by a user the system would let.
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      (access != fmOpenRead && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
-    ::close(fd);
-    return -1;
+  if (fd < 0) {
+    const int error = errno;
+    // The system refuses a file with no write bit to its owner: that is the
+    // read-only rule, not a want of rights.
+    if (writing && error == EACCES && StatFollowing(path, st) && HasNoWriteBit(st)) return Refuse(-1, EROFS);
+    return Refuse(-1, error);
   }
+  if (::fstat(fd, &st) != 0) return Refuse(fd, errno);
+  // Only regular files: a FIFO or a device is never read or written here.
+  if (!S_ISREG(st.st_mode)) return Refuse(fd, EINVAL);
+  // A read-only file is not written even by a user the system would let.
+  if (writing && HasNoWriteBit(st)) return Refuse(fd, EROFS);
   if ((mode & fmShareExclusive) || (mode & fmShareDenyWrite)) {
     const int lock = (mode & fmShareExclusive) ? LOCK_EX : LOCK_SH;
-    if (::flock(fd, lock | LOCK_NB) != 0) {
-      ::close(fd);
-      return -1;
-    }
+    if (::flock(fd, lock | LOCK_NB) != 0) return Refuse(fd, errno);
   }
   return fd;
 }

@@ -57,11 +57,14 @@ enum TFileMode : unsigned {
   fmShareDenyWrite = 0x0020,
   fmShareDenyNone = 0x0040,
 };
-// -1 when the file cannot be opened: missing, not a regular file, read-only
-// (no write permission bit), or locked by another.
+// -1 when the file cannot be opened, with errno telling why: EROFS when it is
+// opened for writing but read-only (no write permission bit, also for root, or
+// on a read-only file system); EINVAL when it is no regular file; EWOULDBLOCK
+// when another holds it; else the system's own code (ENOENT, EACCES...).
 int FileOpen(const std::string& path, unsigned mode);
 void FileClose(int handle);
 // Sets the last-write time only; the access time is left alone. 0 on success,
-// an errno value otherwise.
+// EINVAL when the value is no date and time the file system can take, else the
+// system's errno value (EPERM: not the owner).
 int FileSetDate(int handle, TDosDateTime fileDate);
 bool DeleteFile(const std::string& path);

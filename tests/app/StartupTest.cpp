@@ -30,6 +30,7 @@
 #include "tests/app/ProgramRun.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/DriverUnits.h"
+#include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempDir.h"
@@ -215,13 +216,16 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
   }
 }
 TEST_F(StartupTest, TheQuietSwitchNeedsNoWindowSystemAndAMissingOneIsToldNotHung) {
-  // The program alone in a folder, without the window system's module beside it.
-  TempDir alone;
+  // The program alone in a folder, and its libraries in another, without the
+  // window system's module in either.
+  TempDir alone, libraries;
   const std::string program = alone / "dovanel";
   std::filesystem::copy_file(OutputDir() / "dovanel", program);
+  LinkRealLibraries(libraries.path().string());
   const std::string archive = Zip("a.zip");
   StartOptions lone;
   lone.program = program;
+  lone.environment["DOVANEL_LIBRARY_PATH"] = libraries.path().string();
   {
     Dovanel quiet({"/Q", archive}, lone);
     ASSERT_TRUE(quiet.Started());
