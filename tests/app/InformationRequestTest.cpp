@@ -14,7 +14,7 @@
 #include "platform/winapi/Window.h"
 #include "tests/app/ProgramRun.h"
 #include "tests/app/SampleArchives.h"
-#include "tests/platform/RuntimeFolder.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"

@@ -13,7 +13,7 @@
 #include "app/dvmain.h"
 #include "platform/forms/qt/QtIcon.h"
 #include "platform/rtl/CommandLine.h"
-#include "tests/platform/RuntimeFolder.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/TestApplication.h"
 

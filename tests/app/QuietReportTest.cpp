@@ -19,7 +19,7 @@
 #include "platform/rtl/CommandLine.h"
 #include "tests/app/ProgramRun.h"
 #include "tests/app/SampleArchives.h"
-#include "tests/platform/RuntimeFolder.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"
