@@ -1,5 +1,6 @@
 // Pins the world every suite runs in: a fixed zone east of UTC (so a mix-up of
-// local time and UTC shows), the C locale, no display, and for each test a
+// local time and UTC shows), the C locale, no display, no Java VM bookkeeping
+// in /tmp (the tests make archives with jlha), and for each test a
 // runtime folder of its own, so that the instance lock and the window sockets
 // of a dovanel the user has open (or another test program runs) change no
 // result, and every program a test starts inherits that folder.
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
   setenv("LC_ALL", "C", 1);
   std::setlocale(LC_ALL, "C");
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // jlha runs on Java, whose VM otherwise leaves a hsperfdata folder in /tmp.
+  setenv("JAVA_TOOL_OPTIONS", "-XX:-UsePerfData", 1);
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::UnitTest::GetInstance()->listeners().Append(new RuntimeFolderPerTest);
   return RUN_ALL_TESTS();
