@@ -43,5 +43,9 @@ inline constexpr int kErrorNoMatch = 0x800B;
 // directory (an absolute path, "..", a symbolic link on the way); every
 // other entry was extracted.
 inline constexpr int kErrorUnsafeEntry = 0x800C;
+// Entries were selected, but every one was passed over because it is
+// never created here (a symbolic link, a hard link to nothing written, a
+// device, a FIFO): nothing was written. The report names them.
+inline constexpr int kErrorNothingWritten = 0x800D;
 
 }  // namespace dv

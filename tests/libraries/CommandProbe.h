@@ -35,4 +35,5 @@ inline constexpr int kMethodNotSupported = 0x8009;
 inline constexpr int kCannotCreate = 0x800A;
 inline constexpr int kNoMatch = 0x800B;
 inline constexpr int kUnsafeEntry = 0x800C;
+inline constexpr int kNothingWritten = 0x800D;
 }  // namespace code
