@@ -108,7 +108,10 @@ class LibArchiveSource final : public EntrySource {
   DataResult ReadData(const DataSink& sink) override {
     if (state_ != ReadResult::kEntry || reader_.get() == nullptr) return DataResult::kBroken;
     ScopedUtf8Locale utf8;
-    return CopyArchiveData(reader_.get(), sink);
+    bool fatal = false;
+    const DataResult result = CopyArchiveData(reader_.get(), sink, fatal);
+    if (fatal) state_ = ReadResult::kBroken;
+    return result;
   }
 
  private:
