@@ -234,11 +234,14 @@ Outcome CreateOutcome(const CreateFunctions& library, const CreateLibrary& which
   if (request.old) {
     const std::uint8_t data[] = {'o', 'l', 'd'};
     WriteScratch(old + "/old.txt", data, sizeof data);
+    // The tree may hold a folder of the archive's name: then there is none.
+    struct stat taken {};
+    const bool free = ::lstat(archive.c_str(), &taken) != 0;
     const std::vector<std::string> none;
     const int made = Run(library.command, LineFor(lmzip ? CreateKind::kZip32j : which.kind, none, archive, old,
                                                   {"old.txt"}),
                          "", outcome);
-    if (made != dv::kOk) Fault(outcome, "the old archive could not be made: " + Hex(made));
+    if (made != dv::kOk && free) Fault(outcome, "the old archive could not be made: " + Hex(made));
   } else if (request.junkOld) {
     const std::uint8_t junk[] = {'n', 'o', ' ', 'a', 'r', 'c', 'h', 'i', 'v', 'e', '\n'};
     WriteScratch(archive, junk, sizeof junk);
