@@ -1,5 +1,6 @@
 #include "app/Redate.h"
 
+#include <cerrno>
 #include <cstdint>
 
 #include "archives/ArchiveFile.h"
@@ -20,7 +21,7 @@ TNewestEntry FindNewestEntry(TArchiveFile& archive, HWND ownerWindow) {
   best.date = SentinelDate();
   best.time = 0;
   ENTRYINFO entry{};
-  archive.OpenArchive(ownerWindow, 0);
+  best.opened = archive.OpenArchive(ownerWindow, 0) != 0;
   struct Closer {
     TArchiveFile& archive;
     ~Closer() { archive.CloseArchive(); }
@@ -39,10 +40,19 @@ TNewestEntry FindNewestEntry(TArchiveFile& archive, HWND ownerWindow) {
   return best;
 }
 
-void SetLastWriteTime(const std::string& path, TDateTime moment) {
+TTimeChange SetLastWriteTime(const std::string& path, TDateTime moment) {
   const TDosDateTime fileDate = DateTimeToFileDate(moment);
   const int handle = FileOpen(path, fmOpenReadWrite | fmShareExclusive);
-  if (handle < 0) return;
-  FileSetDate(handle, fileDate);  // a refusal leaves the old time, as intended
+  if (handle < 0) {
+    const int error = errno;
+    if (error == EROFS) return {TTimeChangeOutcome::ReadOnly};
+    return {TTimeChangeOutcome::Refused, error};
+  }
+  // A refusal leaves the old time, as intended; the caller learns why.
+  const int error = FileSetDate(handle, fileDate);
   FileClose(handle);
+  if (error == 0) return {TTimeChangeOutcome::Set};
+  // A moment outside the DOS years comes here as the value 0.
+  if (error == EINVAL) return {TTimeChangeOutcome::OutOfRange};
+  return {TTimeChangeOutcome::Refused, error};
 }

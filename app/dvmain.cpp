@@ -4,7 +4,9 @@
 
 #include <memory>
 
+#include "app/ProgramInfo.h"
 #include "app/Redate.h"
+#include "app/StartMode.h"
 #include "archives/ArchiveFile.h"
 #include "archives/DetectArchiverType.h"
 #include "platform/forms/Application.h"
@@ -84,15 +86,19 @@ void Tdovanel::FormCreate(TComponent*) {
   if (ParamCount() >= 1) {
     TStringList paths;
     for (int i = 1; i <= ParamCount(); ++i) {
-      if (AnsiUpperCase(ParamStr(i)) == "/Q")
+      if (IsQuietSwitch(ParamStr(i)))
         quit = true;
       else
         paths.Add(ParamStr(i));
     }
+    // A start with no display runs as quietly, and tells as much.
+    if (quit || StartMode() == TStartMode::NoDisplay) quietReport_.Start(stderr);
     if (paths.Count() > 0) {
       try {
         FileDrop1FileDrop(nullptr, paths.Count(), paths, 0, 0);
       } catch (const std::exception& error) {
+        // The label still names the file the run was at.
+        quietReport_.RunBroken(Label1->Caption(), error);
         if (application != nullptr) application->ShowException(error);
         // The window stays to show the rows made before the error, unless
         // there is no display to show it on.
@@ -112,6 +118,7 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
   SetCaption("running...");
   ListBox1->Clear();
   bool skipped = false;
+  const int run = ++runsStarted_;
 
   for (int i = 0; i < num && i < files.Count(); ++i) {
     const std::string path = files[i];
@@ -129,12 +136,18 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
   }
 
   const int rows = ListBox1->Count();
-  for (int r = 0; r < rows; ++r) {
-    // A nested run (a drop handled below) may have refilled the lists.
+  bool overtaken = false;
+  for (int r = 0; r < rows && !overtaken; ++r) {
     if (r >= ListBox1->Count()) break;
     const std::string path = ListBox1->Item(r);
     Label1->SetCaption(path);
     ProcessMessages();
+    // A drop handled just now ran a whole nested run over the lists: this run
+    // finishes its file without a row and leaves the window to that run.
+    overtaken = runsStarted_ != run;
+    const auto addRow = [&](const std::string& row) {
+      if (!overtaken) ListBox3->Add(row);
+    };
 
     TArchiverType type;
     try {
@@ -143,27 +156,30 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
       type = atNone;
     }
     if (type == atNone) {
-      ListBox3->Add("No Archive");
+      addRow("No Archive");
       continue;
     }
     auto archive = std::make_unique<TArchiveFile>(this);
     try {
       archive->SetFileName(path);
-    } catch (const std::exception&) {
-      ListBox3->Add("Skip");
+    } catch (const std::exception& error) {
+      addRow("Skip");
       skipped = true;
+      quietReport_.NotSetUp(path, error);
       continue;
     }
     const TNewestEntry newest = FindNewestEntry(*archive, Handle());
     archive.reset();
     if (!newest.found) {
-      ListBox3->Add("No Entry");
+      addRow("No Entry");
+      quietReport_.Listed(path, newest);
       continue;
     }
-    ListBox3->Add(DateTimeText(newest.date, newest.time));
-    SetLastWriteTime(path, newest.date + newest.time);
+    addRow(DateTimeText(newest.date, newest.time));
+    quietReport_.TimeChanged(path, SetLastWriteTime(path, newest.date + newest.time));
   }
 
+  if (overtaken) return;
   if (TApplication* application = Application()) application->BringToFront();
   if (!skipped) {
     Label1->SetCaption("Finish");
@@ -184,7 +200,8 @@ void Tdovanel::AppActivate(TComponent*) { FormatSettings().ShortDateFormat = "yy
 
 void Tdovanel::Label1DblClick(TComponent*) {
   TApplication* application = Application();
-  MessageBoxA(Handle(), "          version 1.0.8.9          ",
+  const std::string text = "          version " + std::string(ProgramVersion()) + "          ";
+  MessageBoxA(Handle(), text.c_str(),
               application != nullptr ? application->Title.c_str() : kTitle, MB_OK);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/NewCtrls.h"
+#include "app/QuietReport.h"
 #include "platform/forms/Controls.h"
 #include "platform/rtl/Strings.h"
 
@@ -26,6 +27,14 @@ class Tdovanel : public TForm {
   // The re-dating run over the first `num` paths of `files`.
   void FileDrop1FileDrop(TComponent* sender, int num, TStrings& files, int x, int y);
   void AppActivate(TComponent* sender);
+
+  // The process's exit status: 0 unless a quiet run could not handle an archive.
+  int ExitStatus() const { return quietReport_.ExitStatus(); }
+
+ private:
+  TQuietReport quietReport_;
+  // Counts runs, so that a run can tell that a nested one has started.
+  int runsStarted_ = 0;
 };
 
 // Every file below a folder, depth-first; folders themselves are not listed,

@@ -1,11 +1,17 @@
-// Program entry: one instance per user. A second start brings the running
-// instance's window forward and ends, its arguments dropped; the first makes
-// the application, its title and the main form, whose creation runs the
-// command line's paths. The exit code is 0 in every path.
+// Program entry: one window per user. A second start with the window brings
+// the running instance's window forward and ends, its arguments dropped; a
+// start without a window ("/Q", or no display) neither looks at the running
+// one nor keeps a later one from opening. The start makes the application,
+// its title and the main form, whose creation runs the command line's paths.
+// "--help" or "--version" alone is answered before any of that. The exit
+// code is 0 unless a run without a window could not handle an archive.
 #include <cstdio>
 #include <exception>
 #include <memory>
 
+#include "app/ProgramIcon.h"
+#include "app/ProgramInfo.h"
+#include "app/StartMode.h"
 #include "app/dvmain.h"
 #include "platform/forms/Application.h"
 #include "platform/rtl/CommandLine.h"
@@ -25,29 +31,46 @@ void BringRunningInstanceForward() {
   if (HWND window = FindWindowA(kWindowClass, nullptr)) SetForegroundWindow(window);
 }
 
-void Run(int argc, char** argv) {
+// True when this start is the one instance: it then holds the lock in
+// `mutex` for its life (the lock goes with the process). Otherwise the
+// running instance's window is brought forward.
+bool TakeInstanceLock(TOwnedHandle& mutex) {
   if (TOwnedHandle running{OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)}) {
     BringRunningInstanceForward();
-    return;
+    return false;
   }
-  // Held for the life of the process; the lock goes with the process.
-  TOwnedHandle mutex{CreateMutexA(nullptr, FALSE, kMutexName)};
+  mutex.reset(CreateMutexA(nullptr, FALSE, kMutexName));
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
     // Another start took it between the two calls: it is the running one.
     BringRunningInstanceForward();
-    return;
+    return false;
   }
+  return true;
+}
+
+int Run(int argc, char** argv) {
   SetCommandLine(argc, argv);
+  const TStartMode mode = StartMode();
+  TOwnedHandle mutex;
+  if (mode == TStartMode::Window && !TakeInstanceLock(mutex)) return 0;
   TApplication application(argc, argv);
   application.Title = "DOVANEL For Archiver";
+  application.SetIcon(ProgramIconSvg());
   const std::unique_ptr<Tdovanel> form = std::make_unique<Tdovanel>(nullptr);
+  if (mode == TStartMode::NoDisplay) {
+    // Nobody would see the window, and it would wait for ever.
+    std::fputs(kNoDisplayNotice, stderr);
+    return form->ExitStatus();
+  }
   application.Run();
+  return form->ExitStatus();
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerInformationRequest(argc, argv, stdout)) return 0;
   try {
-    Run(argc, argv);
+    return Run(argc, argv);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "DOVANEL For Archiver: %s\n", error.what());
   } catch (...) {

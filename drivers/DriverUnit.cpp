@@ -97,7 +97,7 @@ TSingleLibraryUnit::TSingleLibraryUnit(const char* libraryName, const char* pref
 
 void TSingleLibraryUnit::Load() {
   if (handle_ == nullptr) handle_ = LoadLibraryA(libraryName_);
-  if (handle_ == nullptr) throw EArchiver(missingLibraryMessage_);
+  if (handle_ == nullptr) throw ELibraryMissing(missingLibraryMessage_);
 }
 
 void TSingleLibraryUnit::Release() {

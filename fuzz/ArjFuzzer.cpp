@@ -1,4 +1,4 @@
-// Our ARJ reader, from the core, on arbitrary bytes.
+// Our ARJ reader and its decoders, from the core, on arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 

@@ -9,6 +9,7 @@
 #include "libraries/core/ArjReader.h"
 #include "libraries/core/CommandLine.h"
 #include "libraries/core/CommandTokens.h"
+#include "libraries/core/Crc32.h"
 #include "libraries/core/ErrorCodes.h"
 
 namespace dvfuzz {
@@ -28,6 +29,7 @@ char DataLetter(dv::DataResult result) {
     case dv::DataResult::kBroken: return 'B';
     case dv::DataResult::kUnsupported: return 'U';
     case dv::DataResult::kSinkFailed: return 'S';
+    case dv::DataResult::kVolumeMissing: return 'V';
   }
   return '?';
 }
@@ -128,7 +130,9 @@ Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::s
     Fault(outcome, "cannot open " + scratch);
     return outcome;
   }
-  const auto source = dv::OpenArjSource(file);
+  // As extraction reads it: a split entry goes on into name.a01, which a
+  // scratch file never has beside it.
+  const auto source = dv::OpenArjSource(file, dv::ArjVolumes::kFollow);
   if (!source) {
     outcome.summary = "refused";
     return outcome;
@@ -140,8 +144,10 @@ Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::s
     dv::Entry entry;
     if ((last = source->Next(entry)) != dv::ReadResult::kEntry) break;
     std::uint64_t copied = 0;
-    const dv::DataResult result = source->ReadData([&copied](const void*, std::size_t count) {
+    dv::Crc32Accumulator crc;
+    const dv::DataResult result = source->ReadData([&copied, &crc](const void* data, std::size_t count) {
       copied += count;
+      crc.Add(data, count);
       return true;
     });
     data += DataLetter(result);
@@ -149,6 +155,8 @@ Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::s
     if (result == dv::DataResult::kDone && entry.kind == dv::EntryKind::kFile && copied != entry.size.value_or(0))
       Fault(outcome, "entry " + std::to_string(entries.size()) + " gave " + std::to_string(copied) + " bytes of " +
                          std::to_string(entry.size.value_or(0)));
+    if (result == dv::DataResult::kDone && entry.kind == dv::EntryKind::kFile && crc.Value() != entry.crc)
+      Fault(outcome, "entry " + std::to_string(entries.size()) + " passed with data that fails its CRC");
     entries.push_back(std::move(entry));
   }
   if (last != dv::ReadResult::kEntry) {
@@ -167,7 +175,10 @@ Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::s
       Fault(outcome, "the walk after the rewind differs");
   }
   outcome.summary = (last == dv::ReadResult::kEntry ? "entries>=" : "entries=") + std::to_string(entries.size()) +
-                    (last == dv::ReadResult::kEnd ? " end" : last == dv::ReadResult::kBroken ? " broken" : "") +
+                    (last == dv::ReadResult::kEnd              ? " end"
+                     : last == dv::ReadResult::kBroken        ? " broken"
+                     : last == dv::ReadResult::kVolumeMissing ? " volume-missing"
+                                                              : "") +
                     " data=" + data;
   return outcome;
 }

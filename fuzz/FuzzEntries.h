@@ -27,9 +27,10 @@ struct Outcome {
 inline constexpr std::size_t kMaxEntries = 5000;
 
 // Our ARJ reader, over the core: lists every entry of `bytes` (written to
-// `scratch`) to its end, reads each entry's data, walks again after a
-// rewind. Summary "refused", or "entries=N end|broken data=<one letter per
-// entry: D done, B broken, U unsupported method>".
+// `scratch`) to its end, unpacks each entry's data (which must then have
+// the entry's size and CRC), walks again after a rewind. Summary "refused",
+// or "entries=N end|broken|volume-missing data=<one letter per entry: D
+// done, B broken, U unsupported method, V a volume missing>".
 Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size);
 
 // The listing functions of one loaded library.

@@ -2,7 +2,7 @@
 # Builds the fuzzers with clang (libFuzzer, address and undefined-behaviour
 # sanitizers) and runs them one after another, one job each, niced.
 #   fuzz/run.sh                          build, make seeds, run every target
-#   fuzz/run.sh arj|listing|commandline|extract|create  the same for one target
+#   fuzz/run.sh arj|listing|commandline|extract|create|bzip2  the same for one target
 #   fuzz/run.sh show TARGET FILE...      the outcome of inputs, as the regression test compares it
 # FUZZ_SECONDS (180 per target), FUZZ_MAX_LEN (65536), DOVANEL_FUZZ_BUILD_DIR (build-fuzz/).
 # Findings land in <build>/findings/<target>/; kept ones go to tests/data/fuzz/<target>/.
@@ -22,7 +22,8 @@ binary() {
     commandline) echo "$build/bin/CommandLineFuzzer" ;;
     extract) echo "$build/bin/ExtractFuzzer" ;;
     create) echo "$build/bin/CreateFuzzer" ;;
-    *) echo "unknown target $1 (arj, listing, commandline, extract, create)" >&2; exit 2 ;;
+    bzip2) echo "$build/bin/Bzip2Fuzzer" ;;
+    *) echo "unknown target $1 (arj, listing, commandline, extract, create, bzip2)" >&2; exit 2 ;;
   esac
 }
 
@@ -38,7 +39,7 @@ build_fuzzers() {
 make_seeds() {
   local seeds=$build/seeds work=$build/seeds/work
   rm -rf "$seeds"
-  mkdir -p "$seeds/arj" "$seeds/listing" "$seeds/commandline" "$seeds/extract" "$seeds/create" "$work/in/sub"
+  mkdir -p "$seeds/arj" "$seeds/listing" "$seeds/commandline" "$seeds/extract" "$seeds/create" "$seeds/bzip2" "$work/in/sub"
   printf 'one\n' >"$work/in/one.txt"
   printf 'two two two two two two\n' >"$work/in/sub/two.txt"
   touch -d '2001-02-03 04:05:06' "$work/in/one.txt" "$work/in/sub/two.txt"
@@ -83,6 +84,24 @@ make_seeds() {
     '-e -u -y -s  "/a.rar" "@list"'
     'x  -f "/a.tar" -o "/out/" --use-directory=0 --exclude=*.o "sub\x.txt" '
     'c -z9 -B -f "/a.tgz" --display-dialog=0 --check-all-path=1 "x"')
+  # bzip2 of several small blocks (level 1, repetitive text), of two
+  # streams, of one block, and of bytes that spell a magic in each block's
+  # header.
+  python3 -c "
+import random
+random.seed(5)
+words = ['archive', 'block', 'stream', 'entry', 'time', 'name']
+open('$work/text', 'w').write(' '.join(random.choice(words) for _ in range(30000)))
+spelled = []
+while len(spelled) < 110000:
+    c = random.choice(b'!#\$\'*-.13679;<?p\x90\xf0')
+    if spelled[-3:] != [c, c, c]: spelled.append(c)
+open('$work/spelled', 'wb').write(bytes(spelled))"
+  bzip2 -1 -c "$work/text" >"$seeds/bzip2/text-level1.bz2"
+  bzip2 -9 -c "$work/in/one.txt" >"$work/one.bz2"
+  cat "$work/one.bz2" "$work/one.bz2" >"$seeds/bzip2/two-streams.bz2"
+  cp "$work/one.bz2" "$seeds/bzip2/one-block.bz2"
+  bzip2 -1 -c "$work/spelled" >"$seeds/bzip2/chance-magic.bz2"
   local i=0 line
   for line in "${lines[@]}"; do
     printf '%s' "$line" >"$seeds/commandline/line$i"
@@ -193,6 +212,6 @@ show() {
 
 case ${1:-all} in
   show) shift; show "$@" ;;
-  all) build_fuzzers; make_seeds; for target in arj listing commandline extract create; do fuzz "$target"; done ;;
+  all) build_fuzzers; make_seeds; for target in arj listing commandline extract create bzip2; do fuzz "$target"; done ;;
   *) binary "$1" >/dev/null; build_fuzzers; make_seeds; fuzz "$1" ;;
 esac

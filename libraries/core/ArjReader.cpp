@@ -4,12 +4,15 @@
 //     host OS (1), flags (1), method (1), file type (1), reserved (1),
 //     time stamp (4), compressed size (4), original size (4), CRC (4),
 //     path-start offset (2), access mode (2), host data (2), optional extra
-//     fields up to the first-header size, then the name and the comment,
-//     each NUL-terminated,
+//     fields up to the first-header size (the first: where a part that
+//     began in an earlier volume starts in the whole file), then the name
+//     and the comment, each NUL-terminated,
 //   CRC-32 of the basic header (4),
 //   extended headers: size (2; 0 ends them), data, CRC-32 (4),
 //   then, for a file entry, its compressed data.
-// The first header is the archive's main header; file entries follow.
+// The first header is the archive's main header; file entries follow. A
+// split archive is a series of such archives (ArjVolumes.h) whose flags
+// say where an entry's data goes on or began.
 #include "libraries/core/ArjReader.h"
 
 #include <algorithm>
@@ -17,6 +20,8 @@
 #include <optional>
 #include <vector>
 
+#include "libraries/core/ArjDecoder.h"
+#include "libraries/core/ArjVolumes.h"
 #include "libraries/core/Crc32.h"
 #include "libraries/core/DosTime.h"
 #include "libraries/core/SignatureScan.h"
@@ -31,9 +36,11 @@ constexpr std::size_t kMaxBasicSize = 2600;
 constexpr int kMaxExtendedHeaders = 64;
 constexpr unsigned kHostUnix = 2;          // stamps are UNIX times, not DOS
 constexpr unsigned kTypeBinary = 0, kTypeText = 1, kTypeDirectory = 3;
-constexpr unsigned kMethodStored = 0;
-constexpr std::size_t kDataBlock = 64 * 1024;
 constexpr unsigned kDosReadOnly = 0x01;
+constexpr unsigned kFlagGarbled = 0x01;        // encrypted with a password
+constexpr unsigned kFlagContinues = 0x04;      // the data goes on in the next volume
+constexpr unsigned kFlagMoreVolumes = 0x04;    // in the main header: a volume follows this one
+constexpr unsigned kFlagStartsEarlier = 0x08;  // the data began in an earlier volume
 
 
 struct Header {
@@ -74,14 +81,82 @@ std::optional<Header> ReadHeader(const ArchiveFile& file, std::int64_t offset) {
   return header;
 }
 
-void FillEntry(const std::vector<unsigned char>& basic, Entry& entry) {
+// The id and a basic-header size that may hold a header: worth a full read.
+bool PlausibleHeaderAt(const ArchiveFile& file, std::int64_t offset) {
+  unsigned char lead[4];
+  if (!file.ReadExactly(offset, lead, sizeof lead) || lead[0] != kId0 || lead[1] != kId1) return false;
+  const std::size_t size = Le16(lead + 2);
+  return size >= kFixedSize && size <= kMaxBasicSize;
+}
+
+struct MainHeader {
+  std::int64_t firstEntry = 0;  // just past the main header
+  unsigned flags = 0;
+};
+
+// The main header at `offset`, when one is there. In an executable the
+// header after it must read too: the stub may hold a whole fake main
+// header, CRC and all.
+std::optional<MainHeader> MainHeaderAt(const ArchiveFile& file, std::int64_t offset, bool inExecutable) {
+  const auto header = ReadHeader(file, offset);
+  if (!header || header->endOfArchive) return std::nullopt;
+  if (inExecutable && !ReadHeader(file, header->dataOffset)) return std::nullopt;
+  return MainHeader{header->dataOffset, header->basic[4]};
+}
+
+// One volume of an archive: the file and its main header.
+struct Volume {
+  std::shared_ptr<const ArchiveFile> file;
+  MainHeader main;
+};
+
+// The volume after `volume`: kVolumeMissing when it is not there, kBroken
+// when it is no ARJ archive.
+ReadResult OpenNextVolume(const ArchiveFile& volume, Volume& next) {
+  const auto path = NextArjVolume(volume.path());
+  if (!path) return ReadResult::kBroken;
+  next.file = ArchiveFile::Open(path->c_str());
+  if (!next.file) return ReadResult::kVolumeMissing;
+  const auto main = MainHeaderAt(*next.file, 0, false);
+  if (!main) return ReadResult::kBroken;
+  next.main = *main;
+  return ReadResult::kEntry;
+}
+
+// What a file header says of its entry's data in this file: the whole
+// data, or in a split archive one part of it.
+struct Part {
+  std::string path;
+  ArjData data;
+  std::uint32_t crc = 0;
+  unsigned flags = 0;
+  std::optional<std::uint32_t> startsAt;  // in the whole file, for a part that starts in an earlier volume
+};
+
+Part PartOf(const Header& header) {
+  const std::vector<unsigned char>& basic = header.basic;
+  Part part;
+  part.path = reinterpret_cast<const char*>(&basic[basic[0]]);
+  part.flags = basic[4];
+  part.data.method = basic[5];
+  part.data.offset = header.dataOffset;
+  part.data.packedSize = Le32(&basic[12]);
+  part.data.originalSize = Le32(&basic[16]);
+  part.crc = Le32(&basic[20]);
+  if ((part.flags & kFlagStartsEarlier) != 0 && basic[0] >= kFixedSize + 4) part.startsAt = Le32(&basic[kFixedSize]);
+  return part;
+}
+
+bool Readable(const Part& part) { return ArjMethodKnown(part.data.method) && (part.flags & kFlagGarbled) == 0; }
+
+void FillEntry(const std::vector<unsigned char>& basic, const Part& part, Entry& entry) {
   entry = Entry{};
-  entry.path = reinterpret_cast<const char*>(&basic[basic[0]]);
-  const unsigned host = basic[3], method = basic[5], type = basic[6];
+  entry.path = part.path;
+  const unsigned host = basic[3], method = part.data.method, type = basic[6];
   const std::uint32_t stamp = Le32(&basic[8]);
-  entry.packedSize = Le32(&basic[12]);
-  entry.size = Le32(&basic[16]);
-  entry.crc = Le32(&basic[20]);
+  entry.packedSize = part.data.packedSize;
+  entry.size = part.data.originalSize;
+  entry.crc = part.crc;
   const std::uint16_t access = Le16(&basic[26]);
   entry.kind = type == kTypeDirectory                          ? EntryKind::kDirectory
                : type == kTypeBinary || type == kTypeText ? EntryKind::kFile
@@ -95,83 +170,118 @@ void FillEntry(const std::vector<unsigned char>& basic, Entry& entry) {
     entry.permissions = (access & kDosReadOnly) ? 0555u : 0755u;
     if (!entry.IsDirectory()) *entry.permissions &= 0666u;
   }
-  entry.method = method == kMethodStored ? "stored" : "method" + std::to_string(method);
-  // Only stored data is read; the ARJ compression methods are not.
-  entry.dataReadable = method == kMethodStored;
+  entry.method = method == kArjMethodStored ? "stored" : "method" + std::to_string(method);
+  // Encrypted ("garbled") data needs a password this library is never given.
+  entry.dataReadable = Readable(part);
+}
+
+// Unpacks one part and checks it against its CRC.
+DataResult UnpackPart(const ArchiveFile& file, const Part& part, const DataSink& sink) {
+  if (!Readable(part)) return DataResult::kUnsupported;
+  Crc32Accumulator crc;
+  const DataResult result = UnpackArjData(file, part.data, [&crc, &sink](const void* data, std::size_t size) {
+    crc.Add(data, size);
+    return sink(data, size);
+  });
+  if (result != DataResult::kDone) return result;
+  return crc.Value() == part.crc ? DataResult::kDone : DataResult::kBroken;
+}
+
+// The part of the entry `before` that the volume after `volume` starts
+// with, when `done` bytes of it came before. kVolumeMissing when there is no
+// such volume; kBroken when it does not go on with this entry.
+DataResult NextPart(const ArchiveFile& volume, const Part& before, std::uint64_t done, Volume& nextVolume,
+                    Part& next) {
+  switch (OpenNextVolume(volume, nextVolume)) {
+    case ReadResult::kEntry: break;
+    case ReadResult::kVolumeMissing: return DataResult::kVolumeMissing;
+    default: return DataResult::kBroken;
+  }
+  const auto header = ReadHeader(*nextVolume.file, nextVolume.main.firstEntry);
+  if (!header || header->endOfArchive) return DataResult::kBroken;
+  next = PartOf(*header);
+  const bool goesOn = (next.flags & kFlagStartsEarlier) != 0 && next.path == before.path && next.startsAt == done;
+  return goesOn ? DataResult::kDone : DataResult::kBroken;
 }
 
 class ArjSource final : public EntrySource {
  public:
-  ArjSource(std::shared_ptr<const ArchiveFile> file, std::int64_t firstEntry)
-      : file_(std::move(file)), firstEntry_(firstEntry), next_(firstEntry) {}
+  ArjSource(Volume first, ArjVolumes volumes) : first_(std::move(first)), volumes_(volumes) { Rewind(); }
 
   bool Rewind() override {
-    next_ = firstEntry_;
+    volume_ = first_;
+    next_ = first_.main.firstEntry;
+    skipContinuation_ = false;
     state_ = ReadResult::kEntry;
     return true;
   }
 
   ReadResult Next(Entry& entry) override {
     if (state_ != ReadResult::kEntry) return state_;
-    const auto header = ReadHeader(*file_, next_);
-    if (!header) return state_ = ReadResult::kBroken;
-    if (header->endOfArchive) return state_ = ReadResult::kEnd;
-    FillEntry(header->basic, entry);
-    current_ = entry;
-    dataOffset_ = header->dataOffset;
-    next_ = header->dataOffset + *entry.packedSize;
-    return ReadResult::kEntry;
+    for (;;) {
+      const auto header = ReadHeader(*volume_.file, next_);
+      if (!header) return state_ = ReadResult::kBroken;
+      if (header->endOfArchive) {
+        if (volumes_ == ArjVolumes::kThisFile || (volume_.main.flags & kFlagMoreVolumes) == 0)
+          return state_ = ReadResult::kEnd;
+        Volume nextVolume;
+        if (const ReadResult opened = OpenNextVolume(*volume_.file, nextVolume); opened != ReadResult::kEntry)
+          return state_ = opened;
+        volume_ = std::move(nextVolume);
+        next_ = volume_.main.firstEntry;
+        skipContinuation_ = true;
+        continue;
+      }
+      Part part = PartOf(*header);
+      next_ = header->dataOffset + static_cast<std::int64_t>(part.data.packedSize);
+      // A volume read on into starts with the rest of the entry before,
+      // which that entry's data already takes in.
+      const bool continuation = skipContinuation_ && (part.flags & kFlagStartsEarlier) != 0;
+      skipContinuation_ = false;
+      if (continuation) continue;
+      part_ = std::move(part);
+      FillEntry(header->basic, part_, entry);
+      current_ = entry;
+      return ReadResult::kEntry;
+    }
   }
 
   DataResult ReadData(const DataSink& sink) override {
     if (state_ != ReadResult::kEntry) return DataResult::kBroken;
     if (!current_.dataReadable) return DataResult::kUnsupported;
     if (current_.kind != EntryKind::kFile) return DataResult::kDone;
-    // Stored: the packed bytes are the file, and the CRC covers them.
-    if (current_.packedSize != current_.size) return DataResult::kBroken;
-    std::vector<unsigned char> block(kDataBlock);
-    Crc32Accumulator crc;
-    for (std::uint64_t done = 0, total = *current_.size; done < total;) {
-      const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(total - done, block.size()));
-      if (!file_->ReadExactly(dataOffset_ + static_cast<std::int64_t>(done), block.data(), wanted))
-        return DataResult::kBroken;
-      crc.Add(block.data(), wanted);
-      if (!sink(block.data(), wanted)) return DataResult::kSinkFailed;
-      done += wanted;
+    const bool follow = volumes_ == ArjVolumes::kFollow;
+    // Its beginning is in a volume before the one given: what is here is no file.
+    if (follow && (part_.flags & kFlagStartsEarlier) != 0) return DataResult::kVolumeMissing;
+    Volume volume = volume_;
+    Part part = part_;
+    for (std::uint64_t done = 0;;) {
+      if (const DataResult result = UnpackPart(*volume.file, part, sink); result != DataResult::kDone) return result;
+      done += part.data.originalSize;
+      if (!follow || (part.flags & kFlagContinues) == 0) return DataResult::kDone;
+      Volume nextVolume;
+      Part next;
+      if (const DataResult found = NextPart(*volume.file, part, done, nextVolume, next); found != DataResult::kDone)
+        return found;
+      volume = std::move(nextVolume);
+      part = std::move(next);
     }
-    return crc.Value() == current_.crc ? DataResult::kDone : DataResult::kBroken;
   }
 
  private:
-  std::shared_ptr<const ArchiveFile> file_;
-  std::int64_t firstEntry_;
-  std::int64_t next_;
+  Volume first_;
+  ArjVolumes volumes_;
+  Volume volume_;               // the volume the walk is in
+  std::int64_t next_ = 0;       // the next header in it
+  bool skipContinuation_ = false;
   ReadResult state_ = ReadResult::kEntry;
   Entry current_;
-  std::int64_t dataOffset_ = 0;
+  Part part_;
 };
-
-// The id and a basic-header size that may hold a header: worth a full read.
-bool PlausibleHeaderAt(const ArchiveFile& file, std::int64_t offset) {
-  unsigned char lead[4];
-  if (!file.ReadExactly(offset, lead, sizeof lead) || lead[0] != kId0 || lead[1] != kId1) return false;
-  const std::size_t size = Le16(lead + 2);
-  return size >= kFixedSize && size <= kMaxBasicSize;
-}
-
-// Offset just past a main header at `offset`, when one is there. In an
-// executable the header after it must read too: the stub may hold a whole
-// fake main header, CRC and all.
-std::optional<std::int64_t> MainHeaderAt(const ArchiveFile& file, std::int64_t offset, bool inExecutable) {
-  const auto header = ReadHeader(file, offset);
-  if (!header || header->endOfArchive) return std::nullopt;
-  if (inExecutable && !ReadHeader(file, header->dataOffset)) return std::nullopt;
-  return header->dataOffset;
-}
 
 }  // namespace
 
-std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> file) {
+std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> file, ArjVolumes volumes) {
   auto first = MainHeaderAt(*file, 0, false);
   if (!first && file->IsExecutable()) {
     // A self-extractor: the stub may hold the id bytes anywhere (even a whole
@@ -188,7 +298,7 @@ std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> fi
     }
   }
   if (!first) return nullptr;
-  return std::make_unique<ArjSource>(std::move(file), *first);
+  return std::make_unique<ArjSource>(Volume{std::move(file), *first}, volumes);
 }
 
 }  // namespace dv

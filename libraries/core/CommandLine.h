@@ -40,7 +40,7 @@ enum class Operation {
   kZipUpdate,   // add new files, replace entries older than their file
   kZipFreshen,  // replace entries older than their file, add nothing
   kZipDelete,   // remove the entries the names select
-  kZipAdjust,   // check a self-extracting ZIP (its offsets need no change)
+  kZipAdjust,   // make a self-extracting ZIP's offsets count from the file's start
   kTarCreate,
   kUnsupported,  // a word of the language this library does not carry out
 };

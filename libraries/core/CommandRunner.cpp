@@ -5,6 +5,7 @@
 #include "libraries/core/Extract.h"
 #include "libraries/core/TarMaker.h"
 #include "libraries/core/ZipMaker.h"
+#include "libraries/core/ZipSelfExtractor.h"
 
 namespace dv {
 namespace {
@@ -32,7 +33,7 @@ CommandResult RunCommandLine(CommandLanguage language, Format format, const char
     case Operation::kZipUpdate:
     case Operation::kZipFreshen:
     case Operation::kZipDelete: return ChangeZip(command);
-    case Operation::kZipAdjust: return CheckZipSelfExtractor(command);
+    case Operation::kZipAdjust: return AdjustZipSelfExtractor(command);
     case Operation::kTarCreate: return CreateTar(command);
     case Operation::kUnsupported: break;
   }

@@ -1,4 +1,4 @@
-// CRC-32 (the IEEE polynomial used by ZIP, gzip and ARJ).
+// CRC-32 (the IEEE polynomial used by ZIP, gzip and ARJ), computed by zlib.
 #pragma once
 
 #include <cstddef>
@@ -12,10 +12,10 @@ std::uint32_t Crc32(const void* data, std::size_t length);
 class Crc32Accumulator {
  public:
   void Add(const void* data, std::size_t length);
-  std::uint32_t Value() const { return state_ ^ 0xFFFFFFFFu; }
+  std::uint32_t Value() const { return value_; }
 
  private:
-  std::uint32_t state_ = 0xFFFFFFFFu;
+  std::uint32_t value_ = 0;
 };
 
 }  // namespace dv

@@ -40,6 +40,7 @@ struct Entry {
   std::string linkTarget;                    // of a symlink or hard link
   std::string method;                        // e.g. "-lh5-", "deflate"
   bool dataReadable = true;                  // false: a method this reader cannot unpack
+  bool encrypted = false;                    // the data needs a password, which no line gives
 
   bool IsDirectory() const { return kind == EntryKind::kDirectory; }
 };
@@ -48,6 +49,7 @@ enum class ReadResult {
   kEntry,   // the entry was filled
   kEnd,     // the archive ended cleanly
   kBroken,  // a header could not be read: the listing stops here
+  kVolumeMissing,  // a split archive goes on in a volume that is not there
 };
 
 enum class DataResult {
@@ -55,6 +57,7 @@ enum class DataResult {
   kBroken,       // the data is damaged, cut short or fails its check
   kUnsupported,  // the entry's method is one this reader cannot unpack
   kSinkFailed,   // the sink refused a block
+  kVolumeMissing,  // part of the data is in another volume that is not there
 };
 
 // Receives an entry's data block by block; false stops the copy.
@@ -69,6 +72,10 @@ class EntrySource {
   virtual ReadResult Next(Entry& entry) = 0;
   // Unpacks the data of the entry Next gave last, once, into `sink`.
   virtual DataResult ReadData(const DataSink& sink) = 0;
+  // Says that the caller will read entries' data from now on, not only
+  // headers: a reader that cannot skip data safely then reads through the
+  // data of the entries it is not asked for.
+  virtual void ExpectDataReads() {}
 };
 
 }  // namespace dv

@@ -33,7 +33,7 @@ inline constexpr int kErrorNotAnArchive = 0x8007;
 // A header or an entry's data is damaged (a failed CRC, data cut short).
 inline constexpr int kErrorBrokenArchive = 0x8008;
 // An entry to extract uses a compression method the library cannot unpack
-// (ARJ methods 1 to 4); nothing was extracted.
+// (or is encrypted); nothing was extracted.
 inline constexpr int kErrorMethodNotSupported = 0x8009;
 // A folder, a file or the new archive could not be created or written.
 inline constexpr int kErrorCannotCreate = 0x800A;
@@ -43,9 +43,18 @@ inline constexpr int kErrorNoMatch = 0x800B;
 // directory (an absolute path, "..", a symbolic link on the way); every
 // other entry was extracted.
 inline constexpr int kErrorUnsafeEntry = 0x800C;
+// A split archive (ARJ name.arj, name.a01, ...) goes on in a volume that is
+// not beside it: nothing was extracted. Also an entry whose beginning is in
+// a volume before the one given: that entry was not extracted, every other
+// one was.
+inline constexpr int kErrorVolumeMissing = 0x800D;
+// Entries were passed over because their data is encrypted and no password
+// can be given: nothing of them was created, not even their folders; every
+// other entry was extracted.
+inline constexpr int kErrorEncrypted = 0x800E;
 // Entries were selected, but every one was passed over because it is
 // never created here (a symbolic link, a hard link to nothing written, a
 // device, a FIFO): nothing was written. The report names them.
-inline constexpr int kErrorNothingWritten = 0x800D;
+inline constexpr int kErrorNothingWritten = 0x800F;
 
 }  // namespace dv

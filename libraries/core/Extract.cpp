@@ -10,15 +10,9 @@
 namespace dv {
 namespace {
 
-// What the names are matched against: the path as it would be written.
-std::string MatchPath(const Entry& entry) {
-  const auto components = SafeComponents(entry.path);
-  return components ? JoinComponents(*components) : entry.path;
-}
-
 struct Tally {
   int extracted = 0, kept = 0, folders = 0;
-  LeftOut passedOver, unsafe;
+  LeftOut passedOver, unsafe, encrypted;
   int failure = kOk;  // the first one
 
   void Fail(int code) {
@@ -32,12 +26,14 @@ struct Tally {
       case WriteOutcome::kCannotCreate: Fail(kErrorCannotCreate); break;
       case WriteOutcome::kBroken: Fail(kErrorBrokenArchive); break;
       case WriteOutcome::kUnsupported: Fail(kErrorMethodNotSupported); break;
+      case WriteOutcome::kVolumeMissing: Fail(kErrorVolumeMissing); break;
     }
   }
   // Passing links over is no error, unless it leaves the line with nothing
   // written at all: that is not the work it asked for.
   int Code() const {
     if (failure != kOk) return failure;
+    if (encrypted.Count() > 0) return kErrorEncrypted;
     if (unsafe.Count() > 0) return kErrorUnsafeEntry;
     const bool nothingWritten = extracted == 0 && kept == 0 && folders == 0;
     return nothingWritten && passedOver.Count() > 0 ? kErrorNothingWritten : kOk;
@@ -49,6 +45,7 @@ struct Tally {
     if (kept > 0) result.report += ", " + std::to_string(kept) + " existing kept";
     result.report += passedOver.Clause("passed over (links, devices and FIFOs are never created)");
     result.report += unsafe.Clause("unsafe paths refused");
+    result.report += encrypted.Clause("encrypted (password needed) not extracted");
     return result;
   }
 };
@@ -60,11 +57,13 @@ CommandResult Survey(EntrySource& source, NameSelection& selection) {
   ReadResult read;
   bool unreadable = false, selected = false;
   while ((read = source.Next(entry)) == ReadResult::kEntry) {
-    if (!selection.Selects(MatchPath(entry))) continue;
+    if (!selection.Selects(entry.path)) continue;
     selected = true;
     if (entry.kind == EntryKind::kFile && !entry.dataReadable) unreadable = true;
   }
   if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive: nothing extracted"};
+  if (read == ReadResult::kVolumeMissing)
+    return {kErrorVolumeMissing, "a volume of the split archive is missing: nothing extracted"};
   if (const std::string* unused = selection.Unused()) return {kErrorNoMatch, "no entry matches " + *unused};
   // An empty archive, or exclusions that leave out every entry.
   if (!selected) return {kErrorNoMatch, "no entry to extract"};
@@ -83,6 +82,12 @@ void ExtractEntry(EntrySource& source, const Entry& entry, const Command& comman
   if (entry.kind == EntryKind::kSymlink || entry.kind == EntryKind::kOther ||
       (entry.kind == EntryKind::kHardlink && original == written.end())) {
     tally.passedOver.Add(entry.path);
+    return;
+  }
+  // Decided before the target is touched, so that not even a folder of the
+  // entry is made. (A hard link here copies a file already written.)
+  if (entry.encrypted && entry.kind == EntryKind::kFile) {
+    tally.encrypted.Add(entry.path);
     return;
   }
   auto path = SafeComponents(entry.path);
@@ -119,6 +124,7 @@ CommandResult ExtractArchive(Format format, const Command& command) {
   if (CommandResult refused = Survey(*source, survey); refused.code != kOk) return refused;
   auto target = ExtractTarget::Open(command.baseDirectory);
   if (!target) return {kErrorCannotCreate, "cannot create " + command.baseDirectory};
+  source->ExpectDataReads();
   if (!source->Rewind()) return {kErrorBrokenArchive, "archive no longer opens"};
   NameSelection selection(command.names, command.excludes, command.syntax);
   Tally tally;
@@ -126,8 +132,9 @@ CommandResult ExtractArchive(Format format, const Command& command) {
   Entry entry;
   ReadResult read;
   while ((read = source->Next(entry)) == ReadResult::kEntry)
-    if (selection.Selects(MatchPath(entry))) ExtractEntry(*source, entry, command, *target, written, tally);
+    if (selection.Selects(entry.path)) ExtractEntry(*source, entry, command, *target, written, tally);
   if (read == ReadResult::kBroken) tally.Fail(kErrorBrokenArchive);
+  if (read == ReadResult::kVolumeMissing) tally.Fail(kErrorVolumeMissing);
   target->Finish();
   return tally.Result();
 }

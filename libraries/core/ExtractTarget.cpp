@@ -113,6 +113,7 @@ WriteOutcome ExtractTarget::WriteFile(const std::vector<std::string>& path, cons
     case DataResult::kBroken: return WriteOutcome::kBroken;
     case DataResult::kUnsupported: return WriteOutcome::kUnsupported;
     case DataResult::kSinkFailed: return WriteOutcome::kCannotCreate;
+    case DataResult::kVolumeMissing: return WriteOutcome::kVolumeMissing;
   }
   struct timespec times[2];
   FillTimes(stamp, times);

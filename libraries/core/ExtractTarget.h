@@ -27,6 +27,7 @@ enum class WriteOutcome {
   kCannotCreate,  // the file system refused
   kBroken,        // the entry's data failed
   kUnsupported,   // the entry's method cannot be unpacked
+  kVolumeMissing,  // part of the entry's data is in a volume that is not there
 };
 
 struct Stamp {

@@ -18,7 +18,8 @@ enum class Format {
   kTar,  // tar, tar.gz, tar.Z, tar.bz2, and plain .gz, .Z and .bz2 files
 };
 
-// The reader of `file` as `format`; nothing when the file is not of it.
+// The reader of `file` as `format`, as extraction needs it (an ARJ entry
+// split across volumes is read whole); nothing when the file is not of it.
 std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const ArchiveFile> file, Format format);
 
 }  // namespace dv

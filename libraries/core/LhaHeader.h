@@ -1,9 +1,11 @@
 // What libarchive does not tell of an LHA entry, read from the entry's own
-// header: its packed size, the CRC-16 of its data and the OS that made it.
+// header: its packed size, the CRC-16 of its data, the OS that made it, and
+// its path as text.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "libraries/core/ArchiveFile.h"
 
@@ -27,6 +29,10 @@ struct LhaHeaderFacts {
   std::uint64_t packedSize = 0;  // the data alone, without extended headers
   std::uint16_t crc = 0;
   unsigned osType = kLhaOsMsDos;
+  // Folder and file name as NameText makes them text (or as UTF-16
+  // headers give them), '/' between names; a symbolic link's as stored,
+  // "name|target". Empty when the header's names do not read.
+  std::string path;
 };
 
 // The facts of the header at `offset`; nothing when it is no LHA header.

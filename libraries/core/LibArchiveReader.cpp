@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "libraries/core/NameText.h"
+
 namespace dv {
 namespace {
 // libarchive names the format with the method: "lha -lh5-", "ZIP 2.0
@@ -142,6 +144,8 @@ void FillEntryFromHeader(struct archive* archive, struct archive_entry* header, 
   const char* path = archive_entry_pathname(header);
   if (path == nullptr) path = archive_entry_pathname_utf8(header);
   entry.path = path != nullptr ? path : "";
+  // Names libarchive could not make text come as stored.
+  DecodeStoredName(entry.path);
   if (archive_entry_size_is_set(header)) entry.size = static_cast<std::uint64_t>(archive_entry_size(header));
   if (archive_entry_mtime_is_set(header)) entry.modified = archive_entry_mtime(header);
   if (archive_entry_atime_is_set(header)) entry.accessed = archive_entry_atime(header);
@@ -151,8 +155,12 @@ void FillEntryFromHeader(struct archive* archive, struct archive_entry* header, 
   const char* target = entry.kind == EntryKind::kSymlink    ? archive_entry_symlink(header)
                        : entry.kind == EntryKind::kHardlink ? archive_entry_hardlink(header)
                                                             : nullptr;
-  if (target != nullptr) entry.linkTarget = target;
+  if (target != nullptr) {
+    entry.linkTarget = target;
+    DecodeStoredName(entry.linkTarget);
+  }
   entry.method = MethodFromFormatName(archive_format_name(archive));
+  entry.encrypted = archive_entry_is_data_encrypted(header) == 1;
 }
 
 }  // namespace dv

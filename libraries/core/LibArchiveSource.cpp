@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string_view>
@@ -15,7 +16,14 @@
 namespace dv {
 namespace {
 
-void SetupLha(struct archive* a) { archive_read_support_format_lha(a); }
+void SetupLha(struct archive* a) {
+  archive_read_support_format_lha(a);
+  // libarchive stops the whole walk at a name it cannot make text, and
+  // most LHA names are Shift-JIS without saying so. As Latin-1 every byte
+  // is a character and every name reads; the real name is then taken from
+  // the header's own bytes (LhaHeader).
+  archive_read_set_format_option(a, "lha", "hdrcharset", "ISO-8859-1");
+}
 void SetupZip(struct archive* a) {
   // The seekable reader takes the central directory whenever there is one
   // (and outbids the streaming one); the streaming one still lists the local
@@ -74,7 +82,7 @@ const SfxMark* SfxMarkFor(LibArchiveKind kind) {
     case LibArchiveKind::kLha: return &lha;
     case LibArchiveKind::kCab: return &cab;
     case LibArchiveKind::kRar: return &rar;
-    default: return nullptr;  // ZIP is found from its end; tar never has a stub
+    default: return nullptr;  // ZIP is found from its end, tar by its probe (TarProbe.h)
   }
 }
 
@@ -91,6 +99,7 @@ class LibArchiveSource final : public EntrySource {
   bool Rewind() override {
     ScopedUtf8Locale utf8;
     state_ = ReadResult::kEntry;
+    entryPending_ = false;
     return reader_.Open(file_, base_, LibArchiveReader::kNoLimit, setup_);
   }
 
@@ -98,26 +107,48 @@ class LibArchiveSource final : public EntrySource {
     if (state_ != ReadResult::kEntry) return state_;
     if (reader_.get() == nullptr) return state_ = ReadResult::kBroken;
     ScopedUtf8Locale utf8;
+    if (!PassUntouchedData()) return state_ = ReadResult::kBroken;
     struct archive_entry* header = nullptr;
     if (const ReadResult result = NextArchiveHeader(reader_.get(), header); result != ReadResult::kEntry)
       return state_ = result;
     Fill(header, entry);
+    entryPending_ = true;
+    dataTouched_ = false;
     return ReadResult::kEntry;
   }
 
   DataResult ReadData(const DataSink& sink) override {
     if (state_ != ReadResult::kEntry || reader_.get() == nullptr) return DataResult::kBroken;
     ScopedUtf8Locale utf8;
+    dataTouched_ = true;
     bool fatal = false;
     const DataResult result = CopyArchiveData(reader_.get(), sink, fatal);
     if (fatal) state_ = ReadResult::kBroken;
     return result;
   }
 
+  // libarchive's CAB reader puts off skipping until data is read, and then
+  // fails when the skip crosses a folder: the entries of a later folder
+  // could not be read once an earlier one was passed over. Reading their
+  // data and throwing it away never crosses anything.
+  void ExpectDataReads() override { discardPassedData_ = kind_ == LibArchiveKind::kCab; }
+
  private:
+  // Reads away the data of the entry Next gave last when nothing read it
+  // and the reader must not skip it; false when that data fails.
+  bool PassUntouchedData() {
+    if (!discardPassedData_ || !entryPending_ || dataTouched_) return true;
+    dataTouched_ = true;
+    bool fatal = false;
+    return CopyArchiveData(reader_.get(), [](const void*, std::size_t) { return true; }, fatal) == DataResult::kDone;
+  }
+
   void Fill(struct archive_entry* header, Entry& entry) const {
     FillEntryFromHeader(reader_.get(), header, entry);
     if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
+    // A cabinet parts its names with '\'; libarchive turns it into '/' only
+    // in names it could make text. As text now, any '\' left parts names.
+    if (kind_ == LibArchiveKind::kCab) std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
   }
 
   void FillFromLhaHeader(Entry& entry) const {
@@ -128,6 +159,14 @@ class LibArchiveSource final : public EntrySource {
     entry.packedSize = facts->packedSize;
     entry.crc = facts->crc;
     entry.osType = facts->osType;
+    if (facts->path.empty()) return;
+    entry.path = facts->path;
+    if (entry.kind != EntryKind::kSymlink) return;
+    // A link stores "name|target" as its name.
+    if (const auto bar = entry.path.find('|'); bar != std::string::npos) {
+      entry.linkTarget = entry.path.substr(bar + 1);
+      entry.path.resize(bar);
+    }
   }
 
   std::shared_ptr<const ArchiveFile> file_;
@@ -136,6 +175,9 @@ class LibArchiveSource final : public EntrySource {
   LibArchiveReader reader_;
   std::int64_t base_ = 0;
   ReadResult state_ = ReadResult::kEntry;
+  bool discardPassedData_ = false;
+  bool entryPending_ = false;  // Next gave an entry since the reader opened
+  bool dataTouched_ = false;   // ReadData (or the discarding) began on it
 };
 
 // Inside an executable a signature proves nothing: the stub's code and data
@@ -149,7 +191,8 @@ bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
     case ReadResult::kEnd:
       if (kind != LibArchiveKind::kZip) return false;
       break;
-    case ReadResult::kBroken: return false;
+    case ReadResult::kBroken:
+    case ReadResult::kVolumeMissing: return false;
   }
   return source.Rewind();
 }
@@ -183,6 +226,13 @@ std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveF
   // ends its listing rather than its opening.
   if (source->OpenAt(0) && (!executable || FirstHeaderReads(*source, kind))) return source;
   return executable ? OpenInsideExecutable(file, kind) : nullptr;
+}
+
+std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind,
+                                                    std::int64_t start) {
+  auto source = std::make_unique<LibArchiveSource>(std::move(file), kind);
+  if (!source->OpenAt(start)) return nullptr;
+  return source;
 }
 
 }  // namespace dv

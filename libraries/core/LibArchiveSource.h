@@ -1,6 +1,7 @@
 // Lists the formats libarchive reads for us.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "libraries/core/ArchiveFile.h"
@@ -19,5 +20,10 @@ enum class LibArchiveKind {
 // Opens the archive of `kind` at the start of `file` or, for an executable,
 // where one starts within its first MiB. Nothing when there is none.
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind);
+
+// Opens the archive of `kind` that starts at `start`, found there already;
+// nothing when it does not open.
+std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind,
+                                                    std::int64_t start);
 
 }  // namespace dv

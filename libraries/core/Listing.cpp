@@ -30,14 +30,18 @@ int Listing::FindNext(ENTRYINFO* record) {
   return NextMatch(record);
 }
 
-bool Listing::ReadsToEnd() {
+bool Listing::ReadsToEnd(bool withData) {
   std::lock_guard lock(mutex_);
   if (!atStart_ && !source_->Rewind()) return false;
   atStart_ = false;
   current_.reset();
+  const DataSink discard = [](const void*, std::size_t) { return true; };
   Entry entry;
   ReadResult result;
   while ((result = source_->Next(entry)) == ReadResult::kEntry) {
+    if (!withData) continue;
+    const DataResult data = source_->ReadData(discard);
+    if (data != DataResult::kDone && data != DataResult::kUnsupported) return false;
   }
   return result == ReadResult::kEnd;
 }

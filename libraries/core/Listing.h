@@ -24,8 +24,10 @@ class Listing {
   // The next entry matching the walk's pattern (every entry before any
   // FindFirst).
   int FindNext(ENTRYINFO* record);
-  // True when every header reads, up to a clean end.
-  bool ReadsToEnd();
+  // True when every header reads, up to a clean end, and with `withData`
+  // every entry's data unpacks and checks out too (or is of a method the
+  // reader cannot unpack, which says nothing of damage).
+  bool ReadsToEnd(bool withData);
   // The entry FindFirst or FindNext found last; nothing before the first
   // and after the walk's end.
   std::optional<Entry> Current();

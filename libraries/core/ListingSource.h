@@ -1,7 +1,8 @@
-// The reader behind a listing handle. A listing reads headers only: a ZIP is
-// read from its central directory when that reads cleanly, which visits no
-// local header, and a compressed tar is unpacked once for its type check and
-// its listing. Every other case is OpenSource's reader.
+// The reader behind a listing handle. A listing reads headers only: a
+// compressed tar is unpacked once for its type check and its listing, and an
+// ARJ volume's data check stays inside that volume. Every other case is
+// OpenSource's reader (for a ZIP, its central directory when that reads
+// cleanly, which visits no local header).
 #pragma once
 
 #include <memory>

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "libraries/core/PathSafety.h"
+
 namespace dv {
 namespace {
 
@@ -14,7 +16,10 @@ std::string_view WithoutTrailingSlashes(std::string_view text) {
 
 NameSelection::NameSelection(std::vector<std::string> names, std::vector<std::string> excludes,
                              WildcardSyntax syntax)
-    : names_(std::move(names)), excludes_(std::move(excludes)), used_(names_.size(), false), syntax_(syntax) {}
+    : given_(std::move(names)), excludes_(std::move(excludes)), used_(given_.size(), false), syntax_(syntax) {
+  for (const std::string& name : given_) names_.push_back(NormalPath(name));
+  for (std::string& exclude : excludes_) exclude = NormalPath(exclude);
+}
 
 bool NameSelection::Matches(const std::string& pattern, std::string_view path) const {
   const std::string whole(WithoutTrailingSlashes(pattern));
@@ -22,7 +27,8 @@ bool NameSelection::Matches(const std::string& pattern, std::string_view path) c
   return WildcardMatches(whole, path, syntax_) || WildcardMatches(whole + "/*", path, syntax_);
 }
 
-bool NameSelection::Selects(std::string_view path) {
+bool NameSelection::Selects(std::string_view stored) {
+  const std::string path = NormalPath(stored);
   for (const std::string& exclude : excludes_)
     if (Matches(exclude, path)) return false;
   if (names_.empty()) return true;
@@ -34,7 +40,7 @@ bool NameSelection::Selects(std::string_view path) {
 
 const std::string* NameSelection::Unused() const {
   const auto unused = std::find(used_.begin(), used_.end(), false);
-  return unused == used_.end() ? nullptr : &names_[static_cast<std::size_t>(unused - used_.begin())];
+  return unused == used_.end() ? nullptr : &given_[static_cast<std::size_t>(unused - used_.begin())];
 }
 
 }  // namespace dv

@@ -1,7 +1,8 @@
 // Which entries a command's names select. A name or pattern selects a path
 // it matches whole ('*' matching across folders), and everything inside a
 // folder it matches; no names select every path. An exclusion takes a path
-// out again by the same rule.
+// out again by the same rule. Names and paths are both compared as they
+// would be written (NormalPath): "./a.txt", as a tar lists it, is "a.txt".
 #pragma once
 
 #include <string>
@@ -25,7 +26,8 @@ class NameSelection {
  private:
   bool Matches(const std::string& pattern, std::string_view path) const;
 
-  std::vector<std::string> names_, excludes_;
+  std::vector<std::string> given_;            // the names as the line gave them
+  std::vector<std::string> names_, excludes_;  // as NormalPath makes them
   std::vector<bool> used_;
   WildcardSyntax syntax_;
 };

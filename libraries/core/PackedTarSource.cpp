@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "libraries/core/LibArchiveReader.h"
+#include "libraries/core/ThreadedUnpacking.h"
 #include "libraries/core/TarProbe.h"
 #include "libraries/core/Utf8Locale.h"
 
@@ -32,8 +33,9 @@ LibArchiveReader::Setup UnpackSetupFor(const ArchiveFile& file) {
 
 class PackedTarSource final : public EntrySource {
  public:
-  PackedTarSource(std::shared_ptr<const ArchiveFile> file, LibArchiveReader::Setup unpack)
-      : file_(std::move(file)), unpack_(unpack) {}
+  // `threaded`: unpacked on threads instead of by libarchive's filter.
+  PackedTarSource(std::shared_ptr<const ArchiveFile> file, LibArchiveReader::Setup unpack, bool threaded)
+      : file_(std::move(file)), unpack_(unpack), threaded_(threaded) {}
   ~PackedTarSource() override { CloseTar(); }
   PackedTarSource(const PackedTarSource&) = delete;
   PackedTarSource& operator=(const PackedTarSource&) = delete;
@@ -46,19 +48,25 @@ class PackedTarSource final : public EntrySource {
     head_.clear();
     served_ = 0;
     state_ = ReadResult::kEntry;
-    if (!unpacked_.Open(file_, 0, LibArchiveReader::kNoLimit, unpack_)) return false;
-    struct archive* raw = unpacked_.get();
-    // Two filters: one unpacking layer over the file itself.
-    struct archive_entry* header = nullptr;
-    if (archive_filter_count(raw) != 2 || archive_read_next_header(raw, &header) != ARCHIVE_OK) return false;
+    if (threaded_) {
+      threads_ = OpenThreadedUnpacking(file_);
+      if (!threads_) return false;
+    } else {
+      if (!unpacked_.Open(file_, 0, LibArchiveReader::kNoLimit, unpack_)) return false;
+      struct archive* raw = unpacked_.get();
+      // Two filters: one unpacking layer over the file itself.
+      struct archive_entry* header = nullptr;
+      if (archive_filter_count(raw) != 2 || archive_read_next_header(raw, &header) != ARCHIVE_OK) return false;
+    }
     while (head_.size() < kTarBlock) {
       const void* block = nullptr;
-      size_t size = 0;
-      la_int64_t offset = 0;
-      if (archive_read_data_block(raw, &block, &size, &offset) != ARCHIVE_OK) return false;
+      std::size_t size = 0;
+      if (NextUnpacked(block, size) != ARCHIVE_OK) return false;
       head_.append(static_cast<const char*>(block), size);
     }
-    if (archive_filter_bytes(raw, -1) > kTarProbeInputLimit) return false;
+    const std::int64_t used = threads_ ? static_cast<std::int64_t>(threads_->inputBytesUsed())
+                                       : archive_filter_bytes(unpacked_.get(), -1);
+    if (used > kTarProbeInputLimit) return false;
     unsigned char first[kTarBlock];
     std::memcpy(first, head_.data(), kTarBlock);
     if (!IsTarHeader(first)) return false;
@@ -102,27 +110,45 @@ class PackedTarSource final : public EntrySource {
       source.served_ = source.head_.size();
       return static_cast<la_ssize_t>(size);
     }
-    size_t size = 0;
-    la_int64_t offset = 0;
-    switch (archive_read_data_block(source.unpacked_.get(), block, &size, &offset)) {
+    std::size_t size = 0;
+    switch (source.NextUnpacked(*block, size)) {
       case ARCHIVE_OK: return static_cast<la_ssize_t>(size);
       case ARCHIVE_EOF: return 0;
-      default:
-        archive_set_error(tar, EIO, "%s", archive_error_string(source.unpacked_.get()) != nullptr
-                                              ? archive_error_string(source.unpacked_.get())
-                                              : "unpacking failed");
-        return ARCHIVE_FATAL;
+      default: archive_set_error(tar, EIO, "%s", source.UnpackError()); return ARCHIVE_FATAL;
     }
+  }
+
+  // The next unpacked bytes: ARCHIVE_OK, ARCHIVE_EOF or ARCHIVE_FATAL.
+  int NextUnpacked(const void*& block, std::size_t& size) {
+    if (threads_) {
+      const char* data = nullptr;
+      const ThreadedUnpacking::Read read = threads_->Next(data, size);
+      block = data;
+      return read == ThreadedUnpacking::Read::kData ? ARCHIVE_OK
+             : read == ThreadedUnpacking::Read::kEnd ? ARCHIVE_EOF
+                                                     : ARCHIVE_FATAL;
+    }
+    la_int64_t offset = 0;
+    const int status = archive_read_data_block(unpacked_.get(), &block, &size, &offset);
+    return status == ARCHIVE_OK || status == ARCHIVE_EOF ? status : ARCHIVE_FATAL;
+  }
+
+  const char* UnpackError() const {
+    const char* text = threads_ ? threads_->error().c_str() : archive_error_string(unpacked_.get());
+    return text != nullptr && *text != '\0' ? text : "unpacking failed";
   }
 
   void CloseTar() {
     if (tar_ != nullptr) archive_read_free(tar_);
     tar_ = nullptr;
+    threads_.reset();
   }
 
   std::shared_ptr<const ArchiveFile> file_;
   LibArchiveReader::Setup unpack_;
+  bool threaded_;
   LibArchiveReader unpacked_;
+  std::unique_ptr<ThreadedUnpacking> threads_;
   struct archive* tar_ = nullptr;
   std::string head_;         // what the check read
   std::size_t served_ = 0;   // of head_, given to the tar reader
@@ -135,7 +161,8 @@ std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const ArchiveFi
   if (!file) return nullptr;
   const LibArchiveReader::Setup unpack = UnpackSetupFor(*file);
   if (unpack == nullptr) return nullptr;
-  auto source = std::make_unique<PackedTarSource>(std::move(file), unpack);
+  const bool threaded = GainsFromThreads(file);
+  auto source = std::make_unique<PackedTarSource>(std::move(file), unpack, threaded);
   if (!source->Open()) return nullptr;
   return source;
 }

@@ -10,6 +10,7 @@
 
 #include "libraries/core/LibArchiveReader.h"
 #include "libraries/core/LittleEndian.h"
+#include "libraries/core/ThreadedUnpacking.h"
 
 namespace dv {
 namespace {
@@ -60,6 +61,7 @@ class PlainCompressedSource final : public EntrySource {
   }
   DataResult ReadData(const DataSink& sink) override {
     if (!given_) return DataResult::kBroken;
+    if (const auto threaded = OpenThreadedUnpacking(file_)) return CopyUnpacked(*threaded, sink);
     LibArchiveReader reader;
     struct archive_entry* header = nullptr;
     if (!reader.Open(file_, 0, LibArchiveReader::kNoLimit, RawUnpackSetup(type_)) ||

@@ -4,18 +4,24 @@
 #include <archive_entry.h>
 
 #include <cstring>
+#include <deque>
+#include <optional>
+#include <span>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "libraries/core/LibArchiveReader.h"
+#include "libraries/core/SignatureScan.h"
 
 namespace dv {
 namespace {
 
 enum class Packing { kNone, kGzip, kCompress, kBzip2 };
 
-Packing PackingOf(const ArchiveFile& file) {
+Packing PackingAt(const ArchiveFile& file, std::int64_t start) {
   unsigned char magic[3] = {};
-  if (!file.ReadExactly(0, magic, sizeof magic)) return Packing::kNone;
+  if (!file.ReadExactly(start, magic, sizeof magic)) return Packing::kNone;
   if (magic[0] == 0x1F && magic[1] == 0x8B) return Packing::kGzip;
   if (magic[0] == 0x1F && magic[1] == 0x9D) return Packing::kCompress;
   if (magic[0] == 'B' && magic[1] == 'Z' && magic[2] == 'h') return Packing::kBzip2;
@@ -38,11 +44,11 @@ void SetupBzip2(struct archive* a) {
 
 // Unpacks the first block. False when the filter does not take the file;
 // `tar` tells whether one unpacked layer down there is a tar header.
-bool UnpackFirstBlock(std::shared_ptr<const ArchiveFile> file, Packing packing, bool& tar) {
+bool UnpackFirstBlock(std::shared_ptr<const ArchiveFile> file, std::int64_t start, Packing packing, bool& tar) {
   LibArchiveReader reader;
   const LibArchiveReader::Setup setup =
       packing == Packing::kGzip ? &SetupGzip : packing == Packing::kCompress ? &SetupCompress : &SetupBzip2;
-  if (!reader.Open(std::move(file), 0, kTarProbeInputLimit, setup)) return false;
+  if (!reader.Open(std::move(file), start, kTarProbeInputLimit, setup)) return false;
   tar = false;
   // One filter alone is the file itself: the magic bytes were there but the
   // unpacker refused the header after them, so the file is no such file.
@@ -77,6 +83,108 @@ bool NumberFieldReads(const unsigned char* field, std::size_t length) {
   for (; i < length; ++i)
     if (field[i] != ' ' && field[i] != '\0') return false;
   return true;
+}
+
+// The type of what starts at `start`.
+TarType ProbeAt(const std::shared_ptr<const ArchiveFile>& file, std::int64_t start) {
+  const Packing packing = PackingAt(*file, start);
+  if (packing == Packing::kNone) {
+    unsigned char block[512];
+    return file->ReadExactly(start, block, sizeof block) && IsTarHeader(block) ? kTarPlain : kTarOther;
+  }
+  bool tar = false;
+  if (!UnpackFirstBlock(file, start, packing, tar)) return kTarOther;
+  switch (packing) {
+    case Packing::kGzip: return tar ? kTarGzip : kGzipOnly;
+    case Packing::kCompress: return tar ? kTarCompress : kCompressOnly;
+    case Packing::kBzip2: return tar ? kTarBzip2 : kBzip2Only;
+    case Packing::kNone: break;
+  }
+  return kTarOther;
+}
+
+// Where a tar-family archive may start inside an executable: a signature,
+// how far into the archive it lies, and a cheap look at the start before a
+// full try. The compress magic is left out: two bytes show up too often in
+// code to be worth a try each.
+struct SfxSign {
+  std::string_view signature;
+  std::int64_t lead;
+  bool (*plausible)(const ArchiveFile&, std::int64_t start);
+  bool cheap;  // `plausible` already decides: no try to count
+};
+
+bool GzipFlagsPlausible(const ArchiveFile& file, std::int64_t start) {
+  unsigned char head[4];
+  return file.ReadExactly(start, head, sizeof head) && (head[3] & 0xE0) == 0;  // reserved flag bits clear
+}
+
+bool Bzip2HeadPlausible(const ArchiveFile& file, std::int64_t start) {
+  unsigned char head[4];
+  return file.ReadExactly(start, head, sizeof head) && head[0] == 'B' && head[1] == 'Z' && head[2] == 'h' &&
+         head[3] >= '1' && head[3] <= '9';
+}
+
+bool TarHeaderAt(const ArchiveFile& file, std::int64_t start) {
+  unsigned char block[512];
+  return file.ReadExactly(start, block, sizeof block) && IsTarHeader(block);
+}
+
+// Passes over the occurrences of several signatures in file order.
+class SfxCandidates {
+ public:
+  SfxCandidates(const ArchiveFile& file, std::span<const SfxSign> signs) : signs_(signs) {
+    for (const SfxSign& sign : signs) {
+      scans_.emplace_back(file, 0, kSfxWindow + sign.lead, sign.signature);
+      next_.push_back(scans_.back().Next());
+    }
+  }
+  SfxCandidates(const SfxCandidates&) = delete;
+  SfxCandidates& operator=(const SfxCandidates&) = delete;
+
+  // The earliest archive start left and its sign; nothing once all are used.
+  std::optional<std::pair<std::int64_t, const SfxSign*>> Next() {
+    const auto startOf = [this](std::size_t i) { return *next_[i] - signs_[i].lead; };
+    std::size_t earliest = signs_.size();
+    for (std::size_t i = 0; i < signs_.size(); ++i)
+      if (next_[i] && (earliest == signs_.size() || startOf(i) < startOf(earliest))) earliest = i;
+    if (earliest == signs_.size()) return std::nullopt;
+    const std::int64_t start = startOf(earliest);
+    next_[earliest] = scans_[earliest].Next();
+    return std::pair{start, &signs_[earliest]};
+  }
+
+ private:
+  std::span<const SfxSign> signs_;
+  std::deque<SignatureScan> scans_;  // a SignatureScan keeps a reference to the file and never moves
+  std::vector<std::optional<std::int64_t>> next_;
+};
+
+TarFind FindInsideExecutable(const std::shared_ptr<const ArchiveFile>& file) {
+  using namespace std::string_view_literals;
+  static constexpr SfxSign kSigns[] = {
+      {"ustar"sv, 257, &TarHeaderAt, true},
+      {"\x1F\x8B\x08"sv, 0, &GzipFlagsPlausible, false},
+      {"1AY&SY"sv, 4, &Bzip2HeadPlausible, false},  // "BZh", the block size, then the first block's magic
+  };
+  // Even a cheap look reads the file: a stub full of "ustar" gets a bound too.
+  constexpr int kLookLimit = 1024;
+  SfxCandidates candidates(*file, kSigns);
+  for (int tries = 0, looks = 0; tries < kSfxCandidateLimit && looks < kLookLimit; ++looks) {
+    const auto candidate = candidates.Next();
+    if (!candidate) break;
+    const auto [start, sign] = *candidate;
+    if (start <= 0 || !sign->plausible(*file, start)) continue;
+    if (!sign->cheap) ++tries;
+    // Only a tar counts: compressed data alone may be any part of the stub.
+    switch (const TarType type = ProbeAt(file, start)) {
+      case kTarPlain:
+      case kTarGzip:
+      case kTarBzip2: return {type, start};
+      default: break;
+    }
+  }
+  return {};
 }
 
 }  // namespace
@@ -125,21 +233,12 @@ LibArchiveReader::Setup RawUnpackSetup(TarType type) {
   }
 }
 
-TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file) {
-  const Packing packing = PackingOf(*file);
-  if (packing == Packing::kNone) {
-    unsigned char block[512];
-    return file->ReadExactly(0, block, sizeof block) && IsTarHeader(block) ? kTarPlain : kTarOther;
-  }
-  bool tar = false;
-  if (!UnpackFirstBlock(file, packing, tar)) return kTarOther;
-  switch (packing) {
-    case Packing::kGzip: return tar ? kTarGzip : kGzipOnly;
-    case Packing::kCompress: return tar ? kTarCompress : kCompressOnly;
-    case Packing::kBzip2: return tar ? kTarBzip2 : kBzip2Only;
-    case Packing::kNone: break;
-  }
-  return kTarOther;
+TarFind FindTarArchive(const std::shared_ptr<const ArchiveFile>& file) {
+  const TarType atStart = ProbeAt(file, 0);
+  if (atStart != kTarOther || !file->IsExecutable()) return {atStart, 0};
+  return FindInsideExecutable(file);
 }
+
+TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file) { return FindTarArchive(file).type; }
 
 }  // namespace dv

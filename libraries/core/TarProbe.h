@@ -1,6 +1,7 @@
 // What kind of tar32 file a path is, from a bounded prefix of it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "libraries/core/ArchiveFile.h"
@@ -25,8 +26,21 @@ enum TarType : int {
 // is inside; a bzip2 block, the largest unit, is under 1 MiB.
 inline constexpr long long kTarProbeInputLimit = 2 << 20;
 
+// Where a file's tar-family archive is: its type, and where it starts (0,
+// or past the stub of a self-extracting executable).
+struct TarFind {
+  TarType type = kTarOther;
+  std::int64_t start = 0;
+};
+
 // Looks at the first bytes, and for a compressed file at the first 512 bytes
-// it unpacks to, never the rest of the file.
+// it unpacks to, never the rest of the file. In an executable that is none
+// of the family, a tar, tar.gz or tar.bz2 is looked for within kSfxWindow,
+// where its signature shows ("ustar" in a tar header, the gzip or bzip2
+// magic); a place counts only when the tar header there, or the first one
+// it unpacks to, reads. Plain compressed data after a stub is no archive.
+TarFind FindTarArchive(const std::shared_ptr<const ArchiveFile>& file);
+// FindTarArchive's type.
 TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file);
 
 // The libarchive set-up that unpacks a plain compressed file (kGzipOnly,

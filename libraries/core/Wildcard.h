@@ -12,9 +12,10 @@ enum class WildcardSyntax {
 };
 
 // True when `pattern` matches `name`: '*' is any run of characters ('/'
-// included), '?' any one, letters match either case. An empty pattern, "*"
-// and "*.*" match every name, with or without a dot. An unclosed '[' is a
-// literal character.
+// included), '?' any one, letters match either case. Characters are UTF-8
+// ones: '?' and a set take 能 whole. An empty pattern, "*" and "*.*" match
+// every name, with or without a dot. An unclosed '[' is a literal
+// character.
 bool WildcardMatches(std::string_view pattern, std::string_view name,
                      WildcardSyntax syntax = WildcardSyntax::kPlain);
 

@@ -1,11 +1,12 @@
-// Lists a ZIP archive from its central directory alone, reading it front to
-// back through a bounded window: no local header is visited and nothing is
-// kept per entry, so time and memory stay flat however many entries there
-// are. It reads what libarchive's seekable reader would list for the same
-// archive (ZIP64, data descriptors, comments, self-extracting offsets, UTF-8
-// and Info-ZIP Unicode names, the time extra fields), and refuses an archive
+// Reads a ZIP archive from its central directory, front to back through a
+// bounded window: a walk visits no local header and nothing is kept per
+// entry, so time and memory stay flat however many entries there are. It
+// gives what libarchive's seekable reader would give for the same archive
+// (ZIP64, data descriptors, comments, self-extracting offsets, UTF-8 and
+// Info-ZIP Unicode names, the time extra fields), and refuses an archive
 // whose central directory does not read cleanly, for the caller to read its
-// local headers instead.
+// local headers instead. An entry's data is read from its local header
+// only when asked for.
 #pragma once
 
 #include <memory>

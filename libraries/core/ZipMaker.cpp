@@ -189,17 +189,4 @@ CommandResult ChangeZip(const Command& command) {
   return Write(command, old, plan);
 }
 
-CommandResult CheckZipSelfExtractor(const Command& command) {
-  const auto file = ArchiveFile::Open(command.archive.c_str());
-  if (!file) return {kErrorArchiveNotFound, "cannot open " + command.archive};
-  const auto source = OpenSource(file, Format::kZip);
-  if (!source) return {kErrorNotAnArchive, "no ZIP archive in " + command.archive};
-  Entry entry;
-  int count = 0;
-  ReadResult read;
-  while ((read = source->Next(entry)) == ReadResult::kEntry) ++count;
-  if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive in " + command.archive};
-  return {kOk, std::to_string(count) + " entries checked"};
-}
-
 }  // namespace dv

@@ -12,8 +12,7 @@
 // - The new archive replaces the old one only when all of it is written; a
 //   file that is not a ZIP archive is never replaced, nor a self-extractor
 //   without -J (its stub would be lost).
-// - "-A path" checks that the self-extractor's archive reads to its end;
-//   offsets are read as they stand, so there is nothing to adjust.
+// ("-A path" is ZipSelfExtractor.h's.)
 #pragma once
 
 #include "libraries/core/CommandLine.h"
@@ -22,6 +21,5 @@
 namespace dv {
 
 CommandResult ChangeZip(const Command& command);
-CommandResult CheckZipSelfExtractor(const Command& command);
 
 }  // namespace dv

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/forms/WidgetSetModule.h"
 #include "platform/rtl/Exception.h"
@@ -14,9 +15,7 @@ TApplication* g_application = nullptr;
 
 void ChoosePlatform() {
   // A server with no display still runs the program (and every test).
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
-      std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (NothingToShowOn()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
 // The platform chosen, as its name starts the setting ("offscreen:fontengine=...").
@@ -42,6 +41,11 @@ int ShowBox(HWND owner, const char* text, const char* caption, UINT type) {
 }
 }  // namespace
 
+bool NothingToShowOn() {
+  return std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
+         std::getenv("WAYLAND_DISPLAY") == nullptr;
+}
+
 TApplication* Application() { return g_application; }
 
 TApplication::TApplication(int& argc, char** argv) : argc_(argc), argv_(argv) {
@@ -57,9 +61,15 @@ TApplication::~TApplication() {
   if (g_application == this) g_application = nullptr;
 }
 
+void TApplication::SetIcon(std::string svg) {
+  icon_ = std::move(svg);
+  if (widgets_ != nullptr) widgets_->SetIcon(icon_);
+}
+
 TWidgetSet& TApplication::Widgets() {
   if (widgets_ == nullptr) {
     widgets_.reset(WidgetSetFactory()(argc_, argv_));
+    if (!icon_.empty()) widgets_->SetIcon(icon_);
     widgets_->SetActivationHandler([this] {
       HandleEventErrors([this] {
         if (OnActivate) OnActivate(nullptr);
@@ -136,9 +146,13 @@ void HandleEventErrors(const std::function<void()>& handler) {
 // Qt keeps the fonts it has loaded (fontconfig patterns, FreeType faces and
 // the GUI library's cache of them) for the life of the process and never
 // frees them; the leak check at exit of a sanitizer build must not count them.
+// Nor the folder list glibc's newlocale splits from LOCPATH, when that is
+// set, and never frees (the regional formats are read through newlocale).
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libfontconfig.so\n"
          "leak:libfreetype.so\n"
-         "leak:libQt6Gui.so\n";
+         "leak:libQt6Gui.so\n"
+         "leak:__argz_add_sep\n"
+         "leak:__argz_create_sep\n";
 }
 #endif

@@ -20,6 +20,9 @@ class TApplication {
 
   std::string Title;
   bool ShowMainForm = true;
+  // The program's icon (SVG text) for its windows, given to the window
+  // system now or when it is loaded.
+  void SetIcon(std::string svg);
   // Runs from the message loop each time the application becomes the
   // active one of the desktop (posted, never inside the platform's report).
   TNotifyEvent OnActivate;
@@ -53,8 +56,14 @@ class TApplication {
   std::unique_ptr<TWidgetSet> widgets_;
   TForm* mainForm_ = nullptr;
   TForm* activateForm_ = nullptr;
+  std::string icon_;
   bool terminated_ = false;
 };
+
+// True when neither a display (DISPLAY, WAYLAND_DISPLAY) nor a window platform
+// (QT_QPA_PLATFORM) is there: a window would be drawn offscreen, seen by nobody.
+// Asked before the application object is made, which then picks offscreen.
+bool NothingToShowOn();
 
 // The one application object of the process, once made.
 TApplication* Application();

@@ -81,10 +81,13 @@ class TWidgetSet {
   // Called from the loop (posted) each time the application becomes the active one.
   virtual void SetActivationHandler(std::function<void()> activated) = 0;
   virtual void MessageBox(TControlPeer* owner, const std::string& text, const std::string& caption, bool error) = 0;
+  // The icon of every window from now on, as SVG text; a window system
+  // without icons ignores it.
+  virtual void SetIcon(const std::string& svg) { (void)svg; }
 };
 
 // What a toolkit's module exports under kWidgetSetEntry.
 using TWidgetSetFactory = TWidgetSet* (*)(int& argc, char** argv);
 inline constexpr const char* kWidgetSetEntry = "DovanelMakeWidgetSet";
-// The module beside the executable that holds the Qt widget set.
+// The module that holds the Qt widget set, kept with the archiver libraries.
 inline constexpr const char* kWidgetSetModule = "libdovanel-qt.so";

@@ -6,15 +6,20 @@
 
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/Exception.h"
-#include "platform/winapi/Library.h"
+#include "platform/rtl/Files.h"
+#include "platform/winapi/LibraryFolders.h"
 
 namespace {
 TWidgetSetFactory g_linked = nullptr;
 
+// Found where the archiver libraries are, so that an installed program finds
+// it in its private folder; else the loader's own search.
 std::string ModulePath() {
-  char executable[4096];
-  if (GetModuleFileNameA(nullptr, executable, sizeof executable) == 0) return kWidgetSetModule;  // the loader's search
-  return ExtractFilePath(executable) + kWidgetSetModule;
+  for (const std::string& folder : LibrarySearchFolders()) {
+    const std::string path = IncludeTrailingPathDelimiter(folder) + kWidgetSetModule;
+    if (FileExists(path)) return path;
+  }
+  return kWidgetSetModule;
 }
 
 TWidgetSetFactory LoadModule() {

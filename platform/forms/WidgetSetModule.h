@@ -1,5 +1,5 @@
 // Where the window system comes from: one linked into the program, or the
-// module beside the executable, loaded once and kept for the process (a
+// module found where the archiver libraries are, loaded once and kept for the process (a
 // toolkit is never unloaded while its objects may live).
 #pragma once
 

@@ -33,6 +33,10 @@ long DaysFromCivil(int year, int month, int day) {
 }
 const long kDelta = DaysFromCivil(1899, 12, 30);
 
+// The date order where a locale gives none worth showing: the one the window
+// itself sets when it is activated.
+const char* const kPlainDateFormat = "yyyy/mm/dd";
+
 // Turns a C-library format (%Y/%m/%d) into the framework's letters.
 std::string FromStrftime(const std::string& format, bool date) {
   std::string out;
@@ -66,7 +70,7 @@ std::string FromStrftime(const std::string& format, bool date) {
       default: break;
     }
   }
-  if (out.empty()) out = date ? "yyyy/mm/dd" : "hh:nn:ss";
+  if (out.empty()) out = date ? kPlainDateFormat : "hh:nn:ss";
   return out;
 }
 
@@ -76,13 +80,22 @@ char FirstSeparator(const std::string& format, char fallback) {
   return fallback;
 }
 
+// C and POSIX, also with a character set ("C.UTF-8").
+bool HasNoRegion(const std::string& localeName) {
+  return localeName == "C" || localeName == "POSIX" || localeName.rfind("C.", 0) == 0;
+}
+
 TFormatSettings ReadRegional() {
   TFormatSettings settings;
   // Read LC_TIME as the environment sets it, without changing the locale of
   // the rest of the process.
   locale_t locale = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
   if (locale == static_cast<locale_t>(0)) locale = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
-  settings.ShortDateFormat = FromStrftime(nl_langinfo_l(D_FMT, locale), true);
+  // A locale of no region writes mm/dd/yy, which hides the century: such a
+  // user gets the program's own order instead.
+  settings.ShortDateFormat =
+      HasNoRegion(nl_langinfo_l(_NL_LOCALE_NAME(LC_TIME), locale)) ? kPlainDateFormat
+                                                                     : FromStrftime(nl_langinfo_l(D_FMT, locale), true);
   settings.LongTimeFormat = FromStrftime(nl_langinfo_l(T_FMT, locale), false);
   const std::string am = nl_langinfo_l(AM_STR, locale);
   const std::string pm = nl_langinfo_l(PM_STR, locale);

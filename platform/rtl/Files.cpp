@@ -7,14 +7,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <memory>
+#include <vector>
 
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
 bool StatFollowing(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
+
+bool HasNoWriteBit(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+// FileOpen's refusal: the descriptor (if any) closed, the reason in errno.
+int Refuse(int fd, int error) {
+  if (fd >= 0) ::close(fd);
+  errno = error;
+  return -1;
+}
 
 bool MatchesPattern(const std::string& pattern, const std::string& name) {
   if (pattern == "*.*" || pattern == "*") return true;
@@ -34,7 +46,7 @@ bool Describe(const std::string& folder, const std::string& name, int attr, TSea
   } else {
     found |= faArchive;
   }
-  if ((own.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 && !S_ISLNK(own.st_mode)) found |= faReadOnly;
+  if (HasNoWriteBit(own) && !S_ISLNK(own.st_mode)) found |= faReadOnly;
   if (!name.empty() && name[0] == '.') found |= faHidden;
   // Folders (and links) are only reported when asked for, as the framework does.
   if ((found & faDirectory) && !(attr & faDirectory)) return false;
@@ -75,62 +87,72 @@ TDosDateTime FileAge(const std::string& path) {
   return dos == 0 ? -1 : dos;
 }
 
+// The names of a folder, read at once: the order a directory hands them out
+// in is its own (hash order on most Linux file systems), and a run must read
+// the same on every machine and every time.
+struct TFolderListing {
+  std::vector<std::string> names;
+  std::size_t next = 0;
+};
+
 int FindFirst(const std::string& pattern, int attr, TSearchRec& rec) {
   FindClose(rec);
   const std::string folder = ExtractFilePath(pattern);
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  const std::string mask = ExtractFileName(pattern);
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
   if (dir == nullptr) return errno == 0 ? ENOENT : errno;
-  rec.FindHandle = dir;
+  auto listing = std::make_shared<TFolderListing>();
+  while (const dirent* entry = ::readdir(dir.get()))
+    if (MatchesPattern(mask, entry->d_name)) listing->names.emplace_back(entry->d_name);
+  std::sort(listing->names.begin(), listing->names.end());
+  rec.FindHandle = std::move(listing);
   rec.Pattern = pattern;
   rec.Mask = attr;
-  const int result = FindNext(rec);
-  return result;
+  return FindNext(rec);
 }
 
 int FindNext(TSearchRec& rec) {
-  auto* dir = static_cast<DIR*>(rec.FindHandle);
-  if (dir == nullptr) return EBADF;
+  TFolderListing* listing = rec.FindHandle.get();
+  if (listing == nullptr) return EBADF;
   const std::string folder = ExtractFilePath(rec.Pattern);
-  const std::string mask = ExtractFileName(rec.Pattern);
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (!MatchesPattern(mask, name)) continue;
+  while (listing->next < listing->names.size()) {
+    const std::string& name = listing->names[listing->next++];
     if (name == "." || name == "..") {
       rec.Name = name;
       rec.Attr = faDirectory;
       rec.Mode = S_IFDIR;
       return 0;
     }
+    // An entry gone since the folder was read is passed over.
     if (Describe(folder, name, rec.Mask, rec)) return 0;
   }
   return ENOENT;
 }
 
-void FindClose(TSearchRec& rec) {
-  if (rec.FindHandle != nullptr) ::closedir(static_cast<DIR*>(rec.FindHandle));
-  rec.FindHandle = nullptr;
-}
+void FindClose(TSearchRec& rec) { rec.FindHandle.reset(); }
 
 int FileOpen(const std::string& path, unsigned mode) {
   const unsigned access = mode & 0x3;
+  const bool writing = access != fmOpenRead;
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   flags |= access == fmOpenReadWrite ? O_RDWR : access == fmOpenWrite ? O_WRONLY : O_RDONLY;
   const int fd = ::open(path.c_str(), flags);
-  if (fd < 0) return -1;
   struct stat st {};
-  // Only regular files: a FIFO or a device is never read or written here. A
-  // read-only file is not written even by a user the system would let.
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      (access != fmOpenRead && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
-    ::close(fd);
-    return -1;
+  if (fd < 0) {
+    const int error = errno;
+    // The system refuses a file with no write bit to its owner: that is the
+    // read-only rule, not a want of rights.
+    if (writing && error == EACCES && StatFollowing(path, st) && HasNoWriteBit(st)) return Refuse(-1, EROFS);
+    return Refuse(-1, error);
   }
+  if (::fstat(fd, &st) != 0) return Refuse(fd, errno);
+  // Only regular files: a FIFO or a device is never read or written here.
+  if (!S_ISREG(st.st_mode)) return Refuse(fd, EINVAL);
+  // A read-only file is not written even by a user the system would let.
+  if (writing && HasNoWriteBit(st)) return Refuse(fd, EROFS);
   if ((mode & fmShareExclusive) || (mode & fmShareDenyWrite)) {
     const int lock = (mode & fmShareExclusive) ? LOCK_EX : LOCK_SH;
-    if (::flock(fd, lock | LOCK_NB) != 0) {
-      ::close(fd);
-      return -1;
-    }
+    if (::flock(fd, lock | LOCK_NB) != 0) return Refuse(fd, errno);
   }
   return fd;
 }

@@ -1,6 +1,7 @@
 // File routines the subsystems call, by the framework's names.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/rtl/DateTime.h"
@@ -29,17 +30,20 @@ enum TFileAttr : int {
   faSymLink = 0x40,
   faAnyFile = 0x3F,
 };
+// What a listing holds between FindFirst and FindClose.
+struct TFolderListing;
 struct TSearchRec {
   std::string Name;
   int Attr = 0;
   unsigned Mode = 0;  // the entry's own type and permissions (st_mode, links not followed)
-  void* FindHandle = nullptr;
+  std::shared_ptr<TFolderListing> FindHandle;
   std::string Pattern;
   int Mask = faAnyFile;
 };
 // Returns 0 when an entry was found. The pattern is folder + name pattern
-// ("*.*" or "*" match every name). Links to folders are reported as links,
-// without faDirectory, so a walk never follows them.
+// ("*.*" or "*" match every name). Entries come in byte order of their names,
+// whatever order the file system keeps them in. Links to folders are reported
+// as links, without faDirectory, so a walk never follows them.
 int FindFirst(const std::string& pattern, int attr, TSearchRec& rec);
 int FindNext(TSearchRec& rec);
 void FindClose(TSearchRec& rec);
@@ -53,11 +57,14 @@ enum TFileMode : unsigned {
   fmShareDenyWrite = 0x0020,
   fmShareDenyNone = 0x0040,
 };
-// -1 when the file cannot be opened: missing, not a regular file, read-only
-// (no write permission bit), or locked by another.
+// -1 when the file cannot be opened, with errno telling why: EROFS when it is
+// opened for writing but read-only (no write permission bit, also for root, or
+// on a read-only file system); EINVAL when it is no regular file; EWOULDBLOCK
+// when another holds it; else the system's own code (ENOENT, EACCES...).
 int FileOpen(const std::string& path, unsigned mode);
 void FileClose(int handle);
 // Sets the last-write time only; the access time is left alone. 0 on success,
-// an errno value otherwise.
+// EINVAL when the value is no date and time the file system can take, else the
+// system's errno value (EPERM: not the owner).
 int FileSetDate(int handle, TDosDateTime fileDate);
 bool DeleteFile(const std::string& path);

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtl/Ansi.h"
+#include "platform/winapi/LibraryFolders.h"
+
 namespace {
 int g_loadCalls = 0;
 
@@ -26,20 +29,6 @@ std::string ExecutableFolder() {
   const std::string exe = ExecutablePath();
   const std::size_t slash = exe.rfind('/');
   return slash == std::string::npos ? std::string() : exe.substr(0, slash);
-}
-
-std::vector<std::string> SplitPathList(const char* list) {
-  std::vector<std::string> folders;
-  if (list == nullptr) return folders;
-  std::string text = list;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find(':', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) folders.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return folders;
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -82,15 +71,15 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
   if (name.find('/') != std::string::npos) {
     candidates.push_back(name);
   } else {
-    std::vector<std::string> folders = SplitPathList(std::getenv("DOVANEL_LIBRARY_PATH"));
-    folders.push_back(ExecutableFolder());
-    for (const auto& folder : folders) {
+    for (const auto& folder : LibrarySearchFolders()) {
       const std::string found = FindIgnoringCase(folder, name);
       if (!found.empty()) candidates.push_back(found);
     }
   }
   for (const auto& path : candidates) {
-    if (void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
+    // The loader keeps the name it was given: a full one, so that
+    // GetModuleFileNameA gives a full path whatever the search folders were.
+    if (void* handle = ::dlopen(ExpandFileName(path).c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
   }
   if (name.find('/') == std::string::npos) return ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
   return nullptr;

@@ -1,6 +1,6 @@
 // Loading shared libraries by the Windows names. LoadLibraryA searches, in
-// order: the folders of DOVANEL_LIBRARY_PATH, the executable's folder, then
-// the system's own search; a bare name matches a file ignoring case.
+// order, the folders of LibrarySearchFolders (LibraryFolders.h), then the
+// system's own search; a bare name matches a file ignoring case.
 #pragma once
 
 #include "platform/winapi/WinTypes.h"

@@ -20,6 +20,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/winapi/DragDrop.h"
 #include "tests/app/DropHelpers.h"
+#include "tests/app/LoopProbe.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/DateFormats.h"
 #include "tests/support/DriverUnits.h"
@@ -36,31 +37,6 @@ using sample_archives::kBefore;
 using sample_archives::kNewestDos;
 using sample_archives::kNewestText;
 const char* const kSkipped = "一部 DLL が無いためスキップしました";
-
-// Runs each time the event loop gets to it, as a repaint would, until stopped.
-class LoopProbe {
- public:
-  explicit LoopProbe(std::function<void()> look) : look_(std::move(look)) { Post(); }
-  ~LoopProbe() { Stop(); }
-  LoopProbe(const LoopProbe&) = delete;
-  LoopProbe& operator=(const LoopProbe&) = delete;
-  // The call still queued does nothing.
-  void Stop() { *alive_ = false; }
-
- private:
-  void Post() {
-    QMetaObject::invokeMethod(
-        qApp,
-        [this, alive = alive_] {
-          if (!*alive) return;
-          look_();
-          Post();
-        },
-        Qt::QueuedConnection);
-  }
-  std::function<void()> look_;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-};
 
 class DropRunTest : public ::testing::Test {
  protected:
@@ -165,22 +141,45 @@ TEST_F(DropRunTest, ARunWithNothingSkippedEndsInRedAndTheCaptionStartsAsTheTitle
 }
 
 TEST_F(DropRunTest, ADropDuringARunStartsANestedRunThatTheOuterOneThenYieldsTo) {
-  const std::string first = Archive("outer/a.zip", "zip -q");
-  const std::string second = Archive("outer/b.zip", "zip -q");
-  const std::string inner = Archive("inner.tar", "tar cf");
-  const auto outerMime = drop_helpers::FilesMime({(data_.path() / "outer").string()});
-  const auto innerMime = drop_helpers::FilesMime({inner});
-  // Both wait in the queue: the second arrives while the first lets the loop
-  // run at its first file.
-  drop_helpers::PostDrop(form_->Widget(), outerMime.get());
-  drop_helpers::PostDrop(form_->Widget(), innerMime.get());
-  QApplication::processEvents();
+  struct Case {
+    const char* name;
+    const char* first;   // where the outer run is when the second drop arrives
+    bool firstRedated;   // the outer run finishes that file, without a row
+  };
+  const Case cases[] = {
+      {"outer run on an archive it re-dates", "a.zip", true},
+      {"outer run on an archive it skips", "a.lzh", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir outer;
+    const std::string first = sample_archives::MakeArchive(src_.path(), outer.path() / c.first,
+                                                           c.first == std::string("a.zip") ? "zip -q" : "jlha a",
+                                                           "old.txt new.txt");
+    const std::string second = sample_archives::MakeArchive(src_.path(), outer.path() / "b.zip", "zip -q",
+                                                            "old.txt new.txt");
+    const std::string inner = Archive("inner.tar", "tar cf");
+    const auto outerMime = drop_helpers::FilesMime({outer.path().string()});
+    const auto innerMime = drop_helpers::FilesMime({inner});
+    // Both wait in the queue: the second arrives while the first lets the loop
+    // run at its first file.
+    drop_helpers::PostDrop(form_->Widget(), outerMime.get());
+    drop_helpers::PostDrop(form_->Widget(), innerMime.get());
+    QApplication::processEvents();
 
-  EXPECT_EQ(Paths(), std::vector<std::string>{inner}) << "the nested run refilled the lists";
-  EXPECT_EQ(MTime(inner), kNewestDos);
-  // The outer run finished the file it was on, then stopped past the refilled list.
-  EXPECT_EQ(int(MTime(first) == kNewestDos) + int(MTime(second) == kNewestDos), 1);
-  EXPECT_EQ(form_->Caption(), "DV");
-  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+    // The window shows the nested run alone, its three lists in step.
+    EXPECT_EQ(Paths(), std::vector<std::string>{inner}) << "the nested run refilled the lists";
+    EXPECT_EQ(form_->ListBox2->Count(), 1);
+    EXPECT_EQ(Outcomes(), (std::map<std::string, std::string>{{inner, kNewestText}}));
+    EXPECT_EQ(form_->ListBox3->Count(), 1) << "the outer run adds no row after the nested one";
+    EXPECT_EQ(MTime(inner), kNewestDos);
+    EXPECT_EQ(MTime(first), c.firstRedated ? kNewestDos : kBefore);
+    EXPECT_EQ(MTime(second), kBefore) << "the outer run went no further";
+    EXPECT_EQ(form_->Caption(), "DV");
+    EXPECT_EQ(form_->Label1->Caption(), "Finish") << "the label tells the nested run's end";
+    EXPECT_EQ(form_->Label1->FontColor(), clRed);
+    for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) EXPECT_EQ(list->ItemIndex(), 0);
+    SetMTime(inner, kBefore);
+  }
 }
 }  // namespace

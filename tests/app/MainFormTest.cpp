@@ -18,7 +18,7 @@
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/winapi/MessageBox.h"
-#include "tests/platform/RuntimeFolder.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/TestApplication.h"
 

@@ -1,9 +1,13 @@
 // A run over a collection with everything that goes wrong in real ones:
 // vanishing files, unreadable files and folders, damaged archives, odd names,
-// deep trees. The run goes on, gives every file its row, and changes nothing
-// but last-write times.
+// deep trees, FIFOs, devices and sockets, files swapped during the run, huge
+// folders, two runs at once. The run goes on, gives every file its row, and
+// changes nothing but last-write times.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,13 +15,17 @@
 #include <QMetaObject>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/dvmain.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/app/ProgramRun.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
@@ -29,6 +37,33 @@ namespace fs = std::filesystem;
 
 using sample_archives::kBefore;
 using sample_archives::kNewestDos;
+
+// The kind of what a path names itself (links not followed), and a device's numbers.
+std::string KindOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return "missing";
+  if (S_ISLNK(st.st_mode)) return "link to " + fs::read_symlink(path).string();
+  if (S_ISFIFO(st.st_mode)) return "fifo";
+  if (S_ISSOCK(st.st_mode)) return "socket";
+  if (S_ISDIR(st.st_mode)) return "folder";
+  if (S_ISCHR(st.st_mode))
+    return "char " + std::to_string(major(st.st_rdev)) + "," + std::to_string(minor(st.st_rdev));
+  if (S_ISBLK(st.st_mode)) return "block";
+  return S_ISREG(st.st_mode) ? "file" : "other";
+}
+
+// A socket file left by a server that bound it and went away.
+void MakeSocketFile(const std::string& path) {
+  sockaddr_un address{};
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  ::close(fd);
+  ASSERT_EQ(bound, 0) << path;
+}
 
 class RedateFaultsTest : public ::testing::Test {
  protected:
@@ -151,9 +186,138 @@ TEST_F(RedateFaultsTest, UnreadableFilesAndFoldersDoNotStopTheQuietRun) {
   const int status = std::system((asUser + program + " /Q " + out_.path().string() + " >/dev/null 2>&1").c_str());
   ASSERT_EQ(::chmod((out_.path() / "locked").c_str(), 0755), 0);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  // The archive it may not read could not be handled, and the status says so;
+  // a folder it may not enter hides its files, which are then no rows at all.
+  EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_EQ(OwnMTime(readable), kNewestDos);
   EXPECT_EQ(OwnMTime(unreadable), kBefore);
   EXPECT_EQ(OwnMTime(hidden), kBefore);
+}
+TEST_F(RedateFaultsTest, FifosDevicesAndSocketsGetNoRowAndStayAsTheyAre) {
+  const std::string archive = Make(out_.path() / "a.zip", "zip -q");
+  ASSERT_EQ(::mkfifo((out_ / "pipe.zip").c_str(), 0644), 0);
+  MakeSocketFile(out_ / "socket.lzh");
+  fs::create_symlink("/dev/null", out_ / "null.zip");
+  fs::create_symlink("/dev/zero", out_ / "zero.tar");
+  // Device nodes of their own need root, as CI runs; links to the real ones
+  // above need nothing.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::mknod((out_ / "null-node.tgz").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod((out_ / "zero-node.cab").c_str(), S_IFCHR | 0666, makedev(1, 5)), 0);
+  }
+  std::map<std::string, std::string> kinds;
+  for (const auto& entry : fs::directory_iterator(out_.path())) kinds[entry.path().string()] = KindOf(entry.path());
+  kinds["/dev/null"] = KindOf("/dev/null");
+  kinds["/dev/zero"] = KindOf("/dev/zero");
+  ASSERT_EQ(kinds["/dev/null"], "char 1,3");
+  ASSERT_EQ(kinds["/dev/zero"], "char 1,5");
+
+  // Named in a folder and named directly, in the window's run and in a quiet one.
+  const std::vector<std::string> paths{out_.path().string(), "/dev/null", "/dev/zero", out_ / "pipe.zip",
+                                       out_ / "null.zip"};
+  EXPECT_EQ(Run(paths), (std::map<std::string, std::string>{{archive, sample_archives::kNewestText}}));
+  EXPECT_EQ(OwnMTime(archive), kNewestDos);
+  SetMTime(archive, kBefore);
+  std::vector<std::string> quietArgs{"/Q"};
+  quietArgs.insert(quietArgs.end(), paths.begin(), paths.end());
+  Dovanel quiet(quietArgs);
+  ASSERT_TRUE(quiet.Started());
+  EXPECT_TRUE(quiet.EndsCleanly()) << "the quiet run neither hangs nor fails";
+  EXPECT_EQ(OwnMTime(archive), kNewestDos);
+
+  for (const auto& [path, kind] : kinds) EXPECT_EQ(KindOf(path), kind) << path;
+}
+
+TEST_F(RedateFaultsTest, AFileSwappedDuringTheRunIsLeftAsItIs) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> swap;
+    std::string kind;  // what the path is afterwards
+  };
+  const Case cases[] = {
+      {"a FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); }, "fifo"},
+      {"a folder",
+       [](const std::string& path) {
+         WriteFile(fs::path(path) / "inside.zip", "kept");
+         SetMTime(path, kBefore);
+       },
+       "folder"},
+      {"a link to /dev/zero", [](const std::string& path) { fs::create_symlink("/dev/zero", path); },
+       "link to /dev/zero"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string first = Make(dir.path() / "1.zip", "zip -q");
+    const std::string swapped = Make(dir.path() / "2.zip", "zip -q");
+    const std::string last = Make(dir.path() / "3.zip", "zip -q");
+    // At the run's first pass over pending events, after the folder was read.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] {
+          fs::remove(swapped);
+          c.swap(swapped);
+        },
+        Qt::QueuedConnection);
+    const auto outcome = Run({dir.path().string()});
+    EXPECT_EQ(outcome.at(first), sample_archives::kNewestText);
+    EXPECT_EQ(outcome.at(swapped), "No Entry");
+    EXPECT_EQ(outcome.at(last), sample_archives::kNewestText);
+    EXPECT_EQ(KindOf(swapped), c.kind);
+    EXPECT_NE(OwnMTime(swapped), kNewestDos) << "what took the file's place keeps its time";
+    EXPECT_EQ(OwnMTime(last), kNewestDos);
+  }
+  EXPECT_EQ(KindOf("/dev/zero"), "char 1,5");
+}
+
+TEST_F(RedateFaultsTest, AFolderOfTensOfThousandsOfFiles) {
+  const fs::path folder = out_.path() / "huge";
+  fs::create_directories(folder);
+  constexpr int kFiles = 30000;
+  for (int i = 0; i < kFiles; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f%05d.txt", i);
+    WriteFile(folder / name, "");
+  }
+  std::map<std::string, std::time_t> before;
+  for (const auto& entry : fs::directory_iterator(folder)) before[entry.path().string()] = OwnMTime(entry.path());
+  // Archives at the start, in the middle and at the end of the folder's order.
+  const std::vector<std::string> archives{Make(folder / "a.zip", "zip -q"), Make(folder / "f15000.zip", "zip -q"),
+                                          Make(folder / "z.zip", "zip -q")};
+
+  Dovanel quiet({"/Q", folder.string()});
+  ASSERT_TRUE(quiet.Started());
+  EXPECT_TRUE(quiet.EndsCleanly(120000));
+  for (const std::string& archive : archives) EXPECT_EQ(OwnMTime(archive), kNewestDos) << archive;
+  int changed = 0;
+  for (const auto& [path, time] : before) changed += OwnMTime(path) != time;
+  EXPECT_EQ(changed, 0) << "of " << kFiles << " files that are no archives";
+}
+
+TEST_F(RedateFaultsTest, TwoRunsOverOneTreeAtOnce) {
+  // 40 folders of three archives each, copies of three real ones.
+  const std::vector<std::string> made{Make(src_.path() / "made" / "a.zip", "zip -q"),
+                                      Make(src_.path() / "made" / "b.tgz", "tar czf"),
+                                      Make(src_.path() / "made" / "c.lzh", "jlha a")};
+  for (int folder = 0; folder < 40; ++folder)
+    for (const std::string& archive : made) {
+      const fs::path copy = out_.path() / ("d" + std::to_string(folder)) / fs::path(archive).filename();
+      fs::create_directories(copy.parent_path());
+      fs::copy_file(archive, copy);
+      SetMTime(copy.string(), kBefore);
+    }
+  const auto bytes = FilesUnder(out_.path());
+
+  Dovanel one({"/Q", out_.path().string()});
+  Dovanel two({out_.path().string(), "/Q"});
+  ASSERT_TRUE(one.Started());
+  ASSERT_TRUE(two.Started());
+  EXPECT_TRUE(one.EndsCleanly());
+  EXPECT_TRUE(two.EndsCleanly());
+
+  EXPECT_EQ(FilesUnder(out_.path()), bytes) << "no archive changed, none added";
+  int redated = 0;
+  for (const auto& [relative, content] : bytes) redated += OwnMTime((out_.path() / relative).string()) == kNewestDos;
+  EXPECT_EQ(redated, 120);
 }
 }  // namespace

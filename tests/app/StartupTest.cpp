@@ -1,19 +1,24 @@
-// Starting the built program: one instance per user (a second start brings
-// the first forward and ends at once, processing nothing), no stale lock
-// after a crash, and the command line's "/Q" in its forms.
+// Starting the built program: one window per user (a second window start
+// brings the first forward and ends at once, processing nothing), while a
+// quiet run, which shows no window, neither defers to a window nor keeps one
+// from opening; a start without a display re-dates and ends; no stale lock
+// after a crash; and the command line's "/Q" in its forms.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLocalSocket>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QWidget>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <ctime>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,73 +27,18 @@
 #include "platform/rtl/CommandLine.h"
 #include "platform/winapi/Mutex.h"
 #include "platform/winapi/Window.h"
+#include "tests/app/ProgramRun.h"
 #include "tests/app/SampleArchives.h"
-#include "tests/platform/RuntimeFolder.h"
 #include "tests/support/DriverUnits.h"
+#include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestApplication.h"
 
 namespace {
 using sample_archives::kBefore;
 using sample_archives::kNewestDos;
-constexpr int kPatienceMs = 20000;  // a start that takes longer has hung
-
-// Keeps the loop of this process going while waiting, so that a window of
-// ours can answer a process we started.
-bool WaitUntil(const std::function<bool()>& done, int ms = kPatienceMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
-// One run of the built program; killed and reaped if still running at the end.
-class Dovanel {
- public:
-  // `program`: another copy of the program; its standard error is then kept for Errors().
-  Dovanel(const std::vector<std::string>& args, const std::string& folder = {}, const std::string& program = {}) {
-    QStringList list;
-    for (const auto& arg : args) list << QString::fromUtf8(arg.c_str());
-    process_.setProgram(QString::fromUtf8(program.empty() ? (OutputDir() / "dovanel").c_str() : program.c_str()));
-    process_.setArguments(list);
-    // Our real libraries; the runtime folder is this process's.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DOVANEL_LIBRARY_PATH", QString::fromUtf8(OutputDir().c_str()));
-    process_.setProcessEnvironment(environment);
-    if (!folder.empty()) process_.setWorkingDirectory(QString::fromUtf8(folder.c_str()));
-    process_.setProcessChannelMode(program.empty() ? QProcess::ForwardedErrorChannel : QProcess::SeparateChannels);
-    process_.start();
-    started_ = process_.waitForStarted(kPatienceMs);
-  }
-  ~Dovanel() { Kill(); }
-  Dovanel(const Dovanel&) = delete;
-  Dovanel& operator=(const Dovanel&) = delete;
-
-  bool Started() const { return started_; }
-  bool Running() const { return process_.state() != QProcess::NotRunning; }
-  // Waits with this process's loop running; true when it ended by itself with 0.
-  bool EndsCleanly(int ms = kPatienceMs) {
-    if (!WaitUntil([this] { return process_.state() == QProcess::NotRunning || process_.waitForFinished(10); }, ms))
-      return false;
-    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
-  }
-  std::string Errors() { return process_.readAllStandardError().toStdString(); }
-  // As a crash ends it: nothing of its own runs.
-  void Kill() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.kill();
-    process_.waitForFinished(kPatienceMs);
-  }
-
- private:
-  QProcess process_;
-  bool started_ = false;
-};
-
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -111,16 +61,23 @@ class StartupTest : public ::testing::Test {
   TempDir src_, data_;
 };
 
-TEST_F(StartupTest, ASecondStartEndsAtOnceAndAKilledFirstLeavesNoStaleLock) {
+TEST_F(StartupTest, BesideAnOpenWindowAQuietRunDoesItsWorkAndAKilledWindowLeavesNoStaleLock) {
   const std::string archive = Zip("a.zip");
+  const std::string quietArchive = Zip("q.zip");
   Dovanel first({});
   ASSERT_TRUE(first.Started());
   ASSERT_TRUE(WaitUntil(WindowListens)) << "the first instance's window never listened";
 
-  Dovanel second({"/Q", archive});
+  // A second start with the window defers to the first and processes nothing.
+  Dovanel second({archive});
   ASSERT_TRUE(second.Started());
-  EXPECT_TRUE(second.EndsCleanly(5000)) << "a second start must end at once with 0";
-  EXPECT_EQ(MTime(archive), kBefore) << "a second start processes nothing";
+  EXPECT_TRUE(second.EndsCleanly(5000)) << "a second window start must end at once with 0";
+  EXPECT_EQ(MTime(archive), kBefore) << "a second window start processes nothing";
+  // A quiet run shows no window, so the one-window rule does not hold it back.
+  Dovanel quiet({"/Q", quietArchive});
+  ASSERT_TRUE(quiet.Started());
+  EXPECT_TRUE(quiet.EndsCleanly());
+  EXPECT_EQ(MTime(quietArchive), kNewestDos) << "a quiet run beside an open window re-dates";
   EXPECT_TRUE(first.Running());
 
   first.Kill();
@@ -134,6 +91,68 @@ TEST_F(StartupTest, ASecondStartEndsAtOnceAndAKilledFirstLeavesNoStaleLock) {
   ASSERT_TRUE(fourth.Started());
   EXPECT_TRUE(WaitUntil(WindowListens)) << "a new window takes the dead one's socket over";
   EXPECT_TRUE(fourth.Running());
+  // And the lock: the new window is the one instance now.
+  Dovanel fifth({});
+  ASSERT_TRUE(fifth.Started());
+  EXPECT_TRUE(fifth.EndsCleanly(5000)) << "a start beside the new window defers to it";
+  EXPECT_TRUE(fourth.Running());
+}
+
+TEST_F(StartupTest, AWindowOpensWhileAQuietRunIsUnderWay) {
+  // The fake LHA library waits on a FIFO in the middle of the quiet run; the
+  // ZIP archive after it is read by our real library.
+  WriteFile(data_ / "a.lzh", "");
+  const std::string zip = Zip("b.zip");
+  const std::string hold = data_ / "hold";
+  ASSERT_EQ(::mkfifo(hold.c_str(), 0600), 0);
+  StartOptions held;
+  held.environment = {{"DOVANEL_FAKE_HOLD", hold},
+                      {"DOVANEL_LIBRARY_PATH", std::string(DOVANEL_FAKES_DIR) + "/lha:" + OutputDir().string()}};
+  Dovanel quiet({"/Q", data_.path().string()}, held);
+  ASSERT_TRUE(quiet.Started());
+  // Opening the FIFO for writing succeeds once the run has it open for reading.
+  int go = -1;
+  ASSERT_TRUE(WaitUntil([&] { return (go = ::open(hold.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) >= 0; }))
+      << "the quiet run never reached its first archive";
+  EXPECT_EQ(MTime(zip), kBefore) << "the quiet run is under way";
+
+  Dovanel window({});
+  ASSERT_TRUE(window.Started());
+  EXPECT_TRUE(WaitUntil(WindowListens)) << "a window start during a quiet run opens";
+  EXPECT_TRUE(window.Running());
+
+  EXPECT_EQ(::write(go, "g", 1), 1);
+  ::close(go);
+  EXPECT_TRUE(quiet.EndsCleanly());
+  EXPECT_EQ(MTime(zip), kNewestDos) << "the quiet run went on to its end";
+  EXPECT_TRUE(window.Running());
+}
+
+TEST_F(StartupTest, WithoutADisplayAStartReDatesSaysWhyThereIsNoWindowAndEnds) {
+  const std::string archive = Zip("a.zip");
+  StartOptions noDisplay;
+  noDisplay.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+  QElapsedTimer timer;
+  timer.start();
+  Dovanel start({archive}, noDisplay);
+  ASSERT_TRUE(start.Started());
+  EXPECT_TRUE(start.EndsCleanly(5000)) << "with no display the start ends by itself, within seconds";
+  EXPECT_LT(timer.elapsed(), 5000);
+  EXPECT_EQ(MTime(archive), kNewestDos) << "the paths are re-dated as with /Q";
+  const std::string errors = start.Errors();
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+  EXPECT_NE(errors.find("no display"), std::string::npos) << errors;
+  EXPECT_FALSE(WindowListens()) << "no invisible window is left";
+
+  // Nothing is left that a later start would defer to.
+  const std::string later = Zip("b.zip");
+  Dovanel quiet({"/Q", later});
+  ASSERT_TRUE(quiet.Started());
+  EXPECT_TRUE(quiet.EndsCleanly());
+  EXPECT_EQ(MTime(later), kNewestDos);
+  Dovanel window({});
+  ASSERT_TRUE(window.Started());
+  EXPECT_TRUE(WaitUntil(WindowListens)) << "a start with a display opens its window";
 }
 
 TEST_F(StartupTest, TheRunningWindowComesForwardWhenASecondStartAsks) {
@@ -183,7 +202,9 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
     const std::string dashed = Zip("-d.zip");
     std::vector<std::string> args;
     for (const auto& arg : c.args) args.push_back(arg == "<a>" ? archive : arg == "<dash>" ? "-d.zip" : arg);
-    Dovanel run(args, data_.path().string());
+    StartOptions inData;
+    inData.folder = data_.path().string();
+    Dovanel run(args, inData);
     ASSERT_TRUE(run.Started());
     EXPECT_TRUE(run.EndsCleanly()) << "with the switch the program ends by itself, with 0";
     const bool dashedNamed = std::find(c.args.begin(), c.args.end(), "<dash>") != c.args.end();
@@ -195,20 +216,25 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
   }
 }
 TEST_F(StartupTest, TheQuietSwitchNeedsNoWindowSystemAndAMissingOneIsToldNotHung) {
-  // The program alone in a folder, without the window system's module beside it.
-  TempDir alone;
+  // The program alone in a folder, and its libraries in another, without the
+  // window system's module in either.
+  TempDir alone, libraries;
   const std::string program = alone / "dovanel";
   std::filesystem::copy_file(OutputDir() / "dovanel", program);
+  LinkRealLibraries(libraries.path().string());
   const std::string archive = Zip("a.zip");
+  StartOptions lone;
+  lone.program = program;
+  lone.environment["DOVANEL_LIBRARY_PATH"] = libraries.path().string();
   {
-    Dovanel quiet({"/Q", archive}, {}, program);
+    Dovanel quiet({"/Q", archive}, lone);
     ASSERT_TRUE(quiet.Started());
     EXPECT_TRUE(quiet.EndsCleanly());
     EXPECT_EQ(MTime(archive), kNewestDos);
     EXPECT_EQ(quiet.Errors(), "");
   }
   SetMTime(archive, kBefore);
-  Dovanel shown({archive}, {}, program);
+  Dovanel shown({archive}, lone);
   ASSERT_TRUE(shown.Started());
   EXPECT_TRUE(shown.EndsCleanly()) << "with no window system the program says why and ends";
   EXPECT_EQ(MTime(archive), kNewestDos) << "the run comes before the window";

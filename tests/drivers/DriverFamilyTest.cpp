@@ -70,7 +70,8 @@ struct AllFakes {
   std::vector<FakeLibrary*> All() { return {&lha, &cab, &arj, &tar, &rar, &unzip, &zip32j, &lmzip}; }
   FakeLibrary& Of(const std::string& folder) {
     for (FakeLibrary* fake : All())
-      if (fake->Path().find("/" + folder + "/") != std::string::npos) return *fake;
+      // The fake's own folder: the checkout's path may hold "/arj/" too.
+      if (fake->Path().find("/fakes/" + folder + "/") != std::string::npos) return *fake;
     throw std::runtime_error("no fake " + folder);
   }
   void ClearAll() {

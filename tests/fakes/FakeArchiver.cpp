@@ -9,6 +9,14 @@
 // "watch" = a path whose presence each command call records on a line of its
 // own, "write" = "path|bytes" that each command call writes (a library
 // creating its archive).
+//
+// In a program a test starts, where nothing can be configured: when
+// DOVANEL_FAKE_HOLD names a FIFO, OpenArchive first waits for a byte from it,
+// so that the test decides when the run goes on.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,6 +72,17 @@ std::string Pointer(const void* p) {
 }
 
 std::string Text(const char* s) { return s == nullptr ? "(null)" : s; }
+
+void WaitWhileHeld() {
+  const char* hold = std::getenv("DOVANEL_FAKE_HOLD");
+  if (hold == nullptr) return;
+  const int fifo = ::open(hold, O_RDONLY | O_CLOEXEC);
+  if (fifo < 0) return;
+  char go = 0;
+  while (::read(fifo, &go, 1) < 0 && errno == EINTR) {
+  }
+  ::close(fifo);
+}
 
 int Fill(ENTRYINFO* entry) {
   FakeState& state = State();
@@ -146,6 +165,7 @@ FAKE_EXPORT HARC FAKE_NAME(OpenArchive)(HWND window, LPCSTR path, DWORD mode) {
   char modeText[16];
   std::snprintf(modeText, sizeof modeText, "0x%X", mode);
   Record("OpenArchive(window=" + Pointer(window) + ", path=" + Text(path) + ", mode=" + modeText + ")");
+  WaitWhileHeld();
   FakeState& state = State();
   if (!state.acceptOpen) return 0;
   state.open = true;

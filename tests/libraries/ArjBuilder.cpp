@@ -59,11 +59,29 @@ std::string ArjMainHeader() {
 
 std::string ArjFile(const ArjEntry& entry) {
   const auto size = static_cast<std::uint32_t>(entry.data.size());
-  const std::uint32_t packed = entry.packedSizeOverride != 0 ? entry.packedSizeOverride : size;
+  const std::string& data = entry.method == 0 ? entry.data : entry.packed;
+  const auto packedSize = static_cast<std::uint32_t>(data.size());
+  const std::uint32_t packed = entry.packedSizeOverride != 0 ? entry.packedSizeOverride : packedSize;
   std::string basic =
-      Fixed(entry.host, 0, entry.type, entry.stamp, packed, size, TestCrc32(entry.data), entry.access);
+      Fixed(entry.host, entry.method, entry.type, entry.stamp, packed, size, TestCrc32(entry.data), entry.access);
   basic += entry.name + std::string(1, '\0') + std::string(1, '\0');
-  return Wrap(basic, entry.extended) + entry.data;
+  return Wrap(basic, entry.extended) + data;
+}
+
+std::string PackBits(const std::vector<BitField>& fields) {
+  std::string bytes;
+  unsigned used = 8;  // bits of the last byte taken
+  for (const BitField& field : fields) {
+    for (unsigned bit = field.width; bit-- > 0;) {
+      if (used == 8) {
+        bytes += '\0';
+        used = 0;
+      }
+      if ((field.value >> bit) & 1u) bytes.back() = static_cast<char>(bytes.back() | (0x80 >> used));
+      ++used;
+    }
+  }
+  return bytes;
 }
 
 std::uint32_t DosStamp(int year, int month, int day, int hour, int minute, int second) {

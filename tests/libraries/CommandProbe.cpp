@@ -13,6 +13,17 @@ CommandRun RunLine(const ArchiverLibrary& library, const std::string& name, cons
   return run;
 }
 
+std::string ExtractLine(const std::string& library, const std::string& archive, const std::string& out,
+                        const std::string& names) {
+  const std::string tail = " \"" + archive + "\" \"" + out + "/\"";
+  std::string line;
+  if (library == "UNLHA32.DLL" || library == "UNARJ32J.DLL") line = "x -+ " + tail;
+  else if (library == "UNRAR32.DLL") line = "-x -u " + tail;
+  else if (library == "tar32.dll") line = "x  -f \"" + archive + "\" -o \"" + out + "/\"";
+  else line = "-x " + tail;  // UNZIP32.DLL, CAB32.DLL
+  return names.empty() ? line : line + " " + names;
+}
+
 std::vector<std::string> PathsUnder(const std::filesystem::path& folder) {
   std::vector<std::string> paths;
   for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {

@@ -17,6 +17,11 @@ struct CommandRun {
 // `line` through the library's command function `name` ("Unlha", "Zip", ...).
 CommandRun RunLine(const ArchiverLibrary& library, const std::string& name, const std::string& line);
 
+// The extract line of `library` (its file name) as its driver writes it,
+// from `archive` into the folder `out`, and then `names` when there are any.
+std::string ExtractLine(const std::string& library, const std::string& archive, const std::string& out,
+                        const std::string& names = "");
+
 // Every path below `folder`, folders ending in '/', links in '@'.
 std::vector<std::string> PathsUnder(const std::filesystem::path& folder);
 
@@ -35,5 +40,7 @@ inline constexpr int kMethodNotSupported = 0x8009;
 inline constexpr int kCannotCreate = 0x800A;
 inline constexpr int kNoMatch = 0x800B;
 inline constexpr int kUnsafeEntry = 0x800C;
-inline constexpr int kNothingWritten = 0x800D;
+inline constexpr int kVolumeMissing = 0x800D;
+inline constexpr int kEncrypted = 0x800E;
+inline constexpr int kNothingWritten = 0x800F;
 }  // namespace code

@@ -16,15 +16,6 @@
 
 namespace {
 
-// The extract line of each library, as its driver writes it.
-std::string ExtractLine(const std::string& library, const std::string& archive, const std::string& out) {
-  const std::string tail = " \"" + archive + "\" \"" + out + "/\"";
-  if (library == "UNLHA32.DLL" || library == "UNARJ32J.DLL") return "x -+ " + tail;
-  if (library == "UNRAR32.DLL") return "-x -u " + tail;
-  if (library == "tar32.dll") return "x  -f \"" + archive + "\" -o \"" + out + "/\"";
-  return "-x " + tail;  // UNZIP32.DLL, CAB32.DLL
-}
-
 std::string CommandOf(const std::string& library) {
   return LibraryFor(library).commands.front();
 }
@@ -119,21 +110,21 @@ INSTANTIATE_TEST_SUITE_P(Corpus, RarSampleTest,
 
 const Files kFiles = ThreeFiles(60);
 
-// Stored entries come out as the files they were made from; compressed ones
-// are refused before anything is written.
-TEST(ArjExtract, StoredEntriesComeOutAndCompressedOnesAreRefusedBeforeAnythingIsWritten) {
+// Stored and packed entries come out as the files they were made from;
+// encrypted ("garbled") ones are refused before anything is written.
+TEST(ArjExtract, StoredAndPackedEntriesComeOutAndGarbledOnesAreRefusedBeforeAnythingIsWritten) {
   struct Row {
-    const char* method;  // arj's switch
+    const char* switches;  // arj's
     const char* archive;
     int code;
     bool written;  // the files come out; otherwise the output folder is never made
   };
-  for (const Row& row : {Row{"-m0", "stored.arj", code::kOk, true},
-                         Row{"-m1", "packed.arj", code::kMethodNotSupported, false}}) {
-    SCOPED_TRACE(row.method);
+  for (const Row& row : {Row{"-m0", "stored.arj", code::kOk, true}, Row{"-m1", "packed.arj", code::kOk, true},
+                         Row{"-m1 -gsecret", "garbled.arj", code::kMethodNotSupported, false}}) {
+    SCOPED_TRACE(row.switches);
     TempDir dir;
     MakeFiles(dir, kFiles);
-    RunIn(dir, std::string("cd src && arj a ") + row.method + " -r ../" + row.archive + " '*' > /dev/null");
+    RunIn(dir, std::string("cd src && arj a ") + row.switches + " -r ../" + row.archive + " '*' > /dev/null");
     const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
     const CommandRun run = RunLine(library, "Unarj", ExtractLine("UNARJ32J.DLL", dir / row.archive, dir / "out"));
     EXPECT_EQ(run.code, row.code) << run.report;

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "fuzz/Bzip2Entry.h"
 #include "fuzz/FuzzEntries.h"
 #include "tests/libraries/ArchiverLibrary.h"
 #include "tests/libraries/ArjBuilder.h"
@@ -50,6 +51,10 @@ dvfuzz::Outcome ReplayListing(const std::string& input, const std::string& scrat
   if (input.empty()) return {"", "an empty input picks no library"};
   const ArchiverLibrary library(LibraryFor(dvfuzz::kListingLibraries[dvfuzz::PickedLibrary(Bytes(input))].file));
   return dvfuzz::ListingOutcome(FunctionsOf(library), scratch, Bytes(input) + 1, input.size() - 1);
+}
+
+dvfuzz::Outcome ReplayBzip2(const std::string& input, const std::string& scratch) {
+  return dvfuzz::Bzip2Outcome(scratch, Bytes(input), input.size());
 }
 
 dvfuzz::Outcome ReplayCommandLine(const std::string& input, const std::string&) {
@@ -118,7 +123,8 @@ TEST_P(FuzzRegressionTest, EveryKeptInputGivesItsExpectedOutcome) {
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressionTest,
                          ::testing::Values(Target{"arj", &ReplayArj}, Target{"listing", &ReplayListing},
                                            Target{"commandline", &ReplayCommandLine},
-                                           Target{"extract", &ReplayExtract}, Target{"create", &ReplayCreate}),
+                                           Target{"extract", &ReplayExtract}, Target{"create", &ReplayCreate},
+                                           Target{"bzip2", &ReplayBzip2}),
                          [](const auto& info) { return info.param.name; });
 
 // A stub full of look-alike ARJ headers: ids with a size in range whose CRC

@@ -113,6 +113,12 @@ std::vector<Hostile> Cases() {
       {"ArjClimbingNamesEitherSeparator", "arj",
        {{"../outside/evil1", 'f', "x"}, {"..\\outside\\evil2", 'f', "x"}, {"ok.txt", 'f', "fine"}}, "",
        code::kUnsafeEntry, {"ok.txt"}},
+      // 0x5C after a Shift-JIS lead byte is the second half of 表 or ソ, not
+      // a separator; one after a whole character still is.
+      {"ArjShiftJisNamesClimbingAfterATrailByte", "arj",
+       {{"\x95\x5c..\\..\\outside\\evil", 'f', "x"}, {"\x95\x5c\x83\x5c.txt", 'f', "sjis"},
+        {"ok.txt", 'f', "fine"}},
+       "", code::kUnsafeEntry, {"ok.txt", "\x95\x5c\x83\x5c.txt"}},
       // The links are never made, so what follows them lands in folders.
       {"LinkThenAFileThroughIt", "tar",
        {{"abs", 'l', "", "@OUT"}, {"abs/evil1", 'f', "x"}, {"rel", 'l', "", "../outside"}, {"rel/evil2", 'f', "x"}},

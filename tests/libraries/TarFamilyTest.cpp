@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/CommandProbe.h"
 #include "tests/libraries/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
@@ -107,6 +108,70 @@ TEST_P(PlainCompressedTest, ListsOneEntryNamedAndDatedAsExpected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tar, PlainCompressedTest, ::testing::ValuesIn(PlainCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// Self-extractors as the TAR drivers' MakeSFX writes them: an executable
+// stub, then the archive. The archive is found past the stub within the
+// bounded window, and only where a tar header reads: the stub's own look-
+// alike bytes, and compressed data in it that holds no tar, are passed over.
+struct SfxCase {
+  std::string name;
+  std::string stub;     // makes "stub" in a folder holding notes.txt
+  std::string archive;  // makes "x" from src/a.txt and src/d/b.txt
+  int type;             // what TarGetArchiveType says of stub + x
+  friend std::ostream& operator<<(std::ostream& out, const SfxCase& value) { return out << value.name; }
+};
+
+const std::string kPlainStub = "printf MZ > stub && head -c 30000 /dev/zero | tr '\\0' '\\220' >> stub";
+// "ustar", the gzip and bzip2 magic numbers, and whole gzip and bzip2
+// streams of text: each looks like a start, none holds a tar.
+const std::string kDecoyStub =
+    "printf MZ > stub && head -c 4000 /dev/zero >> stub && printf 'ustar\\037\\213\\010\\000BZh91AY&SY' >> stub"
+    " && gzip -c notes.txt >> stub && bzip2 -c notes.txt >> stub"
+    " && head -c 700 /dev/zero >> stub";
+
+std::vector<SfxCase> SfxCases() {
+  const std::string tar = "tar cf x -C src a.txt d/b.txt";
+  return {
+      {"TarBehindA30002ByteStub", kPlainStub, tar, 1},
+      {"PaxTarBehindAStubOfDecoys", kDecoyStub, "tar --format=pax -cf x -C src a.txt d/b.txt", 1},
+      {"TarGzipBehindAStubOfDecoys", kDecoyStub, "tar czf x -C src a.txt d/b.txt", 2},
+      {"TarBzip2BehindAStubOfDecoys", kDecoyStub, "tar cjf x -C src a.txt d/b.txt", 6},
+      {"DecoysAlone", kDecoyStub, "cp notes.txt x", 0},
+      {"GzipOfTextBehindAStub", kPlainStub, "gzip -c notes.txt > x", 0},
+      {"TarPastTheWindow", kPlainStub + " && head -c 1048576 /dev/zero >> stub", tar, 0},
+      {"TarAfterTextIsNoSelfExtractor", "cp notes.txt stub", tar, 0},
+  };
+}
+
+class TarSelfExtractorTest : public ::testing::TestWithParam<SfxCase> {};
+
+TEST_P(TarSelfExtractorTest, IsTypedListedAndExtractedAsTheArchiveItHolds) {
+  const SfxCase& row = GetParam();
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  const auto getType = reinterpret_cast<GetTypeFn>(library.Require("TarGetArchiveType"));
+  TempDir dir;
+  WriteFile(dir / "notes.txt", std::string(3000, 'n'));
+  WriteFile(dir / "src/a.txt", "alpha\n");
+  WriteFile(dir / "src/d/b.txt", "bravo\n");
+  RunIn(dir, "touch -d '2003-04-05 06:07:08' src/a.txt && touch -d '2004-05-06 07:08:10' src/d/b.txt");
+  RunIn(dir, row.stub);
+  RunIn(dir, row.archive);
+  RunIn(dir, "cat stub x > sfx.exe");
+  const std::string sfx = dir / "sfx.exe";
+  EXPECT_EQ(getType(sfx.c_str()), row.type);
+  const Listing listing = ListArchive(library.api(), sfx);
+  EXPECT_EQ(listing.opened, row.type > 0);
+  EXPECT_EQ(library.api().check(sfx.c_str(), 0), row.type > 0 ? TRUE : FALSE);
+  if (row.type == 0) return;
+  EXPECT_EQ(listing.lines, (std::vector<std::string>{"name=a.txt date=2003-04-05 time=06:07:08",
+                                                     "name=d/b.txt date=2004-05-06 time=07:08:10"}));
+  const CommandRun run = RunLine(library, "Tar", "x -f \"" + sfx + "\" -o \"" + (dir / "out") + "/\"");
+  EXPECT_EQ(run.code, code::kOk) << run.report;
+  EXPECT_EQ(FilesUnder(dir / "out"), FilesUnder(dir / "src"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tar, TarSelfExtractorTest, ::testing::ValuesIn(SfxCases()),
                          [](const auto& info) { return info.param.name; });
 
 TEST(PlainGzipRecord, CarriesOriginalAndFileSizesAndMethod) {

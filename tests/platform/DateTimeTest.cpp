@@ -3,10 +3,13 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exception.h"
 #include "tests/support/Raised.h"
+#include "tests/support/Scoped.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 class DateTimeTest : public ::testing::Test {
@@ -61,6 +64,48 @@ TEST_F(DateTimeTest, FormatsWithTheFrameworkLetters) {
   }
   FormatSettings().DateSeparator = '-';
   EXPECT_EQ(FormatDateTime("yyyy/mm/dd", moment), "2001-05-06") << "'/' stands for the date separator";
+}
+
+TEST_F(DateTimeTest, TheShortDateFormatIsTheLocalesOwnAndTheWindowsOrderWithoutARegion) {
+  // Real locales, made here (legacy character sets keep that quick). The
+  // output is a path: a bare name would go into the system's locale archive.
+  TempDir locales;
+  struct Made {
+    const char* source;
+    const char* charmap;
+    const char* name;
+  };
+  for (const Made& m : {Made{"en_US", "ISO-8859-1", "en_US.ISO-8859-1"}, Made{"de_DE", "ISO-8859-1", "de_DE.ISO-8859-1"},
+                        Made{"ja_JP", "EUC-JP", "ja_JP.EUC-JP"}})
+    RunOrFail(std::string("localedef -i ") + m.source + " -f " + m.charmap + " " + Quote(locales / m.name));
+  struct Case {
+    const char* locale;
+    bool madeHere;  // found through LOCPATH, which hides the system's own locales
+    const char* shortDate;
+  };
+  const Case cases[] = {
+      // No region: its mm/dd/yy would hide the century.
+      {"C", false, "yyyy/mm/dd"},
+      {"POSIX", false, "yyyy/mm/dd"},
+      {"C.UTF-8", false, "yyyy/mm/dd"},
+      {"xx_NOWHERE.UTF-8", false, "yyyy/mm/dd"},  // not installed: the C locale stands in
+      {"en_US.ISO-8859-1", true, "mm/dd/yyyy"},
+      {"de_DE.ISO-8859-1", true, "dd.mm.yyyy"},
+      {"ja_JP.EUC-JP", true, "yyyy\xC7\xAF" "mm\xB7\xEE" "dd\xC6\xFC"},  // 年 月 日 in EUC-JP
+  };
+  for (const Case& c : cases) {
+    ScopedEnvironment path("LOCPATH", c.madeHere ? locales.path().string() : "");
+    ScopedEnvironment all("LC_ALL", c.locale);
+    LoadRegionalFormats();
+    EXPECT_EQ(FormatSettings().ShortDateFormat, c.shortDate) << c.locale;
+  }
+  // Only the time category counts.
+  ScopedEnvironment path("LOCPATH", locales.path().string());
+  ScopedEnvironment all("LC_ALL", "");
+  ScopedEnvironment everything("LANG", "de_DE.ISO-8859-1");
+  ScopedEnvironment time("LC_TIME", "C");
+  LoadRegionalFormats();
+  EXPECT_EQ(FormatSettings().ShortDateFormat, "yyyy/mm/dd");
 }
 
 TEST_F(DateTimeTest, DatesParseInTheOrderOfTheShortDateFormat) {

@@ -4,12 +4,17 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fcntl.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/rtl/Files.h"
 #include "tests/support/TempDir.h"
@@ -59,6 +64,35 @@ TEST(FilesTest, ListingReportsLinksToFoldersAsLinks) {
   EXPECT_FALSE(seen["a"] & faDirectory);
 }
 
+TEST(FilesTest, ListingComesInByteOrderOfTheNamesWhateverTheCreationOrder) {
+  TempDir dir;
+  // Made out of order; Shift-JIS names with a 0x5C trail byte (ソ, 表) and a
+  // UTF-8 one sort by their bytes like any other.
+  for (const char* name : {"s14", "\x95\x5c.lzh", "s01", "a.zip", "\xe8\xa1\xa8.zip", "s05", "B.zip", "\x83\x5c.zip"})
+    WriteFile(dir / name, "");
+  std::filesystem::create_directory(dir / "s10");
+  std::vector<std::string> seen;
+  TSearchRec rec;
+  for (int found = FindFirst(dir / "*.*", faAnyFile, rec); found == 0; found = FindNext(rec)) seen.push_back(rec.Name);
+  FindClose(rec);
+  const std::vector<std::string> expected{
+      ".", "..", "B.zip", "a.zip", "s01", "s05", "s10", "s14", "\x83\x5c.zip", "\x95\x5c.lzh", "\xe8\xa1\xa8.zip"};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST(FilesTest, ListingPassesOverEntriesGoneSinceTheFolderWasRead) {
+  TempDir dir;
+  for (const char* name : {"a", "b", "c"}) WriteFile(dir / name, "");
+  TSearchRec rec;
+  ASSERT_EQ(FindFirst(dir / "*", faAnyFile, rec), 0);
+  std::filesystem::remove(dir / "b");
+  std::vector<std::string> seen{rec.Name};
+  while (FindNext(rec) == 0) seen.push_back(rec.Name);
+  FindClose(rec);
+  EXPECT_EQ(seen, (std::vector<std::string>{".", "..", "a", "c"}));
+  EXPECT_NE(FindNext(rec), 0) << "a closed listing finds nothing";
+}
+
 TEST(FilesTest, ExclusiveOpenRefusesWhatMustKeepItsTime) {
   TempDir dir;
   WriteFile(dir / "plain", "x");
@@ -72,9 +106,43 @@ TEST(FilesTest, ExclusiveOpenRefusesWhatMustKeepItsTime) {
   const int plain = FileOpen(dir / "plain", fmOpenReadWrite | fmShareExclusive);
   EXPECT_GE(plain, 0);
   FileClose(plain);
-  for (const char* name : {"readonly", "fifo", "held", "missing"})
-    EXPECT_EQ(FileOpen(dir / name, fmOpenReadWrite | fmShareExclusive), -1) << name;
+  // Why, in errno: the run tells a read-only file (left on purpose) from a refusal.
+  struct Case {
+    const char* name;
+    int error;
+  };
+  for (const Case& c : {Case{"readonly", EROFS}, Case{"fifo", EINVAL}, Case{"held", EWOULDBLOCK},
+                        Case{"missing", ENOENT}}) {
+    errno = 0;
+    EXPECT_EQ(FileOpen(dir / c.name, fmOpenReadWrite | fmShareExclusive), -1) << c.name;
+    EXPECT_EQ(errno, c.error) << c.name << ": " << std::strerror(errno);
+  }
   ::close(holder);
+  const int readOnly = FileOpen(dir / "readonly", fmOpenRead);
+  EXPECT_GE(readOnly, 0) << "read-only is no bar to reading";
+  FileClose(readOnly);
+}
+
+TEST(FilesTest, AReadOnlyFileIsToldAsSuchToAUserTheSystemRefuses) {
+  TempDir dir;
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+  const std::string path = dir / "readonly";
+  WriteFile(path, "x");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  // In a child that is no root (root is never refused): the open fails there
+  // for want of rights, and must still read as "read-only".
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::geteuid() == 0 && ::setresuid(65534, 65534, 65534) != 0) ::_exit(100);
+    errno = 0;
+    const int handle = FileOpen(path, fmOpenReadWrite | fmShareExclusive);
+    ::_exit(handle == -1 ? errno : 101);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), EROFS) << "100: could not leave root; 101: it opened";
 }
 
 TEST(FilesTest, SettingTheDateChangesOnlyTheLastWriteTime) {

@@ -39,6 +39,31 @@ TEST(LibraryTest, BareNamesMatchIgnoringCaseInTheSearchOrder) {
   EXPECT_EQ(LoadLibraryA("UNLHA32.DLL"), nullptr) << "the test program's folder holds no library";
 }
 
+TEST(LibraryTest, ALibraryFoundThroughARelativeSearchFolderHasItsFullPath) {
+  struct Case {
+    const char* searched;  // DOVANEL_LIBRARY_PATH, relative to the folder "work"
+    const char* holds;     // where the library lies, relative to the temporary folder
+  };
+  for (const Case c : {Case{"libs", "work/libs"}, Case{"./libs/", "work/libs"}, Case{"../x", "x"}}) {
+    SCOPED_TRACE(c.searched);
+    // A copy of its own, so that no library loaded earlier answers instead.
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "work");
+    std::filesystem::create_directories(dir.path() / c.holds);
+    std::filesystem::copy_file(std::string(DOVANEL_FAKES_DIR) + "/lha/UNLHA32.DLL", dir.path() / c.holds / "UNLHA32.DLL");
+    HMODULE module = nullptr;
+    {
+      const ScopedCurrentFolder in(dir.path() / "work");
+      const ScopedEnvironment search("DOVANEL_LIBRARY_PATH", c.searched);
+      module = LoadLibraryA("unlha32.dll");
+    }
+    ASSERT_NE(module, nullptr);
+    // Asked from another folder: the name is still the file's.
+    EXPECT_EQ(ModulePath(module), (dir.path() / c.holds / "UNLHA32.DLL").string());
+    FreeLibrary(module);
+  }
+}
+
 TEST(LibraryTest, NullModuleFindsNothingAndNamesTheProgram) {
   EXPECT_EQ(GetProcAddress(nullptr, "main"), nullptr);
   EXPECT_TRUE(EndsWith(ModulePath(nullptr), "/test_platform")) << ModulePath(nullptr);

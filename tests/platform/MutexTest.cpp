@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/winapi/Mutex.h"
-#include "tests/platform/RuntimeFolder.h"
+#include "tests/support/RuntimeFolder.h"
 
 namespace {
 class MutexTest : public ::testing::Test {

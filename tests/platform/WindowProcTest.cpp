@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/winapi/Window.h"
-#include "tests/platform/RuntimeFolder.h"
+#include "tests/support/RuntimeFolder.h"
 
 namespace {
 struct Call {

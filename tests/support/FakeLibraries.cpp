@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
@@ -34,6 +36,15 @@ void UseFakeLibraries(const std::vector<std::string>& fakeFolders, const std::ve
 }
 
 void UseRealLibraries() { setenv("DOVANEL_LIBRARY_PATH", OutputDir().c_str(), 1); }
+
+void LinkRealLibraries(const std::string& folder, const std::vector<std::string>& leftOut) {
+  for (const char* name : {"UNLHA32.DLL", "UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL",
+                           "tar32.dll", "UNRAR32.DLL"}) {
+    if (std::find(leftOut.begin(), leftOut.end(), name) != leftOut.end()) continue;
+    if (!std::filesystem::exists(OutputDir() / name)) throw std::runtime_error(std::string(name) + " is not built");
+    std::filesystem::create_symlink(OutputDir() / name, std::filesystem::path(folder) / name);
+  }
+}
 void UseNoLibraries() { UseFakeLibraries({}); }
 
 FakeLibrary::FakeLibrary(const std::string& folder, const std::string& file)

@@ -11,6 +11,9 @@ void UseFakeLibraries(const std::vector<std::string>& fakeFolders,
                       const std::vector<std::string>& extraFolders = {});
 // Only the real libraries of the build.
 void UseRealLibraries();
+// Links the build's real libraries into `folder`, all but those named in
+// `leftOut`: a folder of libraries for a program that must miss some.
+void LinkRealLibraries(const std::string& folder, const std::vector<std::string>& leftOut = {});
 // No library at all.
 void UseNoLibraries();
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -53,6 +56,17 @@ void RunOrFail(const std::string& command) {
 
 void RunIn(const TempDir& dir, const std::string& command) {
   RunOrFail("cd " + Quote(dir.path().string()) + " && (" + command + ")");
+}
+
+CommandOutput RunAndCapture(const std::string& command) {
+  CommandOutput result;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.text.append(buffer, count);
+  const int status = ::pclose(pipe);
+  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+  return result;
 }
 
 std::string Quote(const std::string& path) {

@@ -34,6 +34,13 @@ std::string ReadFile(const std::filesystem::path& file);
 void RunOrFail(const std::string& command);
 // Runs a shell command inside `dir`; its own redirections stay its own.
 void RunIn(const TempDir& dir, const std::string& command);
+// A shell command's exit status (-1 when it did not exit) and what it wrote
+// on either stream.
+struct CommandOutput {
+  int status = -1;
+  std::string text;
+};
+CommandOutput RunAndCapture(const std::string& command);
 // The path quoted for a shell command.
 std::string Quote(const std::string& path);
 // Every regular file below `folder` (links are left out): path relative to

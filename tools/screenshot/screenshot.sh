@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Builds, makes a sample folder, drops it on the window (offscreen) and saves
-# the window after the run as a PNG:
-#   tools/screenshot/screenshot.sh [OUT.png]     (default: build/screenshots/dovanel.png)
+# the window after the run, or as the screen shows it at the run's Nth file,
+# as a PNG:
+#   tools/screenshot/screenshot.sh [--during N] [OUT.png]
+#                                   (default: build/screenshots/dovanel.png)
 # The CAB library is hidden, so the run ends with the purple "skipped" line.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${DOVANEL_BUILD_DIR:-$root/build}
+during=()
+if [ "${1:-}" = --during ]; then
+  during=(--during "$2")
+  shift 2
+fi
 out=${1:-$build/screenshots/dovanel.png}
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" >/dev/null
@@ -32,4 +39,4 @@ for library in "$build"/bin/*.DLL "$build"/bin/*.dll; do
 done
 mkdir -p "$(dirname "$out")"
 DOVANEL_LIBRARY_PATH=$work/libraries XDG_RUNTIME_DIR=$work \
-  "$build/tools-bin/dovanel-screenshot" "$out" "$sample"
+  "$build/tools-bin/dovanel-screenshot" "${during[@]}" "$out" "$sample"

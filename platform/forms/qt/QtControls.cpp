@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -7,6 +8,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -134,9 +136,17 @@ class QtForm : public TFormPeer {
   QWidget widget_;
 };
 
-class DoubleClickLabel : public QLabel {
+// The run's one-line label: a path too long for it is shown elided in the
+// middle, and asks for no width, so that it never widens the window.
+class RunLabel : public QLabel {
  public:
-  explicit DoubleClickLabel(std::function<void()> doubleClicked) : doubleClicked_(std::move(doubleClicked)) {}
+  explicit RunLabel(std::function<void()> doubleClicked) : doubleClicked_(std::move(doubleClicked)) {
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  }
+  void SetFullText(const QString& text) {
+    full_ = text;
+    Refit();
+  }
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override {
@@ -144,15 +154,29 @@ class DoubleClickLabel : public QLabel {
     const std::function<void()> handler = doubleClicked_;  // it may free this label
     if (handler) handler();
   }
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    Refit();
+  }
+  void changeEvent(QEvent* event) override {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange) Refit();
+  }
 
  private:
+  void Refit() {
+    const QString shown = fontMetrics().elidedText(full_, Qt::ElideMiddle, contentsRect().width());
+    if (shown != text()) setText(shown);
+  }
+
   std::function<void()> doubleClicked_;
+  QString full_;
 };
 
 class QtLabel : public TLabelPeer {
  public:
   QtLabel(QtForm& form, int height, std::function<void()> doubleClicked)
-      : label_(new DoubleClickLabel(std::move(doubleClicked))) {
+      : label_(new RunLabel(std::move(doubleClicked))) {
     label_->setFixedHeight(height);
     label_->setTextFormat(Qt::PlainText);
     label_->setForegroundRole(QPalette::WindowText);  // the colour SetFont gives
@@ -162,7 +186,7 @@ class QtLabel : public TLabelPeer {
   ~QtLabel() override { delete label_; }
 
   void* Native() const override { return label_; }
-  void SetCaption(const std::string& caption) override { label_->setText(FromBytes(caption)); }
+  void SetCaption(const std::string& caption) override { label_->SetFullText(FromBytes(caption)); }
   void SetFont(TColor color, bool bold) override {
     label_->setFont(SystemFont(bold));
     QPalette palette = label_->palette();
@@ -171,13 +195,22 @@ class QtLabel : public TLabelPeer {
   }
 
  private:
-  QLabel* label_;  // in the form's layout; freed first when the label goes
+  RunLabel* label_;  // in the form's layout; freed first when the label goes
+};
+
+// Qt lays a list out again on a timer after rows are added, and paints it
+// before that timer in a pass over pending events; a list that gains a row
+// before every pass, as ListBox3 during a run, would be painted blank until
+// the run ends. The widget set lays such lists out before each pass.
+class RunListWidget : public QListWidget {
+ public:
+  void LayOutIfPending() { executeDelayedItemsLayout(); }
 };
 
 class QtListBox : public TListBoxPeer {
  public:
   QtListBox(QtForm& form, int height, TWindowEvents events, std::function<void()> selectionChanged)
-      : list_(new QListWidget()) {
+      : list_(new RunListWidget()) {
     new DropBridge(list_->viewport(), std::move(events));
     list_->setUniformItemSizes(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -216,13 +249,19 @@ class QtListBox : public TListBoxPeer {
       list_->clearSelection();
     } else {
       list_->setCurrentRow(index);
+      list_->scrollToItem(list_->item(index));
     }
   }
 
  private:
-  QListWidget* list_;
+  RunListWidget* list_;
 };
 }  // namespace
+
+void LayOutPendingLists() {
+  for (QWidget* widget : QApplication::allWidgets())
+    if (auto* list = dynamic_cast<RunListWidget*>(widget)) list->LayOutIfPending();
+}
 
 std::unique_ptr<TFormPeer> MakeQtForm(TWindowEvents events) { return std::make_unique<QtForm>(std::move(events)); }
 

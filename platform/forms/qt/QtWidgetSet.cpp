@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 
+#include "platform/forms/qt/QtIcon.h"
+
 namespace {
 class QtWidgetSet : public TWidgetSet {
  public:
@@ -56,8 +58,12 @@ class QtWidgetSet : public TWidgetSet {
     QApplication::exec();
   }
   void Quit() override { QApplication::quit(); }
-  void ProcessMessages() override { QApplication::processEvents(QEventLoop::AllEvents); }
+  void ProcessMessages() override {
+    LayOutPendingLists();
+    QApplication::processEvents(QEventLoop::AllEvents);
+  }
   void SetActivationHandler(std::function<void()> activated) override { activated_ = std::move(activated); }
+  void SetIcon(const std::string& svg) override { QApplication::setWindowIcon(IconFromSvg(svg)); }
 
   void MessageBox(TControlPeer* owner, const std::string& text, const std::string& caption, bool error) override {
     QMessageBox box(error ? QMessageBox::Critical : QMessageBox::NoIcon, QString::fromUtf8(caption.c_str()),

@@ -17,4 +17,7 @@ std::unique_ptr<TFormPeer> MakeQtForm(TWindowEvents events);
 std::unique_ptr<TLabelPeer> MakeQtLabel(TFormPeer& form, int height, std::function<void()> doubleClicked);
 std::unique_ptr<TListBoxPeer> MakeQtListBox(TFormPeer& form, int height, TWindowEvents events,
                                             std::function<void()> selectionChanged);
+// Lays out the lists that gained rows since the last pass over pending
+// events, so that the pass paints them as they are.
+void LayOutPendingLists();
 std::unique_ptr<TPeerObject> ListenWithQt(const std::string& socketPath, std::function<void()> asked);

@@ -80,6 +80,7 @@ struct FakeWidgets : TWidgetSet {
   void ProcessMessages() override { Log("messages"); }
   void SetActivationHandler(std::function<void()>) override {}
   void MessageBox(TControlPeer*, const std::string& text, const std::string&, bool) override { Log("box " + text); }
+  void SetIcon(const std::string& svg) override { Log("icon " + svg); }
 };
 
 TWidgetSet* MakeFakeWidgets(int&, char**) {
@@ -179,5 +180,19 @@ TEST_F(WindowsOnDemandTest, ABoxWithoutAScreenGoesToStandardErrorWithoutTheWindo
   MessageBoxA(nullptr, "broken", "DOVANEL For Archiver", MB_ICONERROR);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "DOVANEL For Archiver: broken\n");
   EXPECT_EQ(g_made, 0);
+}
+TEST_F(WindowsOnDemandTest, TheIconWaitsForTheWindowSystemAndThenGoesToItAtOnce) {
+  application_->SetIcon("<svg>first</svg>");
+  TForm form(nullptr, "TOnDemand");
+  EXPECT_EQ(g_made, 0) << "an icon is no reason to load a window system";
+
+  form.Show();
+  ASSERT_EQ(g_made, 1);
+  ASSERT_FALSE(g_log.empty());
+  EXPECT_EQ(g_log.front(), "icon <svg>first</svg>") << "given before any window is made";
+
+  g_log.clear();
+  application_->SetIcon("<svg>second</svg>");
+  EXPECT_EQ(g_log, std::vector<std::string>{"icon <svg>second</svg>"});
 }
 }  // namespace

@@ -1,0 +1,21 @@
+// How a start of the program runs: with its window, or without one because
+// the quiet switch asks so or there is no display to show a window on. Only
+// a start with the window is kept to one instance per user: a start without
+// one guards nothing and waits for nobody.
+#pragma once
+
+#include <string>
+
+enum class TStartMode {
+  Window,     // the window opens, after a run over the paths given
+  Quiet,      // "/Q": the paths are re-dated and the program ends
+  NoDisplay,  // no display and no window platform chosen: as Quiet, and the user is told why
+};
+
+// The quiet switch, in any case.
+bool IsQuietSwitch(const std::string& argument);
+// From the command line (SetCommandLine) and the environment.
+TStartMode StartMode();
+
+// The line a start without a display leaves on standard error.
+extern const char* const kNoDisplayNotice;
