@@ -14,7 +14,10 @@ Gives archive files the date of their contents: sets the last-write time of
 each archive to the date and time of the newest entry it holds. Each PATH is a
 file or a folder; folders are searched recursively. Without /Q a window shows
 every file, its time before the run and its new time; files and folders can
-be dropped on it. Any argument other than /Q is taken as a path.
+be dropped on it. A /Q run goes ahead beside an open window. With no display
+(neither DISPLAY nor WAYLAND_DISPLAY, and no QT_QPA_PLATFORM), a start
+without /Q runs as /Q would and says so on stderr. Any argument other than /Q
+is taken as a path.
 
   /Q         re-date without showing a window, then end (any case, anywhere
              among the paths)
@@ -44,7 +47,7 @@ Exit status with /Q:
      (no write permission bit, or on a read-only file system), no entries,
      not an archive, or a newest entry dated 2100 or later
   1  some archive could not be handled (see above)
-A start without /Q exits with 0.
+A start without /Q exits with 0, or, with no display, as a /Q run does.
 )";
 }  // namespace
 

@@ -39,34 +39,33 @@ const TCommandPiece kLmZipPieces[] = {
 };
 
 // LMZIP32.DLL creates its archive afresh, so the old one has to leave its
-// name first. It waits beside it and comes back unless the library reports
-// success: a failed run never costs the archive.
+// name first. It waits in a private folder of the system's temporary
+// folder, out of reach of the line's names (beside the archive, even under
+// a hidden name, a "*" would pack it into the new one), and comes back
+// unless the library reports success. The private folder goes in any case,
+// except when the archive cannot come back: then it is the only copy.
 class TArchiveSetAside {
  public:
   explicit TArchiveSetAside(const std::string& archiveName) : archiveName_(archiveName) {
     if (!FileExists(archiveName)) return;
-    // A hidden name, so that a wildcard among the names to pack passes it by.
-    std::string aside = CreateUniqueFile(ExtractFilePath(archiveName) + "." + ExtractFileName(archiveName) + ".old-");
-    if (aside.empty()) return;
-    if (RenameFile(archiveName, aside))
-      asideName_ = std::move(aside);
-    else
-      DeleteFile(aside);
+    folder_ = CreatePrivateTemporaryFolder("dovanel-aside-");
+    if (folder_.empty()) return;
+    const std::string aside = folder_ + "/" + ExtractFileName(archiveName);
+    if (MoveFile(archiveName, aside)) asideName_ = aside;
   }
   ~TArchiveSetAside() {
-    if (!asideName_.empty()) RenameFile(asideName_, archiveName_);
+    if (!asideName_.empty() && !MoveFile(asideName_, archiveName_)) return;
+    if (!folder_.empty()) RemoveFolderTree(folder_);
   }
   TArchiveSetAside(const TArchiveSetAside&) = delete;
   TArchiveSetAside& operator=(const TArchiveSetAside&) = delete;
 
   // The new archive stands: the old one goes.
-  void Discard() {
-    if (!asideName_.empty()) DeleteFile(asideName_);
-    asideName_.clear();
-  }
+  void Discard() { asideName_.clear(); }
 
  private:
   std::string archiveName_;
+  std::string folder_;
   std::string asideName_;
 };
 }  // namespace

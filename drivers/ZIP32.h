@@ -36,7 +36,8 @@ class TZip32 : public TFamilyArchiver {
              std::string& output) override;
   // Through Zip: ZIP32J.DLL's switch set when it is loaded; otherwise
   // LMZIP32.DLL's with the word -ru and no base directory, while the old
-  // archive waits beside its name until the command has succeeded.
+  // archive waits in a private temporary folder, where no name of the line
+  // reaches it, until the command has succeeded.
   int Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
            const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
            std::string& output) override;

@@ -1,41 +1,19 @@
 #include "fuzz/FuzzEntries.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "fuzz/FuzzSupport.h"
 #include "libraries/core/ArchiveFile.h"
 #include "libraries/core/ArjReader.h"
 #include "libraries/core/CommandLine.h"
 #include "libraries/core/CommandTokens.h"
 #include "libraries/core/Crc32.h"
 #include "libraries/core/ErrorCodes.h"
-#include "libraries/core/UniqueFd.h"
 
 namespace dvfuzz {
 namespace {
-
-void Fault(Outcome& outcome, const std::string& text) {
-  if (!outcome.faults.empty()) outcome.faults += "; ";
-  outcome.faults += text;
-}
-
-bool WriteScratch(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
-  dv::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-  if (!fd) return false;
-  for (std::size_t done = 0; done < size;) {
-    const ssize_t count = ::write(fd.get(), bytes + done, size - done);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return false;
-    done += static_cast<std::size_t>(count);
-  }
-  return fd.Close();
-}
 
 // ---- ARJ ---------------------------------------------------------------------
 
@@ -58,12 +36,6 @@ char DataLetter(dv::DataResult result) {
 
 // ---- listing -------------------------------------------------------------------
 
-struct Walk {
-  bool opened = false;
-  bool bounded = false;  // stopped at kMaxEntries
-  std::vector<ENTRYINFO> records;
-};
-
 bool SameRecords(const std::vector<ENTRYINFO>& a, const std::vector<ENTRYINFO>& b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(),
@@ -76,7 +48,8 @@ bool Terminated(const char (&field)[N]) {
 }
 
 // FindFirst with `wildcard`, then FindNext to the end or the bound.
-void WalkOnce(const ListingFunctions& library, HARC handle, const char* wildcard, Walk& walk, Outcome& outcome) {
+void WalkOnce(const ListingFunctions& library, HARC handle, const char* wildcard, ListedRecords& walk,
+              Outcome& outcome) {
   ENTRYINFO record;
   for (int status = library.findFirst(handle, wildcard, &record);; status = library.findNext(handle, &record)) {
     if (status == -1) return;
@@ -94,15 +67,15 @@ void WalkOnce(const ListingFunctions& library, HARC handle, const char* wildcard
   }
 }
 
-Walk ListOnce(const ListingFunctions& library, const std::string& path, DWORD mode, Outcome& outcome) {
-  Walk walk;
+ListedRecords ListOnce(const ListingFunctions& library, const std::string& path, DWORD mode, Outcome& outcome) {
+  ListedRecords walk;
   const HARC handle = library.open(nullptr, path.c_str(), mode);
   walk.opened = handle != 0;
   if (!walk.opened) return walk;
   WalkOnce(library, handle, "", walk, outcome);
   ENTRYINFO record;
   if (!walk.bounded && library.findNext(handle, &record) != -1) Fault(outcome, "FindNext went on past the end");
-  Walk again;
+  ListedRecords again;
   WalkOnce(library, handle, "*.*", again, outcome);
   if (!SameRecords(walk.records, again.records)) Fault(outcome, "a second FindFirst listed differently");
   if (library.close(handle) != 0) Fault(outcome, "CloseArchive failed");
@@ -111,7 +84,7 @@ Walk ListOnce(const ListingFunctions& library, const std::string& path, DWORD mo
   return walk;
 }
 
-std::string EntryCount(const Walk& walk) {
+std::string EntryCount(const ListedRecords& walk) {
   return (walk.bounded ? "entries>=" : "entries=") + std::to_string(walk.records.size());
 }
 
@@ -210,6 +183,14 @@ Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::s
   return outcome;
 }
 
+ListedRecords ListRecords(const ListingFunctions& library, const std::string& path, Outcome& outcome) {
+  const ListedRecords plain = ListOnce(library, path, 0, outcome);
+  const ListedRecords probe = ListOnce(library, path, kProbeOpenMode, outcome);
+  if (plain.opened != probe.opened || !SameRecords(plain.records, probe.records))
+    Fault(outcome, "the probe mode listed differently");
+  return {plain.opened, plain.bounded, plain.records};
+}
+
 Outcome ListingOutcome(const ListingFunctions& library, const std::string& scratch, const std::uint8_t* bytes,
                        std::size_t size) {
   Outcome outcome;
@@ -217,10 +198,7 @@ Outcome ListingOutcome(const ListingFunctions& library, const std::string& scrat
     Fault(outcome, "cannot write " + scratch);
     return outcome;
   }
-  const Walk plain = ListOnce(library, scratch, 0, outcome);
-  const Walk probe = ListOnce(library, scratch, kProbeOpenMode, outcome);
-  if (plain.opened != probe.opened || !SameRecords(plain.records, probe.records))
-    Fault(outcome, "the probe mode listed differently");
+  const ListedRecords plain = ListRecords(library, scratch, outcome);
   const int check = library.check(scratch.c_str(), 0);
   if (check != TRUE && check != FALSE) Fault(outcome, "CheckArchive returned " + std::to_string(check));
   if (check == TRUE && !plain.opened) Fault(outcome, "CheckArchive took a file OpenArchive refused");
@@ -262,9 +240,7 @@ Outcome CommandLineOutcome(const std::uint8_t* bytes, std::size_t size) {
         parsed.error != dv::kErrorBadLine)
       Fault(outcome, std::string(language.name) + " refused with " + std::to_string(parsed.error));
     if (parsed.message.empty()) Fault(outcome, std::string(language.name) + " refused without a message");
-    char code[16];
-    std::snprintf(code, sizeof code, "%X", static_cast<unsigned>(parsed.error));
-    outcome.summary += code;
+    outcome.summary += Hex(parsed.error);
   }
   return outcome;
 }

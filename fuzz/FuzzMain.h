@@ -1,8 +1,9 @@
-// What the three fuzzers share around their entry: the pinned world of the
-// test suites, a scratch file for inputs that must be files, and what is
-// done with an outcome.
+// What the fuzzers share around their entry: the pinned world of the test
+// suites, a scratch folder for inputs that must be files, the libraries
+// loaded from beside the fuzzer, and what is done with an outcome.
 #pragma once
 
+#include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@
 
 #include "fuzz/FuzzEntries.h"
 #include "libraries/core/Crc32.h"
+
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
 
 namespace dvfuzz {
 
@@ -43,10 +46,47 @@ class ScratchDir {
 
   // The input file; its name is the regression test's too.
   std::string File() const { return path_.empty() ? std::string() : path_ + "/input"; }
+  // A folder for targets that lay out more than one file.
+  std::string Folder() const { return path_.empty() ? std::string() : path_ + "/work"; }
 
  private:
   std::string path_;
 };
+
+// Opens the library `file` from the fuzzer's own folder for the life of the
+// process (the fuzzer's coverage counters and the leak checker's stacks
+// point into it); aborts when it cannot.
+inline void* OpenBeside(const std::string& file) {
+  const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  void* library = dlopen((folder / file).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    std::fprintf(stderr, "dlopen %s: %s\n", file.c_str(), dlerror());
+    abort();
+  }
+  return library;
+}
+
+template <typename Function>
+Function Symbol(void* library, const std::string& file, const std::string& name) {
+  void* address = dlsym(library, name.c_str());
+  if (address == nullptr) {
+    std::fprintf(stderr, "%s does not export %s\n", file.c_str(), name.c_str());
+    abort();
+  }
+  return reinterpret_cast<Function>(address);
+}
+
+// The listing functions `file` exports under `prefix`.
+inline ListingFunctions ListingOf(void* library, const std::string& file, const std::string& prefix) {
+  ListingFunctions functions;
+  functions.open = Symbol<ArcOpenArchiveFn>(library, file, prefix + "OpenArchive");
+  functions.close = Symbol<ArcCloseArchiveFn>(library, file, prefix + "CloseArchive");
+  functions.findFirst = Symbol<ArcFindFirstFn>(library, file, prefix + "FindFirst");
+  functions.findNext = Symbol<ArcFindNextFn>(library, file, prefix + "FindNext");
+  functions.check = Symbol<ArcCheckArchiveFn>(library, file, prefix + "CheckArchive");
+  if (file == "tar32.dll") functions.tarType = Symbol<ArcGetArchiveTypeFn>(library, file, "TarGetArchiveType");
+  return functions;
+}
 
 // Prints the summary when DOVANEL_FUZZ_SHOW is set (to write down what a
 // kept input must give); a broken promise is a finding, so it aborts.
@@ -71,6 +111,17 @@ inline void FixArjCrcs(std::uint8_t* data, std::size_t size) {
     const std::uint32_t crc = dv::Crc32(data + at + 4, length);
     for (int i = 0; i < 4; ++i) data[at + 4 + length + i] = static_cast<std::uint8_t>(crc >> (8 * i));
   }
+}
+
+// An input whose first byte picks a library, and the rest is the archive:
+// mutated as libFuzzer would, then, when the picked library is the ARJ one,
+// with its header CRCs mended.
+template <typename Library, std::size_t Count>
+std::size_t MutatePicked(const Library (&libraries)[Count], std::uint8_t* data, std::size_t size,
+                         std::size_t maxSize) {
+  size = LLVMFuzzerMutate(data, size, maxSize);
+  if (size > 1 && std::string(libraries[data[0] % Count].file) == "UNARJ32J.DLL") FixArjCrcs(data + 1, size - 1);
+  return size;
 }
 
 }  // namespace dvfuzz

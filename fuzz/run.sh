@@ -2,10 +2,12 @@
 # Builds the fuzzers with clang (libFuzzer, address and undefined-behaviour
 # sanitizers) and runs them one after another, one job each, niced.
 #   fuzz/run.sh                          build, make seeds, run every target
-#   fuzz/run.sh arj|listing|commandline|bzip2  the same for one target
+#   fuzz/run.sh arj|listing|commandline|extract|create|bzip2  the same for one target
 #   fuzz/run.sh show TARGET FILE...      the outcome of inputs, as the regression test compares it
 # FUZZ_SECONDS (180 per target), FUZZ_MAX_LEN (65536), DOVANEL_FUZZ_BUILD_DIR (build-fuzz/).
 # Findings land in <build>/findings/<target>/; kept ones go to tests/data/fuzz/<target>/.
+# Needs clang and its libFuzzer runtime (Debian: apt-get install clang libclang-rt-14-dev);
+# scripts/setup.sh leaves them out, since CI does not fuzz.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DOVANEL_FUZZ_BUILD_DIR:-$root/build-fuzz}
@@ -18,13 +20,16 @@ binary() {
     arj) echo "$build/bin/ArjFuzzer" ;;
     listing) echo "$build/bin/ListingFuzzer" ;;
     commandline) echo "$build/bin/CommandLineFuzzer" ;;
+    extract) echo "$build/bin/ExtractFuzzer" ;;
+    create) echo "$build/bin/CreateFuzzer" ;;
     bzip2) echo "$build/bin/Bzip2Fuzzer" ;;
-    *) echo "unknown target $1 (arj, listing, commandline, bzip2)" >&2; exit 2 ;;
+    *) echo "unknown target $1 (arj, listing, commandline, extract, create, bzip2)" >&2; exit 2 ;;
   esac
 }
 
 build_fuzzers() {
-  command -v clang++ >/dev/null || { echo "needs clang and libFuzzer: apt-get install clang" >&2; exit 1; }
+  command -v clang++ >/dev/null ||
+    { echo "needs clang and libFuzzer: apt-get install clang libclang-rt-14-dev" >&2; exit 1; }
   cmake -S "$root/fuzz" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   nice -n 10 cmake --build "$build" -j2 >/dev/null
@@ -34,7 +39,7 @@ build_fuzzers() {
 make_seeds() {
   local seeds=$build/seeds work=$build/seeds/work
   rm -rf "$seeds"
-  mkdir -p "$seeds/arj" "$seeds/listing" "$seeds/commandline" "$seeds/bzip2" "$work/in/sub"
+  mkdir -p "$seeds/arj" "$seeds/listing" "$seeds/commandline" "$seeds/extract" "$seeds/create" "$seeds/bzip2" "$work/in/sub"
   printf 'one\n' >"$work/in/one.txt"
   printf 'two two two two two two\n' >"$work/in/sub/two.txt"
   touch -d '2001-02-03 04:05:06' "$work/in/one.txt" "$work/in/sub/two.txt"
@@ -102,6 +107,67 @@ open('$work/spelled', 'wb').write(bytes(spelled))"
     printf '%s' "$line" >"$seeds/commandline/line$i"
     i=$((i + 1))
   done
+  make_extract_seeds "$seeds/extract" "$work"
+  make_create_seeds "$seeds/create"
+}
+
+# Archives to extract, with links, special files and names that climb; the
+# first byte picks the library, in the order of kExtractLibraries.
+make_extract_seeds() {
+  local seeds=$1 work=$2
+  (
+    cd "$work/in"
+    ln -sf one.txt link
+    ln -f one.txt hard
+    rm -f fifo && mkfifo fifo
+    gcab -c ../a.cab one.txt sub/two.txt >/dev/null 2>&1 || true
+    tar cf ../special.tar one.txt link hard fifo sub
+    zip -q -y -X ../links.zip one.txt link
+    rm -f link hard fifo
+  )
+  python3 - "$work" <<'PY'
+import io, sys, tarfile, zipfile
+work = sys.argv[1]
+with tarfile.open(f"{work}/climb.tar", "w") as tar:
+    for name, kind in [("../up.txt", tarfile.REGTYPE), ("/abs.txt", tarfile.REGTYPE), ("ok.txt", tarfile.REGTYPE),
+                       ("dir", tarfile.DIRTYPE), ("dir/lnk", tarfile.SYMTYPE), ("dev", tarfile.CHRTYPE),
+                       ("hl", tarfile.LNKTYPE)]:
+        info = tarfile.TarInfo(name)
+        info.type = kind
+        info.linkname = "ok.txt" if kind in (tarfile.SYMTYPE, tarfile.LNKTYPE) else ""
+        data = b"data\n" if kind == tarfile.REGTYPE else b""
+        info.size = len(data)
+        tar.addfile(info, io.BytesIO(data))
+with zipfile.ZipFile(f"{work}/climb.zip", "w") as archive:
+    for name in ["../up.txt", "ok.txt", "表示/ソフト.txt"]:
+        archive.writestr(name, b"data\n")
+PY
+  local -a picks=(
+    "0 $work/a.lzh" "1 $work/a.zip" "1 $work/links.zip" "1 $work/climb.zip" "2 $work/a.zip" "3 $work/a.cab"
+    "4 $work/a.arj" "4 $work/stored.arj" "5 $work/a.tar" "5 $work/a.tgz" "5 $work/a.tbz" "5 $work/one.txt.gz"
+    "5 $work/special.tar" "5 $work/climb.tar")
+  local pick library file
+  for pick in "${picks[@]}"; do
+    library=${pick%% *}
+    file=${pick#* }
+    [ -f "$file" ] || continue
+    { printf "\x0$library"; cat "$file"; } >"$seeds/$library-$(basename "$file")"
+  done
+}
+
+# Trees and lines for the creating libraries (FuzzEntries.h describes the
+# lines); the first byte picks ZIP32J.DLL (0), LMZIP32.DLL (1) or tar32.dll (2).
+make_create_seeds() {
+  local seeds=$1
+  printf '\x00f a.txt=alpha\nd sub\nf sub/b.txt=bravo\nl lnk>a.txt\np fifo\ns -r -D\nn *\n' >"$seeds/zip-tree"
+  printf '\x00f a.txt=alpha\no\ns -d\nn old.txt\n' >"$seeds/zip-delete"
+  printf '\x00f a.txt=1\no\ns -u -o\nn a.txt\nn ../old\n' >"$seeds/zip-update"
+  printf '\x00O\nf a.txt=1\nn a.txt\n' >"$seeds/zip-over-junk"
+  printf '\x01f a.txt=alpha\nf .hidden=h\no\nn *\n' >"$seeds/lmzip-star"
+  printf '\x01p fifo\no\nn fifo\n' >"$seeds/lmzip-fifo"
+  printf '\x02f a.txt=alpha\np fifo\no\ns -z9\nn fifo\n' >"$seeds/tar-fifo"
+  printf '\x02f %%95%%5C.txt=sjis\nh hl>%%95%%5C.txt\nf %%E8%%A1%%A8.txt=\ni\nn .\n' >"$seeds/tar-inside"
+  printf '\x02d empty\ns -B --exclude=*.o\nn empty\nn ../arc\n' >"$seeds/tar-bzip2"
 }
 
 fuzz() {
@@ -146,6 +212,6 @@ show() {
 
 case ${1:-all} in
   show) shift; show "$@" ;;
-  all) build_fuzzers; make_seeds; for target in arj listing commandline bzip2; do fuzz "$target"; done ;;
+  all) build_fuzzers; make_seeds; for target in arj listing commandline extract create bzip2; do fuzz "$target"; done ;;
   *) binary "$1" >/dev/null; build_fuzzers; make_seeds; fuzz "$1" ;;
 esac

@@ -4,8 +4,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DOVANEL_BUILD_DIR:-$root/build}
-# Lets ccache reuse objects across clones in other folders.
+# Lets ccache reuse objects across clones in other folders (the folder a
+# debug build ran in would otherwise be part of every object's key).
 export CCACHE_BASEDIR=$root
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
 targets=()
 for target in ${DOVANEL_BUILD_TARGETS:-}; do

@@ -52,5 +52,9 @@ inline constexpr int kErrorVolumeMissing = 0x800D;
 // can be given: nothing of them was created, not even their folders; every
 // other entry was extracted.
 inline constexpr int kErrorEncrypted = 0x800E;
+// Entries were selected, but every one was passed over because it is
+// never created here (a symbolic link, a hard link to nothing written, a
+// device, a FIFO): nothing was written. The report names them.
+inline constexpr int kErrorNothingWritten = 0x800F;
 
 }  // namespace dv

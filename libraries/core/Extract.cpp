@@ -3,6 +3,7 @@
 #include <map>
 
 #include "libraries/core/ExtractTarget.h"
+#include "libraries/core/LeftOut.h"
 #include "libraries/core/NameSelection.h"
 #include "libraries/core/PathSafety.h"
 
@@ -10,31 +11,41 @@ namespace dv {
 namespace {
 
 struct Tally {
-  int extracted = 0, kept = 0, passedOver = 0, unsafe = 0, encrypted = 0;
+  int extracted = 0, kept = 0, folders = 0;
+  LeftOut passedOver, unsafe, encrypted;
   int failure = kOk;  // the first one
 
   void Fail(int code) {
     if (failure == kOk) failure = code;
   }
-  void Count(WriteOutcome outcome) {
+  void Count(WriteOutcome outcome, const Entry& entry) {
     switch (outcome) {
-      case WriteOutcome::kWritten: ++extracted; break;
+      case WriteOutcome::kWritten: ++(entry.IsDirectory() ? folders : extracted); break;
       case WriteOutcome::kKept: ++kept; break;
-      case WriteOutcome::kUnsafe: ++unsafe; break;
+      case WriteOutcome::kUnsafe: unsafe.Add(entry.path); break;
       case WriteOutcome::kCannotCreate: Fail(kErrorCannotCreate); break;
       case WriteOutcome::kBroken: Fail(kErrorBrokenArchive); break;
       case WriteOutcome::kUnsupported: Fail(kErrorMethodNotSupported); break;
       case WriteOutcome::kVolumeMissing: Fail(kErrorVolumeMissing); break;
     }
   }
+  // Passing links over is no error, unless it leaves the line with nothing
+  // written at all: that is not the work it asked for.
+  int Code() const {
+    if (failure != kOk) return failure;
+    if (encrypted.Count() > 0) return kErrorEncrypted;
+    if (unsafe.Count() > 0) return kErrorUnsafeEntry;
+    const bool nothingWritten = extracted == 0 && kept == 0 && folders == 0;
+    return nothingWritten && passedOver.Count() > 0 ? kErrorNothingWritten : kOk;
+  }
   CommandResult Result() const {
     CommandResult result;
-    result.code = failure != kOk ? failure : encrypted > 0 ? kErrorEncrypted : unsafe > 0 ? kErrorUnsafeEntry : kOk;
+    result.code = Code();
     result.report = std::to_string(extracted) + " extracted";
     if (kept > 0) result.report += ", " + std::to_string(kept) + " existing kept";
-    if (passedOver > 0) result.report += ", " + std::to_string(passedOver) + " links or special entries passed over";
-    if (unsafe > 0) result.report += ", " + std::to_string(unsafe) + " unsafe paths refused";
-    if (encrypted > 0) result.report += ", " + std::to_string(encrypted) + " encrypted (password needed) not extracted";
+    result.report += passedOver.Clause("passed over (links, devices and FIFOs are never created)");
+    result.report += unsafe.Clause("unsafe paths refused");
+    result.report += encrypted.Clause("encrypted (password needed) not extracted");
     return result;
   }
 };
@@ -44,14 +55,18 @@ struct Tally {
 CommandResult Survey(EntrySource& source, NameSelection& selection) {
   Entry entry;
   ReadResult read;
-  bool unreadable = false;
-  while ((read = source.Next(entry)) == ReadResult::kEntry)
-    if (selection.Selects(entry.path) && entry.kind == EntryKind::kFile && !entry.dataReadable)
-      unreadable = true;
+  bool unreadable = false, selected = false;
+  while ((read = source.Next(entry)) == ReadResult::kEntry) {
+    if (!selection.Selects(entry.path)) continue;
+    selected = true;
+    if (entry.kind == EntryKind::kFile && !entry.dataReadable) unreadable = true;
+  }
   if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive: nothing extracted"};
   if (read == ReadResult::kVolumeMissing)
     return {kErrorVolumeMissing, "a volume of the split archive is missing: nothing extracted"};
   if (const std::string* unused = selection.Unused()) return {kErrorNoMatch, "no entry matches " + *unused};
+  // An empty archive, or exclusions that leave out every entry.
+  if (!selected) return {kErrorNoMatch, "no entry to extract"};
   if (unreadable) return {kErrorMethodNotSupported, "compression method not supported: nothing extracted"};
   return {};
 }
@@ -66,26 +81,25 @@ void ExtractEntry(EntrySource& source, const Entry& entry, const Command& comman
   // A link is never made; a hard link to a file written here becomes a copy.
   if (entry.kind == EntryKind::kSymlink || entry.kind == EntryKind::kOther ||
       (entry.kind == EntryKind::kHardlink && original == written.end())) {
-    ++tally.passedOver;
+    tally.passedOver.Add(entry.path);
     return;
   }
   // Decided before the target is touched, so that not even a folder of the
   // entry is made. (A hard link here copies a file already written.)
   if (entry.encrypted && entry.kind == EntryKind::kFile) {
-    ++tally.encrypted;
+    tally.encrypted.Add(entry.path);
     return;
   }
   auto path = SafeComponents(entry.path);
   if (!path || (path->empty() && !entry.IsDirectory())) {
-    ++tally.unsafe;
+    tally.unsafe.Add(entry.path);
     return;
   }
   const Stamp stamp{SafeMode(entry), entry.modified, entry.accessed};
   if (entry.IsDirectory()) {
     // Without folders, a folder entry has nothing to make.
     if (command.junkPaths || path->empty()) return;
-    const WriteOutcome made = target.MakeDirectory(*path, stamp);
-    if (made != WriteOutcome::kWritten) tally.Count(made);
+    tally.Count(target.MakeDirectory(*path, stamp), entry);
     return;
   }
   const std::string key = JoinComponents(*path);
@@ -96,7 +110,7 @@ void ExtractEntry(EntrySource& source, const Entry& entry, const Command& comman
           : target.WriteFile(*path, stamp, command.overwrite,
                              [&source](const DataSink& sink) { return source.ReadData(sink); });
   if (outcome == WriteOutcome::kWritten) written[key] = *path;
-  tally.Count(outcome);
+  tally.Count(outcome, entry);
 }
 
 }  // namespace

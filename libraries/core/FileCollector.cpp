@@ -85,10 +85,14 @@ class Collector {
         for (const std::string& child : SortedNames(disk)) Add(Join(name.empty() ? "." : name, child));
     } else if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) {
       if (!stored.empty()) Store(disk, stored, info);
+    } else if (seen_.insert(stored).second) {
+      // A device, FIFO or socket has no data to store (a FIFO's read would wait).
+      passedOver_.Add(stored.empty() ? disk : stored);
     }
   }
 
-  std::vector<SourceFile> Take() { return std::move(files_); }
+  std::vector<SourceFile> TakeFiles() { return std::move(files_); }
+  LeftOut TakePassedOver() { return std::move(passedOver_); }
 
  private:
   void Store(const std::string& disk, const std::string& stored, const struct stat& info) {
@@ -114,6 +118,7 @@ class Collector {
   NameSelection exclusions_;
   std::set<std::string> seen_;
   std::vector<SourceFile> files_;
+  LeftOut passedOver_;
 };
 
 }  // namespace
@@ -140,7 +145,8 @@ CollectedFiles CollectFiles(const Command& command, const std::vector<std::strin
     }
     for (const std::string& path : paths) collector.Add(path);
   }
-  collected.files = collector.Take();
+  collected.files = collector.TakeFiles();
+  collected.passedOver = collector.TakePassedOver();
   return collected;
 }
 

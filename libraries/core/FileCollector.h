@@ -3,17 +3,19 @@
 // whose '*', '?' (and for ZIP "[...]") may stand in any of its folder
 // names. A folder brings its contents when recursing, and an entry of its
 // own unless those are not wanted; a symbolic link is stored as a link,
-// never followed; devices, FIFOs and sockets are left out, and so is the
-// archive being written.
+// never followed; devices, FIFOs and sockets are left out (and named in
+// `passedOver`), and so is the archive being written.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "libraries/core/CommandLine.h"
 #include "libraries/core/Entry.h"
+#include "libraries/core/LeftOut.h"
 
 namespace dv {
 
@@ -26,6 +28,7 @@ struct CollectedFiles {
   int code = 0;         // kOk, or kErrorNoMatch with the name in `message`
   std::string message;
   std::vector<SourceFile> files;
+  LeftOut passedOver;  // devices, FIFOs and sockets the names reached
 };
 
 struct CollectRules {
@@ -35,6 +38,9 @@ struct CollectRules {
   bool missingNamesAllowed = false;  // a name that finds nothing is not an error
   const struct stat* skip = nullptr;  // the archive itself, when it exists
 };
+
+// How a report names what `passedOver` holds.
+inline constexpr std::string_view kPassedOverSpecialFiles = "passed over (only files, folders and links are stored)";
 
 CollectedFiles CollectFiles(const Command& command, const std::vector<std::string>& names, const CollectRules& rules);
 

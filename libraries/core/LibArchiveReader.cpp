@@ -45,11 +45,12 @@ EntryKind KindOf(struct archive_entry* header) {
 constexpr std::size_t kBlockSize = 64 * 1024;
 }
 
-DataResult CopyArchiveData(struct archive* archive, const DataSink& sink) {
+DataResult CopyArchiveData(struct archive* archive, const DataSink& sink, bool& fatal) {
   std::vector<char> buffer(kBlockSize);
   for (;;) {
     const la_ssize_t count = archive_read_data(archive, buffer.data(), buffer.size());
     if (count == 0) return DataResult::kDone;
+    fatal = count == ARCHIVE_FATAL;
     if (count < 0) return DataResult::kBroken;
     if (!sink(buffer.data(), static_cast<std::size_t>(count))) return DataResult::kSinkFailed;
   }

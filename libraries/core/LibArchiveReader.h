@@ -49,8 +49,11 @@ class LibArchiveReader {
 
 // Copies the data of the entry `archive` read last into `sink`. The holes of
 // a sparse entry come as zeros, so the sink sees the whole file in order; a
-// failed read is a failed check (a CRC) or data cut short.
-DataResult CopyArchiveData(struct archive* archive, const DataSink& sink);
+// failed read is a failed check (a CRC) or data cut short. `fatal` is set
+// when the failure ends the whole archive: libarchive must then not be
+// asked for anything more (some of its readers still give the next header,
+// and crash reading its data).
+DataResult CopyArchiveData(struct archive* archive, const DataSink& sink, bool& fatal);
 
 // The next header of `archive`: kEntry with `header` set, kEnd, or kBroken.
 // A warning (an odd name, an unknown extra field) still gives the entry.

@@ -121,7 +121,10 @@ class LibArchiveSource final : public EntrySource {
     if (state_ != ReadResult::kEntry || reader_.get() == nullptr) return DataResult::kBroken;
     ScopedUtf8Locale utf8;
     dataTouched_ = true;
-    return CopyArchiveData(reader_.get(), sink);
+    bool fatal = false;
+    const DataResult result = CopyArchiveData(reader_.get(), sink, fatal);
+    if (fatal) state_ = ReadResult::kBroken;
+    return result;
   }
 
   // libarchive's CAB reader puts off skipping until data is read, and then
@@ -136,7 +139,8 @@ class LibArchiveSource final : public EntrySource {
   bool PassUntouchedData() {
     if (!discardPassedData_ || !entryPending_ || dataTouched_) return true;
     dataTouched_ = true;
-    return CopyArchiveData(reader_.get(), [](const void*, std::size_t) { return true; }) == DataResult::kDone;
+    bool fatal = false;
+    return CopyArchiveData(reader_.get(), [](const void*, std::size_t) { return true; }, fatal) == DataResult::kDone;
   }
 
   void Fill(struct archive_entry* header, Entry& entry) const {

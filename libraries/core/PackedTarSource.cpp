@@ -93,7 +93,10 @@ class PackedTarSource final : public EntrySource {
   DataResult ReadData(const DataSink& sink) override {
     if (state_ != ReadResult::kEntry || tar_ == nullptr) return DataResult::kBroken;
     ScopedUtf8Locale utf8;
-    return CopyArchiveData(tar_, sink);
+    bool fatal = false;
+    const DataResult result = CopyArchiveData(tar_, sink, fatal);
+    if (fatal) state_ = ReadResult::kBroken;
+    return result;
   }
 
  private:

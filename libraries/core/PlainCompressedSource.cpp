@@ -67,7 +67,8 @@ class PlainCompressedSource final : public EntrySource {
     if (!reader.Open(file_, 0, LibArchiveReader::kNoLimit, RawUnpackSetup(type_)) ||
         archive_read_next_header(reader.get(), &header) != ARCHIVE_OK)
       return DataResult::kBroken;
-    return CopyArchiveData(reader.get(), sink);
+    bool fatal = false;  // the reader is this call's own and goes with it
+    return CopyArchiveData(reader.get(), sink, fatal);
   }
 
  private:

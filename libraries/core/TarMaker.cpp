@@ -15,6 +15,9 @@ CommandResult CreateTar(const Command& command) {
   const CollectRules rules{.recurse = true, .skip = exists ? &existing : nullptr};
   const CollectedFiles collected = CollectFiles(command, command.names, rules);
   if (collected.code != kOk) return {collected.code, collected.message};
+  const std::string passedOver = collected.passedOver.Clause(kPassedOverSpecialFiles);
+  // Writing no entry would replace an archive with an empty one.
+  if (collected.files.empty()) return {kErrorNoMatch, "nothing to store" + passedOver};
   auto archive = NewArchive::Create(command.archive, ArchiveKind::kTar, command.compression, command.level);
   if (!archive) return {kErrorCannotCreate, "cannot create " + command.archive};
   for (const SourceFile& file : collected.files) {
@@ -23,7 +26,7 @@ CommandResult CreateTar(const Command& command) {
   }
   const std::optional<mode_t> mode = exists ? std::optional<mode_t>(existing.st_mode & 07777) : std::nullopt;
   if (!archive->Commit(mode)) return {kErrorCannotCreate, "cannot write " + command.archive};
-  return {kOk, std::to_string(collected.files.size()) + " stored"};
+  return {kOk, std::to_string(collected.files.size()) + " stored" + passedOver};
 }
 
 }  // namespace dv

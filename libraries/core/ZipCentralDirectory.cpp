@@ -170,7 +170,8 @@ class ZipCentralDirectory final : public EntrySource {
     if (!reader.Open(file_, start, LibArchiveReader::kNoLimit, &SetupStreamingZip) ||
         NextArchiveHeader(reader.get(), header) != ReadResult::kEntry)
       return DataResult::kBroken;
-    return CopyArchiveData(reader.get(), sink);
+    bool fatal = false;  // the reader is this entry's alone
+    return CopyArchiveData(reader.get(), sink, fatal);
   }
 
  private:

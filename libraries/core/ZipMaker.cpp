@@ -70,6 +70,7 @@ struct Plan {
   std::vector<std::optional<std::size_t>> replacements;  // per old entry: index into files
   std::vector<std::size_t> additions;
   std::vector<SourceFile> files;
+  std::string passedOver;  // the report's clause naming special files left out
   int replaced = 0, deleted = 0;
 };
 
@@ -103,6 +104,11 @@ std::optional<CommandResult> PlanStore(const Command& command, const std::option
   }
   CollectedFiles collected = CollectFiles(command, names, rules);
   if (collected.code != kOk) return CommandResult{collected.code, collected.message};
+  plan.passedOver = collected.passedOver.Clause(kPassedOverSpecialFiles);
+  // Names that reach nothing storable (special files, the archive itself)
+  // ask for work that cannot be done.
+  if (collected.files.empty() && !rules.missingNamesAllowed)
+    return CommandResult{kErrorNoMatch, "nothing to store" + plan.passedOver};
   plan.files = std::move(collected.files);
   std::map<std::string, std::size_t> byName;
   for (std::size_t i = 0; i < plan.files.size(); ++i) byName.emplace(Key(plan.files[i].entry.path), i);
@@ -161,7 +167,7 @@ CommandResult Write(const Command& command, std::optional<OldArchive>& old, cons
     ::utimensat(AT_FDCWD, command.archive.c_str(), times, 0);
   }
   return {kOk, std::to_string(plan.additions.size()) + " added, " + std::to_string(plan.replaced) + " replaced, " +
-                   std::to_string(plan.deleted) + " deleted"};
+                   std::to_string(plan.deleted) + " deleted" + plan.passedOver};
 }
 
 }  // namespace
@@ -178,7 +184,8 @@ CommandResult ChangeZip(const Command& command) {
   plan.replacements.assign(count, std::nullopt);
   if (auto refused = deleting ? PlanDelete(command, *old, plan) : PlanStore(command, old, plan)) return *refused;
   if (plan.additions.empty() && plan.replaced == 0 && plan.deleted == 0)
-    return old ? CommandResult{kOk, "nothing to change"} : CommandResult{kErrorNoMatch, "nothing to add"};
+    return old ? CommandResult{kOk, "nothing to change" + plan.passedOver}
+               : CommandResult{kErrorNoMatch, "nothing to add" + plan.passedOver};
   return Write(command, old, plan);
 }
 

@@ -6,6 +6,9 @@
 //   replace an entry only when its file's DOS time is later; with no names
 //   they look at every entry of the archive.
 // - Delete drops the entries the names select (NameSelection).
+// - Names that reach nothing to store (only devices, FIFOs or sockets, or
+//   only the archive itself) are refused; special files left out are named
+//   in the report.
 // - The new archive replaces the old one only when all of it is written; a
 //   file that is not a ZIP archive is never replaced, nor a self-extractor
 //   without -J (its stub would be lost).

@@ -88,7 +88,12 @@ class SelfExtractingFixture : public ::testing::Test {
     cwd_.reset();
     path_.reset();
   }
-  void HideStubs() { path_ = std::make_unique<ScopedEnvironment>("PATH", emptyFolder_.string()); }
+  // The first guard goes first: made before it went, the second would keep
+  // the stubs' PATH as the one to put back, and leave it for later tests.
+  void HideStubs() {
+    path_.reset();
+    path_ = std::make_unique<ScopedEnvironment>("PATH", emptyFolder_.string());
+  }
   std::string Archive(const std::string& name, const std::string& bytes = "ARCHIVE") {
     WriteFile(arc_ / name, bytes);
     return (arc_ / name).string();

@@ -1,7 +1,10 @@
 // The ZIP driver's command operations: the name filter, the three switch
 // sets, the response file, and which library creates (with LMZIP32.DLL the
-// old archive waits beside its name until the command has succeeded).
+// old archive waits in a private temporary folder until the command has
+// succeeded).
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -222,9 +225,16 @@ class LmZipPackTest : public ZipCommandTest {
     WriteFile(archive_, "OLD");
     Fake(0).Configure("watch", archive_);
   }
+  void TearDown() override {
+    ZipCommandTest::TearDown();
+    EXPECT_TRUE(FolderNames(tmp_.path()).empty()) << "the old archive's private folder stays behind";
+  }
   std::string Line() const { return "-ru  \"" + archive_ + R"(" "x[1].txt" "sub\y.txt" )"; }
 
   std::string archive_ = temp_ / "a.zip";
+  // Where the old archive waits while the library runs.
+  const TempDir tmp_;
+  const ScopedEnvironment tmpdir_{"TMPDIR", tmp_.path().string()};
 };
 
 // The library must not find the old archive under its name, and the names
@@ -266,6 +276,78 @@ TEST_F(LmZipPackTest, ArchiveStaysWhenTheLineCannotBeBuilt) {
   EXPECT_EQ(ReadFile(archive_), "OLD");
   EXPECT_EQ(FolderNames(temp_.path()), std::set<std::string>{"a.zip"});
 }
+
+// The real LMZIP32.DLL, alone, through Pack: its names are taken from the
+// current folder, which holds the archive, so "*" reaches everything there.
+// The old archive waits where no name reaches it, on the archive's file
+// system or another one (then it is copied), and comes back byte for byte
+// when the library refuses.
+struct LmZipRealCase {
+  std::string name;
+  bool otherFileSystem;  // TMPDIR on another file system than the archive
+  std::vector<std::string> files;
+  int result;
+  std::set<std::string> entries;  // the new archive's, by unzip; none: the old archive stays
+  friend std::ostream& operator<<(std::ostream& out, const LmZipRealCase& value) { return out << value.name; }
+};
+
+class LmZipRealPackTest : public ZipCommandFixture, public ::testing::TestWithParam<LmZipRealCase> {
+ protected:
+  void TearDown() override { Stop(); }
+};
+
+TEST_P(LmZipRealPackTest, TheOldArchiveNeverGetsIntoTheNewOne) {
+  const LmZipRealCase& row = GetParam();
+  const TempDir folder, libraries;
+  const auto tmp = row.otherFileSystem ? std::make_unique<TempDir>(kOtherFileSystem) : std::make_unique<TempDir>();
+  struct stat here {}, there {};
+  ASSERT_EQ(::stat(folder.path().c_str(), &here), 0);
+  ASSERT_EQ(::stat(tmp->path().c_str(), &there), 0);
+  ASSERT_EQ(here.st_dev != there.st_dev, row.otherFileSystem) << kOtherFileSystem;
+  const ScopedEnvironment tmpdir("TMPDIR", tmp->path().string());
+  std::filesystem::create_symlink(OutputDir() / "LMZIP32.DLL", libraries / "LMZIP32.DLL");
+  ReleaseAllDriverUnits();
+  UseFakeLibraries({}, {libraries.path().string()});
+  driver_ = TArchiver::Create<TZip32>();
+
+  WriteFile(folder / "old/old.txt", "old entry\n");
+  RunIn(folder, "cd old && zip -q ../a.zip old.txt && cd .. && rm -r old && mkfifo fifo");
+  WriteFile(folder / "a.txt", "alpha\n");
+  WriteFile(folder / "表示.txt", "hyouji\n");
+  const std::string archive = folder / "a.zip";
+  const std::string before = ReadFile(archive);
+  const TStringList files = ListOf(row.files);
+  int result = -1;
+  {
+    const ScopedCurrentFolder in(folder.path());
+    result = driver_->Pack(nullptr, archive, options_, "", &files, false, output_);
+  }
+  EXPECT_EQ(result, row.result);
+  if (row.entries.empty()) {
+    EXPECT_EQ(ReadFile(archive), before);
+  } else {
+    RunIn(folder, "LC_ALL=C.UTF-8 unzip -Z1 a.zip > " + Quote(libraries / "names.txt"));
+    const std::string names = ReadFile(libraries / "names.txt");
+    std::set<std::string> listed;
+    for (std::size_t at = 0, end; at < names.size(); at = end + 1) {
+      end = names.find('\n', at);
+      if (end == std::string::npos) end = names.size();
+      listed.insert(names.substr(at, end - at));
+    }
+    EXPECT_EQ(listed, row.entries);
+  }
+  EXPECT_EQ(FolderNames(folder.path()), (std::set<std::string>{"a.txt", "a.zip", "fifo", "表示.txt"}));
+  EXPECT_TRUE(FolderNames(tmp->path()).empty()) << "the old archive's private folder stays behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lmzip32, LmZipRealPackTest,
+    ::testing::Values(
+        LmZipRealCase{"StarOnTheSameFileSystem", false, {"*"}, 0, {"a.txt", "表示.txt"}},
+        LmZipRealCase{"StarAcrossFileSystems", true, {"*"}, 0, {"a.txt", "表示.txt"}},
+        LmZipRealCase{"NothingToStoreOnTheSameFileSystem", false, {"fifo"}, 0x800B, {}},
+        LmZipRealCase{"NothingToStoreAcrossFileSystems", true, {"fifo"}, 0x800B, {}}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(LmZipPackTest, ExtractsThroughItsUnzipFunction) {
   driver_->Unpack(nullptr, archive_, options_, "", nullptr, false, output_);

@@ -42,4 +42,5 @@ inline constexpr int kNoMatch = 0x800B;
 inline constexpr int kUnsafeEntry = 0x800C;
 inline constexpr int kVolumeMissing = 0x800D;
 inline constexpr int kEncrypted = 0x800E;
+inline constexpr int kNothingWritten = 0x800F;
 }  // namespace code

@@ -232,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(Tar32, TarCreateTest,
 // for byte, and no file of its own beside it.
 struct KeepCase {
   std::string name, library, function, line;
-  std::string existing;  // how the archive is made: "zip", "sfx", "text", "damaged", "lzh", "tar", "cab"
+  std::string existing;  // how the archive is made: "zip", "sfx", "text", "damaged", "lzh", "tar", "tgz", "tbz", "cab"
   int code;
   friend std::ostream& operator<<(std::ostream& out, const KeepCase& value) { return out << value.name; }
 };
@@ -253,6 +253,8 @@ void MakeExisting(const TempDir& dir, const std::string& kind, const std::string
     WriteFile(archive, bytes);
   } else if (kind == "lzh") RunIn(dir, in + "jlha a " + Quote(archive) + " a.txt > /dev/null");
   else if (kind == "tar") RunIn(dir, in + "tar cf " + Quote(archive) + " a.txt");
+  else if (kind == "tgz") RunIn(dir, in + "tar czf " + Quote(archive) + " a.txt");
+  else if (kind == "tbz") RunIn(dir, in + "tar cjf " + Quote(archive) + " a.txt");
   else if (kind == "cab") RunIn(dir, in + "gcab -c " + Quote(archive) + " a.txt");
 }
 
@@ -297,6 +299,90 @@ INSTANTIATE_TEST_SUITE_P(
         KeepCase{"RarHasNoCreateWord", "UNRAR32.DLL", "Unrar", R"(-a  "@A" "@S/" "a.txt" )", "tar",
                  code::kBadCommand}),
     [](const auto& info) { return info.param.name; });
+
+// Trees holding devices, FIFOs and sockets: what the creating lines store
+// from them, and, when the names reach nothing that can be stored, a
+// refusal that leaves any old archive byte for byte, makes none where there
+// was none, and leaves nothing beside it. The report names what was left out.
+struct SpecialCase {
+  std::string name;
+  std::string tree;  // shell commands run in src/ after the three files are made
+  std::string library, line;  // "@A" the archive, "@S" src, "@R" the archive's folder
+  std::string existing;       // "" none, else a kind MakeExisting knows
+  int code;
+  std::vector<std::string> entries;  // what the new archive lists; {}: no new archive
+  std::string named;                 // the report names this
+  friend std::ostream& operator<<(std::ostream& out, const SpecialCase& value) { return out << value.name; }
+};
+
+// A Shift-JIS name with 0x5C trail bytes: 表ソ能.
+const std::string kCp932Name = "\x95\x5C\x83\x5C\x94\x5C";
+const std::string kSocket = "python3 -c \"import socket; socket.socket(socket.AF_UNIX).bind('sock')\"";
+
+std::vector<SpecialCase> SpecialCases() {
+  return {
+      {"TarOfAFifoOnly", "mkfifo fifo", "tar32.dll", R"(c -f "@A" -o "@S/" "fifo")", "tar", code::kNoMatch, {},
+       "fifo"},
+      {"TarGzipOfAFifoOnly", "mkfifo fifo", "tar32.dll", R"(c -z -f "@A" -o "@S/" "fifo")", "tgz", code::kNoMatch,
+       {}, "fifo"},
+      {"TarBzip2OfASocketOnly", kSocket, "tar32.dll", R"(c -B -f "@A" -o "@S/" "sock")", "tbz", code::kNoMatch, {},
+       "sock"},
+      {"TarOfFifosMakesNoArchive", "mkfifo fifo 表示.fifo", "tar32.dll", R"(c -f "@A" -o "@S/" "*fifo")", "",
+       code::kNoMatch, {}, "表示.fifo"},
+      {"TarOfTheArchiveItselfOnly", "", "tar32.dll", R"(c -f "@A" -o "@R/" "x.arc")", "tar", code::kNoMatch, {}, ""},
+      {"TarNamesAFifoAmongFiles", "mkfifo fifo", "tar32.dll", R"(c -z -f "@A" -o "@S/" "a.txt" "fifo")", "tgz",
+       code::kOk, {"a.txt"}, "fifo"},
+      {"TarOfAFolderOfFifosStoresTheFolder", "mkdir p && mkfifo p/f1 'p/" + kCp932Name + "'", "tar32.dll",
+       R"(c -f "@A" -o "@S/" "p")", "tar", code::kOk, {"p/"}, "p/" + kCp932Name},
+      {"ZipOfAFifoOnly", "mkfifo fifo", "ZIP32J.DLL", R"( -D "@A" "@S/" "fifo")", "zip", code::kNoMatch, {}, "fifo"},
+      {"ZipUpdateOfAFifoOnly", "mkfifo fifo", "ZIP32J.DLL", R"( -D -u "@A" "@S/" "fifo")", "zip", code::kNoMatch, {},
+       "fifo"},
+      {"ZipOfEverythingNamesACp932Fifo", "mkfifo '" + kCp932Name + "'", "ZIP32J.DLL", R"( -D "@A" "@S/" "*")", "",
+       code::kOk, {"a.txt"}, kCp932Name},
+      {"ZipOfTheArchiveItselfOnly", "", "ZIP32J.DLL", R"( -D "@A" "@R/" "x.arc")", "zip", code::kNoMatch, {}, ""},
+      {"LmZipOfASocketOnly", kSocket, "LMZIP32.DLL", R"(-ru  "@A" "@S/sock")", "zip", code::kNoMatch, {}, "sock"},
+      {"LmZipOfAFifoOnlyMakesNoArchive", "mkfifo fifo", "LMZIP32.DLL", R"(-ru  "@A" "@S/fifo")", "", code::kNoMatch,
+       {}, "fifo"},
+  };
+}
+
+// The names in `archive`, as Info-ZIP's unzip or GNU tar lists them.
+std::vector<std::string> ToolNames(const TempDir& dir, const std::string& library, const std::string& archive) {
+  const bool zip = library != "tar32.dll";
+  RunIn(dir, (zip ? "unzip -Z1 " : "tar tf ") + Quote(archive) + " > names.txt");
+  return Lines(dir / "names.txt");
+}
+
+class SpecialFilesTest : public ::testing::TestWithParam<SpecialCase> {};
+
+TEST_P(SpecialFilesTest, StoresWhatCanBeStoredOrKeepsTheOldArchive) {
+  const SpecialCase& row = GetParam();
+  TempDir dir;
+  MakeFiles(dir, {{"a.txt", "alpha\n"}});
+  if (!row.tree.empty()) RunIn(dir, "cd src && " + row.tree);
+  std::filesystem::create_directories(dir / "arc");
+  const std::string archive = dir / "arc/x.arc";
+  if (!row.existing.empty()) MakeExisting(dir, row.existing, archive);
+  const std::string before = row.existing.empty() ? "" : ReadFile(archive);
+  std::string line = row.line;
+  if (const auto at = line.find("@R"); at != std::string::npos) line.replace(at, 2, dir / "arc");
+  const ArchiverLibrary library(LibraryFor(row.library));
+  const CommandRun run = RunWith(library, row.library == "tar32.dll" ? "Tar" : "Zip", line, dir, archive);
+  EXPECT_EQ(run.code, row.code) << run.report;
+  if (!row.named.empty()) {
+    EXPECT_NE(run.report.find(row.named), std::string::npos) << run.report;
+  }
+  if (!row.entries.empty()) {
+    EXPECT_EQ(ToolNames(dir, row.library, archive), row.entries);
+  } else if (!row.existing.empty()) {
+    EXPECT_EQ(ReadFile(archive), before);
+  }
+  const bool archiveThere = !row.entries.empty() || !row.existing.empty();
+  EXPECT_EQ(PathsUnder(dir / "arc"), archiveThere ? std::vector<std::string>{"x.arc"} : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Trees, SpecialFilesTest, ::testing::ValuesIn(SpecialCases()),
+                         [](const auto& info) { return info.param.name; });
 
 // The creating words of the libraries that create nothing make no file.
 TEST(NotSupported, CreatesNoArchive) {

@@ -61,6 +61,31 @@ dvfuzz::Outcome ReplayCommandLine(const std::string& input, const std::string&) 
   return dvfuzz::CommandLineOutcome(Bytes(input), input.size());
 }
 
+// The folder the extraction and creation targets lay their files out in.
+std::string WorkBeside(const std::string& scratch) {
+  return (std::filesystem::path(scratch).parent_path() / "work").string();
+}
+
+// As the extraction fuzzer: the first byte picks the library, the rest is the archive.
+dvfuzz::Outcome ReplayExtract(const std::string& input, const std::string& scratch) {
+  if (input.empty()) return {"", "an empty input picks no library"};
+  const dvfuzz::ExtractLibrary& picked = dvfuzz::kExtractLibraries[dvfuzz::PickedExtractLibrary(Bytes(input))];
+  const ArchiverLibrary library(LibraryFor(picked.file));
+  return dvfuzz::ExtractOutcome(reinterpret_cast<ArcCommandFn>(library.Require(picked.function)), picked,
+                                WorkBeside(scratch), Bytes(input) + 1, input.size() - 1);
+}
+
+// As the creation fuzzer: the first byte picks the library, the rest describes the tree and the line.
+dvfuzz::Outcome ReplayCreate(const std::string& input, const std::string& scratch) {
+  if (input.empty()) return {"", "an empty input picks no library"};
+  const dvfuzz::CreateLibrary& picked = dvfuzz::kCreateLibraries[dvfuzz::PickedCreateLibrary(Bytes(input))];
+  const ArchiverLibrary library(LibraryFor(picked.file));
+  dvfuzz::CreateFunctions functions;
+  functions.command = reinterpret_cast<ArcCommandFn>(library.Require(picked.function));
+  functions.listing = FunctionsOf(library);
+  return dvfuzz::CreateOutcome(functions, picked, WorkBeside(scratch), Bytes(input) + 1, input.size() - 1);
+}
+
 std::map<std::string, std::string> ExpectedOutcomes(const std::filesystem::path& file) {
   std::map<std::string, std::string> expected;
   std::istringstream lines(ReadFile(file));
@@ -97,7 +122,9 @@ TEST_P(FuzzRegressionTest, EveryKeptInputGivesItsExpectedOutcome) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressionTest,
                          ::testing::Values(Target{"arj", &ReplayArj}, Target{"listing", &ReplayListing},
-                                           Target{"commandline", &ReplayCommandLine}, Target{"bzip2", &ReplayBzip2}),
+                                           Target{"commandline", &ReplayCommandLine},
+                                           Target{"extract", &ReplayExtract}, Target{"create", &ReplayCreate},
+                                           Target{"bzip2", &ReplayBzip2}),
                          [](const auto& info) { return info.param.name; });
 
 // A stub full of look-alike ARJ headers: ids with a size in range whose CRC

@@ -1,7 +1,8 @@
 // Archives made to write outside the folder they are extracted into: names
 // that climb or are absolute, links followed by entries through them, links
 // already in the target, hard links, devices and FIFOs. Whatever they hold,
-// nothing outside the base directory changes.
+// nothing outside the base directory changes; what is passed over is named
+// in the report, and a line that writes nothing at all is no success.
 #include <gtest/gtest.h>
 
 #include <archive.h>
@@ -88,10 +89,13 @@ struct Hostile {
   int code;
   std::vector<std::string> base;  // PathsUnder the base directory afterwards
   std::function<void(const TempDir&)> prepare = [](const TempDir&) {};
+  std::string names{};               // the line's names, after the base directory
+  std::vector<std::string> named{};  // what the report names as passed over
   friend std::ostream& operator<<(std::ostream& out, const Hostile& value) { return out << value.name; }
 };
 
 std::vector<Hostile> Cases() {
+  const auto nothing = [](const TempDir&) {};
   const auto link = [](const TempDir& dir, const std::string& name, const std::string& target) {
     std::filesystem::create_directories(dir / "base");
     std::filesystem::create_directory_symlink(target, dir / ("base/" + name));
@@ -136,10 +140,27 @@ std::vector<Hostile> Cases() {
        }},
       {"HardLinksOutOfTheArchive", "tar",
        {{"hl1", 'h', "", "../outside/keep"}, {"hl2", 'h', "", "@OUT/keep"}, {"hl3", 'h', "", "not/there"}}, "",
-       code::kOk, {}},
+       code::kNothingWritten, {}, nothing, "", {"hl1", "hl2", "hl3"}},
       {"HardLinkToAnEarlierEntryIsACopy", "tar", {{"first", 'f', "same"}, {"second", 'h', "", "first"}}, "",
        code::kOk, {"first", "second"}},
-      {"DevicesAndFifos", "tar", {{"dev", 'c'}, {"fifo", 'p'}, {"ok.txt", 'f', "fine"}}, "", code::kOk, {"ok.txt"}},
+      {"DevicesAndFifos", "tar", {{"dev", 'c'}, {"fifo", 'p'}, {"ok.txt", 'f', "fine"}}, "", code::kOk, {"ok.txt"},
+       nothing, "", {"dev", "fifo"}},
+      // Selected alone, what is never made leaves nothing written: an error.
+      {"OnlyASymlinkSelected", "tar", {{"ok.txt", 'f', "fine"}, {"表示/ソフト.lnk", 'l', "", "../ok.txt"}}, "",
+       code::kNothingWritten, {}, nothing, R"("表示/ソフト.lnk")", {"表示/ソフト.lnk"}},
+      {"ZipOnlyASymlinkSelected", "zip", {{"ok.txt", 'f', "fine"}, {"lnk", 'l', "", "ok.txt"}}, "",
+       code::kNothingWritten, {}, nothing, R"("lnk")", {"lnk"}},
+      {"OnlyLinksDevicesAndFifos", "tar",
+       {{"lnk", 'l', "", "@OUT/keep"}, {"hl", 'h', "", "not/there"}, {"dev", 'c'}, {"能.fifo", 'p'}}, "",
+       code::kNothingWritten, {}, nothing, "", {"lnk", "hl", "dev", "能.fifo"}},
+      {"JunkedFoldersAndALink", "tar", {{"d/", 'd'}, {"d/lnk", 'l', "", "x"}}, "--use-directory=0",
+       code::kNothingWritten, {}, nothing, "", {"d/lnk"}},
+      // A folder made is something written.
+      {"FolderAndALinkInIt", "tar", {{"d/", 'd'}, {"d/lnk", 'l', "", "x"}}, "", code::kOk, {"d/"}, nothing, "",
+       {"d/lnk"}},
+      // Nothing selected at all: refused before anything is made.
+      {"EmptyArchive", "zip", {}, "", code::kNoMatch, {}},
+      {"ExclusionsLeaveNothing", "tar", {{"ok.txt", 'f', "fine"}}, "--exclude=*", code::kNoMatch, {}},
   };
 }
 
@@ -173,6 +194,7 @@ TEST_P(HostileExtractTest, NothingOutsideTheBaseChanges) {
     library = "tar32.dll";
     line = "x " + row.switches + " -f \"" + archive + "\" -o \"" + (dir / "base") + "/\"";
   }
+  line += " " + row.names;
   const ArchiverLibrary loaded(LibraryFor(library));
   // The archive holds the names as written, hostile parts and all.
   std::vector<std::string> written, listed;
@@ -181,6 +203,7 @@ TEST_P(HostileExtractTest, NothingOutsideTheBaseChanges) {
   ASSERT_EQ(listed, written);
   const CommandRun run = RunLine(loaded, LibraryFor(library).commands.front(), line);
   EXPECT_EQ(run.code, row.code) << run.report;
+  for (const std::string& name : row.named) EXPECT_NE(run.report.find(name), std::string::npos) << run.report;
   EXPECT_EQ(PathsUnder(dir / "outside"), std::vector<std::string>{"keep"});
   EXPECT_EQ(ReadFile(dir / "outside/keep"), "keep");
   if (std::filesystem::exists(dir / "base")) {

@@ -10,8 +10,10 @@
 #include <sstream>
 #include <system_error>
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "dovanel-test-XXXXXX").string();
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& parent) {
+  std::string pattern = (parent / "dovanel-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }

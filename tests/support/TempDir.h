@@ -8,6 +8,8 @@
 class TempDir {
  public:
   TempDir();
+  // One inside `parent` instead of the system's temporary folder.
+  explicit TempDir(const std::filesystem::path& parent);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -19,6 +21,10 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// A folder on another file system than the system's temporary folder (the
+// tmpfs of /dev/shm), for moves that have to copy.
+inline const char* const kOtherFileSystem = "/dev/shm";
 
 // Writes bytes to a file, creating parent folders.
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
