@@ -54,6 +54,11 @@ class LibArchiveReader {
 // asked for anything more (some of its readers still give the next header,
 // and crash reading its data).
 DataResult CopyArchiveData(struct archive* archive, const DataSink& sink, bool& fatal);
+// The same, for a reader that is closed after this one entry anyway.
+inline DataResult CopyArchiveData(struct archive* archive, const DataSink& sink) {
+  bool fatal = false;
+  return CopyArchiveData(archive, sink, fatal);
+}
 
 // The next header of `archive`: kEntry with `header` set, kEnd, or kBroken.
 // A warning (an odd name, an unknown extra field) still gives the entry.

@@ -170,8 +170,7 @@ class ZipCentralDirectory final : public EntrySource {
     if (!reader.Open(file_, start, LibArchiveReader::kNoLimit, &SetupStreamingZip) ||
         NextArchiveHeader(reader.get(), header) != ReadResult::kEntry)
       return DataResult::kBroken;
-    bool fatal = false;  // the reader is this entry's alone
-    return CopyArchiveData(reader.get(), sink, fatal);
+    return CopyArchiveData(reader.get(), sink);
   }
 
  private:
