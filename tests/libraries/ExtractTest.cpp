@@ -20,95 +20,73 @@ std::string CommandOf(const std::string& library) {
   return LibraryFor(library).commands.front();
 }
 
-std::string CopySample(const TempDir& dir, const std::string& sample) {
-  const std::string copy = dir / sample;
-  WriteFile(copy, ReadFile(CorpusDir() / sample));
-  return copy;
-}
+const Files kFiles = ThreeFiles(60);
 
-struct Sample {
-  std::string file, library;
-  friend std::ostream& operator<<(std::ostream& out, const Sample& value) { return out << value.file; }
+// An archive a tool makes of kFiles (run in src/, making ../x.<ext>).
+struct Made {
+  std::string name, library, make, archive;
+  friend std::ostream& operator<<(std::ostream& out, const Made& value) { return out << value.name; }
 };
 
-std::string TestName(const std::string& file) {
-  std::string name = file;
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
+// A stored RAR of kFiles from the fixture builder (no tool here writes RAR),
+// behind `stub` when it is not empty.
+std::string Rar(int version, const std::string& stub = "") {
+  return FixturePython("import rar\nrar.write('../x.rar', rar.from_files(['a.txt', 'd', 'd/b.txt', 'd/e',"
+                       " 'd/e/c.txt']), " + std::to_string(version) + ", " + stub + ")");
 }
 
-// Samples 7-Zip here unpacks whole: its files are the expected ones (links
-// are never written by either side's comparison).
-class SevenZipSampleTest : public ::testing::TestWithParam<Sample> {};
+// A ZIP of kFiles behind a 40000-byte stub, its offsets left as made.
+const char* kZipBehindStub =
+    "zip -X -q -r x.zip a.txt d && printf MZ > ../x.exe && head -c 40000 /dev/zero >> ../x.exe"
+    " && cat x.zip >> ../x.exe && rm x.zip";
 
-TEST_P(SevenZipSampleTest, WritesWhat7zWrites) {
+// Archives 7-Zip here unpacks whole: its files are the expected ones (the
+// files they were made from, checked too).
+class SevenZipMadeTest : public ::testing::TestWithParam<Made> {};
+
+TEST_P(SevenZipMadeTest, WritesWhat7zWrites) {
+  const Made& row = GetParam();
   TempDir dir;
-  const std::string archive = CopySample(dir, GetParam().file);
-  const ArchiverLibrary library(LibraryFor(GetParam().library));
-  const CommandRun run = RunLine(library, CommandOf(GetParam().library), ExtractLine(GetParam().library, archive, dir / "ours"));
+  MakeFiles(dir, kFiles);
+  RunIn(dir, "cd src && " + row.make);
+  const std::string archive = dir / row.archive;
+  const ArchiverLibrary library(LibraryFor(row.library));
+  const CommandRun run = RunLine(library, CommandOf(row.library), ExtractLine(row.library, archive, dir / "ours"));
   EXPECT_EQ(run.code, code::kOk) << run.report;
   RunOrFail("7z x -y -o" + Quote(dir / "7z") + " " + Quote(archive) + " > /dev/null");
-  const auto expected = FilesUnder(dir / "7z");
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(FilesUnder(dir / "ours"), expected);
+  EXPECT_EQ(FilesUnder(dir / "7z"), kFiles) << "7-Zip unpacks something else";
+  EXPECT_EQ(FilesUnder(dir / "ours"), kFiles);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Corpus, SevenZipSampleTest,
-    ::testing::Values(Sample{"test_read_format_lha_header0.lzh", "UNLHA32.DLL"},
-                      Sample{"test_read_format_lha_header1.lzh", "UNLHA32.DLL"},
-                      Sample{"test_read_format_lha_header2.lzh", "UNLHA32.DLL"},
-                      Sample{"test_read_format_lha_lh0.lzh", "UNLHA32.DLL"},
-                      Sample{"test_read_format_lha_lh6.lzh", "UNLHA32.DLL"},
-                      Sample{"test_read_format_lha_lh7.lzh", "UNLHA32.DLL"},
-                      Sample{"test_read_format_lha_withjunk.lzh", "UNLHA32.DLL"},
-                      Sample{"test_read_format_lha_bugfix_0.lzh", "UNLHA32.DLL"},
-                      Sample{"test_read_format_cab_1.cab", "CAB32.DLL"},
-                      Sample{"test_read_format_cab_2.cab", "CAB32.DLL"},
-                      Sample{"test_read_format_cab_3.cab", "CAB32.DLL"},
-                      Sample{"test_read_format_rar.rar", "UNRAR32.DLL"},
-                      Sample{"test_read_format_rar_windows.rar", "UNRAR32.DLL"},
-                      Sample{"test_read_format_rar5_stored.rar", "UNRAR32.DLL"},
-                      // A hard link to a file written before it becomes a copy.
-                      Sample{"test_read_format_rar5_unicode.rar", "UNRAR32.DLL"},
-                      Sample{"test_read_format_rar5_sfx.exe", "UNRAR32.DLL"},
-                      Sample{"test_read_format_zip_msdos.zip", "UNZIP32.DLL"},
-                      Sample{"test_read_format_zip_length_at_end.zip", "UNZIP32.DLL"},
-                      Sample{"test_read_format_zip_sfx", "LMZIP32.DLL"},
-                      Sample{"test_read_format_zip_zip64a.zip", "UNZIP32.DLL"}),
-    [](const auto& info) { return TestName(info.param.file); });
+    Tools, SevenZipMadeTest,
+    ::testing::Values(Made{"LhaLevel0", "UNLHA32.DLL", "jlha a0 ../x.lzh a.txt d > /dev/null", "x.lzh"},
+                      Made{"LhaLevel1", "UNLHA32.DLL", "jlha a1 ../x.lzh a.txt d > /dev/null", "x.lzh"},
+                      Made{"LhaLevel2", "UNLHA32.DLL", "jlha a2 ../x.lzh a.txt d > /dev/null", "x.lzh"},
+                      Made{"LhaStored", "UNLHA32.DLL", "jlha az ../x.lzh a.txt d > /dev/null", "x.lzh"},
+                      Made{"LhaLh5", "UNLHA32.DLL", "jlha ao5 ../x.lzh a.txt d > /dev/null", "x.lzh"},
+                      Made{"LhaLh6", "UNLHA32.DLL", "jlha ao6 ../x.lzh a.txt d > /dev/null", "x.lzh"},
+                      Made{"LhaLh7", "UNLHA32.DLL", "jlha ao7 ../x.lzh a.txt d > /dev/null", "x.lzh"},
+                      Made{"LhaWithJunk", "UNLHA32.DLL",
+                           "jlha a ../x.lzh a.txt d > /dev/null && printf 'junk data!!!!' >> ../x.lzh", "x.lzh"},
+                      Made{"CabStored", "CAB32.DLL", "gcab -c ../x.cab a.txt d/b.txt d/e/c.txt", "x.cab"},
+                      Made{"CabMszip", "CAB32.DLL", "gcab -cz ../x.cab a.txt d/b.txt d/e/c.txt", "x.cab"},
+                      Made{"Rar4", "UNRAR32.DLL", Rar(4), "x.rar"},
+                      Made{"Rar5", "UNRAR32.DLL", Rar(5), "x.rar"},
+                      // 7-Zip looks for an archive behind a stub in an .exe only.
+                      Made{"Rar5Sfx", "UNRAR32.DLL", Rar(5, "b'MZ' + bytes(70000)") + " && mv ../x.rar ../x.exe",
+                           "x.exe"},
+                      Made{"ZipMsdosTimes", "UNZIP32.DLL", "zip -X -q -r ../x.zip a.txt d", "x.zip"},
+                      Made{"ZipLengthAtEnd", "UNZIP32.DLL", "zip -q -r - a.txt d > ../x.zip", "x.zip"},
+                      Made{"ZipSfxOffsetsAsMade", "LMZIP32.DLL", kZipBehindStub, "x.exe"},
+                      Made{"Zip64LocalHeaders", "UNZIP32.DLL",
+                           "python3 -c \"import zipfile; z = zipfile.ZipFile('../x.zip', 'w', zipfile.ZIP_DEFLATED)\n"
+                           "for name in ('a.txt', 'd/b.txt', 'd/e/c.txt'):\n"
+                           "    z.open(name, 'w', force_zip64=True).write(open(name, 'rb').read())\n"
+                           "z.close()\"",
+                           "x.zip"}),
+    [](const auto& info) { return info.param.name; });
 
-// Compressed RAR samples this 7-Zip has no codec for: every file the listing
-// names comes out at its listed size (the reader checks each one's CRC).
-class RarSampleTest : public ::testing::TestWithParam<Sample> {};
-
-TEST_P(RarSampleTest, WritesEveryListedFileAtItsSize) {
-  TempDir dir;
-  const std::string archive = CopySample(dir, GetParam().file);
-  const ArchiverLibrary library(LibraryFor("UNRAR32.DLL"));
-  const CommandRun run = RunLine(library, "Unrar", ExtractLine("UNRAR32.DLL", archive, dir / "ours"));
-  EXPECT_EQ(run.code, code::kOk) << run.report;
-  std::map<std::string, std::size_t> listed, written;
-  for (const ENTRYINFO& record : ListArchive(library.api(), archive).records)
-    if (record.szAttribute[0] == '-') listed[record.szFileName] = record.dwOriginalSize;
-  for (const auto& [path, bytes] : FilesUnder(dir / "ours")) written[path] = bytes.size();
-  ASSERT_FALSE(listed.empty());
-  // The samples' links are listed as files of no size, and never written.
-  std::erase_if(listed, [&](const auto& item) { return item.second == 0 && written.count(item.first) == 0; });
-  EXPECT_EQ(written, listed);
-}
-
-INSTANTIATE_TEST_SUITE_P(Corpus, RarSampleTest,
-                         ::testing::Values(Sample{"test_read_format_rar_unicode.rar", "UNRAR32.DLL"},
-                                           Sample{"test_read_format_rar_compress_normal.rar", "UNRAR32.DLL"},
-                                           Sample{"test_read_format_rar_sfx.exe", "UNRAR32.DLL"},
-                                           Sample{"test_read_format_rar5_compressed.rar", "UNRAR32.DLL"},
-                                           Sample{"test_read_format_rar5_solid.rar", "UNRAR32.DLL"},
-                                           Sample{"test_read_format_rar5_multiple_files.rar", "UNRAR32.DLL"}),
-                         [](const auto& info) { return TestName(info.param.file); });
-
-const Files kFiles = ThreeFiles(60);
 
 // Stored and packed entries come out as the files they were made from;
 // encrypted ("garbled") ones are refused before anything is written.
@@ -211,7 +189,9 @@ INSTANTIATE_TEST_SUITE_P(Libraries, ExtractSwitchTest, ::testing::ValuesIn(Switc
 
 TEST(RarExtract, OverwritesUnlessUKeepsAndEDropsFolders) {
   TempDir dir;
-  const std::string archive = CopySample(dir, "test_read_format_rar.rar");
+  RunIn(dir, FixturePython("import rar\nrar.write('x.rar', [('test.txt', b'top\\n', 1300000000),\n"
+                           "    ('testdir', None, 1300000000), ('testdir/test.txt', b'inner\\n', 1300000000)], 4)"));
+  const std::string archive = dir / "x.rar";
   WriteFile(dir / "keep/test.txt", "old");
   WriteFile(dir / "replace/test.txt", "old");
   const ArchiverLibrary library(LibraryFor("UNRAR32.DLL"));
@@ -219,9 +199,9 @@ TEST(RarExtract, OverwritesUnlessUKeepsAndEDropsFolders) {
   EXPECT_EQ(RunLine(library, "Unrar", "-x \"" + archive + "\" \"" + (dir / "replace") + "/\"").code, code::kOk);
   EXPECT_EQ(RunLine(library, "Unrar", "-e \"" + archive + "\" \"" + (dir / "flat") + "/\" \"testdir/*\"").code,
             code::kOk);
-  EXPECT_EQ(ReadFile(dir / "keep/test.txt"), "old");
-  EXPECT_EQ(ReadFile(dir / "replace/test.txt"), ReadFile(dir / "keep/testdir/test.txt"));
-  EXPECT_EQ(PathsUnder(dir / "flat"), std::vector<std::string>{"test.txt"});
+  EXPECT_EQ(FilesUnder(dir / "keep"), (Files{{"test.txt", "old"}, {"testdir/test.txt", "inner\n"}}));
+  EXPECT_EQ(FilesUnder(dir / "replace"), (Files{{"test.txt", "top\n"}, {"testdir/test.txt", "inner\n"}}));
+  EXPECT_EQ(FilesUnder(dir / "flat"), (Files{{"test.txt", "inner\n"}}));
 }
 
 // Names and patterns select entries (a folder brings what is in it); a name

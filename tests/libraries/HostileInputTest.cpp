@@ -118,9 +118,10 @@ const char* kCab = "gcab -c x.cab f1 f2 f3";
 constexpr std::size_t kTarMember = 512 + 20480;  // header and padded data
 
 std::vector<Cut> Cuts() {
-  const std::string rar = "cp " + Quote((CorpusDir() / "test_read_format_rar.rar").string()) + " x.rar";
-  const std::string rar5 = "cp " + Quote((CorpusDir() / "test_read_format_rar5_multiple_files.rar").string()) +
-                           " x.rar";
+  const auto rar = [](int version) {
+    return FixturePython("import rar\nrar.write('x.rar', rar.from_files(['f1', 'f2', 'f3']), " +
+                         std::to_string(version) + ")");
+  };
   return {
       {"TarShorterThanOneHeader", "tar32.dll", kTar, "x.tar", [](auto&) { return 100; }, false, 0, false},
       {"TarInSecondHeader", "tar32.dll", kTar, "x.tar", [](auto&) { return kTarMember + 100; }, true, 1, false},
@@ -154,13 +155,14 @@ std::vector<Cut> Cuts() {
       // Every file's header sits in the table before the data, so a cut in
       // the data leaves all of them readable.
       {"CabInData", "CAB32.DLL", kCab, "x.cab", [](auto& b) { return b.size() / 2; }, true, 3, true},
-      // Headers of the sample start at 20, 110, 168, 246 and 295.
-      {"Rar4InThirdHeader", "UNRAR32.DLL", rar, "x.rar", [](auto&) { return 168 + 10; }, true, 2, false},
-      {"Rar4InFourthHeader", "UNRAR32.DLL", rar, "x.rar", [](auto&) { return 246 + 10; }, true, 3, false},
-      // libarchive's RAR 5 reader takes data cut short as the archive's end,
-      // so the check cannot tell this archive is short.
-      {"Rar5InThirdEntryData", "UNRAR32.DLL", rar5, "x.rar", [](auto& b) { return b.size() / 2; }, true, 2,
-       true},
+      // Stored RAR 4: file headers of 34 bytes at 20, 20054 and 40088.
+      {"Rar4InThirdHeader", "UNRAR32.DLL", rar(4), "x.rar", [](auto&) { return 40088 + 10; }, true, 2, false},
+      {"Rar4InSecondData", "UNRAR32.DLL", rar(4), "x.rar", [](auto&) { return 20054 + 34 + 100; }, true, 2, false},
+      // Stored RAR 5: file headers of 28 bytes at 16, 20044 and 40072.
+      // libarchive's RAR 5 reader takes a header cut short as the archive's
+      // end, so the check cannot tell this archive is short.
+      {"Rar5InThirdHeader", "UNRAR32.DLL", rar(5), "x.rar", [](auto&) { return 40072 + 10; }, true, 2, true},
+      {"Rar5InSecondData", "UNRAR32.DLL", rar(5), "x.rar", [](auto& b) { return b.size() / 2; }, true, 2, false},
       {"ArjInSecondData", "UNARJ32J.DLL", "arj a x.arj f1 f2 f3", "x.arj",
        [](auto& b) { return Nth(b, "\x60\xEA", 2) + 100 + 20000 / 2; }, true, 2, false},
   };

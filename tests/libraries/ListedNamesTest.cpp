@@ -65,16 +65,10 @@ std::string Line(const std::string& name, const std::string& stamp) {
 
 const std::string kA = "2001-02-03 04:05:06", kJ = "2010-11-12 13:14:16";
 
-// A Python line run with the fixture builders importable.
-std::string Python(const std::string& code) {
-  // -B: no bytecode left beside the modules in the source tree.
-  return "python3 -B -c " + Quote("import sys; sys.path.insert(0, '" DOVANEL_FIXTURE_SCRIPTS_DIR "')\n" + code);
-}
-
 // zipfile with the names encoded as `encoding` and the UTF-8 flag cleared,
 // as Japanese Windows tools write them.
 std::string ZipWithoutFlag(const std::string& encoding, const std::string& entries) {
-  return Python("import zipfile\n"
+  return FixturePython("import zipfile\n"
                 "class Info(zipfile.ZipInfo):\n"
                 "    def _encodeFilenameFlags(self):\n"
                 "        return self.filename.encode('" + encoding + "'), self.flag_bits & ~0x800\n"
@@ -108,7 +102,7 @@ std::vector<NamesCase> LhaCases() {
       // A name that is text in no character set comes as its bytes, and the
       // entries after it still come; names in UTF-16 headers as they say.
       {"NameOfNoCharsetThenUtf16Names", "UNLHA32.DLL",
-       Python("import lha\n"
+       FixturePython("import lha\n"
               "lha.write('../x.lzh', [lha.level0(b'\\x85\\x40x.txt', b'neither\\n'),\n"
               "    lha.level2([(0x45, 'テスト'.encode('utf-16-le') + b'\\xff\\xff'),\n"
               "                (0x44, 'ソフト.txt'.encode('utf-16-le'))], b'soft\\n', 1289535256),\n"
@@ -117,7 +111,7 @@ std::vector<NamesCase> LhaCases() {
        {{"", code::kOk, {{"\x85\x40x.txt", "neither\n"}, {"テスト/ソフト.txt", "soft\n"}, {"ok.txt", "ok\n"}}, ""}}},
       // A name ends at a NUL, as a C string does.
       {"NulInAName", "UNLHA32.DLL",
-       Python("import lha\n"
+       FixturePython("import lha\n"
               "lha.write('../x.lzh', [lha.level0(b'..\\x00/x.txt', b'evil\\n'),\n"
               "                       lha.level0(b'ok.txt\\x00x', b'ok\\n')])"),
        "x.lzh", {Line("..", kJ), Line("ok.txt", kJ)}, {{"", code::kUnsafeEntry, {{"ok.txt", "ok\n"}}, ""}}},
@@ -134,7 +128,7 @@ std::vector<NamesCase> ZipCases() {
         {"\"表示\"", code::kOk, {{"表示/ソフト.txt", "soft\n"}}, ""},
         {"\"*能*\"", code::kOk, {{"能.txt", "nou\n"}}, ""}}},
       {"Utf8WithFlag", "UNZIP32.DLL",
-       Python("import zipfile\n"
+       FixturePython("import zipfile\n"
               "with zipfile.ZipFile('../x.zip', 'w') as z:\n"
               "    for name, data in " + kZipEntries + ":\n"
               "        z.writestr(zipfile.ZipInfo(name, date_time=(2010, 11, 12, 13, 14, 16)), data)\n"),
@@ -154,7 +148,7 @@ std::vector<NamesCase> ZipCases() {
 // Folders of the cabinet builder: a.txt and an unsafe entry in the first,
 // one file in each of the others.
 std::string MultiFolderCab(const std::string& unsafe) {
-  return Python("import cab\n"
+  return FixturePython("import cab\n"
                 "cab.write('../x.cab', [[('a.txt', b'alpha\\n')" + unsafe + "], [('d\\\\b.txt', b'bravo\\n')],\n"
                 "                       [('d\\\\c.txt', b'charlie\\n')]])");
 }
@@ -164,7 +158,7 @@ std::vector<NamesCase> CabCases() {
   const std::vector<std::string> folderLines = {Line("a.txt", kJ), Line("d/b.txt", kJ), Line("d/c.txt", kJ)};
   return {
       {"Cp932", "CAB32.DLL",
-       Python("import cab\n"
+       FixturePython("import cab\n"
               "cab.write('../x.cab', [[('表示\\\\ソフト.txt', b'soft\\n'), ('能.txt', b'nou\\n')]], 'cp932')"),
        "x.cab", {Line("表示/ソフト.txt", kJ), Line("能.txt", kJ)},
        {{"", code::kOk, {{"表示/ソフト.txt", "soft\n"}, {"能.txt", "nou\n"}}, ""},

@@ -48,12 +48,7 @@ std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>
 TEST_P(EveryLibraryTest, ListingAndCheckingWriteNothing) {
   TempDir dir;
   const ArchiverLibrary library(GetParam());
-  std::string archive = SampleArchive(GetParam().format, dir.path().string());
-  // Corpus samples are read-only where they are; look at a copy in the folder.
-  if (archive.rfind(dir.path().string(), 0) != 0) {
-    std::filesystem::copy_file(archive, dir / "copy");
-    archive = dir / "copy";
-  }
+  const std::string archive = SampleArchive(GetParam().format, dir.path().string());
   const auto before = Snapshot(dir.path());
   const std::string bytes = ReadFile(archive);
   EXPECT_FALSE(ListArchive(library.api(), archive).lines.empty());

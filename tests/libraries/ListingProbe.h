@@ -40,6 +40,11 @@ inline const std::string kSmallestDosText = "1980-01-01 00:00:00";
 // an archive, say).
 void WriteConcatenation(const std::string& path, const std::string& bytes, const std::string& tailFile);
 
+// A shell command that runs the Python `code` with the fixture builders of
+// tests/data/fixtures (cab, lha, rar) importable.
+std::string FixturePython(const std::string& code);
+
 // A small archive of `format` ("lha", "zip", "cab", "arj", "rar", "tar")
-// for tests that need one of each: made in `dir` by a tool, or a sample.
+// for tests that need one of each, made in `dir` by a tool (RAR, which no
+// tool here writes, by the fixture builder).
 std::string SampleArchive(const std::string& format, const std::string& dir);

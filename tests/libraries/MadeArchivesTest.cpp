@@ -50,10 +50,28 @@ const std::vector<std::string> kCab = {"name=a.txt date=2001-02-02 time=19:05:06
 // arj adds the files of a folder, not the folder itself.
 const std::vector<std::string> kArj = {"name=a.txt date=2001-02-03 time=04:05:06",
                                        "name=d/b.txt date=2010-11-12 time=13:14:16"};
-const std::vector<std::string> kRarSample = {
-    "name=test.txt date=2011-06-26 time=14:53:46", "name=testlink date=2011-06-24 time=09:38:34",
-    "name=testdir/test.txt date=2011-06-26 time=14:59:06", "name=testdir date=2011-06-26 time=14:59:06",
-    "name=testemptydir date=2011-06-21 time=21:28:58"};
+// RAR lists a folder without its trailing '/'.
+const std::vector<std::string> kRar = {"name=a.txt date=2001-02-03 time=04:05:06",
+                                       "name=d date=2010-11-12 time=13:14:16",
+                                       "name=d/b.txt date=2010-11-12 time=13:14:16"};
+// Before DOS time begins: the smallest DOS value.
+const std::vector<std::string> kBefore1980 = {"name=a.txt date=1980-01-01 time=00:00:00",
+                                              "name=d/ date=1980-01-01 time=00:00:00",
+                                              "name=d/b.txt date=1980-01-01 time=00:00:00"};
+
+// No tool here writes RAR or LHA header level 3: the fixture builders
+// write them, stored, from the files on disk.
+std::string Rar(int version) {
+  return FixturePython("import rar\nrar.write('x.rar', rar.from_files(['a.txt', 'd', 'd/b.txt']), " +
+                       std::to_string(version) + ")");
+}
+std::string LhaLevel3() {
+  return FixturePython("import lha, os\n"
+                       "def at(name): return int(os.stat(name).st_mtime)\n"
+                       "lha.write('x.lzh', [lha.level3([(1, b'a.txt')], open('a.txt', 'rb').read(), at('a.txt')),\n"
+                       "    lha.level3([(2, b'd\\xff')], None, at('d')),\n"
+                       "    lha.level3([(1, b'b.txt'), (2, b'd\\xff')], open('d/b.txt', 'rb').read(), at('d/b.txt'))])");
+}
 
 // A stub holding ARJ id bytes, one with a header size past the limit and
 // one whose header CRC is wrong, before the real archive.
@@ -67,7 +85,6 @@ std::string ArjStubWithFakeHeaders() {
 }
 
 std::vector<MadeCase> Cases() {
-  const std::string rar = Quote((CorpusDir() / "test_read_format_rar.rar").string());
   return {
       {"ZipWithTimeExtras", "UNZIP32.DLL", "zip -q -r x.zip a.txt d", "x.zip", "", kThree},
       {"ZipDosTimesOnly", "UNZIP32.DLL", "zip -X -q -r x.zip a.txt d", "x.zip", "", kThree},
@@ -80,6 +97,9 @@ std::vector<MadeCase> Cases() {
       {"LhaLevel0", "UNLHA32.DLL", "jlha a0 x.lzh a.txt d", "x.lzh", "", kThree},
       {"LhaLevel1", "UNLHA32.DLL", "jlha a1 x.lzh a.txt d", "x.lzh", "", kThree},
       {"LhaLevel2", "UNLHA32.DLL", "jlha a2 x.lzh a.txt d", "x.lzh", "", kThree},
+      {"LhaLevel2Before1980", "UNLHA32.DLL", "touch -d '1970-01-02 00:00:01' a.txt d/b.txt d && jlha a2 x.lzh a.txt d",
+       "x.lzh", "", kBefore1980},
+      {"LhaLevel3", "UNLHA32.DLL", LhaLevel3(), "x.lzh", "", kThree},
       {"LhaSfxSmallStub", "UNLHA32.DLL", "jlha a x.lzh a.txt d", "x.lzh", Stub(2000), kThree},
       // Past the 20 KB libarchive looks through itself.
       {"LhaSfxLargeStub", "UNLHA32.DLL", "jlha a x.lzh a.txt d", "x.lzh", Stub(60000), kThree},
@@ -90,8 +110,10 @@ std::vector<MadeCase> Cases() {
       {"Arj", "UNARJ32J.DLL", "arj a -r x.arj a.txt d", "x.arj", "", kArj},
       {"ArjSfxWithFakeSignatures", "UNARJ32J.DLL", "arj a -r x.arj a.txt d", "x.arj", ArjStubWithFakeHeaders(),
        kArj},
-      {"RarSfxLargeStub", "UNRAR32.DLL", "cp " + rar + " x.rar && chmod u+w x.rar", "x.rar", Stub(300000),
-       kRarSample},
+      {"Rar4", "UNRAR32.DLL", Rar(4), "x.rar", "", kRar},
+      {"Rar5", "UNRAR32.DLL", Rar(5), "x.rar", "", kRar},
+      {"Rar4SfxLargeStub", "UNRAR32.DLL", Rar(4), "x.rar", Stub(300000), kRar},
+      {"Rar5SfxLargeStub", "UNRAR32.DLL", Rar(5), "x.rar", Stub(300000), kRar},
       {"Tar", "tar32.dll", "tar cf x.tar a.txt d odd.txt", "x.tar", "", kTar},
       {"TarGzip", "tar32.dll", "tar czf x.tgz a.txt d odd.txt", "x.tgz", "", kTar},
       {"TarBzip2", "tar32.dll", "tar cjf x.tbz a.txt d odd.txt", "x.tbz", "", kTar},

@@ -33,15 +33,18 @@ struct Decoy {
 };
 
 std::vector<Decoy> Decoys() {
-  const std::string rar = "cp " + Quote((CorpusDir() / "test_read_format_rar5_multiple_files.rar").string()) +
-                          " real && chmod u+w real";
+  const auto rar = [](int version) {
+    return FixturePython("import rar\nrar.write('real', rar.from_files(['a.txt', 'b.txt']), " +
+                         std::to_string(version) + ")");
+  };
   return {
       {"ZipAfterTheStubOfTheReport", "zip", "zip -q -X real a.txt b.txt && mv real.zip real", kStub},
       {"LhaAfterEveryDecoy", "lha", "jlha a real.lzh a.txt b.txt > /dev/null && mv real.lzh real", kAllDecoys},
       {"ZipAfterEveryDecoy", "zip", "zip -q -X real a.txt b.txt && mv real.zip real", kAllDecoys},
       {"CabAfterEveryDecoy", "cab", "gcab -c real a.txt b.txt", kAllDecoys},
       {"ArjAfterEveryDecoy", "arj", "arj a -m0 real.arj a.txt b.txt > /dev/null && mv real.arj real", kAllDecoys},
-      {"RarAfterEveryDecoy", "rar", rar, kAllDecoys},
+      {"Rar4AfterEveryDecoy", "rar", rar(4), kAllDecoys},
+      {"Rar5AfterEveryDecoy", "rar", rar(5), kAllDecoys},
   };
 }
 

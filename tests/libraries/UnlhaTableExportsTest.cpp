@@ -177,22 +177,38 @@ TEST_F(UnlhaTableTest, ArchiveQueriesAnswerForTheHandlesArchive) {
   api_.UnlhaCloseArchive(handle);
 }
 
-// The OS letter of each header level, where it stands; every sample starts
-// with a folder.
+// The OS letter of each header level, where it stands: jlha writes a zero
+// byte at levels 1 and 2 (no letter we know: another OS) and has no place
+// for one at level 0; the byte-built headers carry 'U' in a level-0 UNIX
+// extension and 'M' or 'U' in the level-2 and level-3 fixed parts.
 TEST_F(UnlhaTableTest, OsTypeComesFromTheHeader) {
-  const std::vector<std::pair<std::string, UINT>> samples = {
-      {"test_read_format_lha_header0.lzh", 2},  // level 0, UNIX extension
-      {"test_read_format_lha_header1.lzh", 2}, {"test_read_format_lha_header2.lzh", 2},
-      {"test_read_format_lha_header3.lzh", 0}};  // 'M'
-  for (const auto& [sample, osType] : samples) {
-    SCOPED_TRACE(sample);
-    const HARC handle = api_.UnlhaOpenArchive(nullptr, (CorpusDir() / sample).c_str(), 0);
+  struct Row {
+    std::string name, make;
+    UINT osType;
+    int attribute;  // of the first entry
+  };
+  const std::string lha = "import lha\nlha.write('x.lzh', [";
+  const std::vector<Row> rows = {
+      {"JlhaLevel0", "jlha a0 x.lzh d a.txt", 0, 0x10},
+      {"JlhaLevel1", "jlha a1 x.lzh d a.txt", 10, 0x10},
+      {"JlhaLevel2", "jlha a2 x.lzh d a.txt", 10, 0x10},
+      {"Level0UnixExtension", FixturePython(lha + "lha.level0(b'a.txt', b'a', unix_mtime=86401)])"), 2, 0x20},
+      {"Level2Unix", FixturePython(lha + "lha.level2([(2, b'd\\xff')], None, 86401, b'U')])"), 2, 0x10},
+      {"Level3MsDos", FixturePython(lha + "lha.level3([(2, b'd\\xff')], None, 86401)])"), 0, 0x10},
+      {"Level3Unix", FixturePython(lha + "lha.level3([(2, b'd\\xff')], None, 86401, b'U')])"), 2, 0x10},
+  };
+  WriteFile(dir_ / "a.txt", "a");
+  WriteFile(dir_ / "d/b.txt", "b");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RunIn(dir_, "rm -f x.lzh && " + row.make + " > /dev/null");
+    const HARC handle = api_.UnlhaOpenArchive(nullptr, (dir_ / "x.lzh").c_str(), 0);
     ASSERT_NE(handle, 0u);
     ENTRYINFO record{};
     ASSERT_EQ(api_.UnlhaFindFirst(handle, "*.*", &record), 0);
-    EXPECT_EQ(api_.UnlhaGetOSType(handle), osType);
-    EXPECT_EQ(api_.UnlhaGetArcOSType(handle), osType);
-    EXPECT_EQ(api_.UnlhaGetAttribute(handle), 0x10);
+    EXPECT_EQ(api_.UnlhaGetOSType(handle), row.osType);
+    EXPECT_EQ(api_.UnlhaGetArcOSType(handle), row.osType);
+    EXPECT_EQ(api_.UnlhaGetAttribute(handle), row.attribute);
     api_.UnlhaCloseArchive(handle);
   }
 }

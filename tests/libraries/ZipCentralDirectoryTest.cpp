@@ -90,10 +90,6 @@ std::function<std::string(const TempDir&)> Tool(const std::string& command, cons
   };
 }
 
-std::function<std::string(const TempDir&)> Sample(const std::string& name) {
-  return [name](const TempDir&) { return (CorpusDir() / name).string(); };
-}
-
 std::function<std::string(const TempDir&)> Built(std::vector<Member> members, Layout layout) {
   return [members, layout](const TempDir& dir) {
     WriteFile(dir / "x.zip", BuildZip(members, layout));
@@ -148,14 +144,16 @@ std::vector<Made> SameAsLibArchive() {
       {"SevenZipLzma", Tool("7z a -tzip -mm=LZMA x.zip a.txt d > /dev/null")},
       {"SevenZipPpmd", Tool("7z a -tzip -mm=PPMd x.zip a.txt > /dev/null")},
       {"SevenZipAes", Tool("7z a -tzip -psecret -mem=AES256 x.zip a.txt > /dev/null")},
-      {"SampleDirAndFiles", Sample("test_read_format_zip.zip")},
-      {"SampleUtAndUx", Sample("test_read_format_zip_ux.zip")},
-      {"SampleMsdos", Sample("test_read_format_zip_msdos.zip")},
-      {"SampleUtf8Japanese", Sample("test_read_format_zip_filename_utf8_jp.zip")},
-      {"SampleComment", Sample("test_read_format_zip_comment_stored_1.zip")},
-      {"SampleLengthAtEnd", Sample("test_read_format_zip_length_at_end.zip")},
-      {"SampleSfx", Sample("test_read_format_zip_sfx")},
-      {"SampleZip64LocalHeader", Sample("test_read_format_zip_zip64a.zip")},
+      // zipfile flags its non-ASCII names as UTF-8.
+      {"PythonUtf8JapaneseNames",
+       Tool("python3 -c \"import zipfile; z = zipfile.ZipFile('x.zip', 'w'); z.write('d', '表示/');"
+            " z.write('a.txt', '表示/ソフト.txt'); z.write('d/b.txt', '能.txt');"
+            " z.close()\"")},
+      {"InfoZipStoredWithComment", Tool("zip -q -0 x.zip a.txt d/b.txt && printf 'a note' | zip -q -z x.zip")},
+      // A ZIP64 extra in the local header of an entry that needs none.
+      {"PythonZip64LocalHeader",
+       Tool("python3 -c \"import zipfile; z = zipfile.ZipFile('x.zip', 'w', zipfile.ZIP_DEFLATED);"
+            " z.open('a.txt', 'w', force_zip64=True).write(open('a.txt', 'rb').read()); z.close()\"")},
       {"BuiltTimeFields", Built({ut, wide, ux}, {})},
       {"BuiltMsdosSystem", Built({dos, dosDir}, {})},
       {"BuiltNoFileType", Built({noType}, {})},

@@ -84,5 +84,4 @@ std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folde
   return files;
 }
 
-std::filesystem::path CorpusDir() { return DOVANEL_CORPUS_DIR; }
 std::filesystem::path OutputDir() { return DOVANEL_OUTPUT_DIR; }

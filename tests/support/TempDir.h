@@ -46,7 +46,5 @@ std::string Quote(const std::string& path);
 // Every regular file below `folder` (links are left out): path relative to
 // it -> bytes.
 std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder);
-// Folder of the sample archives made by other tools.
-std::filesystem::path CorpusDir();
 // Folder where the build puts dovanel and the archiver libraries.
 std::filesystem::path OutputDir();
