@@ -46,8 +46,10 @@ Exit status with /Q:
   0  every archive was re-dated or deliberately left as it is: read-only
      (no write permission bit, or on a read-only file system), no entries,
      not an archive, or a newest entry dated 2100 or later
-  1  some archive could not be handled (see above)
-A start without /Q exits with 0, or, with no display, as a /Q run does.
+  1  some archive could not be handled (see above), or the program ended on
+     an error it names on stderr
+A start without /Q exits with 0, or, with no display, as a /Q run does; with
+1 when it ends on an error (the window system cannot be loaded, for one).
 )";
 }  // namespace
 

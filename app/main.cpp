@@ -76,5 +76,6 @@ int main(int argc, char** argv) {
   } catch (...) {
     std::fprintf(stderr, "DOVANEL For Archiver: unknown error\n");
   }
-  return 0;
+  // The program did not do what it was started for: no caller may read success.
+  return 1;
 }

@@ -41,10 +41,10 @@ Dovanel::Dovanel(const std::vector<std::string>& args, const StartOptions& optio
 
 Dovanel::~Dovanel() { Kill(); }
 
-bool Dovanel::EndsCleanly(int ms) {
+int Dovanel::EndStatus(int ms) {
   if (!WaitUntil([this] { return process_.state() == QProcess::NotRunning || process_.waitForFinished(10); }, ms))
-    return false;
-  return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+    return -1;
+  return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
 }
 
 std::string Dovanel::Errors() {

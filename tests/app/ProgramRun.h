@@ -38,7 +38,9 @@ class Dovanel {
   bool Started() const { return started_; }
   bool Running() const { return process_.state() != QProcess::NotRunning; }
   // Waits with this process's loop running; true when it ended by itself with 0.
-  bool EndsCleanly(int ms = kPatienceMs);
+  bool EndsCleanly(int ms = kPatienceMs) { return EndStatus(ms) == 0; }
+  // Waits likewise; its exit status when it ended by itself, -1 otherwise.
+  int EndStatus(int ms = kPatienceMs);
   // What it wrote on standard error so far.
   std::string Errors();
   // As a crash ends it (SIGKILL): nothing of its own runs.
