@@ -7,7 +7,7 @@
 
 #include "archives/ArchiverOptions.h"
 #include "archives/EArchiver.h"
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
 #include "platform/rtl/Strings.h"
 
 class TCmdOpt;

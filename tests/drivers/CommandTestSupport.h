@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/rtl/Ansi.h"
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 #include "tests/support/Raised.h"
 #include "tests/support/Scoped.h"
 

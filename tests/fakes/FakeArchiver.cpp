@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 #define FAKE_JOIN2(a, b) a##b
