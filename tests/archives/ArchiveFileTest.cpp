@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "archives/ArchiveFile.h"
-#include "archives/UnsetMarker.h"
 #include "drivers/ARJ32.h"
 #include "drivers/CAB32.h"
+#include "drivers/DriverTable.h"
 #include "drivers/LHA32.h"
 #include "drivers/RAR32.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
+#include "drivers/base/UnsetMarker.h"
 #include "platform/winapi/Library.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/Raised.h"
 

@@ -10,13 +10,13 @@
 #include "archives/DetectArchiverType.h"
 #include "drivers/ARJ32.h"
 #include "drivers/CAB32.h"
+#include "drivers/DriverTable.h"
 #include "drivers/LHA32.h"
 #include "drivers/RAR32.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/winapi/Library.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 
 namespace {

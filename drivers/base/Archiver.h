@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "archives/ArchiverOptions.h"
-#include "archives/EArchiver.h"
+#include "drivers/base/ArchiverOptions.h"
+#include "drivers/base/EArchiver.h"
 #include "contract/EntryInfo.h"
 #include "platform/rtl/Strings.h"
 
