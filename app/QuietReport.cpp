@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "archives/EArchiver.h"
+#include "drivers/base/EArchiver.h"
 
 namespace {
 std::string TimeChangeReason(const TTimeChange& change) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/rtl/DateTime.h"
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 
 class TArchiveFile;
 

@@ -1,31 +1,11 @@
 #include "archives/ArchiveFile.h"
 
 #include "archives/DetectArchiverType.h"
-#include "archives/UnsetMarker.h"
-#include "drivers/ARJ32.h"
-#include "drivers/CAB32.h"
-#include "drivers/LHA32.h"
-#include "drivers/RAR32.h"
-#include "drivers/TAR32.h"
-#include "drivers/ZIP32.h"
+#include "drivers/DriverTable.h"
+#include "drivers/base/UnsetMarker.h"
 
 namespace {
 const char* const kUnknownFormat = "書庫の形式を判別できません。";
-
-// The driver of a format; its construction loads the library or raises.
-std::unique_ptr<TArchiver> CreateDriver(TArchiverType type) {
-  switch (type) {
-    case atLha: return TArchiver::Create<TLha32>();
-    case atZip: return TArchiver::Create<TZip32>();
-    case atCab: return TArchiver::Create<TCab32>();
-    case atArj: return TArchiver::Create<TArj32>();
-    case atTar: return TArchiver::Create<TTar32>();
-    case atTgz: return TArchiver::Create<TTgz32>();
-    case atBZ2: return TArchiver::Create<TBZ232>();
-    case atRar: return TArchiver::Create<TRar32>();
-    default: return nullptr;
-  }
-}
 }  // namespace
 
 TArchiveFile::TArchiveFile(TComponent* owner)
@@ -41,7 +21,7 @@ void TArchiveFile::SetFileName(const std::string& value) {
 
 void TArchiveFile::SetArchiverType(TArchiverType value) {
   if (value <= atRar) {
-    BindArchiver(CreateDriver(value));
+    BindArchiver(MakeDriver(value));  // loads its library or raises
     archiverType_ = value;
   } else if (value == atNone) {
     // Nothing changes: the name gave no format.

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "archives/Archiver.h"
-#include "archives/ArchiverType.h"
+#include "drivers/base/Archiver.h"
+#include "drivers/base/ArchiverType.h"
 #include "platform/rtl/Component.h"
 
 struct EXTRACTINGINFOEX;

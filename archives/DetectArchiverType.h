@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "archives/ArchiverType.h"
+#include "drivers/base/ArchiverType.h"
 
 // Never raises; never answers atAutoDetect. A ".exe" name is always typed by content.
 TArchiverType DetectArchiverType(const std::string& fileName, bool byExtension);

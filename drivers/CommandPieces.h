@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
-#include "archives/ArchiverOptions.h"
-#include "archives/CmdOpt.h"
+#include "drivers/base/ArchiverOptions.h"
+#include "drivers/base/CmdOpt.h"
 
 // What a row's test may look at.
 struct TPieceContext {

@@ -2,7 +2,8 @@
 
 #include <exception>
 
-#include "archives/Archiver.h"
+#include "drivers/base/Archiver.h"
+#include "contract/LibraryFunctions.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/winapi/Library.h"
 

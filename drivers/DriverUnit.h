@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
 
 // Entry points of a unit, in cache order. SecondCommand is ZIP's UnZip.
 enum class TEntry {

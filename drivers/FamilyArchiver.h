@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-#include "archives/Archiver.h"
-#include "archives/CmdOpt.h"
+#include "drivers/base/Archiver.h"
+#include "drivers/base/CmdOpt.h"
 #include "drivers/CommandPieces.h"
 #include "drivers/DriverUnit.h"
 

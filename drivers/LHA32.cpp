@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "archives/CmdOpt.h"
+#include "drivers/base/CmdOpt.h"
 
 namespace {
 using O = TArchiverOptions;

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "archives/EArchiver.h"
+#include "drivers/base/EArchiver.h"
 #include "drivers/PathJoin.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/FileMove.h"

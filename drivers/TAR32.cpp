@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "archives/CmdOpt.h"
-#include "archives/UnsetMarker.h"
+#include "drivers/base/CmdOpt.h"
+#include "drivers/base/UnsetMarker.h"
 #include "drivers/SelfExtracting.h"
 #include "platform/winapi/Window.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "archives/ArchiverType.h"
+#include "drivers/base/ArchiverType.h"
 #include "drivers/FamilyArchiver.h"
 
 class TTar32 : public TFamilyArchiver {

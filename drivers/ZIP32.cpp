@@ -1,6 +1,6 @@
 #include "drivers/ZIP32.h"
 
-#include "archives/Archiver.h"
+#include "drivers/base/Archiver.h"
 #include "drivers/SelfExtracting.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/FileMove.h"

@@ -55,7 +55,9 @@ bool OneThread(const std::shared_ptr<const dv::ArchiveFile>& file, Unpacked& out
   if (!reader.Open(file, 0, dv::LibArchiveReader::kNoLimit, dv::RawUnpackSetup(dv::kBzip2Only)) ||
       archive_filter_count(reader.get()) != 2 || archive_read_next_header(reader.get(), &header) != ARCHIVE_OK)
     return false;
-  switch (dv::CopyArchiveData(reader.get(), [&](const void* data, std::size_t size) { return Take(out, data, size); })) {
+  bool fatal = false;  // one entry: nothing is asked after it either way
+  switch (dv::CopyArchiveData(reader.get(), [&](const void* data, std::size_t size) { return Take(out, data, size); },
+                              fatal)) {
     case dv::DataResult::kDone: out.end = End::kEnd; break;
     case dv::DataResult::kSinkFailed: out.end = End::kEnough; break;
     default: out.end = End::kBroken; break;

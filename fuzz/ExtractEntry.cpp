@@ -5,7 +5,7 @@
 
 #include "fuzz/FuzzEntries.h"
 #include "fuzz/FuzzSupport.h"
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 
 namespace dvfuzz {
 namespace {

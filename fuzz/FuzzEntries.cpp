@@ -10,7 +10,7 @@
 #include "libraries/core/CommandLine.h"
 #include "libraries/core/CommandTokens.h"
 #include "libraries/core/Crc32.h"
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 
 namespace dvfuzz {
 namespace {

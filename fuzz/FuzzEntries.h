@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "archives/EntryInfo.h"
+#include "contract/LibraryFunctions.h"
 
 namespace dvfuzz {
 

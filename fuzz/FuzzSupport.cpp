@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "libraries/core/Crc32.h"
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 #include "libraries/core/UniqueFd.h"
 
 namespace dvfuzz {

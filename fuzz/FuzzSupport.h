@@ -33,7 +33,7 @@ void EmptyFolder(const std::string& folder);
 // The code in upper-case hex, as the summaries write it.
 std::string Hex(int code);
 
-// A code the command functions may return (libraries/core/ErrorCodes.h).
+// A code the command functions may return (contract/ResultCodes.h).
 bool KnownCommandCode(int code);
 
 }  // namespace dvfuzz

@@ -6,7 +6,7 @@
 
 #include "libraries/core/CommandLanguages.h"
 #include "libraries/core/CommandTokens.h"
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 
 namespace dv {
 namespace {

@@ -67,7 +67,7 @@ struct Command {
 };
 
 struct ParsedCommand {
-  int error = 0;            // kOk, or a refusal of the line (ErrorCodes.h)
+  int error = 0;            // kOk, or a refusal of the line (contract/ResultCodes.h)
   std::string message;      // what was wrong, for the output buffer
   Command command;
 };

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 
 namespace dv {
 

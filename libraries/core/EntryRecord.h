@@ -1,7 +1,7 @@
 // Fills the family's fixed-size entry record from an Entry.
 #pragma once
 
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
 #include "libraries/core/Entry.h"
 
 namespace dv {

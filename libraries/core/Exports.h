@@ -5,7 +5,7 @@
 
 #include <type_traits>
 
-#include "archives/EntryInfo.h"
+#include "contract/LibraryFunctions.h"
 #include "libraries/core/Library.h"
 
 #define DV_EXPORT extern "C" __attribute__((visibility("default")))

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <set>
 
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 #include "libraries/core/NameSelection.h"
 
 namespace dv {

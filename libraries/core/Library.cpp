@@ -7,7 +7,7 @@
 #include <new>
 
 #include "libraries/core/CommandRunner.h"
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 #include "libraries/core/Registry.h"
 #include "libraries/core/TarProbe.h"
 

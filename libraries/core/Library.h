@@ -2,7 +2,7 @@
 // libraries only name these and say which format the library reads.
 #pragma once
 
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
 #include "libraries/core/CommandLine.h"
 #include "libraries/core/Formats.h"
 

@@ -1,7 +1,7 @@
 #include "libraries/core/Listing.h"
 
 #include "libraries/core/EntryRecord.h"
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 #include "libraries/core/ListingSource.h"
 #include "libraries/core/Wildcard.h"
 

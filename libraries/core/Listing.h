@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
 #include "libraries/core/Formats.h"
 
 namespace dv {

@@ -15,7 +15,7 @@
 
 #include "libraries/core/CommandLine.h"
 #include "libraries/core/Entry.h"
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 #include "libraries/core/FileCollector.h"
 #include "libraries/core/UniqueFd.h"
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
 #include "libraries/core/Listing.h"
 
 namespace dv {

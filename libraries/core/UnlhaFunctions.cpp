@@ -9,7 +9,7 @@
 #include "libraries/core/CommandRunner.h"
 #include "libraries/core/DosTime.h"
 #include "libraries/core/EntryRecord.h"
-#include "libraries/core/ErrorCodes.h"
+#include "contract/ResultCodes.h"
 #include "libraries/core/Library.h"
 #include "libraries/core/Registry.h"
 

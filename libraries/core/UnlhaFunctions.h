@@ -1,4 +1,4 @@
-// UNLHA32.DLL's whole function table (unlha32/unlha32.h names every
+// UNLHA32.DLL's whole function table (contract/LibraryFunctions.h names every
 // function with its result and parameters), one definition per name here,
 // exported under the same name by exports/Unlha32.cpp.
 //
@@ -23,8 +23,7 @@
 //   text queries answer 0 when they filled the buffer.
 #pragma once
 
-#include "archives/EntryInfo.h"
-#include "unlha32/unlha32.h"
+#include "contract/LibraryFunctions.h"
 
 namespace dv::unlha {
 

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "platform/forms/WidgetSetModule.h"
-#include "platform/rtl/Exception.h"
 #include "platform/winapi/MessageBox.h"
 #include "platform/winapi/Window.h"
 
@@ -51,6 +50,7 @@ TApplication* Application() { return g_application; }
 TApplication::TApplication(int& argc, char** argv) : argc_(argc), argv_(argv) {
   ChoosePlatform();
   g_application = this;
+  SetFormHost(this);
   // Tests put their own handler in after this.
   SetMessageBoxHandler(ShowBox);
   if (LinkedWidgetSet() != nullptr) Widgets();
@@ -59,6 +59,7 @@ TApplication::TApplication(int& argc, char** argv) : argc_(argc), argv_(argv) {
 TApplication::~TApplication() {
   widgets_.reset();
   if (g_application == this) g_application = nullptr;
+  if (FormHost() == this) SetFormHost(nullptr);
 }
 
 void TApplication::SetIcon(std::string svg) {
@@ -120,27 +121,6 @@ void TApplication::ShowException(const std::exception& error) {
 }
 
 bool TApplication::Headless() const { return HeadlessPlatformChosen(); }
-
-void HandleEventErrors(const std::function<void()>& handler) {
-  const auto report = [](const std::exception& error) {
-    if (TApplication* application = Application())
-      application->ShowException(error);
-    else
-      std::fprintf(stderr, "%s\n", error.what());
-  };
-  try {
-    try {
-      handler();
-    } catch (const std::exception& error) {
-      report(error);
-    } catch (...) {
-      report(Exception("Unknown error"));
-    }
-  } catch (...) {
-    // The report itself failed (a box handler that raises): nothing may pass.
-    std::fprintf(stderr, "error report failed\n");
-  }
-}
 
 #if defined(__SANITIZE_ADDRESS__)
 // Qt keeps the fonts it has loaded (fontconfig patterns, FreeType faces and

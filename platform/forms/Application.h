@@ -9,9 +9,10 @@
 #include <string>
 
 #include "platform/forms/Controls.h"
+#include "platform/forms/FormHost.h"
 #include "platform/forms/WidgetSet.h"
 
-class TApplication {
+class TApplication : public TFormHost {
  public:
   // Chooses the window system's platform (offscreen when there is no
   // display) and makes nothing yet, unless a window system is linked in.
@@ -29,11 +30,9 @@ class TApplication {
   // Sets OnActivate for a form's method: it is dropped when the form goes.
   void HookActivate(TForm* form, TNotifyEvent handler);
 
-  // Makes the form the main form when it is the first.
-  void SetMainForm(TForm* form);
+  void SetMainForm(TForm* form) override;
   TForm* MainForm() const { return mainForm_; }
-  // A form going away stops being the main form.
-  void FormDestroyed(TForm* form);
+  void FormDestroyed(TForm* form) override;
   void Run();
   void Terminate();
   bool Terminated() const { return terminated_; }
@@ -41,14 +40,12 @@ class TApplication {
   void ProcessMessages();
   void BringToFront();
   // The standard error report: a box with the error's text, captioned with the title.
-  void ShowException(const std::exception& error);
+  void ShowException(const std::exception& error) override;
   // True when there is no screen to show anything on (the offscreen platform).
   bool Headless() const;
 
-  // The window system, loaded at the first call; raises Exception when it
-  // cannot be loaded.
-  TWidgetSet& Widgets();
-  bool WidgetsLoaded() const { return widgets_ != nullptr; }
+  TWidgetSet& Widgets() override;
+  bool WidgetsLoaded() const override { return widgets_ != nullptr; }
 
  private:
   int& argc_;
@@ -67,7 +64,3 @@ bool NothingToShowOn();
 
 // The one application object of the process, once made.
 TApplication* Application();
-
-// Runs an event handler at the edge of a window-system event: an error that
-// escapes it goes to the application's standard error report, never further.
-void HandleEventErrors(const std::function<void()>& handler);

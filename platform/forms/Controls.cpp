@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/forms/Application.h"
+#include "platform/forms/FormHost.h"
 #include "platform/rtl/Exception.h"
 #include "platform/winapi/DragDrop.h"
 
@@ -25,8 +25,8 @@ TWindowEvents EventsOf(HWND window) {
 
 // The window system when it is loaded; windows wait for it otherwise.
 TWidgetSet* LoadedWidgets() {
-  TApplication* application = Application();
-  return application != nullptr && application->WidgetsLoaded() ? &application->Widgets() : nullptr;
+  TFormHost* host = FormHost();
+  return host != nullptr && host->WidgetsLoaded() ? &host->Widgets() : nullptr;
 }
 }  // namespace
 
@@ -34,12 +34,12 @@ TForm::TForm(TComponent* owner, const std::string& className) : TWinControl(owne
   handle_.bringToFront = [this] {
     if (peer_ != nullptr) peer_->BringToFront();
   };
-  if (TApplication* application = Application()) application->SetMainForm(this);
+  if (TFormHost* host = FormHost()) host->SetMainForm(this);
   if (TWidgetSet* widgets = LoadedWidgets()) MakeFormWindow(*widgets);
 }
 
 TForm::~TForm() {
-  if (TApplication* application = Application()) application->FormDestroyed(this);
+  if (TFormHost* host = FormHost()) host->FormDestroyed(this);
   server_.reset();
   // The controls' windows live inside the form's: free them first.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
@@ -52,9 +52,9 @@ void TForm::MakeFormWindow(TWidgetSet& widgets) {
 }
 
 void TForm::MakeWindows() {
-  TApplication* application = Application();
-  if (application == nullptr) throw Exception("There is no application to make windows with");
-  TWidgetSet& widgets = application->Widgets();
+  TFormHost* host = FormHost();
+  if (host == nullptr) throw Exception("There is no application to make windows with");
+  TWidgetSet& widgets = host->Widgets();
   bool made = false;
   if (peer_ == nullptr) {
     MakeFormWindow(widgets);
@@ -96,7 +96,7 @@ void TForm::Show() {
   peer_->Show();
   if (server_ == nullptr) {
     HWND window = &handle_;
-    server_ = Application()->Widgets().ListenForForeground(WindowSocketPath(handle_.className), [window] {
+    server_ = FormHost()->Widgets().ListenForForeground(WindowSocketPath(handle_.className), [window] {
       HandleEventErrors([window] { SetForegroundWindow(window); });
     });
   }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 
 constexpr UINT WM_DROPFILES = 0x0233;
 

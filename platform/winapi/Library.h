@@ -3,7 +3,7 @@
 // system's own search; a bare name matches a file ignoring case.
 #pragma once
 
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 
 HMODULE LoadLibraryA(LPCSTR fileName);
 BOOL FreeLibrary(HMODULE module);

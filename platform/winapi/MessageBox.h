@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_ICONERROR = 0x00000010;

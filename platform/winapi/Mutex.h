@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 
 constexpr DWORD MUTEX_ALL_ACCESS = 0x001F0001;
 constexpr DWORD ERROR_SUCCESS = 0;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 
 class TControlPeer;
 

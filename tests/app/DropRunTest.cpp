@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/dvmain.h"
+#include "drivers/DriverTable.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/winapi/DragDrop.h"
@@ -23,7 +24,6 @@
 #include "tests/app/LoopProbe.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/DateFormats.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "app/dvmain.h"
+#include "drivers/DriverTable.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/winapi/MessageBox.h"
 #include "tests/support/RuntimeFolder.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/TestApplication.h"
 
 namespace {

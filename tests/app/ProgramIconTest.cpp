@@ -11,10 +11,10 @@
 
 #include "app/ProgramIcon.h"
 #include "app/dvmain.h"
+#include "drivers/DriverTable.h"
 #include "platform/forms/qt/QtIcon.h"
 #include "platform/rtl/CommandLine.h"
 #include "tests/support/RuntimeFolder.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/TestApplication.h"
 
 namespace {

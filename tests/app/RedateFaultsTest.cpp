@@ -24,10 +24,10 @@
 #include <vector>
 
 #include "app/dvmain.h"
+#include "drivers/DriverTable.h"
 #include "platform/rtl/DateTime.h"
 #include "tests/app/ProgramRun.h"
 #include "tests/app/SampleArchives.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"

@@ -11,10 +11,10 @@
 #include <memory>
 
 #include "app/dvmain.h"
+#include "drivers/DriverTable.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
 #include "tests/support/DateFormats.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"

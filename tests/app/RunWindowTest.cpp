@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "app/dvmain.h"
+#include "drivers/DriverTable.h"
 #include "tests/app/LoopProbe.h"
 #include "tests/app/SampleArchives.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempDir.h"

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "app/dvmain.h"
+#include "drivers/DriverTable.h"
 #include "platform/rtl/CommandLine.h"
 #include "tests/support/DateFormats.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/TempDir.h"

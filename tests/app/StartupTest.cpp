@@ -24,12 +24,12 @@
 #include <vector>
 
 #include "app/dvmain.h"
+#include "drivers/DriverTable.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/winapi/Mutex.h"
 #include "platform/winapi/Window.h"
 #include "tests/app/ProgramRun.h"
 #include "tests/app/SampleArchives.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
 #include "tests/support/RuntimeFolder.h"

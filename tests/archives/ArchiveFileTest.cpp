@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "archives/ArchiveFile.h"
-#include "archives/UnsetMarker.h"
 #include "drivers/ARJ32.h"
 #include "drivers/CAB32.h"
+#include "drivers/DriverTable.h"
 #include "drivers/LHA32.h"
 #include "drivers/RAR32.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
+#include "drivers/base/UnsetMarker.h"
 #include "platform/winapi/Library.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/Raised.h"
 
@@ -42,10 +42,10 @@ class ArchiveFileTest : public ::testing::Test {
   std::vector<FakeLibrary*> Probed() { return {&tar_, &rar_, &arj_, &cab_, &zip_, &lha_}; }
   // Every probe says no (tar: kind 0) except the listed fakes.
   void AcceptOnly(const std::vector<FakeLibrary*>& accepting) {
-    tar_.Configure("archivetype", "0");
+    tar_.Config().archiveType = 0;
     for (FakeLibrary* fake : {&rar_, &arj_, &cab_, &zip_, &lha_}) {
       const bool accepts = std::find(accepting.begin(), accepting.end(), fake) != accepting.end();
-      fake->Configure("open", accepts ? "accept" : "reject");
+      fake->Config().acceptOpen = accepts;
     }
   }
 
@@ -207,22 +207,22 @@ TEST_F(ArchiveFileTest, ExeNamesAreTypedByContentWhenBound) {
 // library refused, and forgets it on close.
 TEST_F(ArchiveFileTest, ListingForwardsTheStoredHandle) {
   const struct {
-    const char* open;
+    bool acceptOpen;
     std::vector<std::string> listed;
     std::vector<std::string> calls;
   } rows[] = {
-      {"accept",
+      {true,
        {"a.txt", "b.txt"},
        {"OpenArchive(window=0x1234, path=/d/a.lzh, mode=0x0)", "FindFirst(17185, *.*)", "FindNext(17185)",
         "FindNext(17185)", "CloseArchive(17185)", "FindFirst(0, *.*)"}},
-      {"reject", {}, {"OpenArchive(window=0x1234, path=/d/a.lzh, mode=0x0)", "FindFirst(0, *.*)", "CloseArchive(0)",
+      {false, {}, {"OpenArchive(window=0x1234, path=/d/a.lzh, mode=0x0)", "FindFirst(0, *.*)", "CloseArchive(0)",
                       "FindFirst(0, *.*)"}},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.open);
+    SCOPED_TRACE(row.acceptOpen ? "accept" : "reject");
     lha_.Clear();
-    lha_.Configure("open", row.open);
-    lha_.Configure("entries", "a.txt|3C21|6000;b.txt|3C22|6001");
+    lha_.Config().acceptOpen = row.acceptOpen;
+    lha_.Config().entries = {{"a.txt", 0x3C21, 0x6000}, {"b.txt", 0x3C22, 0x6001}};
     TArchiveFile file(nullptr);
     file.SetFileName("/d/a.lzh");
     file.OpenArchive(kWindow, 0);

@@ -10,13 +10,13 @@
 #include "archives/DetectArchiverType.h"
 #include "drivers/ARJ32.h"
 #include "drivers/CAB32.h"
+#include "drivers/DriverTable.h"
 #include "drivers/LHA32.h"
 #include "drivers/RAR32.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/winapi/Library.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 
 namespace {
@@ -102,34 +102,34 @@ TEST_F(DetectArchiverTypeTest, ByExtensionScansShiftJisByCharacters) {
 // run; precedence LHA, ZIP, CAB, ARJ, RAR, then the tar kind.
 TEST_F(DetectArchiverTypeTest, ByContentRunsEveryProbeAndTheLaterYesWins) {
   const struct {
-    const char* tarKind;
+    int tarKind;
     std::vector<std::string> accepting;
     TArchiverType expected;
   } rows[] = {
-      {"0", {}, atNone},
-      {"1", {}, atTar},
-      {"3", {}, atTgz},
-      {"6", {}, atBZ2},
-      {"1", {"cab"}, atCab},
-      {"0", {"rar"}, atRar},
-      {"5", {"rar", "arj"}, atArj},
-      {"0", {"arj", "cab"}, atCab},
-      {"0", {"cab", "zip"}, atZip},
-      {"0", {"zip", "lha"}, atLha},
-      {"7", {"rar", "arj", "cab", "zip", "lha"}, atLha},
+      {0, {}, atNone},
+      {1, {}, atTar},
+      {3, {}, atTgz},
+      {6, {}, atBZ2},
+      {1, {"cab"}, atCab},
+      {0, {"rar"}, atRar},
+      {5, {"rar", "arj"}, atArj},
+      {0, {"arj", "cab"}, atCab},
+      {0, {"cab", "zip"}, atZip},
+      {0, {"zip", "lha"}, atLha},
+      {7, {"rar", "arj", "cab", "zip", "lha"}, atLha},
   };
   const std::string path = "/d/setup.exe";
   for (const auto& row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.accepting) + " tar kind " + row.tarKind);
+    SCOPED_TRACE(::testing::PrintToString(row.accepting) + " tar kind " + std::to_string(row.tarKind));
     ReleaseAllDriverUnits();
     const std::pair<const char*, FakeLibrary*> probed[] = {
         {"rar", &fakes_.rar}, {"arj", &fakes_.arj}, {"cab", &fakes_.cab}, {"zip", &fakes_.zip}, {"lha", &fakes_.lha}};
     for (FakeLibrary* fake : fakes_.All()) fake->Clear();
-    fakes_.tar.Configure("archivetype", row.tarKind);
+    fakes_.tar.Config().archiveType = row.tarKind;
     std::vector<std::string> accepting;
     for (const auto& [name, fake] : probed) {
       const bool accepts = std::find(row.accepting.begin(), row.accepting.end(), name) != row.accepting.end();
-      fake->Configure("open", accepts ? "accept" : "reject");
+      fake->Config().acceptOpen = accepts;
     }
 
     EXPECT_EQ(DetectArchiverType(path, false), row.expected);
@@ -150,10 +150,10 @@ TEST_F(DetectArchiverTypeTest, ByContentRunsEveryProbeAndTheLaterYesWins) {
 
 // An ".exe" name is typed by content even in extension mode, whatever its case.
 TEST_F(DetectArchiverTypeTest, ExeNamesAreTypedByContent) {
-  for (FakeLibrary* fake : {&fakes_.rar, &fakes_.arj, &fakes_.cab, &fakes_.zip}) fake->Configure("open", "reject");
-  fakes_.tar.Configure("archivetype", "0");
+  for (FakeLibrary* fake : {&fakes_.rar, &fakes_.arj, &fakes_.cab, &fakes_.zip}) fake->Config().acceptOpen = false;
+  fakes_.tar.Config().archiveType = 0;
   EXPECT_EQ(DetectArchiverType("/d/SETUP.EXE", true), atLha);
-  fakes_.lha.Configure("open", "reject");
+  fakes_.lha.Config().acceptOpen = false;
   EXPECT_EQ(DetectArchiverType("/d/setup.exe", true), atNone);
   EXPECT_EQ(fakes_.lha.Calls().size(), 4u);
 }

@@ -10,10 +10,10 @@
 
 #include "drivers/ARJ32.h"
 #include "drivers/CAB32.h"
+#include "drivers/DriverTable.h"
 #include "drivers/RAR32.h"
 #include "platform/winapi/Window.h"
 #include "tests/drivers/CommandTestSupport.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/TempDir.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/rtl/Ansi.h"
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 #include "tests/support/Raised.h"
 #include "tests/support/Scoped.h"
 
@@ -43,7 +43,7 @@ class ScopedCodePage {
 #include <memory>
 #include <vector>
 
-#include "archives/Archiver.h"
+#include "drivers/base/Archiver.h"
 
 // The five command operations, for tables that run any of them.
 enum class TCommandOperation { Unpack, Pack, RemoveItem, Update, MakeSFX };

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "archives/Archiver.h"
 #include "drivers/ARJ32.h"
 #include "drivers/CAB32.h"
+#include "drivers/DriverTable.h"
 #include "drivers/LHA32.h"
 #include "drivers/RAR32.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
+#include "drivers/base/Archiver.h"
 #include "platform/winapi/Library.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/Raised.h"
 

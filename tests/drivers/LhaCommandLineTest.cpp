@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "archives/UnsetMarker.h"
+#include "drivers/DriverTable.h"
 #include "drivers/LHA32.h"
+#include "drivers/base/UnsetMarker.h"
 #include "platform/rtl/Exception.h"
 #include "platform/winapi/Window.h"
 #include "tests/drivers/CommandTestSupport.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/TempDir.h"
 

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "archives/DetectArchiverType.h"
+#include "drivers/DriverTable.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
 #include "tests/drivers/CommandTestSupport.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/TempDir.h"
 

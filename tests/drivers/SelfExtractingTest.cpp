@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "drivers/DriverTable.h"
 #include "drivers/PathJoin.h"
 #include "drivers/SelfExtracting.h"
 #include "drivers/TAR32.h"
@@ -19,7 +20,6 @@
 #include "platform/rtl/FileStream.h"
 #include "platform/winapi/Window.h"
 #include "tests/drivers/CommandTestSupport.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/TempDir.h"
 

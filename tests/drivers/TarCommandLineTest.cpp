@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "archives/UnsetMarker.h"
+#include "drivers/DriverTable.h"
 #include "drivers/TAR32.h"
+#include "drivers/base/UnsetMarker.h"
 #include "platform/winapi/Window.h"
 #include "tests/drivers/CommandTestSupport.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/TempDir.h"
 

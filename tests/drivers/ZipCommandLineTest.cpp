@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "drivers/DriverTable.h"
 #include "drivers/ZIP32.h"
 #include "platform/rtl/Exception.h"
 #include "platform/winapi/Window.h"
 #include "tests/drivers/CommandTestSupport.h"
-#include "tests/support/DriverUnits.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/TempDir.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "archives/Archiver.h"
+#include "drivers/base/Archiver.h"
 #include "drivers/ZIP32.h"
 #include "platform/winapi/Library.h"
 #include "tests/support/FakeLibraries.h"

@@ -2,9 +2,10 @@
 // file name and variant (see CMakeLists.txt): it records every call with its
 // arguments, lists the entries a test configures, and can leave exports out.
 //
-// Test side: FakeConfigure(key, value), FakeLog() (one call per line),
-// FakeClear(). Keys: "entries" = "name|date|time;..." (DOS words, hex),
-// "open" = "accept" or "reject", "archivetype" = TarGetArchiveType's answer,
+// Test side: FakeConfiguration() (the fake's FakeConfig, changed in place),
+// FakeLog() (one call per line), FakeClear(). FakeConfigure(key, value) sets
+// the same fields by name, for the suites not yet on the struct. Keys:
+// "entries" = "name|date|time;..." (DOS words, hex), "open" = "accept" or "reject", "archivetype" = TarGetArchiveType's answer,
 // "result" = the command function's answer, "owner" = SetOwnerWindowEx's answer,
 // "watch" = a path whose presence each command call records on a line of its
 // own, "write" = "path|bytes" that each command call writes (a library
@@ -23,7 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
+#include "tests/fakes/FakeConfig.h"
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 #define FAKE_JOIN2(a, b) a##b
@@ -33,22 +35,9 @@
 #define FAKE_STRINGIFY(x) FAKE_STRINGIFY2(x)
 
 namespace {
-struct FakeEntry {
-  std::string name;
-  unsigned date;
-  unsigned time;
-};
-
 struct FakeState {
   std::string log;
-  std::vector<FakeEntry> entries;
-  bool acceptOpen = true;
-  int archiveType = 1;
-  int commandResult = 0;
-  int ownerResult = 1;
-  std::string watchPath;
-  std::string writePath;
-  std::string writeBytes;
+  FakeConfig config;
   std::size_t next = 0;
   bool open = false;
 };
@@ -86,11 +75,11 @@ void WaitWhileHeld() {
 
 int Fill(ENTRYINFO* entry) {
   FakeState& state = State();
-  if (!state.open || entry == nullptr || state.next >= state.entries.size()) return -1;
-  const FakeEntry& e = state.entries[state.next++];
+  if (!state.open || entry == nullptr || state.next >= state.config.entries.size()) return -1;
+  const FakeEntry& e = state.config.entries[state.next++];
   std::memset(entry, 0, sizeof *entry);
-  entry->wDate = static_cast<std::uint16_t>(e.date);
-  entry->wTime = static_cast<std::uint16_t>(e.time);
+  entry->wDate = e.date;
+  entry->wTime = e.time;
   std::snprintf(entry->szFileName, sizeof entry->szFileName, "%s", e.name.c_str());
   return 0;
 }
@@ -99,18 +88,18 @@ int RunCommand(const char* which, HWND window, LPCSTR line, LPSTR output, DWORD 
   Record(std::string(which) + "(window=" + Pointer(window) + ", line=[" + Text(line) + "], buffer=" +
          (output == nullptr ? "null" : "set") + ", size=" + std::to_string(size) + ")");
   FakeState& state = State();
-  if (!state.watchPath.empty()) {
-    FILE* watched = std::fopen(state.watchPath.c_str(), "rb");
-    Record("watch(" + state.watchPath + (watched != nullptr ? ")=present" : ")=absent"));
+  if (!state.config.watchPath.empty()) {
+    FILE* watched = std::fopen(state.config.watchPath.c_str(), "rb");
+    Record("watch(" + state.config.watchPath + (watched != nullptr ? ")=present" : ")=absent"));
     if (watched != nullptr) std::fclose(watched);
   }
-  if (!state.writePath.empty()) {
-    if (FILE* written = std::fopen(state.writePath.c_str(), "wb")) {
-      std::fwrite(state.writeBytes.data(), 1, state.writeBytes.size(), written);
+  if (!state.config.writePath.empty()) {
+    if (FILE* written = std::fopen(state.config.writePath.c_str(), "wb")) {
+      std::fwrite(state.config.writeBytes.data(), 1, state.config.writeBytes.size(), written);
       std::fclose(written);
     }
   }
-  return state.commandResult;
+  return state.config.commandResult;
 }
 }  // namespace
 
@@ -119,7 +108,7 @@ FAKE_EXPORT void FakeConfigure(const char* key, const char* value) {
   const std::string k = key;
   const std::string v = value;
   if (k == "entries") {
-    state.entries.clear();
+    state.config.entries.clear();
     std::size_t start = 0;
     while (start < v.size()) {
       std::size_t end = v.find(';', start);
@@ -127,27 +116,29 @@ FAKE_EXPORT void FakeConfigure(const char* key, const char* value) {
       const std::string item = v.substr(start, end - start);
       const std::size_t bar1 = item.find('|');
       const std::size_t bar2 = item.find('|', bar1 + 1);
-      state.entries.push_back({item.substr(0, bar1), static_cast<unsigned>(std::strtoul(item.c_str() + bar1 + 1, nullptr, 16)),
-                               static_cast<unsigned>(std::strtoul(item.c_str() + bar2 + 1, nullptr, 16))});
+      state.config.entries.push_back(
+          {item.substr(0, bar1), static_cast<std::uint16_t>(std::strtoul(item.c_str() + bar1 + 1, nullptr, 16)),
+           static_cast<std::uint16_t>(std::strtoul(item.c_str() + bar2 + 1, nullptr, 16))});
       start = end + 1;
     }
   } else if (k == "open") {
-    state.acceptOpen = v == "accept";
+    state.config.acceptOpen = v == "accept";
   } else if (k == "archivetype") {
-    state.archiveType = std::atoi(value);
+    state.config.archiveType = std::atoi(value);
   } else if (k == "result") {
-    state.commandResult = std::atoi(value);
+    state.config.commandResult = std::atoi(value);
   } else if (k == "owner") {
-    state.ownerResult = std::atoi(value);
+    state.config.ownerResult = std::atoi(value);
   } else if (k == "watch") {
-    state.watchPath = v;
+    state.config.watchPath = v;
   } else if (k == "write") {
     const std::size_t bar = v.find('|');
-    state.writePath = v.substr(0, bar);
-    state.writeBytes = bar == std::string::npos ? std::string() : v.substr(bar + 1);
+    state.config.writePath = v.substr(0, bar);
+    state.config.writeBytes = bar == std::string::npos ? std::string() : v.substr(bar + 1);
   }
 }
 
+FAKE_EXPORT FakeConfig* FakeConfiguration() { return &State().config; }
 FAKE_EXPORT const char* FakeLog() { return State().log.c_str(); }
 FAKE_EXPORT void FakeClear() { State() = FakeState(); }
 
@@ -167,7 +158,7 @@ FAKE_EXPORT HARC FAKE_NAME(OpenArchive)(HWND window, LPCSTR path, DWORD mode) {
   Record("OpenArchive(window=" + Pointer(window) + ", path=" + Text(path) + ", mode=" + modeText + ")");
   WaitWhileHeld();
   FakeState& state = State();
-  if (!state.acceptOpen) return 0;
+  if (!state.config.acceptOpen) return 0;
   state.open = true;
   state.next = 0;
   return kHandle;
@@ -202,18 +193,18 @@ FAKE_EXPORT int FAKE_NAME(CheckArchive)(LPCSTR path, int mode) {
 #ifndef FAKE_OMIT_OWNER
 FAKE_EXPORT BOOL FAKE_NAME(SetOwnerWindowEx)(HWND window, void* procedure) {
   Record("SetOwnerWindowEx(" + Pointer(window) + ", " + Pointer(procedure) + ")");
-  return State().ownerResult;
+  return State().config.ownerResult;
 }
 
 FAKE_EXPORT BOOL FAKE_NAME(KillOwnerWindowEx)(HWND window) {
   Record("KillOwnerWindowEx(" + Pointer(window) + ")");
-  return State().ownerResult;
+  return State().config.ownerResult;
 }
 #endif
 
 #ifdef FAKE_ARCHIVE_TYPE
 FAKE_EXPORT int FAKE_NAME(GetArchiveType)(LPCSTR path) {
   Record("GetArchiveType(" + Text(path) + ")");
-  return State().archiveType;
+  return State().config.archiveType;
 }
 #endif

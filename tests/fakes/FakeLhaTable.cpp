@@ -13,7 +13,7 @@
 #include <string>
 #include <type_traits>
 
-#include "unlha32/unlha32.h"
+#include "contract/LibraryFunctions.h"
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 

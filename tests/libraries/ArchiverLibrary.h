@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archives/EntryInfo.h"
+#include "contract/LibraryFunctions.h"
 
 // What a library is called and what it exports.
 struct LibraryEntry {

@@ -25,7 +25,7 @@ std::string ExtractLine(const std::string& library, const std::string& archive, 
 // Every path below `folder`, folders ending in '/', links in '@'.
 std::vector<std::string> PathsUnder(const std::filesystem::path& folder);
 
-// The command codes of the family (libraries/core/ErrorCodes.h).
+// The command codes of the family (contract/ResultCodes.h).
 namespace code {
 inline constexpr int kOk = 0;
 inline constexpr int kNotSupported = 0x8001;

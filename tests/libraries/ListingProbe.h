@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "archives/EntryInfo.h"
+#include "contract/EntryInfo.h"
 #include "tests/libraries/ArchiverLibrary.h"
 #include "tests/support/TempDir.h"  // RunIn and Quote, which the probes' users run tools with
 

@@ -120,10 +120,14 @@ Unpacked OneThread(const std::string& path) {
                    dv::RawUnpackSetup(dv::kBzip2Only)) ||
       archive_read_next_header(reader.get(), &header) != ARCHIVE_OK)
     return out;
-  out.complete = dv::CopyArchiveData(reader.get(), [&](const void* data, std::size_t size) {
-                   out.bytes.append(static_cast<const char*>(data), size);
-                   return true;
-                 }) == dv::DataResult::kDone;
+  bool fatal = false;  // one entry: nothing is asked after it either way
+  out.complete = dv::CopyArchiveData(
+                     reader.get(),
+                     [&](const void* data, std::size_t size) {
+                       out.bytes.append(static_cast<const char*>(data), size);
+                       return true;
+                     },
+                     fatal) == dv::DataResult::kDone;
   return out;
 }
 

@@ -9,12 +9,11 @@
 #include <ostream>
 #include <sstream>
 
-#include "archives/EntryInfo.h"
+#include "contract/LibraryFunctions.h"
 #include "tests/libraries/ArchiverLibrary.h"
 #include "tests/libraries/CommandProbe.h"
 #include "tests/libraries/ListingProbe.h"
 #include "tests/support/TempDir.h"
-#include "unlha32/unlha32.h"
 
 namespace {
 

@@ -61,6 +61,8 @@ void FakeLibrary::Configure(const std::string& key, const std::string& value) {
   Symbol<void (*)(const char*, const char*)>(handle_, "FakeConfigure")(key.c_str(), value.c_str());
 }
 
+FakeConfig& FakeLibrary::Config() { return *Symbol<FakeConfig* (*)()>(handle_, "FakeConfiguration")(); }
+
 std::vector<std::string> FakeLibrary::Calls() const {
   std::vector<std::string> calls;
   std::istringstream log(Symbol<const char* (*)()>(handle_, "FakeLog")());

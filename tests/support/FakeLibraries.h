@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/FakeConfig.h"
+
 // Only the libraries in these fake folders (see tests/fakes) can be loaded,
 // plus `extraFolders` as given.
 void UseFakeLibraries(const std::vector<std::string>& fakeFolders,
@@ -25,6 +27,9 @@ class FakeLibrary {
   FakeLibrary(const FakeLibrary&) = delete;
   FakeLibrary& operator=(const FakeLibrary&) = delete;
 
+  // The fake's own configuration, changed in place (FakeClear resets it).
+  FakeConfig& Config();
+  // The same by key and text, for the suites not yet on Config().
   void Configure(const std::string& key, const std::string& value);
   // The recorded calls, one per element.
   std::vector<std::string> Calls() const;

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "archives/EArchiver.h"
+#include "drivers/base/EArchiver.h"
 
 // The message of the E the call raises; "(nothing raised)" otherwise.
 // Any other exception escapes, and so fails the test.

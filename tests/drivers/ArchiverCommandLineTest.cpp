@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "archives/Archiver.h"
-#include "archives/CmdOpt.h"
-#include "archives/UnsetMarker.h"
+#include "drivers/base/Archiver.h"
+#include "drivers/base/CmdOpt.h"
+#include "drivers/base/UnsetMarker.h"
 #include "tests/drivers/CommandTestSupport.h"
 #include "tests/support/TempDir.h"
 

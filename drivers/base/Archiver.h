@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "archives/ArchiverOptions.h"
-#include "archives/EArchiver.h"
-#include "archives/EntryInfo.h"
+#include "drivers/base/ArchiverOptions.h"
+#include "drivers/base/EArchiver.h"
+#include "contract/EntryInfo.h"
 #include "platform/rtl/Strings.h"
 
 class TCmdOpt;

@@ -1,4 +1,4 @@
-#include "archives/ArchiverOptions.h"
+#include "drivers/base/ArchiverOptions.h"
 
 void TArchiverOptions::ResetOptions() {
 #define DV_RESET_NUMBER(name) name = -1;

@@ -1,7 +1,7 @@
-#include "archives/CmdOpt.h"
+#include "drivers/base/CmdOpt.h"
 
-#include "archives/EArchiver.h"
-#include "archives/UnsetMarker.h"
+#include "drivers/base/EArchiver.h"
+#include "drivers/base/UnsetMarker.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/FileStream.h"
 

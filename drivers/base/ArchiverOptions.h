@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "archives/UnsetMarker.h"
+#include "drivers/base/UnsetMarker.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Strings.h"
 

@@ -1,5 +1,6 @@
-// The Windows types the subsystems are written against, sized for this
-// platform: handles that must hold a pointer are pointer-sized.
+// The Windows types the subsystems and the libraries' functions are written
+// against, sized for this platform: handles that must hold a pointer are
+// pointer-sized.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@ using HWND = HWND__*;          // a window of platform/forms
 using HMODULE = void*;         // a loaded shared library
 using HANDLE = void*;          // a kernel object (named mutex)
 using BOOL = int;
+using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
 using WPARAM = std::uintptr_t;

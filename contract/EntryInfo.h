@@ -1,12 +1,11 @@
-// The record an archiver library fills for one entry during a listing, and the
-// functions every library of the family exports. This header is the whole
-// contract between the archive layer and the libraries in libraries/.
+// The record an archiver library fills for one entry during a listing, the
+// handle of an open listing and the mode a type probe opens with.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/winapi/WinTypes.h"
+#include "contract/WinTypes.h"
 
 #pragma pack(push, 1)
 struct ENTRYINFO {
@@ -38,15 +37,3 @@ using HARC = std::uintptr_t;
 
 // Mode a type probe opens with: look only, touch nothing.
 constexpr DWORD kProbeOpenMode = 0x00800002;
-
-extern "C" {
-using ArcCommandFn = int WINAPI (*)(HWND window, LPCSTR commandLine, LPSTR output, DWORD size);
-using ArcOpenArchiveFn = HARC WINAPI (*)(HWND window, LPCSTR archivePath, DWORD mode);
-using ArcCloseArchiveFn = int WINAPI (*)(HARC archive);
-using ArcFindFirstFn = int WINAPI (*)(HARC archive, LPCSTR wildcard, ENTRYINFO* entry);
-using ArcFindNextFn = int WINAPI (*)(HARC archive, ENTRYINFO* entry);
-using ArcCheckArchiveFn = int WINAPI (*)(LPCSTR archivePath, int mode);
-using ArcSetOwnerWindowExFn = BOOL WINAPI (*)(HWND window, void* procedure);
-using ArcKillOwnerWindowExFn = BOOL WINAPI (*)(HWND window);
-using ArcGetArchiveTypeFn = int WINAPI (*)(LPCSTR archivePath);
-}

@@ -1,6 +1,7 @@
-// Return codes of the archiver library family. The listing functions use the
-// plain values below; the command functions report failures in the 0x8000
-// range the family has always used, so callers can tell them from counts.
+// Result codes of the archiver library family, as its callers read them. The
+// listing functions use the plain values below; the command functions report
+// failures in the 0x8000 range the family has always used, so callers can
+// tell them from counts.
 #pragma once
 
 namespace dv {

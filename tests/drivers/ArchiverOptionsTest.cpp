@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "archives/ArchiverOptions.h"
+#include "drivers/base/ArchiverOptions.h"
 #include "platform/rtl/Exception.h"
 #include "tests/support/Raised.h"
 

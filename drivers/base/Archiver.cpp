@@ -1,4 +1,4 @@
-#include "archives/Archiver.h"
+#include "drivers/base/Archiver.h"
 
 #include "platform/winapi/Library.h"
 

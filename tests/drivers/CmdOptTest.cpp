@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "archives/CmdOpt.h"
-#include "archives/EArchiver.h"
-#include "archives/UnsetMarker.h"
+#include "drivers/base/CmdOpt.h"
+#include "drivers/base/EArchiver.h"
+#include "drivers/base/UnsetMarker.h"
 #include "platform/rtl/Exception.h"
 #include "tests/drivers/CommandTestSupport.h"
 #include "tests/support/TempDir.h"

@@ -1,6 +1,6 @@
 // The two pieces every driver's command line ends with.
-#include "archives/Archiver.h"
-#include "archives/CmdOpt.h"
+#include "drivers/base/Archiver.h"
+#include "drivers/base/CmdOpt.h"
 
 void TArchiver::AddArchiveAndDirectory(TCmdOpt& builder, const std::string& archiveName,
                                        const std::string& baseDirectory) const {
