@@ -33,8 +33,8 @@ using sample_archives::kNewestDos;
 const char* const kZipMaker = R"(
 import sys, zipfile
 with zipfile.ZipFile(sys.argv[1], "w") as archive:
-    for spec in sys.argv[2:]:
-        name, stamp = spec.split("=")
+    for pair in sys.argv[2:]:
+        name, stamp = pair.split("=")
         archive.writestr(zipfile.ZipInfo(name, tuple(int(x) for x in stamp.split("-"))), "data\n")
 )";
 
