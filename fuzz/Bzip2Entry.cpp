@@ -7,11 +7,11 @@
 #include <span>
 #include <vector>
 
-#include "libraries/core/ArchiveFile.h"
-#include "libraries/core/Bzip2BlockFinder.h"
-#include "libraries/core/LibArchiveReader.h"
-#include "libraries/core/ParallelBzip2.h"
-#include "libraries/core/TarProbe.h"
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
+#include "libraries/core/read/LibArchiveReader.h"
+#include "libraries/core/read/bzip2/ParallelBzip2.h"
+#include "libraries/core/read/TarProbe.h"
 
 namespace dvfuzz {
 namespace {

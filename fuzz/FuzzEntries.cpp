@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
-#include "libraries/core/ArchiveFile.h"
-#include "libraries/core/ArjReader.h"
-#include "libraries/core/CommandLine.h"
-#include "libraries/core/CommandTokens.h"
-#include "libraries/core/Crc32.h"
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/arj/ArjReader.h"
+#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandTokens.h"
+#include "libraries/core/util/Crc32.h"
 #include "contract/ResultCodes.h"
 
 namespace dvfuzz {

@@ -15,7 +15,7 @@
 #include <system_error>
 
 #include "fuzz/FuzzEntries.h"
-#include "libraries/core/Crc32.h"
+#include "libraries/core/util/Crc32.h"
 
 extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
 

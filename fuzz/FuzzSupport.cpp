@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "libraries/core/Crc32.h"
+#include "libraries/core/util/Crc32.h"
 #include "contract/ResultCodes.h"
-#include "libraries/core/UniqueFd.h"
+#include "libraries/core/util/UniqueFd.h"
 
 namespace dvfuzz {
 namespace {

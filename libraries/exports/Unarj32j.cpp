@@ -1,5 +1,5 @@
 // UNARJ32J.DLL: ARJ archives and their self-extractors, read by our own reader.
-#include "libraries/core/Exports.h"
+#include "libraries/core/api/Exports.h"
 
 DV_COMMAND_EXPORT(Unarj, dv::CommandLanguage::kLha, dv::Format::kArj);
 DV_LISTING_EXPORTS(Unarj, dv::Format::kArj);

@@ -1,8 +1,8 @@
 // UNLHA32.DLL: LHA/LZH archives of every header level, and their
 // self-extractors. It exports the LHA function table, every name of it
 // generated from the table itself, and the family's owner-window pair.
-#include "libraries/core/Exports.h"
-#include "libraries/core/UnlhaFunctions.h"
+#include "libraries/core/api/Exports.h"
+#include "libraries/core/api/UnlhaFunctions.h"
 
 #define DV_UNLHA_EXPORT(name, stubName, Result, parameters, arguments) \
   DV_EXPORT Result WINAPI name parameters { return dv::unlha::name arguments; }

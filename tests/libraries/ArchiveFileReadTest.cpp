@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/ArchiveFile.h"
+#include "libraries/core/read/ArchiveFile.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <ostream>
 
 #include "fuzz/FuzzEntries.h"
-#include "libraries/core/ArjVolumes.h"
+#include "libraries/core/read/arj/ArjVolumes.h"
 #include "tests/libraries/ArchiverLibrary.h"
 #include "tests/libraries/ArjBuilder.h"
 #include "tests/libraries/CommandProbe.h"

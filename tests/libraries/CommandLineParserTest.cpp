@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "libraries/core/CommandLine.h"
+#include "libraries/core/command/CommandLine.h"
 #include "tests/libraries/CommandProbe.h"
 #include "tests/support/TempDir.h"
 

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "libraries/core/DosTime.h"
+#include "libraries/core/util/DosTime.h"
 #include "tests/libraries/ArchiverLibrary.h"
 #include "tests/libraries/ArjBuilder.h"
 #include "tests/libraries/ListingProbe.h"

@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "libraries/core/NameSelection.h"
+#include "libraries/core/command/NameSelection.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "libraries/core/NameText.h"
+#include "libraries/core/read/NameText.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/ArchiveFile.h"
-#include "libraries/core/LibArchiveSource.h"
-#include "libraries/core/ListingSource.h"
-#include "libraries/core/PackedTarSource.h"
-#include "libraries/core/TarProbe.h"
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/LibArchiveSource.h"
+#include "libraries/core/read/ListingSource.h"
+#include "libraries/core/read/PackedTarSource.h"
+#include "libraries/core/read/TarProbe.h"
 #include "tests/libraries/ListingProbe.h"
 #include "tests/support/TempDir.h"
 

@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/ArchiveFile.h"
-#include "libraries/core/Bzip2BlockFinder.h"
-#include "libraries/core/Formats.h"
-#include "libraries/core/LibArchiveReader.h"
-#include "libraries/core/LibArchiveSource.h"
-#include "libraries/core/ParallelBzip2.h"
-#include "libraries/core/TarProbe.h"
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
+#include "libraries/core/read/Formats.h"
+#include "libraries/core/read/LibArchiveReader.h"
+#include "libraries/core/read/LibArchiveSource.h"
+#include "libraries/core/read/bzip2/ParallelBzip2.h"
+#include "libraries/core/read/TarProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {

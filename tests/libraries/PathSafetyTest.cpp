@@ -5,7 +5,7 @@
 #include <optional>
 #include <ostream>
 
-#include "libraries/core/PathSafety.h"
+#include "libraries/core/extract/PathSafety.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <vector>
 
-#include "libraries/core/SignatureScan.h"
+#include "libraries/core/read/SignatureScan.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "libraries/core/Wildcard.h"
+#include "libraries/core/command/Wildcard.h"
 
 namespace {
 

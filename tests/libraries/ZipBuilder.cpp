@@ -1,6 +1,6 @@
 #include "tests/libraries/ZipBuilder.h"
 
-#include "libraries/core/Crc32.h"
+#include "libraries/core/util/Crc32.h"
 #include "tests/libraries/LittleEndian.h"
 
 std::string Field(unsigned id, const std::string& data) {

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/ArchiveFile.h"
-#include "libraries/core/Crc32.h"
-#include "libraries/core/DosTime.h"
-#include "libraries/core/LibArchiveSource.h"
-#include "libraries/core/ListingSource.h"
-#include "libraries/core/ZipCentralDirectory.h"
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/util/Crc32.h"
+#include "libraries/core/util/DosTime.h"
+#include "libraries/core/read/LibArchiveSource.h"
+#include "libraries/core/read/ListingSource.h"
+#include "libraries/core/read/zip/ZipCentralDirectory.h"
 #include "tests/libraries/ListingProbe.h"
 #include "tests/libraries/LittleEndian.h"
 #include "tests/libraries/ZipBuilder.h"

@@ -1,0 +1,67 @@
+#include "libraries/core/api/Listing.h"
+
+#include "libraries/core/api/EntryRecord.h"
+#include "contract/ResultCodes.h"
+#include "libraries/core/read/ListingSource.h"
+#include "libraries/core/command/Wildcard.h"
+
+namespace dv {
+
+std::unique_ptr<Listing> Listing::Open(const char* path, Format format) {
+  auto file = ArchiveFile::Open(path);
+  if (!file) return nullptr;
+  auto source = OpenListingSource(file, format);
+  if (!source) return nullptr;
+  return std::make_unique<Listing>(std::move(source), std::move(file));
+}
+
+int Listing::FindFirst(const char* wildcard, ENTRYINFO* record) {
+  std::lock_guard lock(mutex_);
+  pattern_ = wildcard != nullptr ? wildcard : "";
+  current_.reset();
+  // Opening left the reader at the start; only a walk already begun needs
+  // the archive opened again.
+  if (!atStart_ && !source_->Rewind()) return kListEnd;
+  return NextMatch(record);
+}
+
+int Listing::FindNext(ENTRYINFO* record) {
+  std::lock_guard lock(mutex_);
+  return NextMatch(record);
+}
+
+bool Listing::ReadsToEnd(bool withData) {
+  std::lock_guard lock(mutex_);
+  if (!atStart_ && !source_->Rewind()) return false;
+  atStart_ = false;
+  current_.reset();
+  const DataSink discard = [](const void*, std::size_t) { return true; };
+  Entry entry;
+  ReadResult result;
+  while ((result = source_->Next(entry)) == ReadResult::kEntry) {
+    if (!withData) continue;
+    const DataResult data = source_->ReadData(discard);
+    if (data != DataResult::kDone && data != DataResult::kUnsupported) return false;
+  }
+  return result == ReadResult::kEnd;
+}
+
+std::optional<Entry> Listing::Current() {
+  std::lock_guard lock(mutex_);
+  return current_;
+}
+
+int Listing::NextMatch(ENTRYINFO* record) {
+  atStart_ = false;
+  current_.reset();
+  Entry entry;
+  while (source_->Next(entry) == ReadResult::kEntry) {
+    if (!WildcardMatches(pattern_, entry.path)) continue;
+    if (record != nullptr) FillRecord(entry, *record);
+    current_ = std::move(entry);
+    return kOk;
+  }
+  return kListEnd;
+}
+
+}  // namespace dv

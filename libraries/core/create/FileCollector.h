@@ -1,0 +1,51 @@
+// The files on disk a creating command stores: its names taken relative to
+// its base directory (or the current folder), each a path or a pattern
+// whose '*', '?' (and for ZIP "[...]") may stand in any of its folder
+// names. A folder brings its contents when recursing, and an entry of its
+// own unless those are not wanted; a symbolic link is stored as a link,
+// never followed; devices, FIFOs and sockets are left out (and named in
+// `passedOver`), and so is the archive being written.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/read/Entry.h"
+#include "libraries/core/extract/LeftOut.h"
+
+namespace dv {
+
+struct SourceFile {
+  std::string diskPath;  // as it is opened
+  Entry entry;           // as it is stored: a relative '/' path without ".."
+};
+
+struct CollectedFiles {
+  int code = 0;         // kOk, or kErrorNoMatch with the name in `message`
+  std::string message;
+  std::vector<SourceFile> files;
+  LeftOut passedOver;  // devices, FIFOs and sockets the names reached
+};
+
+struct CollectRules {
+  bool recurse = false;
+  bool directoryEntries = true;
+  bool junkPaths = false;
+  bool missingNamesAllowed = false;  // a name that finds nothing is not an error
+  const struct stat* skip = nullptr;  // the archive itself, when it exists
+};
+
+// How a report names what `passedOver` holds.
+inline constexpr std::string_view kPassedOverSpecialFiles = "passed over (only files, folders and links are stored)";
+
+CollectedFiles CollectFiles(const Command& command, const std::vector<std::string>& names, const CollectRules& rules);
+
+// The name a disk path is stored under: relative, '/'-separated, without
+// "." and "..", with no trailing '/'.
+std::string StoredName(const std::string& path);
+
+}  // namespace dv

@@ -1,0 +1,133 @@
+#include "libraries/core/create/NewArchive.h"
+
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "libraries/core/util/FileIo.h"
+#include "libraries/core/read/Utf8Locale.h"
+
+namespace dv {
+namespace {
+
+struct EntryFree {
+  void operator()(struct archive_entry* entry) const { archive_entry_free(entry); }
+};
+
+bool Option(struct archive* writer, const std::string& option) {
+  return archive_write_set_options(writer, option.c_str()) == ARCHIVE_OK;
+}
+
+}  // namespace
+
+std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, ArchiveKind kind, Compression compression,
+                                               int level) {
+  const std::filesystem::path path(target);
+  const std::string folderName = path.parent_path().empty() ? "." : path.parent_path().string();
+  const std::string finalName = path.filename().string();
+  if (finalName.empty()) return nullptr;
+  UniqueFd folder(::open(folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) return nullptr;
+  std::string temporary;
+  // A hidden name: a pattern among the names to store passes it by.
+  UniqueFd file = CreateUniqueFileAt(folder.get(), "." + finalName + ".", 0666, temporary);
+  if (!file) return nullptr;
+  std::unique_ptr<NewArchive> archive(
+      new NewArchive(std::move(folder), std::move(file), std::move(temporary), finalName));
+  if (!archive->SetUp(kind, compression, level)) return nullptr;
+  return archive;
+}
+
+bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
+  writer_ = archive_write_new();
+  if (writer_ == nullptr) return false;
+  const std::string digit = std::to_string(level);
+  if (kind == ArchiveKind::kZip) {
+    if (archive_write_set_format_zip(writer_) != ARCHIVE_OK) return false;
+    if (level == 0) {
+      if (archive_write_zip_set_compression_store(writer_) != ARCHIVE_OK) return false;
+    } else if (archive_write_zip_set_compression_deflate(writer_) != ARCHIVE_OK ||
+               (level > 0 && !Option(writer_, "zip:compression-level=" + digit))) {
+      return false;
+    }
+  } else {
+    if (archive_write_set_format_pax_restricted(writer_) != ARCHIVE_OK) return false;
+    if (compression == Compression::kGzip &&
+        (archive_write_add_filter_gzip(writer_) != ARCHIVE_OK ||
+         (level >= 0 && !Option(writer_, "gzip:compression-level=" + digit))))
+      return false;
+    if (compression == Compression::kBzip2 &&
+        (archive_write_add_filter_bzip2(writer_) != ARCHIVE_OK ||
+         (level >= 1 && !Option(writer_, "bzip2:compression-level=" + digit))))
+      return false;
+  }
+  return archive_write_open_fd(writer_, file_.get()) == ARCHIVE_OK;
+}
+
+NewArchive::~NewArchive() {
+  if (writer_ != nullptr) archive_write_free(writer_);
+  if (!committed_) ::unlinkat(folder_.get(), temporary_.c_str(), 0);
+}
+
+AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(const DataSink&)>& fill) {
+  ScopedUtf8Locale utf8;
+  std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
+  if (!header) return AddResult::kWriteFailed;
+  archive_entry_set_pathname(header.get(), entry.path.c_str());
+  const bool file = entry.kind == EntryKind::kFile;
+  archive_entry_set_filetype(header.get(), entry.IsDirectory()                 ? AE_IFDIR
+                                           : entry.kind == EntryKind::kSymlink ? AE_IFLNK
+                                                                               : AE_IFREG);
+  archive_entry_set_perm(header.get(), entry.permissions.value_or(entry.IsDirectory() ? 0755 : 0644) & 07777);
+  if (entry.modified) archive_entry_set_mtime(header.get(), *entry.modified, 0);
+  if (entry.kind == EntryKind::kSymlink) archive_entry_set_symlink(header.get(), entry.linkTarget.c_str());
+  if (!file) archive_entry_set_size(header.get(), 0);
+  else if (entry.size) archive_entry_set_size(header.get(), static_cast<la_int64_t>(*entry.size));
+  if (archive_write_header(writer_, header.get()) < ARCHIVE_WARN) return AddResult::kWriteFailed;
+  if (file) {
+    bool written = true;
+    const DataResult data = fill([&](const void* bytes, std::size_t size) {
+      written = archive_write_data(writer_, bytes, size) == static_cast<la_ssize_t>(size);
+      return written;
+    });
+    if (!written) return AddResult::kWriteFailed;
+    if (data != DataResult::kDone) return AddResult::kDataFailed;
+  }
+  return archive_write_finish_entry(writer_) < ARCHIVE_WARN ? AddResult::kWriteFailed : AddResult::kAdded;
+}
+
+bool NewArchive::Commit(std::optional<mode_t> mode) {
+  const bool closed = archive_write_close(writer_) == ARCHIVE_OK;
+  archive_write_free(writer_);
+  writer_ = nullptr;
+  if (!closed || (mode && ::fchmod(file_.get(), *mode) != 0) || !file_.Close()) return false;
+  if (::renameat(folder_.get(), temporary_.c_str(), folder_.get(), finalName_.c_str()) != 0) return false;
+  committed_ = true;
+  return true;
+}
+
+namespace {
+
+DataResult ReadDiskFile(const std::string& path, std::uint64_t size, const DataSink& sink) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat info {};
+  if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return DataResult::kBroken;
+  std::uint64_t total = 0;
+  // A file that grew while it was read would overrun its header's size.
+  const DataResult result = ReadAll(
+      fd.get(), [&](const void* data, std::size_t count) { return total <= size && sink(data, count); }, total);
+  if (result != DataResult::kDone) return total > size ? DataResult::kBroken : result;
+  return total == size ? DataResult::kDone : DataResult::kBroken;
+}
+
+}  // namespace
+
+AddResult AddFromDisk(NewArchive& archive, const SourceFile& file) {
+  return archive.Add(file.entry, [&file](const DataSink& sink) {
+    return ReadDiskFile(file.diskPath, file.entry.size.value_or(0), sink);
+  });
+}
+
+}  // namespace dv

@@ -1,0 +1,55 @@
+#include "libraries/core/read/Formats.h"
+
+#include "libraries/core/read/arj/ArjReader.h"
+#include "libraries/core/read/LibArchiveSource.h"
+#include "libraries/core/read/PackedTarSource.h"
+#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/PlainCompressedSource.h"
+#include "libraries/core/read/TarProbe.h"
+#include "libraries/core/read/zip/ZipCentralDirectory.h"
+
+namespace dv {
+namespace {
+
+std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const ArchiveFile> file) {
+  // The probe decides between a tar and a plain compressed file, so both
+  // readers agree with what TarGetArchiveType says about the same file.
+  const TarFind found = FindTarArchive(file);
+  switch (const TarType type = found.type) {
+    case kTarBzip2:
+      // The threaded path reads a bzip2 file from its first byte; one behind
+      // a stub takes libarchive's filter.
+      if (found.start == 0 && GainsFromThreads(file)) {
+        if (auto packed = OpenPackedTarSource(file)) return packed;
+      }
+      return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
+    case kTarPlain:
+    case kTarGzip:
+    case kTarCompress: return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
+    case kGzipOnly:
+    case kCompressOnly:
+    case kBzip2Only: return OpenPlainCompressedSource(std::move(file), type);
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const ArchiveFile> file, Format format) {
+  switch (format) {
+    case Format::kLha: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kLha);
+    case Format::kZip: {
+      // libarchive's own reader keeps every entry of the directory; it is
+      // left for a directory that does not read.
+      if (auto directory = OpenZipCentralDirectory(file)) return directory;
+      return OpenLibArchiveSource(std::move(file), LibArchiveKind::kZip);
+    }
+    case Format::kCab: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kCab);
+    case Format::kRar: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kRar);
+    case Format::kArj: return OpenArjSource(std::move(file), ArjVolumes::kFollow);
+    case Format::kTar: return OpenTarFamily(std::move(file));
+  }
+  return nullptr;
+}
+
+}  // namespace dv

@@ -1,0 +1,238 @@
+#include "libraries/core/read/LibArchiveSource.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string_view>
+
+#include "libraries/core/read/LhaHeader.h"
+#include "libraries/core/read/LibArchiveReader.h"
+#include "libraries/core/read/SignatureScan.h"
+#include "libraries/core/read/Utf8Locale.h"
+
+namespace dv {
+namespace {
+
+void SetupLha(struct archive* a) {
+  archive_read_support_format_lha(a);
+  // libarchive stops the whole walk at a name it cannot make text, and
+  // most LHA names are Shift-JIS without saying so. As Latin-1 every byte
+  // is a character and every name reads; the real name is then taken from
+  // the header's own bytes (LhaHeader).
+  archive_read_set_format_option(a, "lha", "hdrcharset", "ISO-8859-1");
+}
+void SetupZip(struct archive* a) {
+  // The seekable reader takes the central directory whenever there is one
+  // (and outbids the streaming one); the streaming one still lists the local
+  // headers of an archive whose end was cut off.
+  archive_read_support_format_zip_seekable(a);
+  archive_read_support_format_zip_streamable(a);
+}
+void SetupCab(struct archive* a) { archive_read_support_format_cab(a); }
+void SetupRar(struct archive* a) {
+  archive_read_support_format_rar(a);
+  archive_read_support_format_rar5(a);
+}
+void SetupTar(struct archive* a) {
+  archive_read_support_format_tar(a);
+  archive_read_support_filter_gzip(a);
+  archive_read_support_filter_compress(a);
+  archive_read_support_filter_bzip2(a);
+}
+
+LibArchiveReader::Setup SetupFor(LibArchiveKind kind) {
+  switch (kind) {
+    case LibArchiveKind::kLha: return &SetupLha;
+    case LibArchiveKind::kZip: return &SetupZip;
+    case LibArchiveKind::kCab: return &SetupCab;
+    case LibArchiveKind::kRar: return &SetupRar;
+    case LibArchiveKind::kTar: return &SetupTar;
+  }
+  return &SetupTar;
+}
+
+// Where an archive of the kind may start inside an executable whose stub is
+// larger than libarchive's own search reaches: the signature, how far before
+// it the archive starts, and a quick check of the bytes at that start.
+struct SfxMark {
+  std::string_view signature;
+  std::int64_t lead;
+  bool (*plausible)(const ArchiveFile&, std::int64_t start);
+};
+
+bool AnyStart(const ArchiveFile&, std::int64_t) { return true; }
+
+// An LHA header: a "-lh?-" or "-lz?-" method at offset 2 and a header
+// level 0-3 at 20.
+bool LhaStart(const ArchiveFile& file, std::int64_t start) {
+  unsigned char head[21];
+  if (!file.ReadExactly(start, head, sizeof head)) return false;
+  return head[2] == '-' && head[3] == 'l' && (head[4] == 'h' || head[4] == 'z') && head[6] == '-' && head[20] <= 3;
+}
+
+const SfxMark* SfxMarkFor(LibArchiveKind kind) {
+  using namespace std::string_view_literals;
+  static const SfxMark lha{"-l"sv, 2, &LhaStart};
+  static const SfxMark cab{"MSCF\0\0\0\0"sv, 0, &AnyStart};
+  static const SfxMark rar{"Rar!\x1a\x07"sv, 0, &AnyStart};
+  switch (kind) {
+    case LibArchiveKind::kLha: return &lha;
+    case LibArchiveKind::kCab: return &cab;
+    case LibArchiveKind::kRar: return &rar;
+    default: return nullptr;  // ZIP is found from its end, tar by its probe (TarProbe.h)
+  }
+}
+
+class LibArchiveSource final : public EntrySource {
+ public:
+  LibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind)
+      : file_(std::move(file)), kind_(kind), setup_(SetupFor(kind)) {}
+
+  bool OpenAt(std::int64_t base) {
+    base_ = base;
+    return Rewind();
+  }
+
+  bool Rewind() override {
+    ScopedUtf8Locale utf8;
+    state_ = ReadResult::kEntry;
+    entryPending_ = false;
+    return reader_.Open(file_, base_, LibArchiveReader::kNoLimit, setup_);
+  }
+
+  ReadResult Next(Entry& entry) override {
+    if (state_ != ReadResult::kEntry) return state_;
+    if (reader_.get() == nullptr) return state_ = ReadResult::kBroken;
+    ScopedUtf8Locale utf8;
+    if (!PassUntouchedData()) return state_ = ReadResult::kBroken;
+    struct archive_entry* header = nullptr;
+    if (const ReadResult result = NextArchiveHeader(reader_.get(), header); result != ReadResult::kEntry)
+      return state_ = result;
+    Fill(header, entry);
+    entryPending_ = true;
+    dataTouched_ = false;
+    return ReadResult::kEntry;
+  }
+
+  DataResult ReadData(const DataSink& sink) override {
+    if (state_ != ReadResult::kEntry || reader_.get() == nullptr) return DataResult::kBroken;
+    ScopedUtf8Locale utf8;
+    dataTouched_ = true;
+    bool fatal = false;
+    const DataResult result = CopyArchiveData(reader_.get(), sink, fatal);
+    if (fatal) state_ = ReadResult::kBroken;
+    return result;
+  }
+
+  // libarchive's CAB reader puts off skipping until data is read, and then
+  // fails when the skip crosses a folder: the entries of a later folder
+  // could not be read once an earlier one was passed over. Reading their
+  // data and throwing it away never crosses anything.
+  void ExpectDataReads() override { discardPassedData_ = kind_ == LibArchiveKind::kCab; }
+
+ private:
+  // Reads away the data of the entry Next gave last when nothing read it
+  // and the reader must not skip it; false when that data fails.
+  bool PassUntouchedData() {
+    if (!discardPassedData_ || !entryPending_ || dataTouched_) return true;
+    dataTouched_ = true;
+    bool fatal = false;
+    return CopyArchiveData(reader_.get(), [](const void*, std::size_t) { return true; }, fatal) == DataResult::kDone;
+  }
+
+  void Fill(struct archive_entry* header, Entry& entry) const {
+    FillEntryFromHeader(reader_.get(), header, entry);
+    if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
+    // A cabinet parts its names with '\'; libarchive turns it into '/' only
+    // in names it could make text. As text now, any '\' left parts names.
+    if (kind_ == LibArchiveKind::kCab) std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
+  }
+
+  void FillFromLhaHeader(Entry& entry) const {
+    const la_int64_t position = archive_read_header_position(reader_.get());
+    if (position < 0) return;
+    const auto facts = ReadLhaHeaderFacts(*file_, base_ + position);
+    if (!facts) return;
+    entry.packedSize = facts->packedSize;
+    entry.crc = facts->crc;
+    entry.osType = facts->osType;
+    if (facts->path.empty()) return;
+    entry.path = facts->path;
+    if (entry.kind != EntryKind::kSymlink) return;
+    // A link stores "name|target" as its name.
+    if (const auto bar = entry.path.find('|'); bar != std::string::npos) {
+      entry.linkTarget = entry.path.substr(bar + 1);
+      entry.path.resize(bar);
+    }
+  }
+
+  std::shared_ptr<const ArchiveFile> file_;
+  LibArchiveKind kind_;
+  LibArchiveReader::Setup setup_;
+  LibArchiveReader reader_;
+  std::int64_t base_ = 0;
+  ReadResult state_ = ReadResult::kEntry;
+  bool discardPassedData_ = false;
+  bool entryPending_ = false;  // Next gave an entry since the reader opened
+  bool dataTouched_ = false;   // ReadData (or the discarding) began on it
+};
+
+// Inside an executable a signature proves nothing: the stub's code and data
+// may hold any bytes. A start counts only when its first header reads, or,
+// for ZIP, whose reader starts from a checked end record, when that record
+// says the archive is empty.
+bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
+  Entry first;
+  switch (source.Next(first)) {
+    case ReadResult::kEntry: break;
+    case ReadResult::kEnd:
+      if (kind != LibArchiveKind::kZip) return false;
+      break;
+    case ReadResult::kBroken:
+    case ReadResult::kVolumeMissing: return false;
+  }
+  return source.Rewind();
+}
+
+// Tries each place where the signature shows, past a false start that
+// libarchive's own search may have taken; candidates whose first header does
+// not read are passed over.
+std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const ArchiveFile>& file,
+                                                  LibArchiveKind kind) {
+  const SfxMark* mark = SfxMarkFor(kind);
+  if (mark == nullptr) return nullptr;
+  SignatureScan scan(*file, 0, kSfxWindow + mark->lead, mark->signature);
+  for (int tries = 0; tries < kSfxCandidateLimit;) {
+    const auto hit = scan.Next();
+    if (!hit) break;
+    const std::int64_t start = *hit - mark->lead;
+    if (start <= 0 || !mark->plausible(*file, start)) continue;
+    ++tries;
+    auto source = std::make_unique<LibArchiveSource>(file, kind);
+    if (source->OpenAt(start) && FirstHeaderReads(*source, kind)) return source;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind) {
+  auto source = std::make_unique<LibArchiveSource>(file, kind);
+  const bool executable = file->IsExecutable();
+  // A file that starts with the format is taken as it is: a damaged header
+  // ends its listing rather than its opening.
+  if (source->OpenAt(0) && (!executable || FirstHeaderReads(*source, kind))) return source;
+  return executable ? OpenInsideExecutable(file, kind) : nullptr;
+}
+
+std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind,
+                                                    std::int64_t start) {
+  auto source = std::make_unique<LibArchiveSource>(std::move(file), kind);
+  if (!source->OpenAt(start)) return nullptr;
+  return source;
+}
+
+}  // namespace dv

@@ -1,0 +1,29 @@
+// Lists the formats libarchive reads for us.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/Entry.h"
+
+namespace dv {
+
+enum class LibArchiveKind {
+  kLha,  // LHA/LZH, header levels 0-3
+  kZip,  // read from the central directory; from local headers when it is lost
+  kCab,
+  kRar,  // RAR 4 and RAR 5
+  kTar,  // tar, bare or in gzip, compress or bzip2
+};
+
+// Opens the archive of `kind` at the start of `file` or, for an executable,
+// where one starts within its first MiB. Nothing when there is none.
+std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind);
+
+// Opens the archive of `kind` that starts at `start`, found there already;
+// nothing when it does not open.
+std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind,
+                                                    std::int64_t start);
+
+}  // namespace dv

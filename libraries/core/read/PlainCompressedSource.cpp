@@ -1,0 +1,106 @@
+#include "libraries/core/read/PlainCompressedSource.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+
+#include "libraries/core/read/LibArchiveReader.h"
+#include "libraries/core/util/LittleEndian.h"
+#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+
+namespace dv {
+namespace {
+
+
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  return text.size() > tail.size() &&
+         std::equal(tail.begin(), tail.end(), text.end() - static_cast<std::ptrdiff_t>(tail.size()),
+                    [](char a, char b) {
+                      return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+                    });
+}
+
+// The one entry, read from the file's name and, for gzip, its header and
+// trailer; the compressed data itself is never unpacked.
+Entry DescribeFile(const ArchiveFile& file, TarType type) {
+  Entry entry;
+  const std::string& path = file.path();
+  entry.path = NameWithoutCompressionExtension(path.substr(path.find_last_of('/') + 1));
+  entry.packedSize = static_cast<std::uint64_t>(file.size());
+  entry.modified = file.modified();
+  if (type == kGzipOnly) {
+    entry.method = "gzip";
+    unsigned char header[10], trailer[4];
+    // MTIME, bytes 4-7 of the header; 0 means the compressor recorded none.
+    if (file.ReadExactly(0, header, sizeof header) && Le32(header + 4) != 0) entry.modified = Le32(header + 4);
+    // ISIZE, the last 4 bytes: the original size modulo 2^32.
+    if (file.size() >= 18 && file.ReadExactly(file.size() - 4, trailer, sizeof trailer)) entry.size = Le32(trailer);
+  } else {
+    entry.method = type == kCompressOnly ? "compress" : "bzip2";
+  }
+  return entry;
+}
+
+class PlainCompressedSource final : public EntrySource {
+ public:
+  PlainCompressedSource(std::shared_ptr<const ArchiveFile> file, TarType type)
+      : file_(std::move(file)), type_(type), entry_(DescribeFile(*file_, type)) {}
+  bool Rewind() override {
+    given_ = false;
+    return true;
+  }
+  ReadResult Next(Entry& entry) override {
+    if (given_) return ReadResult::kEnd;
+    given_ = true;
+    entry = entry_;
+    return ReadResult::kEntry;
+  }
+  DataResult ReadData(const DataSink& sink) override {
+    if (!given_) return DataResult::kBroken;
+    if (const auto threaded = OpenThreadedUnpacking(file_)) return CopyUnpacked(*threaded, sink);
+    LibArchiveReader reader;
+    struct archive_entry* header = nullptr;
+    if (!reader.Open(file_, 0, LibArchiveReader::kNoLimit, RawUnpackSetup(type_)) ||
+        archive_read_next_header(reader.get(), &header) != ARCHIVE_OK)
+      return DataResult::kBroken;
+    bool fatal = false;  // the reader is this call's own and goes with it
+    return CopyArchiveData(reader.get(), sink, fatal);
+  }
+
+ private:
+  std::shared_ptr<const ArchiveFile> file_;
+  TarType type_;
+  Entry entry_;
+  bool given_ = false;
+};
+
+}  // namespace
+
+std::string NameWithoutCompressionExtension(const std::string& fileName) {
+  struct Rename {
+    std::string_view extension, replacement;
+  };
+  static constexpr std::array<Rename, 8> kRenames{{{".tgz", ".tar"},
+                                                   {".taz", ".tar"},
+                                                   {".tbz2", ".tar"},
+                                                   {".tbz", ".tar"},
+                                                   {".gz", ""},
+                                                   {".bz2", ""},
+                                                   {".z", ""},
+                                                   {".bz", ""}}};
+  for (const Rename& rename : kRenames)
+    if (EndsWithNoCase(fileName, rename.extension))
+      return fileName.substr(0, fileName.size() - rename.extension.size()) + std::string(rename.replacement);
+  return fileName;
+}
+
+std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const ArchiveFile> file, TarType type) {
+  if (type != kGzipOnly && type != kCompressOnly && type != kBzip2Only) return nullptr;
+  return std::make_unique<PlainCompressedSource>(std::move(file), type);
+}
+
+}  // namespace dv

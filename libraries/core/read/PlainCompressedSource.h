@@ -1,0 +1,20 @@
+// A file that is gzip, compress or bzip2 data with no tar inside, listed as
+// one entry: the file's name without the compression extension.
+#pragma once
+
+#include <memory>
+
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/Entry.h"
+#include "libraries/core/read/TarProbe.h"
+
+namespace dv {
+
+// `type` is kGzipOnly, kCompressOnly or kBzip2Only, as ProbeTarType found.
+std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const ArchiveFile> file, TarType type);
+
+// "notes.txt.gz" -> "notes.txt", "backup.tgz" -> "backup.tar"; a name
+// without a known extension stays as it is.
+std::string NameWithoutCompressionExtension(const std::string& fileName);
+
+}  // namespace dv

@@ -1,0 +1,244 @@
+#include "libraries/core/read/TarProbe.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cstring>
+#include <deque>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "libraries/core/read/LibArchiveReader.h"
+#include "libraries/core/read/SignatureScan.h"
+
+namespace dv {
+namespace {
+
+enum class Packing { kNone, kGzip, kCompress, kBzip2 };
+
+Packing PackingAt(const ArchiveFile& file, std::int64_t start) {
+  unsigned char magic[3] = {};
+  if (!file.ReadExactly(start, magic, sizeof magic)) return Packing::kNone;
+  if (magic[0] == 0x1F && magic[1] == 0x8B) return Packing::kGzip;
+  if (magic[0] == 0x1F && magic[1] == 0x9D) return Packing::kCompress;
+  if (magic[0] == 'B' && magic[1] == 'Z' && magic[2] == 'h') return Packing::kBzip2;
+  return Packing::kNone;
+}
+
+// Only the filter of the outer layer: what it unpacks is looked at as data.
+void SetupGzip(struct archive* a) {
+  archive_read_support_format_raw(a);
+  archive_read_support_filter_gzip(a);
+}
+void SetupCompress(struct archive* a) {
+  archive_read_support_format_raw(a);
+  archive_read_support_filter_compress(a);
+}
+void SetupBzip2(struct archive* a) {
+  archive_read_support_format_raw(a);
+  archive_read_support_filter_bzip2(a);
+}
+
+// Unpacks the first block. False when the filter does not take the file;
+// `tar` tells whether one unpacked layer down there is a tar header.
+bool UnpackFirstBlock(std::shared_ptr<const ArchiveFile> file, std::int64_t start, Packing packing, bool& tar) {
+  LibArchiveReader reader;
+  const LibArchiveReader::Setup setup =
+      packing == Packing::kGzip ? &SetupGzip : packing == Packing::kCompress ? &SetupCompress : &SetupBzip2;
+  if (!reader.Open(std::move(file), start, kTarProbeInputLimit, setup)) return false;
+  tar = false;
+  // One filter alone is the file itself: the magic bytes were there but the
+  // unpacker refused the header after them, so the file is no such file.
+  // Two filters means one unpacking layer over the file itself; a second
+  // layer (a .gz inside a .gz) holds compressed data, not a tar.
+  const int filters = archive_filter_count(reader.get());
+  if (filters < 2) return false;
+  if (filters != 2) return true;
+  struct archive_entry* header = nullptr;
+  if (archive_read_next_header(reader.get(), &header) != ARCHIVE_OK) return true;
+  unsigned char block[512];
+  std::size_t filled = 0;
+  while (filled < sizeof block) {
+    const la_ssize_t count = archive_read_data(reader.get(), block + filled, sizeof block - filled);
+    if (count <= 0) break;
+    filled += static_cast<std::size_t>(count);
+  }
+  tar = filled == sizeof block && IsTarHeader(block);
+  return true;
+}
+
+bool IsOctal(unsigned char c) { return c >= '0' && c <= '7'; }
+
+// A numeric field as the tar reader takes it: base-256 (led by 0x80 or
+// 0xFF) or empty (led by NUL), or octal digits led by spaces and padded
+// with spaces or NULs.
+bool NumberFieldReads(const unsigned char* field, std::size_t length) {
+  if (field[0] == 0x80 || field[0] == 0xFF || field[0] == '\0') return true;
+  std::size_t i = 0;
+  while (i < length && field[i] == ' ') ++i;
+  while (i < length && IsOctal(field[i])) ++i;
+  for (; i < length; ++i)
+    if (field[i] != ' ' && field[i] != '\0') return false;
+  return true;
+}
+
+// The type of what starts at `start`.
+TarType ProbeAt(const std::shared_ptr<const ArchiveFile>& file, std::int64_t start) {
+  const Packing packing = PackingAt(*file, start);
+  if (packing == Packing::kNone) {
+    unsigned char block[512];
+    return file->ReadExactly(start, block, sizeof block) && IsTarHeader(block) ? kTarPlain : kTarOther;
+  }
+  bool tar = false;
+  if (!UnpackFirstBlock(file, start, packing, tar)) return kTarOther;
+  switch (packing) {
+    case Packing::kGzip: return tar ? kTarGzip : kGzipOnly;
+    case Packing::kCompress: return tar ? kTarCompress : kCompressOnly;
+    case Packing::kBzip2: return tar ? kTarBzip2 : kBzip2Only;
+    case Packing::kNone: break;
+  }
+  return kTarOther;
+}
+
+// Where a tar-family archive may start inside an executable: a signature,
+// how far into the archive it lies, and a cheap look at the start before a
+// full try. The compress magic is left out: two bytes show up too often in
+// code to be worth a try each.
+struct SfxSign {
+  std::string_view signature;
+  std::int64_t lead;
+  bool (*plausible)(const ArchiveFile&, std::int64_t start);
+  bool cheap;  // `plausible` already decides: no try to count
+};
+
+bool GzipFlagsPlausible(const ArchiveFile& file, std::int64_t start) {
+  unsigned char head[4];
+  return file.ReadExactly(start, head, sizeof head) && (head[3] & 0xE0) == 0;  // reserved flag bits clear
+}
+
+bool Bzip2HeadPlausible(const ArchiveFile& file, std::int64_t start) {
+  unsigned char head[4];
+  return file.ReadExactly(start, head, sizeof head) && head[0] == 'B' && head[1] == 'Z' && head[2] == 'h' &&
+         head[3] >= '1' && head[3] <= '9';
+}
+
+bool TarHeaderAt(const ArchiveFile& file, std::int64_t start) {
+  unsigned char block[512];
+  return file.ReadExactly(start, block, sizeof block) && IsTarHeader(block);
+}
+
+// Passes over the occurrences of several signatures in file order.
+class SfxCandidates {
+ public:
+  SfxCandidates(const ArchiveFile& file, std::span<const SfxSign> signs) : signs_(signs) {
+    for (const SfxSign& sign : signs) {
+      scans_.emplace_back(file, 0, kSfxWindow + sign.lead, sign.signature);
+      next_.push_back(scans_.back().Next());
+    }
+  }
+  SfxCandidates(const SfxCandidates&) = delete;
+  SfxCandidates& operator=(const SfxCandidates&) = delete;
+
+  // The earliest archive start left and its sign; nothing once all are used.
+  std::optional<std::pair<std::int64_t, const SfxSign*>> Next() {
+    const auto startOf = [this](std::size_t i) { return *next_[i] - signs_[i].lead; };
+    std::size_t earliest = signs_.size();
+    for (std::size_t i = 0; i < signs_.size(); ++i)
+      if (next_[i] && (earliest == signs_.size() || startOf(i) < startOf(earliest))) earliest = i;
+    if (earliest == signs_.size()) return std::nullopt;
+    const std::int64_t start = startOf(earliest);
+    next_[earliest] = scans_[earliest].Next();
+    return std::pair{start, &signs_[earliest]};
+  }
+
+ private:
+  std::span<const SfxSign> signs_;
+  std::deque<SignatureScan> scans_;  // a SignatureScan keeps a reference to the file and never moves
+  std::vector<std::optional<std::int64_t>> next_;
+};
+
+TarFind FindInsideExecutable(const std::shared_ptr<const ArchiveFile>& file) {
+  using namespace std::string_view_literals;
+  static constexpr SfxSign kSigns[] = {
+      {"ustar"sv, 257, &TarHeaderAt, true},
+      {"\x1F\x8B\x08"sv, 0, &GzipFlagsPlausible, false},
+      {"1AY&SY"sv, 4, &Bzip2HeadPlausible, false},  // "BZh", the block size, then the first block's magic
+  };
+  // Even a cheap look reads the file: a stub full of "ustar" gets a bound too.
+  constexpr int kLookLimit = 1024;
+  SfxCandidates candidates(*file, kSigns);
+  for (int tries = 0, looks = 0; tries < kSfxCandidateLimit && looks < kLookLimit; ++looks) {
+    const auto candidate = candidates.Next();
+    if (!candidate) break;
+    const auto [start, sign] = *candidate;
+    if (start <= 0 || !sign->plausible(*file, start)) continue;
+    if (!sign->cheap) ++tries;
+    // Only a tar counts: compressed data alone may be any part of the stub.
+    switch (const TarType type = ProbeAt(file, start)) {
+      case kTarPlain:
+      case kTarGzip:
+      case kTarBzip2: return {type, start};
+      default: break;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+bool IsTarHeader(const unsigned char (&block)[512]) {
+  constexpr std::size_t kSumAt = 148, kSumLength = 8, kTypeAt = 156;
+  unsigned long unsignedSum = 0;
+  long signedSum = 0;
+  for (std::size_t i = 0; i < sizeof block; ++i) {
+    const bool inField = i >= kSumAt && i < kSumAt + kSumLength;
+    unsignedSum += inField ? ' ' : block[i];
+    signedSum += inField ? ' ' : static_cast<signed char>(block[i]);
+  }
+  // The field holds only octal digits, spaces and NULs; its number is the
+  // digits after any leading spaces.
+  for (std::size_t i = kSumAt; i < kSumAt + kSumLength; ++i)
+    if (!IsOctal(block[i]) && block[i] != ' ' && block[i] != '\0') return false;
+  std::size_t i = kSumAt;
+  while (i < kSumAt + kSumLength && block[i] == ' ') ++i;
+  unsigned long stored = 0;
+  for (; i < kSumAt + kSumLength && IsOctal(block[i]); ++i) stored = stored * 8 + (block[i] - '0');
+  // An all-zero block (the end marker) sums to the spaces alone: no header.
+  if (block[0] == '\0') return false;
+  if (stored != unsignedSum && static_cast<long>(stored) != signedSum) return false;
+  // What libarchive's tar reader also demands before it takes a header, so
+  // that a file this calls a tar always opens as one: a type letter or
+  // digit (or NUL), and numbers it can read in mode, uid, gid, size, mtime
+  // and the device numbers.
+  const unsigned char type = block[kTypeAt];
+  const bool letterOrDigit =
+      (type >= '0' && type <= '9') || (type >= 'A' && type <= 'Z') || (type >= 'a' && type <= 'z');
+  if (type != '\0' && !letterOrDigit) return false;
+  constexpr std::pair<std::size_t, std::size_t> kNumbers[] = {{100, 8},  {108, 8},  {116, 8}, {124, 12},
+                                                              {136, 12}, {329, 8}, {337, 8}};
+  for (const auto& [at, length] : kNumbers)
+    if (!NumberFieldReads(block + at, length)) return false;
+  return true;
+}
+
+LibArchiveReader::Setup RawUnpackSetup(TarType type) {
+  switch (type) {
+    case kGzipOnly: return &SetupGzip;
+    case kCompressOnly: return &SetupCompress;
+    case kBzip2Only: return &SetupBzip2;
+    default: return nullptr;
+  }
+}
+
+TarFind FindTarArchive(const std::shared_ptr<const ArchiveFile>& file) {
+  const TarType atStart = ProbeAt(file, 0);
+  if (atStart != kTarOther || !file->IsExecutable()) return {atStart, 0};
+  return FindInsideExecutable(file);
+}
+
+TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file) { return FindTarArchive(file).type; }
+
+}  // namespace dv

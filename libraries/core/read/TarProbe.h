@@ -1,0 +1,54 @@
+// What kind of tar32 file a path is, from a bounded prefix of it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/LibArchiveReader.h"
+
+namespace dv {
+
+// The codes TarGetArchiveType returns; -1 is for a file that cannot be read.
+enum TarType : int {
+  kTarUnreadable = -1,
+  kTarOther = 0,
+  kTarPlain = 1,
+  kTarGzip = 2,
+  kTarCompress = 3,
+  kGzipOnly = 4,
+  kCompressOnly = 5,
+  kTarBzip2 = 6,
+  kBzip2Only = 7,
+};
+
+// How much compressed input a probe may read to decide whether a tar header
+// is inside; a bzip2 block, the largest unit, is under 1 MiB.
+inline constexpr long long kTarProbeInputLimit = 2 << 20;
+
+// Where a file's tar-family archive is: its type, and where it starts (0,
+// or past the stub of a self-extracting executable).
+struct TarFind {
+  TarType type = kTarOther;
+  std::int64_t start = 0;
+};
+
+// Looks at the first bytes, and for a compressed file at the first 512 bytes
+// it unpacks to, never the rest of the file. In an executable that is none
+// of the family, a tar, tar.gz or tar.bz2 is looked for within kSfxWindow,
+// where its signature shows ("ustar" in a tar header, the gzip or bzip2
+// magic); a place counts only when the tar header there, or the first one
+// it unpacks to, reads. Plain compressed data after a stub is no archive.
+TarFind FindTarArchive(const std::shared_ptr<const ArchiveFile>& file);
+// FindTarArchive's type.
+TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file);
+
+// The libarchive set-up that unpacks a plain compressed file (kGzipOnly,
+// kCompressOnly or kBzip2Only) as one raw entry; nullptr for other types.
+LibArchiveReader::Setup RawUnpackSetup(TarType type);
+
+// A ustar, GNU or v7 tar header: a 512-byte block whose checksum field holds
+// the sum of its bytes (the field itself counted as spaces).
+bool IsTarHeader(const unsigned char (&block)[512]);
+
+}  // namespace dv

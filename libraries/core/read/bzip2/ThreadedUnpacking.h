@@ -1,0 +1,41 @@
+// Unpacking on several threads, for compressed files whose layout allows it:
+// today bzip2 of several blocks (ParallelBzip2.h). The tar readers and the
+// plain compressed file take the bytes through this interface whatever the
+// compression, so that another one (xz of several blocks) is one more case
+// in OpenThreadedUnpacking. A file that gains nothing from threads (one
+// bzip2 block, gzip) gets no threaded unpacking and stays with libarchive's
+// own filter.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/Entry.h"
+
+namespace dv {
+
+class ThreadedUnpacking {
+ public:
+  enum class Read { kData, kEnd, kBroken };
+  virtual ~ThreadedUnpacking() = default;
+  // The next bytes in order, valid until the next call; kEnd after the last,
+  // kBroken (with error()) when the data is damaged or cut short.
+  virtual Read Next(const char*& data, std::size_t& size) = 0;
+  virtual const std::string& error() const = 0;
+  // Bytes of the file the bytes given so far were unpacked from.
+  virtual std::uint64_t inputBytesUsed() const = 0;
+};
+
+// Whether `file` is compressed in a way threads unpack faster.
+bool GainsFromThreads(const std::shared_ptr<const ArchiveFile>& file);
+
+// The threaded unpacking of `file`; nothing when it gains nothing from threads.
+std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<const ArchiveFile>& file);
+
+// All the bytes of `unpacking` into `sink`.
+DataResult CopyUnpacked(ThreadedUnpacking& unpacking, const DataSink& sink);
+
+}  // namespace dv

@@ -1,0 +1,30 @@
+// Plain file input and output: new files made under unique names (beside
+// their final place, moved there only when complete, so a failure never
+// leaves a half-written file under the final name), and whole reads and
+// writes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+#include "libraries/core/read/Entry.h"
+#include "libraries/core/util/UniqueFd.h"
+
+namespace dv {
+
+// Creates a new file in the folder `directory` (an open folder descriptor,
+// or AT_FDCWD) named `prefix` and a random tail, never following or
+// replacing anything there; `mode` goes through the umask as for any new
+// file. Its name goes to `name`. An invalid descriptor when that fails.
+UniqueFd CreateUniqueFileAt(int directory, std::string_view prefix, mode_t mode, std::string& name);
+
+// Writes all of `size` bytes; false on a write error.
+bool WriteAll(int fd, const void* data, std::size_t size);
+
+// Feeds what is left of `fd` to `sink` and counts it into `total`; kBroken
+// on a read error.
+DataResult ReadAll(int fd, const DataSink& sink, std::uint64_t& total);
+
+}  // namespace dv
