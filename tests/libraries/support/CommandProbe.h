@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/support/TempDir.h"  // FilesUnder, which the runs' results are read with
 
 struct CommandRun {

@@ -6,9 +6,9 @@
 
 #include <functional>
 
-#include "tests/libraries/ArjBuilder.h"
-#include "tests/libraries/ArchiverLibrary.h"
-#include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/support/ArjBuilder.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "libraries/core/read/ListingSource.h"
 #include "libraries/core/read/PackedTarSource.h"
 #include "libraries/core/read/TarProbe.h"
-#include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -14,8 +14,8 @@
 
 #include "fuzz/Bzip2Entry.h"
 #include "fuzz/FuzzEntries.h"
-#include "tests/libraries/ArchiverLibrary.h"
-#include "tests/libraries/ArjBuilder.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/ArjBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace {

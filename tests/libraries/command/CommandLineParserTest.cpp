@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "libraries/core/command/CommandLine.h"
-#include "tests/libraries/CommandProbe.h"
+#include "tests/libraries/support/CommandProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
 
 #include <dlfcn.h>
 

@@ -21,9 +21,9 @@
 #include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/ListingSource.h"
 #include "libraries/core/read/zip/ZipCentralDirectory.h"
-#include "tests/libraries/ListingProbe.h"
-#include "tests/libraries/LittleEndian.h"
-#include "tests/libraries/ZipBuilder.h"
+#include "tests/libraries/support/ListingProbe.h"
+#include "tests/libraries/support/LittleEndian.h"
+#include "tests/libraries/support/ZipBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace {

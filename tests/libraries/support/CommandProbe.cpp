@@ -1,4 +1,4 @@
-#include "tests/libraries/CommandProbe.h"
+#include "tests/libraries/support/CommandProbe.h"
 
 #include <algorithm>
 

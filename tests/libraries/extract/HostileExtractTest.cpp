@@ -14,10 +14,10 @@
 #include <memory>
 #include <ostream>
 
-#include "tests/libraries/ArchiverLibrary.h"
-#include "tests/libraries/ArjBuilder.h"
-#include "tests/libraries/CommandProbe.h"
-#include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/ArjBuilder.h"
+#include "tests/libraries/support/CommandProbe.h"
+#include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {

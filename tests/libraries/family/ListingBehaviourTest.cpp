@@ -8,8 +8,8 @@
 #include <cstring>
 #include <map>
 
-#include "tests/libraries/ArchiverLibrary.h"
-#include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "tests/libraries/ZipBuilder.h"
+#include "tests/libraries/support/ZipBuilder.h"
 
 #include "libraries/core/util/Crc32.h"
-#include "tests/libraries/LittleEndian.h"
+#include "tests/libraries/support/LittleEndian.h"
 
 std::string Field(unsigned id, const std::string& data) {
   std::string out;

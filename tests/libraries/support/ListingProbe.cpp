@@ -1,4 +1,4 @@
-#include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/support/ListingProbe.h"
 
 #include <gtest/gtest.h>
 

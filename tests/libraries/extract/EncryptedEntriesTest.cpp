@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/libraries/ArchiverLibrary.h"
-#include "tests/libraries/CommandProbe.h"
-#include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/CommandProbe.h"
+#include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {

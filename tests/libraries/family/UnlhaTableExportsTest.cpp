@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "contract/LibraryFunctions.h"
-#include "tests/libraries/ArchiverLibrary.h"
-#include "tests/libraries/CommandProbe.h"
-#include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/CommandProbe.h"
+#include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -12,11 +12,11 @@
 
 #include "fuzz/FuzzEntries.h"
 #include "libraries/core/read/arj/ArjVolumes.h"
-#include "tests/libraries/ArchiverLibrary.h"
-#include "tests/libraries/ArjBuilder.h"
-#include "tests/libraries/CommandProbe.h"
-#include "tests/libraries/ListingProbe.h"
-#include "tests/libraries/SampleFiles.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/ArjBuilder.h"
+#include "tests/libraries/support/CommandProbe.h"
+#include "tests/libraries/support/ListingProbe.h"
+#include "tests/libraries/support/SampleFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "tests/libraries/ArjBuilder.h"
+#include "tests/libraries/support/ArjBuilder.h"
 
-#include "tests/libraries/LittleEndian.h"
+#include "tests/libraries/support/LittleEndian.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "libraries/core/util/DosTime.h"
-#include "tests/libraries/ArchiverLibrary.h"
-#include "tests/libraries/ArjBuilder.h"
-#include "tests/libraries/ListingProbe.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/ArjBuilder.h"
+#include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/TempDir.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "contract/EntryInfo.h"
-#include "tests/libraries/ArchiverLibrary.h"
+#include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/support/TempDir.h"  // RunIn and Quote, which the probes' users run tools with
 
 struct Listing {
