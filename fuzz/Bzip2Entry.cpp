@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/bzip2/ParallelBzip2.h"
@@ -49,7 +49,7 @@ bool Take(Unpacked& out, const void* data, std::size_t size) {
   return size < room;
 }
 
-bool OneThread(const std::shared_ptr<const dv::ArchiveFile>& file, Unpacked& out) {
+bool OneThread(const std::shared_ptr<const dv::PositionalFile>& file, Unpacked& out) {
   dv::LibArchiveReader reader;
   struct archive_entry* header = nullptr;
   if (!reader.Open(file, 0, dv::LibArchiveReader::kNoLimit, dv::RawUnpackSetup(dv::kBzip2Only)) ||
@@ -65,7 +65,7 @@ bool OneThread(const std::shared_ptr<const dv::ArchiveFile>& file, Unpacked& out
   return true;
 }
 
-Unpacked Threaded(const std::shared_ptr<const dv::ArchiveFile>& file, unsigned threads) {
+Unpacked Threaded(const std::shared_ptr<const dv::PositionalFile>& file, unsigned threads) {
   Unpacked out;
   dv::ParallelBzip2 unpacked(file, threads);
   const char* data = nullptr;
@@ -84,7 +84,7 @@ Unpacked Threaded(const std::shared_ptr<const dv::ArchiveFile>& file, unsigned t
   }
 }
 
-void CheckFinder(const std::shared_ptr<const dv::ArchiveFile>& file, const std::uint8_t* bytes, std::size_t size,
+void CheckFinder(const std::shared_ptr<const dv::PositionalFile>& file, const std::uint8_t* bytes, std::size_t size,
                  const std::vector<dv::Bzip2Marker>& expected, Outcome& outcome) {
   std::vector<dv::Bzip2Marker> whole;
   dv::FindBzip2Markers(std::span(bytes, size), size, 0, whole);
@@ -104,7 +104,7 @@ Outcome Bzip2Outcome(const std::string& scratch, const std::uint8_t* bytes, std:
     out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
     if (!out) return {"", "cannot write the scratch file"};
   }
-  const auto file = dv::ArchiveFile::Open(scratch.c_str());
+  const auto file = dv::PositionalFile::Open(scratch.c_str());
   if (!file) return {"", "cannot open the scratch file"};
   const std::vector<dv::Bzip2Marker> markers = MarkersBitByBit(bytes, size);
   CheckFinder(file, bytes, size, markers, outcome);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/arj/ArjReader.h"
 #include "libraries/core/command/CommandLine.h"
 #include "libraries/core/command/CommandTokens.h"
@@ -125,7 +125,7 @@ Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::s
     Fault(outcome, "cannot write " + scratch);
     return outcome;
   }
-  const auto file = dv::ArchiveFile::Open(scratch.c_str());
+  const auto file = dv::PositionalFile::Open(scratch.c_str());
   if (!file) {
     Fault(outcome, "cannot open " + scratch);
     return outcome;

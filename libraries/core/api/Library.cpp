@@ -110,7 +110,7 @@ BOOL ClearOwnerWindow() {
 
 int GetTarArchiveType(LPCSTR path) {
   return Guarded<int>(kTarUnreadable, [&] {
-    const auto file = ArchiveFile::Open(path);
+    const auto file = PositionalFile::Open(path);
     return file ? ProbeTarType(file) : kTarUnreadable;
   });
 }

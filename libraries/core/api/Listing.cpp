@@ -2,15 +2,15 @@
 
 #include "libraries/core/api/EntryRecord.h"
 #include "contract/ResultCodes.h"
-#include "libraries/core/read/ListingSource.h"
+#include "libraries/core/read/Formats.h"
 #include "libraries/core/command/Wildcard.h"
 
 namespace dv {
 
 std::unique_ptr<Listing> Listing::Open(const char* path, Format format) {
-  auto file = ArchiveFile::Open(path);
+  auto file = PositionalFile::Open(path);
   if (!file) return nullptr;
-  auto source = OpenListingSource(file, format);
+  auto source = OpenSource(file, format, ReadFor::kListing);
   if (!source) return nullptr;
   return std::make_unique<Listing>(std::move(source), std::move(file));
 }

@@ -16,7 +16,7 @@ class Listing {
  public:
   // Nothing when the path is not a readable regular file of `format`.
   static std::unique_ptr<Listing> Open(const char* path, Format format);
-  Listing(std::unique_ptr<EntrySource> source, std::shared_ptr<const ArchiveFile> file)
+  Listing(std::unique_ptr<EntrySource> source, std::shared_ptr<const PositionalFile> file)
       : source_(std::move(source)), file_(std::move(file)) {}
 
   // Restarts the walk at the first entry matching `wildcard`.
@@ -31,14 +31,14 @@ class Listing {
   // The entry FindFirst or FindNext found last; nothing before the first
   // and after the walk's end.
   std::optional<Entry> Current();
-  const std::shared_ptr<const ArchiveFile>& file() const { return file_; }
+  const std::shared_ptr<const PositionalFile>& file() const { return file_; }
 
  private:
   int NextMatch(ENTRYINFO* record);
 
   std::mutex mutex_;
   std::unique_ptr<EntrySource> source_;
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   std::string pattern_;
   bool atStart_ = true;  // nothing read since the reader opened or rewound
   std::optional<Entry> current_;

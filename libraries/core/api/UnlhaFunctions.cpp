@@ -54,9 +54,9 @@ struct Totals {
   std::optional<unsigned> firstOsType;
 };
 
-Totals TotalsOf(const std::shared_ptr<const ArchiveFile>& file) {
+Totals TotalsOf(const std::shared_ptr<const PositionalFile>& file) {
   Totals totals;
-  const auto source = OpenSource(file, Format::kLha);
+  const auto source = OpenSource(file, Format::kLha, ReadFor::kData);
   Entry entry;
   for (bool first = true; source && source->Next(entry) == ReadResult::kEntry; first = false) {
     totals.original += entry.size.value_or(0);

@@ -1,6 +1,6 @@
 #include "libraries/core/command/CommandTokens.h"
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 namespace {
@@ -42,7 +42,7 @@ std::optional<std::vector<Token>> Tokenise(std::string_view line) {
 }
 
 std::optional<std::vector<std::string>> ReadResponseFile(const std::string& path) {
-  const auto file = ArchiveFile::Open(path.c_str());
+  const auto file = PositionalFile::Open(path.c_str());
   if (!file || file->size() > kMaxResponseFile) return std::nullopt;
   std::string text(static_cast<std::size_t>(file->size()), '\0');
   if (!text.empty() && !file->ReadExactly(0, text.data(), text.size())) return std::nullopt;

@@ -19,7 +19,7 @@ enum class Action { kKeep, kReplace, kDelete };
 
 // The archive as it stands: its file, reader and entry headers.
 struct OldArchive {
-  std::shared_ptr<const ArchiveFile> file;
+  std::shared_ptr<const PositionalFile> file;
   std::unique_ptr<EntrySource> source;
   std::vector<Entry> entries;
   struct stat info {};
@@ -36,7 +36,7 @@ std::uint32_t Packed(const std::optional<std::time_t>& when) {
 }
 
 // A self-extractor's archive starts after its stub: not at the file's start.
-bool StartsAsZip(const ArchiveFile& file) {
+bool StartsAsZip(const PositionalFile& file) {
   unsigned char magic[4];
   return file.ReadExactly(0, magic, sizeof magic) && magic[0] == 'P' && magic[1] == 'K' &&
          ((magic[2] == 3 && magic[3] == 4) || (magic[2] == 5 && magic[3] == 6));
@@ -49,9 +49,9 @@ std::optional<CommandResult> OpenOld(const Command& command, std::optional<OldAr
   if (::stat(command.archive.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) return std::nullopt;
   OldArchive opened;
   opened.info = info;
-  opened.file = ArchiveFile::Open(command.archive.c_str());
+  opened.file = PositionalFile::Open(command.archive.c_str());
   if (!opened.file) return CommandResult{kErrorCannotCreate, "cannot replace " + command.archive};
-  opened.source = OpenSource(opened.file, Format::kZip);
+  opened.source = OpenSource(opened.file, Format::kZip, ReadFor::kData);
   if (!opened.source) return CommandResult{kErrorNotAnArchive, "not a ZIP archive: " + command.archive};
   if (!StartsAsZip(*opened.file) && !command.dropStub)
     return CommandResult{kErrorNotSupported, "a self-extractor is changed only with -J, which drops its stub"};

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/util/LittleEndian.h"
 #include "libraries/core/util/UniqueFd.h"
@@ -70,14 +70,14 @@ struct Refusal {
   std::string why;
 };
 
-bool LocalHeaderAt(const ArchiveFile& file, std::uint64_t at, std::int64_t before) {
+bool LocalHeaderAt(const PositionalFile& file, std::uint64_t at, std::int64_t before) {
   unsigned char signature[4];
   return at < static_cast<std::uint64_t>(before) && file.ReadExactly(static_cast<std::int64_t>(at), signature, 4) &&
          Le32(signature) == kZipLocalSignature;
 }
 
 // Reads and checks everything the adjustment will write.
-std::optional<Refusal> Plan(const ArchiveFile& file, Adjustment& plan) {
+std::optional<Refusal> Plan(const PositionalFile& file, Adjustment& plan) {
   const auto directory = FindZipDirectory(file);
   if (!directory) return Refusal{kErrorNotAnArchive, "no ZIP archive in"};
   plan.directory = *directory;
@@ -142,7 +142,7 @@ class BlockWriter {
 };
 
 // Copies [from, to) of the file with `patches` written over it.
-bool CopyPatched(const ArchiveFile& file, std::int64_t from, std::int64_t to, std::span<const Patch> patches,
+bool CopyPatched(const PositionalFile& file, std::int64_t from, std::int64_t to, std::span<const Patch> patches,
                  BlockWriter& out) {
   std::vector<unsigned char> block(kBlock);
   for (std::int64_t at = from; at < to;) {
@@ -192,7 +192,7 @@ class Replacement {
   std::string temporary_, finalName_;
 };
 
-bool WriteAdjusted(const ArchiveFile& file, const Adjustment& plan, int fd) {
+bool WriteAdjusted(const PositionalFile& file, const Adjustment& plan, int fd) {
   BlockWriter out(fd);
   const ZipDirectory& directory = plan.directory;
   if (!CopyPatched(file, 0, directory.start, {}, out)) return false;
@@ -213,7 +213,7 @@ bool WriteAdjusted(const ArchiveFile& file, const Adjustment& plan, int fd) {
 
 CommandResult AdjustZipSelfExtractor(const Command& command) {
   const std::string& path = command.archive;
-  const auto file = ArchiveFile::Open(path.c_str());
+  const auto file = PositionalFile::Open(path.c_str());
   if (!file) return {kErrorArchiveNotFound, "cannot open " + path};
   Adjustment plan;
   if (const auto refused = Plan(*file, plan)) return {refused->code, refused->why + " " + path};

@@ -116,9 +116,9 @@ void ExtractEntry(EntrySource& source, const Entry& entry, const Command& comman
 }  // namespace
 
 CommandResult ExtractArchive(Format format, const Command& command) {
-  const auto file = ArchiveFile::Open(command.archive.c_str());
+  const auto file = PositionalFile::Open(command.archive.c_str());
   if (!file) return {kErrorArchiveNotFound, "cannot open " + command.archive};
-  const auto source = OpenSource(file, format);
+  const auto source = OpenSource(file, format, ReadFor::kData);
   if (!source) return {kErrorNotAnArchive, "not an archive of this library: " + command.archive};
   NameSelection survey(command.names, command.excludes, command.syntax);
   if (CommandResult refused = Survey(*source, survey); refused.code != kOk) return refused;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
@@ -16,14 +16,14 @@ class FileWindow {
  public:
   static constexpr std::size_t kDefaultBlock = 64 * 1024;
 
-  FileWindow(const ArchiveFile& file, std::int64_t end, std::size_t block = kDefaultBlock) : file_(file), end_(end), block_(block) {}
+  FileWindow(const PositionalFile& file, std::int64_t end, std::size_t block = kDefaultBlock) : file_(file), end_(end), block_(block) {}
 
   // `length` bytes at `offset`, valid until the next call; nullptr past the
   // end or on a read error.
   const unsigned char* At(std::int64_t offset, std::size_t length);
 
  private:
-  const ArchiveFile& file_;
+  const PositionalFile& file_;
   std::int64_t end_;
   std::size_t block_;
   std::int64_t at_ = 0;

@@ -11,7 +11,7 @@
 namespace dv {
 namespace {
 
-std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const ArchiveFile> file) {
+std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile> file) {
   // The probe decides between a tar and a plain compressed file, so both
   // readers agree with what TarGetArchiveType says about the same file.
   const TarFind found = FindTarArchive(file);
@@ -35,7 +35,10 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const ArchiveFile> fi
 
 }  // namespace
 
-std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const ArchiveFile> file, Format format) {
+std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> file, Format format, ReadFor purpose) {
+  if (purpose == ReadFor::kListing && format == Format::kTar) {
+    if (auto packed = OpenPackedTarSource(file)) return packed;
+  }
   switch (format) {
     case Format::kLha: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kLha);
     case Format::kZip: {
@@ -46,7 +49,8 @@ std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const ArchiveFile> file,
     }
     case Format::kCab: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kCab);
     case Format::kRar: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kRar);
-    case Format::kArj: return OpenArjSource(std::move(file), ArjVolumes::kFollow);
+    case Format::kArj:
+      return OpenArjSource(std::move(file), purpose == ReadFor::kListing ? ArjVolumes::kThisFile : ArjVolumes::kFollow);
     case Format::kTar: return OpenTarFamily(std::move(file));
   }
   return nullptr;

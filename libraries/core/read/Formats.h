@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 
 namespace dv {
@@ -18,8 +18,15 @@ enum class Format {
   kTar,  // tar, tar.gz, tar.Z, tar.bz2, and plain .gz, .Z and .bz2 files
 };
 
-// The reader of `file` as `format`, as extraction needs it (an ARJ entry
-// split across volumes is read whole); nothing when the file is not of it.
-std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const ArchiveFile> file, Format format);
+// What the reader is for. A listing reads headers only: a compressed tar is
+// unpacked once for its type check and its listing, and an ARJ volume's data
+// check stays inside that volume. Extraction (and the changes that copy
+// entries) reads data: an ARJ entry split across volumes is read whole.
+enum class ReadFor { kListing, kData };
+
+// The one place that picks the reader of `file` as `format` (for a ZIP, its
+// central directory when that reads cleanly, which visits no local header);
+// nothing when the file is not of it.
+std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> file, Format format, ReadFor purpose);
 
 }  // namespace dv

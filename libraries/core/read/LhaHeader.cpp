@@ -135,7 +135,7 @@ std::string PathText(const StoredPath& stored, unsigned level) {
 
 }  // namespace
 
-std::optional<LhaHeaderFacts> ReadLhaHeaderFacts(const ArchiveFile& file, std::int64_t offset) {
+std::optional<LhaHeaderFacts> ReadLhaHeaderFacts(const PositionalFile& file, std::int64_t offset) {
   // One read takes in a whole header as a rule.
   FileWindow window(file, file.size(), kHeaderBlock);
   const unsigned char* head = window.At(offset, 24);

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
@@ -36,6 +36,6 @@ struct LhaHeaderFacts {
 };
 
 // The facts of the header at `offset`; nothing when it is no LHA header.
-std::optional<LhaHeaderFacts> ReadLhaHeaderFacts(const ArchiveFile& file, std::int64_t offset);
+std::optional<LhaHeaderFacts> ReadLhaHeaderFacts(const PositionalFile& file, std::int64_t offset);
 
 }  // namespace dv

@@ -70,7 +70,7 @@ void LibArchiveReader::Close() {
   archive_ = nullptr;
 }
 
-bool LibArchiveReader::Open(std::shared_ptr<const ArchiveFile> file, std::int64_t base, std::int64_t limit,
+bool LibArchiveReader::Open(std::shared_ptr<const PositionalFile> file, std::int64_t base, std::int64_t limit,
                             Setup setup) {
   Close();
   file_ = std::move(file);

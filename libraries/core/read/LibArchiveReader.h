@@ -1,4 +1,4 @@
-// A libarchive read handle over part of an ArchiveFile: from `base` (where an
+// A libarchive read handle over part of an PositionalFile: from `base` (where an
 // archive starts inside a self-extractor) up to an optional byte limit (for
 // probes that must read only a bounded prefix). All reads go through pread
 // on the shared file, so several readers of one file never disturb each other.
@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 
 namespace dv {
@@ -28,7 +28,7 @@ class LibArchiveReader {
 
   // Opens a new read handle that `setup` has given its formats and filters;
   // false when none of them takes the data.
-  bool Open(std::shared_ptr<const ArchiveFile> file, std::int64_t base, std::int64_t limit, Setup setup);
+  bool Open(std::shared_ptr<const PositionalFile> file, std::int64_t base, std::int64_t limit, Setup setup);
   void Close();
   struct archive* get() const { return archive_; }
 
@@ -40,7 +40,7 @@ class LibArchiveReader {
   std::int64_t Remaining() const;
 
   struct archive* archive_ = nullptr;
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   std::int64_t base_ = 0;
   std::int64_t end_ = 0;       // view end, absolute offset
   std::int64_t position_ = 0;  // relative to base_

@@ -60,14 +60,14 @@ LibArchiveReader::Setup SetupFor(LibArchiveKind kind) {
 struct SfxMark {
   std::string_view signature;
   std::int64_t lead;
-  bool (*plausible)(const ArchiveFile&, std::int64_t start);
+  bool (*plausible)(const PositionalFile&, std::int64_t start);
 };
 
-bool AnyStart(const ArchiveFile&, std::int64_t) { return true; }
+bool AnyStart(const PositionalFile&, std::int64_t) { return true; }
 
 // An LHA header: a "-lh?-" or "-lz?-" method at offset 2 and a header
 // level 0-3 at 20.
-bool LhaStart(const ArchiveFile& file, std::int64_t start) {
+bool LhaStart(const PositionalFile& file, std::int64_t start) {
   unsigned char head[21];
   if (!file.ReadExactly(start, head, sizeof head)) return false;
   return head[2] == '-' && head[3] == 'l' && (head[4] == 'h' || head[4] == 'z') && head[6] == '-' && head[20] <= 3;
@@ -88,7 +88,7 @@ const SfxMark* SfxMarkFor(LibArchiveKind kind) {
 
 class LibArchiveSource final : public EntrySource {
  public:
-  LibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind)
+  LibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind)
       : file_(std::move(file)), kind_(kind), setup_(SetupFor(kind)) {}
 
   bool OpenAt(std::int64_t base) {
@@ -169,7 +169,7 @@ class LibArchiveSource final : public EntrySource {
     }
   }
 
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   LibArchiveKind kind_;
   LibArchiveReader::Setup setup_;
   LibArchiveReader reader_;
@@ -200,7 +200,7 @@ bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
 // Tries each place where the signature shows, past a false start that
 // libarchive's own search may have taken; candidates whose first header does
 // not read are passed over.
-std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const ArchiveFile>& file,
+std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const PositionalFile>& file,
                                                   LibArchiveKind kind) {
   const SfxMark* mark = SfxMarkFor(kind);
   if (mark == nullptr) return nullptr;
@@ -219,7 +219,7 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Ar
 
 }  // namespace
 
-std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind) {
+std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind) {
   auto source = std::make_unique<LibArchiveSource>(file, kind);
   const bool executable = file->IsExecutable();
   // A file that starts with the format is taken as it is: a damaged header
@@ -228,7 +228,7 @@ std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveF
   return executable ? OpenInsideExecutable(file, kind) : nullptr;
 }
 
-std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind,
+std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind,
                                                     std::int64_t start) {
   auto source = std::make_unique<LibArchiveSource>(std::move(file), kind);
   if (!source->OpenAt(start)) return nullptr;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 
 namespace dv {
@@ -19,11 +19,11 @@ enum class LibArchiveKind {
 
 // Opens the archive of `kind` at the start of `file` or, for an executable,
 // where one starts within its first MiB. Nothing when there is none.
-std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind);
+std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind);
 
 // Opens the archive of `kind` that starts at `start`, found there already;
 // nothing when it does not open.
-std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const ArchiveFile> file, LibArchiveKind kind,
+std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind,
                                                     std::int64_t start);
 
 }  // namespace dv

@@ -22,7 +22,7 @@ constexpr std::size_t kTarBlock = 512;
 
 // The raw unpacking of the file's one compression layer, as the probe sets
 // it up; nothing for a file that starts with no known compression.
-LibArchiveReader::Setup UnpackSetupFor(const ArchiveFile& file) {
+LibArchiveReader::Setup UnpackSetupFor(const PositionalFile& file) {
   unsigned char magic[3] = {};
   if (!file.ReadExactly(0, magic, sizeof magic)) return nullptr;
   if (magic[0] == 0x1F && magic[1] == 0x8B) return RawUnpackSetup(kGzipOnly);
@@ -34,7 +34,7 @@ LibArchiveReader::Setup UnpackSetupFor(const ArchiveFile& file) {
 class PackedTarSource final : public EntrySource {
  public:
   // `threaded`: unpacked on threads instead of by libarchive's filter.
-  PackedTarSource(std::shared_ptr<const ArchiveFile> file, LibArchiveReader::Setup unpack, bool threaded)
+  PackedTarSource(std::shared_ptr<const PositionalFile> file, LibArchiveReader::Setup unpack, bool threaded)
       : file_(std::move(file)), unpack_(unpack), threaded_(threaded) {}
   ~PackedTarSource() override { CloseTar(); }
   PackedTarSource(const PackedTarSource&) = delete;
@@ -144,7 +144,7 @@ class PackedTarSource final : public EntrySource {
     threads_.reset();
   }
 
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   LibArchiveReader::Setup unpack_;
   bool threaded_;
   LibArchiveReader unpacked_;
@@ -157,7 +157,7 @@ class PackedTarSource final : public EntrySource {
 
 }  // namespace
 
-std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const ArchiveFile> file) {
+std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const PositionalFile> file) {
   if (!file) return nullptr;
   const LibArchiveReader::Setup unpack = UnpackSetupFor(*file);
   if (unpack == nullptr) return nullptr;

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 
 namespace dv {
@@ -16,6 +16,6 @@ namespace dv {
 // Nothing unless ProbeTarType would call the file a compressed tar (and
 // when it could not tell the same from what was read; the caller then
 // probes and reads as before).
-std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const ArchiveFile> file);
+std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const PositionalFile> file);
 
 }  // namespace dv

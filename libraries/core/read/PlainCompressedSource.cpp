@@ -26,7 +26,7 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail) {
 
 // The one entry, read from the file's name and, for gzip, its header and
 // trailer; the compressed data itself is never unpacked.
-Entry DescribeFile(const ArchiveFile& file, TarType type) {
+Entry DescribeFile(const PositionalFile& file, TarType type) {
   Entry entry;
   const std::string& path = file.path();
   entry.path = NameWithoutCompressionExtension(path.substr(path.find_last_of('/') + 1));
@@ -47,7 +47,7 @@ Entry DescribeFile(const ArchiveFile& file, TarType type) {
 
 class PlainCompressedSource final : public EntrySource {
  public:
-  PlainCompressedSource(std::shared_ptr<const ArchiveFile> file, TarType type)
+  PlainCompressedSource(std::shared_ptr<const PositionalFile> file, TarType type)
       : file_(std::move(file)), type_(type), entry_(DescribeFile(*file_, type)) {}
   bool Rewind() override {
     given_ = false;
@@ -72,7 +72,7 @@ class PlainCompressedSource final : public EntrySource {
   }
 
  private:
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   TarType type_;
   Entry entry_;
   bool given_ = false;
@@ -98,7 +98,7 @@ std::string NameWithoutCompressionExtension(const std::string& fileName) {
   return fileName;
 }
 
-std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const ArchiveFile> file, TarType type) {
+std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const PositionalFile> file, TarType type) {
   if (type != kGzipOnly && type != kCompressOnly && type != kBzip2Only) return nullptr;
   return std::make_unique<PlainCompressedSource>(std::move(file), type);
 }

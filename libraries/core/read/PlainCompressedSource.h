@@ -4,14 +4,14 @@
 
 #include <memory>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 #include "libraries/core/read/TarProbe.h"
 
 namespace dv {
 
 // `type` is kGzipOnly, kCompressOnly or kBzip2Only, as ProbeTarType found.
-std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const ArchiveFile> file, TarType type);
+std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const PositionalFile> file, TarType type);
 
 // "notes.txt.gz" -> "notes.txt", "backup.tgz" -> "backup.tar"; a name
 // without a known extension stays as it is.

@@ -7,7 +7,7 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 }
 
-SignatureScan::SignatureScan(const ArchiveFile& file, std::int64_t from, std::int64_t limit,
+SignatureScan::SignatureScan(const PositionalFile& file, std::int64_t from, std::int64_t limit,
                              std::string_view signature)
     : file_(file), limit_(std::min(limit, file.size())), signature_(signature), bufferAt_(from) {
   done_ = signature_.empty() || from < 0;
@@ -40,7 +40,7 @@ std::optional<std::int64_t> SignatureScan::Next() {
   return std::nullopt;
 }
 
-std::optional<std::int64_t> FindSignature(const ArchiveFile& file, std::int64_t from, std::int64_t limit,
+std::optional<std::int64_t> FindSignature(const PositionalFile& file, std::int64_t from, std::int64_t limit,
                                           std::string_view signature) {
   return SignatureScan(file, from, limit, signature).Next();
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
@@ -23,12 +23,12 @@ inline constexpr int kSfxCandidateLimit = 32;
 // a file full of them costs one pass.
 class SignatureScan {
  public:
-  SignatureScan(const ArchiveFile& file, std::int64_t from, std::int64_t limit, std::string_view signature);
+  SignatureScan(const PositionalFile& file, std::int64_t from, std::int64_t limit, std::string_view signature);
   // The next occurrence's offset; nothing once there is none (or a read failed).
   std::optional<std::int64_t> Next();
 
  private:
-  const ArchiveFile& file_;
+  const PositionalFile& file_;
   std::int64_t limit_;
   std::string signature_;
   std::vector<char> buffer_;
@@ -40,7 +40,7 @@ class SignatureScan {
 };
 
 // Offset of the first occurrence of `signature` that starts in [from, limit).
-std::optional<std::int64_t> FindSignature(const ArchiveFile& file, std::int64_t from, std::int64_t limit,
+std::optional<std::int64_t> FindSignature(const PositionalFile& file, std::int64_t from, std::int64_t limit,
                                           std::string_view signature);
 
 }  // namespace dv

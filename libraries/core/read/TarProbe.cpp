@@ -19,7 +19,7 @@ namespace {
 
 enum class Packing { kNone, kGzip, kCompress, kBzip2 };
 
-Packing PackingAt(const ArchiveFile& file, std::int64_t start) {
+Packing PackingAt(const PositionalFile& file, std::int64_t start) {
   unsigned char magic[3] = {};
   if (!file.ReadExactly(start, magic, sizeof magic)) return Packing::kNone;
   if (magic[0] == 0x1F && magic[1] == 0x8B) return Packing::kGzip;
@@ -44,7 +44,7 @@ void SetupBzip2(struct archive* a) {
 
 // Unpacks the first block. False when the filter does not take the file;
 // `tar` tells whether one unpacked layer down there is a tar header.
-bool UnpackFirstBlock(std::shared_ptr<const ArchiveFile> file, std::int64_t start, Packing packing, bool& tar) {
+bool UnpackFirstBlock(std::shared_ptr<const PositionalFile> file, std::int64_t start, Packing packing, bool& tar) {
   LibArchiveReader reader;
   const LibArchiveReader::Setup setup =
       packing == Packing::kGzip ? &SetupGzip : packing == Packing::kCompress ? &SetupCompress : &SetupBzip2;
@@ -86,7 +86,7 @@ bool NumberFieldReads(const unsigned char* field, std::size_t length) {
 }
 
 // The type of what starts at `start`.
-TarType ProbeAt(const std::shared_ptr<const ArchiveFile>& file, std::int64_t start) {
+TarType ProbeAt(const std::shared_ptr<const PositionalFile>& file, std::int64_t start) {
   const Packing packing = PackingAt(*file, start);
   if (packing == Packing::kNone) {
     unsigned char block[512];
@@ -110,22 +110,22 @@ TarType ProbeAt(const std::shared_ptr<const ArchiveFile>& file, std::int64_t sta
 struct SfxSign {
   std::string_view signature;
   std::int64_t lead;
-  bool (*plausible)(const ArchiveFile&, std::int64_t start);
+  bool (*plausible)(const PositionalFile&, std::int64_t start);
   bool cheap;  // `plausible` already decides: no try to count
 };
 
-bool GzipFlagsPlausible(const ArchiveFile& file, std::int64_t start) {
+bool GzipFlagsPlausible(const PositionalFile& file, std::int64_t start) {
   unsigned char head[4];
   return file.ReadExactly(start, head, sizeof head) && (head[3] & 0xE0) == 0;  // reserved flag bits clear
 }
 
-bool Bzip2HeadPlausible(const ArchiveFile& file, std::int64_t start) {
+bool Bzip2HeadPlausible(const PositionalFile& file, std::int64_t start) {
   unsigned char head[4];
   return file.ReadExactly(start, head, sizeof head) && head[0] == 'B' && head[1] == 'Z' && head[2] == 'h' &&
          head[3] >= '1' && head[3] <= '9';
 }
 
-bool TarHeaderAt(const ArchiveFile& file, std::int64_t start) {
+bool TarHeaderAt(const PositionalFile& file, std::int64_t start) {
   unsigned char block[512];
   return file.ReadExactly(start, block, sizeof block) && IsTarHeader(block);
 }
@@ -133,7 +133,7 @@ bool TarHeaderAt(const ArchiveFile& file, std::int64_t start) {
 // Passes over the occurrences of several signatures in file order.
 class SfxCandidates {
  public:
-  SfxCandidates(const ArchiveFile& file, std::span<const SfxSign> signs) : signs_(signs) {
+  SfxCandidates(const PositionalFile& file, std::span<const SfxSign> signs) : signs_(signs) {
     for (const SfxSign& sign : signs) {
       scans_.emplace_back(file, 0, kSfxWindow + sign.lead, sign.signature);
       next_.push_back(scans_.back().Next());
@@ -160,7 +160,7 @@ class SfxCandidates {
   std::vector<std::optional<std::int64_t>> next_;
 };
 
-TarFind FindInsideExecutable(const std::shared_ptr<const ArchiveFile>& file) {
+TarFind FindInsideExecutable(const std::shared_ptr<const PositionalFile>& file) {
   using namespace std::string_view_literals;
   static constexpr SfxSign kSigns[] = {
       {"ustar"sv, 257, &TarHeaderAt, true},
@@ -233,12 +233,12 @@ LibArchiveReader::Setup RawUnpackSetup(TarType type) {
   }
 }
 
-TarFind FindTarArchive(const std::shared_ptr<const ArchiveFile>& file) {
+TarFind FindTarArchive(const std::shared_ptr<const PositionalFile>& file) {
   const TarType atStart = ProbeAt(file, 0);
   if (atStart != kTarOther || !file->IsExecutable()) return {atStart, 0};
   return FindInsideExecutable(file);
 }
 
-TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file) { return FindTarArchive(file).type; }
+TarType ProbeTarType(const std::shared_ptr<const PositionalFile>& file) { return FindTarArchive(file).type; }
 
 }  // namespace dv

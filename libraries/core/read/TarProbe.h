@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/LibArchiveReader.h"
 
 namespace dv {
@@ -39,9 +39,9 @@ struct TarFind {
 // where its signature shows ("ustar" in a tar header, the gzip or bzip2
 // magic); a place counts only when the tar header there, or the first one
 // it unpacks to, reads. Plain compressed data after a stub is no archive.
-TarFind FindTarArchive(const std::shared_ptr<const ArchiveFile>& file);
+TarFind FindTarArchive(const std::shared_ptr<const PositionalFile>& file);
 // FindTarArchive's type.
-TarType ProbeTarType(const std::shared_ptr<const ArchiveFile>& file);
+TarType ProbeTarType(const std::shared_ptr<const PositionalFile>& file);
 
 // The libarchive set-up that unpacks a plain compressed file (kGzipOnly,
 // kCompressOnly or kBzip2Only) as one raw entry; nullptr for other types.

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/LibArchiveSource.h"
-#include "libraries/core/read/ListingSource.h"
+#include "libraries/core/read/Formats.h"
 #include "libraries/core/read/PackedTarSource.h"
 #include "libraries/core/read/TarProbe.h"
 #include "tests/libraries/support/ListingProbe.h"
@@ -61,7 +61,7 @@ TEST_P(PackedTarTest, ListsWhatLibArchivesTarReaderLists) {
   TempDir dir;
   MakeTree(dir);
   RunIn(dir, "cd t && " + GetParam().command);
-  const auto file = dv::ArchiveFile::Open((dir / "x").c_str());
+  const auto file = dv::PositionalFile::Open((dir / "x").c_str());
   ASSERT_NE(file, nullptr);
   const auto packed = dv::OpenPackedTarSource(file);
   ASSERT_NE(packed, nullptr);
@@ -89,7 +89,7 @@ TEST(PackedTar, DataReadsThroughTheSameUnpacking) {
   TempDir dir;
   WriteFile(dir / "t/a.txt", "alpha\n");
   RunIn(dir, "cd t && tar cjf ../x a.txt");
-  const auto packed = dv::OpenPackedTarSource(dv::ArchiveFile::Open((dir / "x").c_str()));
+  const auto packed = dv::OpenPackedTarSource(dv::PositionalFile::Open((dir / "x").c_str()));
   ASSERT_NE(packed, nullptr);
   Entry entry;
   ASSERT_EQ(packed->Next(entry), ReadResult::kEntry);
@@ -117,7 +117,7 @@ TEST_P(NotPackedTest, IsLeftToTheProbesReaders) {
   TempDir dir;
   WriteFile(dir / "a.txt", std::string(2000, 'z'));
   RunIn(dir, GetParam().command);
-  const auto file = dv::ArchiveFile::Open((dir / "x").c_str());
+  const auto file = dv::PositionalFile::Open((dir / "x").c_str());
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(dv::ProbeTarType(file), GetParam().probe);
   EXPECT_EQ(dv::OpenPackedTarSource(file), nullptr);
@@ -139,9 +139,9 @@ TEST(PackedTar, ACutArchiveListsWhatLibArchiveListsAndEndsBroken) {
     RunIn(dir, std::string("head -c 200000 /dev/urandom > ") + name);
   }
   RunIn(dir, "tar czf whole g1 g2 g3 && head -c $(( $(stat -c %s whole) / 2 )) whole > x");
-  const auto file = dv::ArchiveFile::Open((dir / "x").c_str());
+  const auto file = dv::PositionalFile::Open((dir / "x").c_str());
   ASSERT_NE(file, nullptr);
-  const auto packed = dv::OpenListingSource(file, dv::Format::kTar);
+  const auto packed = dv::OpenSource(file, dv::Format::kTar, dv::ReadFor::kListing);
   const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kTar);
   ASSERT_NE(packed, nullptr);
   ASSERT_NE(reference, nullptr);

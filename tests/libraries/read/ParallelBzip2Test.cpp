@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
 #include "libraries/core/read/Formats.h"
 #include "libraries/core/read/LibArchiveReader.h"
@@ -116,7 +116,7 @@ Unpacked OneThread(const std::string& path) {
   Unpacked out;
   dv::LibArchiveReader reader;
   struct archive_entry* header = nullptr;
-  if (!reader.Open(dv::ArchiveFile::Open(path.c_str()), 0, dv::LibArchiveReader::kNoLimit,
+  if (!reader.Open(dv::PositionalFile::Open(path.c_str()), 0, dv::LibArchiveReader::kNoLimit,
                    dv::RawUnpackSetup(dv::kBzip2Only)) ||
       archive_read_next_header(reader.get(), &header) != ARCHIVE_OK)
     return out;
@@ -133,7 +133,7 @@ Unpacked OneThread(const std::string& path) {
 
 Unpacked Threaded(const std::string& path, unsigned threads) {
   Unpacked out;
-  dv::ParallelBzip2 unpacked(dv::ArchiveFile::Open(path.c_str()), threads);
+  dv::ParallelBzip2 unpacked(dv::PositionalFile::Open(path.c_str()), threads);
   const char* data = nullptr;
   std::size_t size = 0;
   dv::ParallelBzip2::Read read;
@@ -198,7 +198,7 @@ TEST(Bzip2BlockFinder, FindsEveryMagicAtEveryBitOffsetAndAcrossChunks) {
   WriteFile(dir / "x", bytes);
   for (std::size_t chunk : {1, 2, 3, 5, 6, 7, 8, 13, 64, 4096}) {
     SCOPED_TRACE("chunk " + std::to_string(chunk));
-    dv::Bzip2BlockFinder finder(dv::ArchiveFile::Open((dir / "x").c_str()), chunk);
+    dv::Bzip2BlockFinder finder(dv::PositionalFile::Open((dir / "x").c_str()), chunk);
     std::vector<Bzip2Marker> chunked;
     while (const auto marker = finder.Next()) chunked.push_back(*marker);
     EXPECT_FALSE(finder.failed());
@@ -241,7 +241,7 @@ TEST_P(Bzip2ShapeTest, UnpacksAsInOneThread) {
   WriteFile(dir / "a", a);
   WriteFile(dir / "b", b);
   RunIn(dir, GetParam().command);
-  const auto file = dv::ArchiveFile::Open((dir / "x.bz2").c_str());
+  const auto file = dv::PositionalFile::Open((dir / "x.bz2").c_str());
   ASSERT_NE(file, nullptr);
   EXPECT_TRUE(dv::HasSeveralBzip2Blocks(file));
   ExpectSameAsOneThread(dir / "x.bz2", GetParam().original == "ab" ? a + b : a);
@@ -373,9 +373,9 @@ TEST(ParallelBzip2Tar, ListsAndReadsWhatLibArchivesFilterGives) {
   WriteFile(dir / "t/chance.bin", Drawn(22, 400000, AlphabetSpelling(dv::kBzip2BlockMagic)));
   for (int i = 0; i < 40; ++i) WriteFile(dir / ("t/small/" + std::to_string(i) + ".txt"), Words(100 + i, 3000 * i));
   RunIn(dir, "cd t && touch -d '2003-04-05 06:07:08' words.txt && tar cf - . | bzip2 -1 > ../x.tbz");
-  const auto file = dv::ArchiveFile::Open((dir / "x.tbz").c_str());
+  const auto file = dv::PositionalFile::Open((dir / "x.tbz").c_str());
   ASSERT_TRUE(dv::HasSeveralBzip2Blocks(file));
-  const auto threaded = dv::OpenSource(file, dv::Format::kTar);
+  const auto threaded = dv::OpenSource(file, dv::Format::kTar, dv::ReadFor::kData);
   const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kTar);
   ASSERT_NE(threaded, nullptr);
   ASSERT_NE(reference, nullptr);
@@ -394,11 +394,13 @@ TEST(ParallelBzip2Tar, ADamagedBlockEndsTheListingBroken) {
   RunIn(dir, "cd t && tar cf - . | bzip2 -1 > ../x.tbz && cp ../x.tbz ../y.tbz && "
              "printf '\\125' | dd of=../y.tbz bs=1 seek=$(( $(stat -c %s ../x.tbz) * 2 / 3 )) conv=notrunc");
   dv::ReadResult end{};
-  const auto whole = dv::OpenSource(dv::ArchiveFile::Open((dir / "x.tbz").c_str()), dv::Format::kTar);
+  const auto whole =
+      dv::OpenSource(dv::PositionalFile::Open((dir / "x.tbz").c_str()), dv::Format::kTar, dv::ReadFor::kData);
   ASSERT_NE(whole, nullptr);
   const std::string complete = ListWithData(*whole, end);
   ASSERT_EQ(end, dv::ReadResult::kEnd);
-  const auto damaged = dv::OpenSource(dv::ArchiveFile::Open((dir / "y.tbz").c_str()), dv::Format::kTar);
+  const auto damaged =
+      dv::OpenSource(dv::PositionalFile::Open((dir / "y.tbz").c_str()), dv::Format::kTar, dv::ReadFor::kData);
   ASSERT_NE(damaged, nullptr);
   dv::Entry entry;
   std::vector<std::string> names;
@@ -422,9 +424,9 @@ TEST(ParallelBzip2Plain, TheOneEntrysDataIsTheWholeFile) {
   };
   for (const Row& row : {Row{"notes.txt.bz2", dv::DataResult::kDone, true}, Row{"cut.bz2", dv::DataResult::kBroken, false}}) {
     SCOPED_TRACE(row.file);
-    const auto file = dv::ArchiveFile::Open((dir / row.file).c_str());
+    const auto file = dv::PositionalFile::Open((dir / row.file).c_str());
     ASSERT_TRUE(dv::HasSeveralBzip2Blocks(file));
-    const auto source = dv::OpenSource(file, dv::Format::kTar);
+    const auto source = dv::OpenSource(file, dv::Format::kTar, dv::ReadFor::kData);
     ASSERT_NE(source, nullptr);
     dv::Entry entry;
     ASSERT_EQ(source->Next(entry), dv::ReadResult::kEntry);
@@ -454,7 +456,7 @@ TEST_P(SeveralBlocksTest, OnlyFilesOfSeveralBlocksTakeTheThreads) {
   const TempDir dir;
   WriteFile(dir / "a", Words(31, 150000));
   RunIn(dir, GetParam().command);
-  EXPECT_EQ(dv::HasSeveralBzip2Blocks(dv::ArchiveFile::Open((dir / "x").c_str())), GetParam().several);
+  EXPECT_EQ(dv::HasSeveralBzip2Blocks(dv::PositionalFile::Open((dir / "x").c_str())), GetParam().several);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -487,7 +489,7 @@ TEST(ParallelBzip2, EveryThreadEndsWhenTheReaderGoesOnEveryPath) {
                            Path{"after a failure", "cut.bz2", -1}}) {
     SCOPED_TRACE(path.name);
     {
-      dv::ParallelBzip2 unpacked(dv::ArchiveFile::Open((dir / path.file).c_str()), 3);
+      dv::ParallelBzip2 unpacked(dv::PositionalFile::Open((dir / path.file).c_str()), 3);
       EXPECT_EQ(ThreadsOfThisProcess(), before + 3);
       const char* data = nullptr;
       std::size_t size = 0;

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::int64_t kBlock = 64 * 1024;  // the scan's read size
 
-std::vector<std::int64_t> AllHits(const dv::ArchiveFile& file, std::int64_t from, std::int64_t limit,
+std::vector<std::int64_t> AllHits(const dv::PositionalFile& file, std::int64_t from, std::int64_t limit,
                                   std::string_view signature) {
   std::vector<std::int64_t> hits;
   dv::SignatureScan scan(file, from, limit, signature);
@@ -41,7 +41,7 @@ TEST_P(SignatureScanTest, FindsEveryOccurrenceInItsRangeInOrder) {
   std::string bytes(3 * kBlock, 'x');
   for (const std::int64_t at : kPlaces) bytes.replace(static_cast<std::size_t>(at), 4, "SIG!");
   WriteFile(dir / "file", bytes);
-  const auto file = dv::ArchiveFile::Open((dir / "file").c_str());
+  const auto file = dv::PositionalFile::Open((dir / "file").c_str());
   ASSERT_TRUE(file);
   EXPECT_EQ(AllHits(*file, GetParam().from, GetParam().limit, "SIG!"), GetParam().hits);
   const auto first = dv::FindSignature(*file, GetParam().from, GetParam().limit, "SIG!");
@@ -62,8 +62,8 @@ TEST(SignatureScan, OverlappingAndDenseOccurrencesAreEachFound) {
   const TempDir dir;
   WriteFile(dir / "a", "aaaaa");
   WriteFile(dir / "dense", std::string(3 * kBlock, '-'));  // "--" at every offset
-  const auto a = dv::ArchiveFile::Open((dir / "a").c_str());
-  const auto dense = dv::ArchiveFile::Open((dir / "dense").c_str());
+  const auto a = dv::PositionalFile::Open((dir / "a").c_str());
+  const auto dense = dv::PositionalFile::Open((dir / "dense").c_str());
   ASSERT_TRUE(a && dense);
   EXPECT_EQ(AllHits(*a, 0, 100, "aa"), (std::vector<std::int64_t>{0, 1, 2, 3}));
   EXPECT_EQ(AllHits(*a, 0, 100, ""), std::vector<std::int64_t>{});

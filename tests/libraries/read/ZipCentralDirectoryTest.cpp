@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/util/Crc32.h"
 #include "libraries/core/util/DosTime.h"
 #include "libraries/core/read/LibArchiveSource.h"
-#include "libraries/core/read/ListingSource.h"
+#include "libraries/core/read/Formats.h"
 #include "libraries/core/read/zip/ZipCentralDirectory.h"
 #include "tests/libraries/support/ListingProbe.h"
 #include "tests/libraries/support/LittleEndian.h"
@@ -59,8 +59,8 @@ Walk WalkAll(EntrySource& source) {
   return walk;
 }
 
-std::shared_ptr<const dv::ArchiveFile> OpenFile(const std::string& path) {
-  auto file = dv::ArchiveFile::Open(path.c_str());
+std::shared_ptr<const dv::PositionalFile> OpenFile(const std::string& path) {
+  auto file = dv::PositionalFile::Open(path.c_str());
   EXPECT_NE(file, nullptr) << path;
   return file;
 }
@@ -316,7 +316,7 @@ TEST_P(DamagedDirectoryTest, IsRefusedAndTheListingIsLibArchivesAsBefore) {
   const auto file = OpenFile(dir / "x.zip");
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(dv::OpenZipCentralDirectory(file), nullptr);
-  const auto listing = dv::OpenListingSource(file, dv::Format::kZip);
+  const auto listing = dv::OpenSource(file, dv::Format::kZip, dv::ReadFor::kListing);
   const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kZip);
   ASSERT_NE(listing, nullptr);
   ASSERT_NE(reference, nullptr);
@@ -331,7 +331,7 @@ INSTANTIATE_TEST_SUITE_P(Zip, DamagedDirectoryTest, ::testing::ValuesIn(Damages(
 TEST(ZipCentralDirectory, IsWhatASoundZipListsThrough) {
   TempDir dir;
   WriteFile(dir / "x.zip", BuildZip({{"f1", "one"}}, {}));
-  const auto listing = dv::OpenListingSource(OpenFile(dir / "x.zip"), dv::Format::kZip);
+  const auto listing = dv::OpenSource(OpenFile(dir / "x.zip"), dv::Format::kZip, dv::ReadFor::kListing);
   ASSERT_NE(listing, nullptr);
   Entry entry;
   ASSERT_EQ(listing->Next(entry), ReadResult::kEntry);

@@ -7,7 +7,7 @@ namespace {
 constexpr std::size_t kBlockSize = 64 * 1024;
 }  // namespace
 
-ArjBitInput::ArjBitInput(const ArchiveFile& file, std::int64_t offset, std::uint64_t size)
+ArjBitInput::ArjBitInput(const PositionalFile& file, std::int64_t offset, std::uint64_t size)
     : file_(file), next_(offset), left_(size), block_(static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockSize))) {}
 
 void ArjBitInput::Refill() {

@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
 class ArjBitInput {
  public:
   // The `size` bytes at `offset` of `file`.
-  ArjBitInput(const ArchiveFile& file, std::int64_t offset, std::uint64_t size);
+  ArjBitInput(const PositionalFile& file, std::int64_t offset, std::uint64_t size);
 
   // The next `count` bits (1 to 16) without taking them.
   unsigned Peek(unsigned count) {
@@ -42,7 +42,7 @@ class ArjBitInput {
   void Refill();
   unsigned char NextByte();
 
-  const ArchiveFile& file_;
+  const PositionalFile& file_;
   std::int64_t next_;           // file offset of the next block to read
   std::uint64_t left_;          // packed bytes not read from the file yet
   std::vector<unsigned char> block_;

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kCopyBlock = 64 * 1024;
 
-DataResult CopyStored(const ArchiveFile& file, const ArjData& data, const DataSink& sink) {
+DataResult CopyStored(const PositionalFile& file, const ArjData& data, const DataSink& sink) {
   if (data.packedSize != data.originalSize) return DataResult::kBroken;
   std::vector<unsigned char> block(static_cast<std::size_t>(std::min<std::uint64_t>(data.originalSize, kCopyBlock)));
   for (std::uint64_t done = 0; done < data.originalSize;) {
@@ -25,7 +25,7 @@ DataResult CopyStored(const ArchiveFile& file, const ArjData& data, const DataSi
 
 }  // namespace
 
-DataResult UnpackArjData(const ArchiveFile& file, const ArjData& data, const DataSink& sink) {
+DataResult UnpackArjData(const PositionalFile& file, const ArjData& data, const DataSink& sink) {
   if (!ArjMethodKnown(data.method)) return DataResult::kUnsupported;
   if (data.method == kArjMethodStored) return CopyStored(file, data, sink);
   ArjBitInput input(file, data.offset, data.packedSize);

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 
 namespace dv {
@@ -27,6 +27,6 @@ inline bool ArjMethodKnown(unsigned method) { return method <= kArjMethodFastest
 // Unpacks `data` of `file` into `sink`: kDone when exactly its original size
 // came out of no more than its packed bytes. kBroken for damaged data,
 // kUnsupported for an unknown method. The CRC is the caller's to check.
-DataResult UnpackArjData(const ArchiveFile& file, const ArjData& data, const DataSink& sink);
+DataResult UnpackArjData(const PositionalFile& file, const ArjData& data, const DataSink& sink);
 
 }  // namespace dv

@@ -50,7 +50,7 @@ struct Header {
 };
 
 // The header at `offset`, or nothing when any of its checks fails.
-std::optional<Header> ReadHeader(const ArchiveFile& file, std::int64_t offset) {
+std::optional<Header> ReadHeader(const PositionalFile& file, std::int64_t offset) {
   unsigned char lead[4];
   if (!file.ReadExactly(offset, lead, sizeof lead) || lead[0] != kId0 || lead[1] != kId1) return std::nullopt;
   Header header;
@@ -82,7 +82,7 @@ std::optional<Header> ReadHeader(const ArchiveFile& file, std::int64_t offset) {
 }
 
 // The id and a basic-header size that may hold a header: worth a full read.
-bool PlausibleHeaderAt(const ArchiveFile& file, std::int64_t offset) {
+bool PlausibleHeaderAt(const PositionalFile& file, std::int64_t offset) {
   unsigned char lead[4];
   if (!file.ReadExactly(offset, lead, sizeof lead) || lead[0] != kId0 || lead[1] != kId1) return false;
   const std::size_t size = Le16(lead + 2);
@@ -97,7 +97,7 @@ struct MainHeader {
 // The main header at `offset`, when one is there. In an executable the
 // header after it must read too: the stub may hold a whole fake main
 // header, CRC and all.
-std::optional<MainHeader> MainHeaderAt(const ArchiveFile& file, std::int64_t offset, bool inExecutable) {
+std::optional<MainHeader> MainHeaderAt(const PositionalFile& file, std::int64_t offset, bool inExecutable) {
   const auto header = ReadHeader(file, offset);
   if (!header || header->endOfArchive) return std::nullopt;
   if (inExecutable && !ReadHeader(file, header->dataOffset)) return std::nullopt;
@@ -106,16 +106,16 @@ std::optional<MainHeader> MainHeaderAt(const ArchiveFile& file, std::int64_t off
 
 // One volume of an archive: the file and its main header.
 struct Volume {
-  std::shared_ptr<const ArchiveFile> file;
+  std::shared_ptr<const PositionalFile> file;
   MainHeader main;
 };
 
 // The volume after `volume`: kVolumeMissing when it is not there, kBroken
 // when it is no ARJ archive.
-ReadResult OpenNextVolume(const ArchiveFile& volume, Volume& next) {
+ReadResult OpenNextVolume(const PositionalFile& volume, Volume& next) {
   const auto path = NextArjVolume(volume.path());
   if (!path) return ReadResult::kBroken;
-  next.file = ArchiveFile::Open(path->c_str());
+  next.file = PositionalFile::Open(path->c_str());
   if (!next.file) return ReadResult::kVolumeMissing;
   const auto main = MainHeaderAt(*next.file, 0, false);
   if (!main) return ReadResult::kBroken;
@@ -176,7 +176,7 @@ void FillEntry(const std::vector<unsigned char>& basic, const Part& part, Entry&
 }
 
 // Unpacks one part and checks it against its CRC.
-DataResult UnpackPart(const ArchiveFile& file, const Part& part, const DataSink& sink) {
+DataResult UnpackPart(const PositionalFile& file, const Part& part, const DataSink& sink) {
   if (!Readable(part)) return DataResult::kUnsupported;
   Crc32Accumulator crc;
   const DataResult result = UnpackArjData(file, part.data, [&crc, &sink](const void* data, std::size_t size) {
@@ -190,7 +190,7 @@ DataResult UnpackPart(const ArchiveFile& file, const Part& part, const DataSink&
 // The part of the entry `before` that the volume after `volume` starts
 // with, when `done` bytes of it came before. kVolumeMissing when there is no
 // such volume; kBroken when it does not go on with this entry.
-DataResult NextPart(const ArchiveFile& volume, const Part& before, std::uint64_t done, Volume& nextVolume,
+DataResult NextPart(const PositionalFile& volume, const Part& before, std::uint64_t done, Volume& nextVolume,
                     Part& next) {
   switch (OpenNextVolume(volume, nextVolume)) {
     case ReadResult::kEntry: break;
@@ -281,7 +281,7 @@ class ArjSource final : public EntrySource {
 
 }  // namespace
 
-std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> file, ArjVolumes volumes) {
+std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const PositionalFile> file, ArjVolumes volumes) {
   auto first = MainHeaderAt(*file, 0, false);
   if (!first && file->IsExecutable()) {
     // A self-extractor: the stub may hold the id bytes anywhere (even a whole

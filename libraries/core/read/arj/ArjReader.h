@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 
 namespace dv {
@@ -28,6 +28,6 @@ enum class ArjVolumes {
 // first one whose main header checks out within its first MiB, among the
 // first kSfxCandidateLimit places whose header size is plausible. Nothing
 // when there is none.
-std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const ArchiveFile> file, ArjVolumes volumes);
+std::unique_ptr<EntrySource> OpenArjSource(std::shared_ptr<const PositionalFile> file, ArjVolumes volumes);
 
 }  // namespace dv

@@ -22,7 +22,7 @@ std::uint64_t TotalIn(const bz_stream& stream) {
 // [start, end) shifted to a byte boundary, trailer, zero bits to the byte.
 class Bzip2BlockDecoder::Input {
  public:
-  Input(const ArchiveFile& file, const Bzip2BlockRange& range, std::uint32_t crc)
+  Input(const PositionalFile& file, const Bzip2BlockRange& range, std::uint32_t crc)
       : file_(file), start_(range.start), length_(range.end - range.start),
         header_(std::uint32_t{'B'} << 24 | std::uint32_t{'Z'} << 16 | std::uint32_t{'h'} << 8 |
                 static_cast<std::uint32_t>('0' + range.level)),
@@ -77,7 +77,7 @@ class Bzip2BlockDecoder::Input {
     return 0;
   }
 
-  const ArchiveFile& file_;
+  const PositionalFile& file_;
   std::uint64_t start_, length_;
   std::uint32_t header_;
   std::uint64_t trailer_[2];
@@ -87,7 +87,7 @@ class Bzip2BlockDecoder::Input {
   std::uint64_t sourceByte_ = 0;  // file offset of source_[0]
 };
 
-Bzip2BlockDecoder::Bzip2BlockDecoder(std::shared_ptr<const ArchiveFile> file, std::function<bool()> stopped)
+Bzip2BlockDecoder::Bzip2BlockDecoder(std::shared_ptr<const PositionalFile> file, std::function<bool()> stopped)
     : file_(std::move(file)), stopped_(std::move(stopped)) {}
 
 Bzip2BlockDecoder::~Bzip2BlockDecoder() { End(); }
@@ -171,7 +171,7 @@ Bzip2BlockDecoder::Pull Bzip2BlockDecoder::Next(std::vector<char>& out, std::siz
   }
 }
 
-std::optional<Bzip2BlockEnd> Bzip2BlockDecoder::FindEnd(std::shared_ptr<const ArchiveFile> file, std::uint64_t start,
+std::optional<Bzip2BlockEnd> Bzip2BlockDecoder::FindEnd(std::shared_ptr<const PositionalFile> file, std::uint64_t start,
                                                         int level) {
   const std::uint64_t fileBits = 8 * static_cast<std::uint64_t>(file->size());
   if (start >= fileBits) return std::nullopt;

@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
@@ -45,7 +45,7 @@ class Bzip2BlockDecoder {
   // `stopped`, when given, is asked between pieces of input; once it says
   // yes the block fails, so that a long decode ends soon when its work is
   // no longer wanted.
-  explicit Bzip2BlockDecoder(std::shared_ptr<const ArchiveFile> file, std::function<bool()> stopped = {});
+  explicit Bzip2BlockDecoder(std::shared_ptr<const PositionalFile> file, std::function<bool()> stopped = {});
   ~Bzip2BlockDecoder();
   Bzip2BlockDecoder(const Bzip2BlockDecoder&) = delete;
   Bzip2BlockDecoder& operator=(const Bzip2BlockDecoder&) = delete;
@@ -64,7 +64,7 @@ class Bzip2BlockDecoder {
   // Where the block that starts at `start` ends, found by decoding its
   // symbols with the rest of the file behind them; nothing when they do not
   // decode to an end.
-  static std::optional<Bzip2BlockEnd> FindEnd(std::shared_ptr<const ArchiveFile> file, std::uint64_t start,
+  static std::optional<Bzip2BlockEnd> FindEnd(std::shared_ptr<const PositionalFile> file, std::uint64_t start,
                                               int level);
 
  private:
@@ -73,7 +73,7 @@ class Bzip2BlockDecoder {
   bool Feed();
   void End();
 
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   std::function<bool()> stopped_;
   std::unique_ptr<Input> input_;
   std::vector<std::uint8_t> piece_;  // the input libbz2 reads from

@@ -60,7 +60,7 @@ void FindBzip2Markers(std::span<const std::uint8_t> bytes, std::size_t scanBytes
   }
 }
 
-std::optional<std::uint64_t> ReadBitsAt(const ArchiveFile& file, std::uint64_t at, unsigned count) {
+std::optional<std::uint64_t> ReadBitsAt(const PositionalFile& file, std::uint64_t at, unsigned count) {
   std::uint8_t bytes[8] = {};
   const std::size_t length = (at % 8 + count + 7) / 8;
   if (count == 0 || count > 57 || !file.ReadExactly(static_cast<std::int64_t>(at / 8), bytes, length))
@@ -68,7 +68,7 @@ std::optional<std::uint64_t> ReadBitsAt(const ArchiveFile& file, std::uint64_t a
   return Word(bytes, sizeof bytes, 0) >> (64 - at % 8 - count) & ((std::uint64_t{1} << count) - 1);
 }
 
-std::optional<int> Bzip2StreamLevelAt(const ArchiveFile& file, std::int64_t byte) {
+std::optional<int> Bzip2StreamLevelAt(const PositionalFile& file, std::int64_t byte) {
   std::uint8_t head[10];
   if (byte < 0 || !file.ReadExactly(byte, head, sizeof head)) return std::nullopt;
   if (std::memcmp(head, "BZh", 3) != 0 || head[3] < '1' || head[3] > '9') return std::nullopt;
@@ -77,7 +77,7 @@ std::optional<int> Bzip2StreamLevelAt(const ArchiveFile& file, std::int64_t byte
   return head[3] - '0';
 }
 
-Bzip2BlockFinder::Bzip2BlockFinder(std::shared_ptr<const ArchiveFile> file, std::size_t chunkBytes)
+Bzip2BlockFinder::Bzip2BlockFinder(std::shared_ptr<const PositionalFile> file, std::size_t chunkBytes)
     : file_(std::move(file)), chunkBytes_(std::max<std::size_t>(chunkBytes, 1)) {}
 
 std::optional<Bzip2Marker> Bzip2BlockFinder::Next() {

@@ -12,7 +12,7 @@
 #include <span>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
@@ -36,18 +36,18 @@ void FindBzip2Markers(std::span<const std::uint8_t> bytes, std::size_t scanBytes
 
 // `count` (at most 57) bits of the file from bit `at`, first bit highest;
 // nothing when the file ends before them.
-std::optional<std::uint64_t> ReadBitsAt(const ArchiveFile& file, std::uint64_t at, unsigned count);
+std::optional<std::uint64_t> ReadBitsAt(const PositionalFile& file, std::uint64_t at, unsigned count);
 
 // The level digit of a stream header ("BZh1".."BZh9") followed by either
 // magic at `byte`; nothing when there is none.
-std::optional<int> Bzip2StreamLevelAt(const ArchiveFile& file, std::int64_t byte);
+std::optional<int> Bzip2StreamLevelAt(const PositionalFile& file, std::int64_t byte);
 
 // Every marker of a file in bit order, read a chunk at a time, so that a
 // file of any size costs one pass and a bounded buffer.
 class Bzip2BlockFinder {
  public:
   static constexpr std::size_t kDefaultChunk = 1 << 20;
-  explicit Bzip2BlockFinder(std::shared_ptr<const ArchiveFile> file, std::size_t chunkBytes = kDefaultChunk);
+  explicit Bzip2BlockFinder(std::shared_ptr<const PositionalFile> file, std::size_t chunkBytes = kDefaultChunk);
 
   // The next marker; nothing at the end of the file or after a read error.
   std::optional<Bzip2Marker> Next();
@@ -56,7 +56,7 @@ class Bzip2BlockFinder {
  private:
   bool ScanNextChunk();
 
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   std::size_t chunkBytes_;
   std::int64_t nextByte_ = 0;  // the first byte not scanned yet as a start
   std::vector<std::uint8_t> buffer_;

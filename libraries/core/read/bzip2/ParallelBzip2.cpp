@@ -43,7 +43,7 @@ unsigned Bzip2DecoderThreads() {
   return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
 }
 
-bool HasSeveralBzip2Blocks(const std::shared_ptr<const ArchiveFile>& file) {
+bool HasSeveralBzip2Blocks(const std::shared_ptr<const PositionalFile>& file) {
   if (!file || !Bzip2StreamLevelAt(*file, 0)) return false;
   Bzip2BlockFinder finder(file);
   const auto first = finder.Next();
@@ -56,7 +56,7 @@ bool HasSeveralBzip2Blocks(const std::shared_ptr<const ArchiveFile>& file) {
   return file->size() - next >= kShortestStream && Bzip2StreamLevelAt(*file, next).has_value();
 }
 
-ParallelBzip2::ParallelBzip2(std::shared_ptr<const ArchiveFile> file, unsigned threads)
+ParallelBzip2::ParallelBzip2(std::shared_ptr<const PositionalFile> file, unsigned threads)
     : file_(std::move(file)),
       fileBits_(8 * static_cast<std::uint64_t>(file_->size())),
       jobLimit_(kJobsPerThread * std::max(threads, 1u)),

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/bzip2/Bzip2BlockDecoder.h"
 #include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
 #include "libraries/core/read/bzip2/ThreadedUnpacking.h"
@@ -34,12 +34,12 @@ unsigned Bzip2DecoderThreads();
 
 // Whether `file` is bzip2 of more than one block (in one stream or several):
 // only such a file gains from threads.
-bool HasSeveralBzip2Blocks(const std::shared_ptr<const ArchiveFile>& file);
+bool HasSeveralBzip2Blocks(const std::shared_ptr<const PositionalFile>& file);
 
 class ParallelBzip2 final : public ThreadedUnpacking {
  public:
   // `threads` 0 decodes every block on the calling thread.
-  ParallelBzip2(std::shared_ptr<const ArchiveFile> file, unsigned threads);
+  ParallelBzip2(std::shared_ptr<const PositionalFile> file, unsigned threads);
   // Stops the threads and waits for them, whatever was read.
   ~ParallelBzip2() override;
   ParallelBzip2(const ParallelBzip2&) = delete;
@@ -80,7 +80,7 @@ class ParallelBzip2 final : public ThreadedUnpacking {
   void Fail(const std::string& why);
   void Shutdown();
 
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   std::uint64_t fileBits_;
   std::size_t jobLimit_;
 

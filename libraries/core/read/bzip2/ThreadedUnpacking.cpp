@@ -4,9 +4,9 @@
 
 namespace dv {
 
-bool GainsFromThreads(const std::shared_ptr<const ArchiveFile>& file) { return HasSeveralBzip2Blocks(file); }
+bool GainsFromThreads(const std::shared_ptr<const PositionalFile>& file) { return HasSeveralBzip2Blocks(file); }
 
-std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<const ArchiveFile>& file) {
+std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<const PositionalFile>& file) {
   if (HasSeveralBzip2Blocks(file)) return std::make_unique<ParallelBzip2>(file, Bzip2DecoderThreads());
   return nullptr;
 }

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 
 namespace dv {
@@ -30,10 +30,10 @@ class ThreadedUnpacking {
 };
 
 // Whether `file` is compressed in a way threads unpack faster.
-bool GainsFromThreads(const std::shared_ptr<const ArchiveFile>& file);
+bool GainsFromThreads(const std::shared_ptr<const PositionalFile>& file);
 
 // The threaded unpacking of `file`; nothing when it gains nothing from threads.
-std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<const ArchiveFile>& file);
+std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<const PositionalFile>& file);
 
 // All the bytes of `unpacking` into `sink`.
 DataResult CopyUnpacked(ThreadedUnpacking& unpacking, const DataSink& sink);

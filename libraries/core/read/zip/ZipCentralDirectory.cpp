@@ -117,7 +117,7 @@ void SetupStreamingZip(struct archive* a) { archive_read_support_format_zip_stre
 
 class ZipCentralDirectory final : public EntrySource {
  public:
-  ZipCentralDirectory(std::shared_ptr<const ArchiveFile> file, const ZipDirectory& directory)
+  ZipCentralDirectory(std::shared_ptr<const PositionalFile> file, const ZipDirectory& directory)
       : file_(std::move(file)), directory_(directory), window_(*file_, directory.end()) {
     Rewind();
   }
@@ -216,7 +216,7 @@ class ZipCentralDirectory final : public EntrySource {
     entry.encrypted = (record.flags & 1) != 0;
   }
 
-  std::shared_ptr<const ArchiveFile> file_;
+  std::shared_ptr<const PositionalFile> file_;
   ZipDirectory directory_;
   FileWindow window_;
   std::int64_t at_ = 0;
@@ -226,7 +226,7 @@ class ZipCentralDirectory final : public EntrySource {
 
 }  // namespace
 
-std::unique_ptr<EntrySource> OpenZipCentralDirectory(std::shared_ptr<const ArchiveFile> file) {
+std::unique_ptr<EntrySource> OpenZipCentralDirectory(std::shared_ptr<const PositionalFile> file) {
   if (!file) return nullptr;
   const auto directory = FindZipDirectory(*file);
   const auto agree = [](const unsigned char*, const CentralRecordShape&, std::int64_t) { return true; };

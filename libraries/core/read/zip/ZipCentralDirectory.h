@@ -11,12 +11,12 @@
 
 #include <memory>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
 
 namespace dv {
 
 // Nothing when no end record is found or the directory it names is damaged.
-std::unique_ptr<EntrySource> OpenZipCentralDirectory(std::shared_ptr<const ArchiveFile> file);
+std::unique_ptr<EntrySource> OpenZipCentralDirectory(std::shared_ptr<const PositionalFile> file);
 
 }  // namespace dv

@@ -11,7 +11,7 @@ namespace {
 // The end record sits within its own size and the longest comment of the end.
 constexpr std::int64_t kEndSearch = 0xFFFF + kZipEndSize;
 
-bool CentralSignatureAt(const ArchiveFile& file, std::int64_t at) {
+bool CentralSignatureAt(const PositionalFile& file, std::int64_t at) {
   unsigned char signature[4];
   return file.ReadExactly(at, signature, 4) && Le32(signature) == kZipCentralSignature;
 }
@@ -19,7 +19,7 @@ bool CentralSignatureAt(const ArchiveFile& file, std::int64_t at) {
 // The ZIP64 end record a locator at `locator` names. It is looked for right
 // before the locator (where it sits in a self-extractor, whose offsets count
 // from the archive's own start) and at the offset the locator gives.
-std::optional<ZipDirectory> ReadZip64End(const ArchiveFile& file, std::int64_t locator) {
+std::optional<ZipDirectory> ReadZip64End(const PositionalFile& file, std::int64_t locator) {
   unsigned char bytes[kZip64LocatorSize];
   if (locator < 0 || !file.ReadExactly(locator, bytes, sizeof bytes) || Le32(bytes) != kZip64LocatorSignature)
     return std::nullopt;
@@ -59,7 +59,7 @@ std::optional<ZipDirectory> ReadZip64End(const ArchiveFile& file, std::int64_t l
 
 }  // namespace
 
-std::optional<ZipDirectory> FindZipDirectory(const ArchiveFile& file) {
+std::optional<ZipDirectory> FindZipDirectory(const PositionalFile& file) {
   const std::int64_t size = file.size();
   if (size < static_cast<std::int64_t>(kZipEndSize)) return std::nullopt;
   const std::int64_t tailStart = size - std::min(size, kEndSearch);
@@ -133,7 +133,7 @@ std::optional<LocalOffsetPlace> LocalOffsetOf(const unsigned char* record, const
   return LocalOffsetPlace{*places.localOffset, 8, Le64(record + *places.localOffset)};
 }
 
-std::optional<std::int64_t> WalkCentralRecords(const ArchiveFile& file, const ZipDirectory& directory,
+std::optional<std::int64_t> WalkCentralRecords(const PositionalFile& file, const ZipDirectory& directory,
                                                const CentralRecordVisitor& visit) {
   const std::int64_t end = directory.end();
   FileWindow window(file, end);

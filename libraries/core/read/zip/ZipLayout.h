@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/FileWindow.h"
 
 namespace dv {
@@ -45,7 +45,7 @@ struct ZipDirectory {
 // The last end record whose comment fits in the file, and the directory it
 // names; nothing when there is none or it is not the one volume of a
 // one-volume archive.
-std::optional<ZipDirectory> FindZipDirectory(const ArchiveFile& file);
+std::optional<ZipDirectory> FindZipDirectory(const PositionalFile& file);
 
 // The lengths of one central record's variable parts.
 struct CentralRecordShape {
@@ -85,7 +85,7 @@ using CentralRecordVisitor =
 // directory's end, or a digital signature record), when they run there
 // cleanly, every visit agreed and their count is the one the end records
 // gave; nothing otherwise.
-std::optional<std::int64_t> WalkCentralRecords(const ArchiveFile& file, const ZipDirectory& directory,
+std::optional<std::int64_t> WalkCentralRecords(const PositionalFile& file, const ZipDirectory& directory,
                                                const CentralRecordVisitor& visit);
 
 }  // namespace dv

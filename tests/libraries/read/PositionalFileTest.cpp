@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -30,7 +30,7 @@ TEST(ArchiveFileReadTest, EveryReadGivesTheFilesBytesHeldOrNot) {
     const std::string path = dir / ("f" + std::to_string(c.size));
     const std::string bytes = Pattern(c.size);
     WriteFile(path, bytes);
-    const auto file = dv::ArchiveFile::Open(path.c_str());
+    const auto file = dv::PositionalFile::Open(path.c_str());
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->size(), static_cast<std::int64_t>(c.size));
     EXPECT_EQ(file->Held() != nullptr, c.held);
@@ -56,7 +56,7 @@ TEST(ArchiveFileReadTest, EveryReadGivesTheFilesBytesHeldOrNot) {
 TEST(ArchiveFileReadTest, AnEmptyFileOpensAndReadsNothing) {
   TempDir dir;
   WriteFile(dir / "empty", "");
-  const auto file = dv::ArchiveFile::Open((dir / "empty").c_str());
+  const auto file = dv::PositionalFile::Open((dir / "empty").c_str());
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->Held(), nullptr);
   char byte = 0;

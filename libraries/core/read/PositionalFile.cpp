@@ -1,4 +1,4 @@
-#include "libraries/core/read/ArchiveFile.h"
+#include "libraries/core/read/PositionalFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +15,7 @@ namespace {
 constexpr std::int64_t kHeldSize = 64 * 1024;
 }  // namespace
 
-std::shared_ptr<const ArchiveFile> ArchiveFile::Open(const char* path) {
+std::shared_ptr<const PositionalFile> PositionalFile::Open(const char* path) {
   if (path == nullptr || *path == '\0') return nullptr;
   struct stat info {};
   if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
@@ -27,12 +27,12 @@ std::shared_ptr<const ArchiveFile> ArchiveFile::Open(const char* path) {
     ::close(fd);
     return nullptr;
   }
-  std::shared_ptr<ArchiveFile> file(new ArchiveFile(fd, path, info.st_size, info.st_mtime));
+  std::shared_ptr<PositionalFile> file(new PositionalFile(fd, path, info.st_size, info.st_mtime));
   file->HoldIfSmall();
   return file;
 }
 
-void ArchiveFile::HoldIfSmall() {
+void PositionalFile::HoldIfSmall() {
   if (size_ <= 0 || size_ > kHeldSize) return;
   // One byte more than the size: a file that changed size since it was
   // opened (or a short read) is not held, but read piece by piece as it is.
@@ -42,9 +42,9 @@ void ArchiveFile::HoldIfSmall() {
   held_ = std::move(bytes);
 }
 
-ArchiveFile::~ArchiveFile() { ::close(fd_); }
+PositionalFile::~PositionalFile() { ::close(fd_); }
 
-std::int64_t ArchiveFile::ReadAt(std::int64_t offset, void* buffer, std::size_t length) const {
+std::int64_t PositionalFile::ReadAt(std::int64_t offset, void* buffer, std::size_t length) const {
   if (offset < 0) return -1;
   if (!held_.empty()) {
     if (offset >= size_) return 0;
@@ -59,7 +59,7 @@ std::int64_t ArchiveFile::ReadAt(std::int64_t offset, void* buffer, std::size_t 
   }
 }
 
-bool ArchiveFile::ReadExactly(std::int64_t offset, void* buffer, std::size_t length) const {
+bool PositionalFile::ReadExactly(std::int64_t offset, void* buffer, std::size_t length) const {
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < length) {
@@ -70,7 +70,7 @@ bool ArchiveFile::ReadExactly(std::int64_t offset, void* buffer, std::size_t len
   return true;
 }
 
-bool ArchiveFile::IsExecutable() const {
+bool PositionalFile::IsExecutable() const {
   char magic[2];
   return ReadExactly(0, magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
 }

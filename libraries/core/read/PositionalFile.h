@@ -15,13 +15,13 @@
 
 namespace dv {
 
-class ArchiveFile {
+class PositionalFile {
  public:
   // Nothing when the path is missing, unreadable or not a regular file.
-  static std::shared_ptr<const ArchiveFile> Open(const char* path);
-  ~ArchiveFile();
-  ArchiveFile(const ArchiveFile&) = delete;
-  ArchiveFile& operator=(const ArchiveFile&) = delete;
+  static std::shared_ptr<const PositionalFile> Open(const char* path);
+  ~PositionalFile();
+  PositionalFile(const PositionalFile&) = delete;
+  PositionalFile& operator=(const PositionalFile&) = delete;
 
   // Reads up to `length` bytes at `offset`; the count read, 0 at the end, -1
   // on a read error. Never moves a shared file position.
@@ -40,7 +40,7 @@ class ArchiveFile {
   const std::string& path() const { return path_; }
 
  private:
-  ArchiveFile(int fd, std::string path, std::int64_t size, std::time_t modified)
+  PositionalFile(int fd, std::string path, std::int64_t size, std::time_t modified)
       : fd_(fd), path_(std::move(path)), size_(size), modified_(modified) {}
   void HoldIfSmall();
   int fd_;
