@@ -7,7 +7,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/arj/ArjReader.h"
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 #include "libraries/core/command/CommandTokens.h"
 #include "libraries/core/util/Crc32.h"
 #include "contract/ResultCodes.h"

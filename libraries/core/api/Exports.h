@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "contract/LibraryFunctions.h"
-#include "libraries/core/api/Library.h"
+#include "libraries/core/api/FamilyFunctions.h"
 
 #define DV_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -10,7 +10,7 @@
 #include "libraries/core/util/DosTime.h"
 #include "libraries/core/api/EntryRecord.h"
 #include "contract/ResultCodes.h"
-#include "libraries/core/api/Library.h"
+#include "libraries/core/api/FamilyFunctions.h"
 #include "libraries/core/api/Registry.h"
 
 namespace dv::unlha {

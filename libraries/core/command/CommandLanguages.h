@@ -1,5 +1,5 @@
 // Each command language as data: its words and its switches, each with what
-// it does to the Command. The parser (CommandLine.cpp) walks these tables.
+// it does to the Command. The parser (CommandParser.cpp) walks these tables.
 #pragma once
 
 #include <optional>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 
 namespace dv {
 

@@ -2,7 +2,7 @@
 // language and runs the operation on the library's format.
 #pragma once
 
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 #include "libraries/core/command/CommandResult.h"
 #include "libraries/core/read/Formats.h"
 

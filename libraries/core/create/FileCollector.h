@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 #include "libraries/core/read/Entry.h"
 #include "libraries/core/extract/LeftOut.h"
 

@@ -15,7 +15,7 @@
 // ("-A path" is ZipSelfExtractor.h's.)
 #pragma once
 
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 #include "libraries/core/command/CommandResult.h"
 
 namespace dv {

@@ -17,7 +17,7 @@
 //   and written one block at a time.
 #pragma once
 
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 #include "libraries/core/command/CommandResult.h"
 
 namespace dv {

@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 #include "tests/libraries/support/CommandProbe.h"
 #include "tests/support/TempDir.h"
 

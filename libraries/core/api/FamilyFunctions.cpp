@@ -1,4 +1,4 @@
-#include "libraries/core/api/Library.h"
+#include "libraries/core/api/FamilyFunctions.h"
 
 #include <algorithm>
 #include <cstring>

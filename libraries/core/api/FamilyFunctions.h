@@ -3,7 +3,7 @@
 #pragma once
 
 #include "contract/EntryInfo.h"
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 #include "libraries/core/read/Formats.h"
 
 namespace dv {

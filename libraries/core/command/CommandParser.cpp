@@ -1,4 +1,4 @@
-#include "libraries/core/command/CommandLine.h"
+#include "libraries/core/command/CommandParser.h"
 
 #include <algorithm>
 #include <charconv>
