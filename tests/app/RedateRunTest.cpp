@@ -25,15 +25,13 @@ struct Moment {
   int year, month, day, hour, minute, second;
 };
 
-// One fake entry: name|DOS date|DOS time, in hex.
-std::string RawEntry(const std::string& name, unsigned date, unsigned time) {
-  char text[128];
-  std::snprintf(text, sizeof text, "%s|%X|%X", name.c_str(), date, time);
-  return text;
+// One fake entry with its DOS date and time words as given.
+FakeEntry RawEntry(const std::string& name, unsigned date, unsigned time) {
+  return {name, static_cast<std::uint16_t>(date), static_cast<std::uint16_t>(time)};
 }
 
 // The entry of a calendar moment, packed as DOS packs it.
-std::string Entry(const std::string& name, Moment m) {
+FakeEntry Entry(const std::string& name, Moment m) {
   return RawEntry(name, ((m.year - 1980) << 9) | (m.month << 5) | m.day,
                   (m.hour << 11) | (m.minute << 5) | (m.second / 2));
 }
@@ -99,9 +97,8 @@ class RedateRunTest : public ::testing::Test {
 
 TEST_F(RedateRunTest, ArchiveTakesItsNewestEntrysLocalTime) {
   const std::string archive = MakeFile("a.lzh");
-  lha_.Configure("entries", Entry("old.txt", {1999, 12, 31, 23, 59, 58}) + ";" +
-                                Entry("new.txt", {2001, 5, 6, 10, 20, 30}) + ";" +
-                                Entry("mid.txt", {2001, 5, 6, 9, 0, 0}));
+  lha_.Config().entries = {Entry("old.txt", {1999, 12, 31, 23, 59, 58}), Entry("new.txt", {2001, 5, 6, 10, 20, 30}),
+                           Entry("mid.txt", {2001, 5, 6, 9, 0, 0})};
   Run({archive});
 
   EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => 2001/05/06 | 10:20:30"});
@@ -118,9 +115,9 @@ TEST_F(RedateRunTest, ArchiveTakesItsNewestEntrysLocalTime) {
 TEST_F(RedateRunTest, LaterTimeOfTheSameNewestDayWinsWhateverTheOrder) {
   for (const bool laterFirst : {true, false}) {
     const std::string archive = MakeFile(laterFirst ? "first.lzh" : "second.lzh");
-    const std::string later = Entry("later", {2010, 1, 1, 18, 0, 0});
-    const std::string earlier = Entry("earlier", {2010, 1, 1, 6, 0, 0});
-    lha_.Configure("entries", laterFirst ? later + ";" + earlier : earlier + ";" + later);
+    const FakeEntry later = Entry("later", {2010, 1, 1, 18, 0, 0});
+    const FakeEntry earlier = Entry("earlier", {2010, 1, 1, 6, 0, 0});
+    lha_.Config().entries = laterFirst ? std::vector<FakeEntry>{later, earlier} : std::vector<FakeEntry>{earlier, later};
     Run({archive});
     EXPECT_EQ(MTime(archive), LocalSeconds({2010, 1, 1, 18, 0, 0})) << "later first: " << laterFirst;
   }
@@ -129,11 +126,11 @@ TEST_F(RedateRunTest, LaterTimeOfTheSameNewestDayWinsWhateverTheOrder) {
 TEST_F(RedateRunTest, EntriesThatAreNoCalendarValueArePassedOver) {
   const std::string mixed = MakeFile("mixed.lzh");
   // Month 13, day 0, hour 24 and 62 seconds, around one valid entry.
-  lha_.Configure("entries", RawEntry("bad-month", (30u << 9) | (13u << 5) | 1u, 0) + ";" +
-                                RawEntry("bad-day", (40u << 9) | (1u << 5) | 0u, 0) + ";" +
-                                Entry("good", {2003, 3, 3, 3, 3, 4}) + ";" +
-                                RawEntry("bad-hour", (41u << 9) | (1u << 5) | 1u, 24u << 11) + ";" +
-                                RawEntry("bad-second", (42u << 9) | (1u << 5) | 1u, 0x1F));
+  lha_.Config().entries = {RawEntry("bad-month", (30u << 9) | (13u << 5) | 1u, 0),
+                           RawEntry("bad-day", (40u << 9) | (1u << 5) | 0u, 0),
+                           Entry("good", {2003, 3, 3, 3, 3, 4}),
+                           RawEntry("bad-hour", (41u << 9) | (1u << 5) | 1u, 24u << 11),
+                           RawEntry("bad-second", (42u << 9) | (1u << 5) | 1u, 0x1F)};
   Run({mixed});
   EXPECT_EQ(Rows(), std::vector<std::string>{mixed + " => 2003/03/03 | 03:03:04"});
   EXPECT_EQ(MTime(mixed), LocalSeconds({2003, 3, 3, 3, 3, 4}));
@@ -143,18 +140,18 @@ TEST_F(RedateRunTest, EntriesThatAreNoCalendarValueArePassedOver) {
 TEST_F(RedateRunTest, ArchiveWithoutValidEntriesKeepsItsTime) {
   struct Case {
     const char* name;
-    std::string entries;
+    std::vector<FakeEntry> entries;
     bool acceptOpen;
   };
   const Case cases[] = {
-      {"empty.lzh", "", true},
-      {"only-bad.lzh", RawEntry("bad", 0, 0), true},
-      {"unopenable.lzh", Entry("never", {2005, 5, 5, 5, 5, 6}), false},
+      {"empty.lzh", {}, true},
+      {"only-bad.lzh", {RawEntry("bad", 0, 0)}, true},
+      {"unopenable.lzh", {Entry("never", {2005, 5, 5, 5, 5, 6})}, false},
   };
   for (const Case& c : cases) {
     const std::string archive = MakeFile(c.name);
-    lha_.Configure("entries", c.entries);
-    lha_.Configure("open", c.acceptOpen ? "accept" : "reject");
+    lha_.Config().entries = c.entries;
+    lha_.Config().acceptOpen = c.acceptOpen;
     Run({archive});
     EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => No Entry"}) << c.name;
     EXPECT_EQ(MTime(archive), LocalSeconds(kOld)) << c.name;
@@ -163,7 +160,7 @@ TEST_F(RedateRunTest, ArchiveWithoutValidEntriesKeepsItsTime) {
 
 TEST_F(RedateRunTest, ListingIsOpenedWalkedAndClosedThroughTheLibrary) {
   const std::string archive = MakeFile("walk.lzh");
-  lha_.Configure("entries", Entry("one", {2001, 1, 1, 0, 0, 0}) + ";" + Entry("two", {2002, 2, 2, 0, 0, 0}));
+  lha_.Config().entries = {Entry("one", {2001, 1, 1, 0, 0, 0}), Entry("two", {2002, 2, 2, 0, 0, 0})};
   Run({archive});
   const auto calls = lha_.Calls();
   ASSERT_EQ(calls.size(), 5u);
@@ -181,7 +178,7 @@ TEST_F(RedateRunTest, NonArchivesMissingLibrariesAndReadOnlyFiles) {
   const std::string readOnly = MakeFile("c.lzh");
   const std::string writable = MakeFile("d.lzh");
   ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
-  lha_.Configure("entries", Entry("x", {2011, 11, 11, 11, 11, 12}));
+  lha_.Config().entries = {Entry("x", {2011, 11, 11, 11, 11, 12})};
   Run({text, zip, readOnly, writable});
 
   EXPECT_EQ(Rows(), (std::vector<std::string>{text + " => No Archive", zip + " => Skip",
@@ -199,7 +196,7 @@ TEST_F(RedateRunTest, NonArchivesMissingLibrariesAndReadOnlyFiles) {
 
 TEST_F(RedateRunTest, FileHeldByAnotherKeepsItsTime) {
   const std::string archive = MakeFile("held.lzh");
-  lha_.Configure("entries", Entry("x", {2012, 12, 12, 12, 12, 12}));
+  lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
   const int fd = ::open(archive.c_str(), O_RDONLY);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
@@ -229,7 +226,7 @@ TEST_F(RedateRunTest, FoldersExpandDepthFirstInNameOrder) {
 
 TEST_F(RedateRunTest, FileNamedTwiceIsExaminedTwice) {
   const std::string archive = MakeFile("twice.lzh");
-  lha_.Configure("entries", Entry("x", {2001, 2, 3, 4, 5, 6}));
+  lha_.Config().entries = {Entry("x", {2001, 2, 3, 4, 5, 6})};
   Run({archive, archive});
   EXPECT_EQ(Rows(), (std::vector<std::string>{archive + " => 2001/02/03 | 04:05:06",
                                               archive + " => 2001/02/03 | 04:05:06"}));
@@ -237,7 +234,7 @@ TEST_F(RedateRunTest, FileNamedTwiceIsExaminedTwice) {
 
 TEST_F(RedateRunTest, EmptyDropClearsTheListsAndFinishes) {
   const std::string archive = MakeFile("first.lzh");
-  lha_.Configure("entries", Entry("x", {2001, 2, 3, 4, 5, 6}));
+  lha_.Config().entries = {Entry("x", {2001, 2, 3, 4, 5, 6})};
   Run({archive});
   ASSERT_EQ(form_->ListBox1->Count(), 1);
   Run({});
@@ -252,7 +249,7 @@ TEST_F(RedateRunTest, RunWorksWhateverTheRegionalDateFormat) {
   FormatSettings().ShortDateFormat = "dd.mm.yyyy";
   FormatSettings().DateSeparator = '.';
   const std::string archive = MakeFile("regional.lzh");
-  lha_.Configure("entries", Entry("x", {2001, 2, 3, 4, 5, 6}));
+  lha_.Config().entries = {Entry("x", {2001, 2, 3, 4, 5, 6})};
   Run({archive});
   EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => 03.02.2001 | 04:05:06"});
   EXPECT_EQ(MTime(archive), LocalSeconds({2001, 2, 3, 4, 5, 6}));

@@ -29,7 +29,7 @@
 
 namespace {
 // 2001-05-06 10:20:30 as DOS date and time words.
-const char* const kEntry = "new.txt|2AA6|528F";
+const FakeEntry kEntry{"new.txt", 0x2AA6, 0x528F};
 const char* const kEntryText = "2001/05/06 | 10:20:30";
 
 // Calls `look` once, at the run's pass number `pass` over pending events
@@ -68,7 +68,7 @@ class RunWindowTest : public ::testing::Test {
     // No driver unit is loaded yet: the fake LHA library is the one found.
     UseFakeLibraries({"lha"});
     lha_.Clear();
-    lha_.Configure("entries", kEntry);
+    lha_.Config().entries = {kEntry};
     form_ = std::make_unique<Tdovanel>(nullptr);
     form_->Show();
     QApplication::processEvents();

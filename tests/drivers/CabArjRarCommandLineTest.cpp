@@ -140,8 +140,8 @@ TEST_F(CabArjRarFixture, OwnerWindowGivesCabIAndLeavesRarAsItIs) {
 
 TEST_F(CabArjRarFixture, CabAndRarPassTheOperationsWindowAndReturnTheResult) {
   HWND__ caller("CabRarTestCaller");
-  cab_->Configure("result", "4");
-  rar_->Configure("result", "5");
+  cab_->Config().commandResult = 4;
+  rar_->Config().commandResult = 5;
   output_.assign(8, '\0');
   EXPECT_EQ(TArchiver::Create<TCab32>()->MakeSFX(&caller, "/a.cab", options_, "", output_), 4);
   EXPECT_EQ(cab_->Calls(), std::vector<std::string>{CommandCall("Cab", &caller, R"(-f  "/a.cab" )", output_)});
@@ -200,7 +200,7 @@ TEST_F(CabArjRarFixture, ArjUnpackSendsNoWindowToUnarj) {
   HWND__ owner("ArjTestOwner");
   HWND__ caller("ArjTestCaller");
   const auto arj = TArchiver::Create<TArj32>();
-  arj_->Configure("result", "6");
+  arj_->Config().commandResult = 6;
   EXPECT_EQ(arj->Unpack(&caller, "/a.arj", options_, "/out", &files_, false, output_), 6);
   arj->SetOwnerWindow(&owner, nullptr);
   arj->Unpack(&caller, "/a.arj", options_, "/out", &files_, false, output_);

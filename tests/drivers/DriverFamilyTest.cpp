@@ -148,7 +148,7 @@ TEST_F(DriverFamilyTest, EachDriverListsThroughItsOwnLibrary) {
     fakes_.ClearAll();
     UseFakeLibraries({member.folder});
     FakeLibrary& own = fakes_.Of(member.folder);
-    own.Configure("entries", "a.txt|3C21|6000;sub/b.txt|3C22|6001");
+    own.Config().entries = {{"a.txt", 0x3C21, 0x6000}, {"sub/b.txt", 0x3C22, 0x6001}};
 
     std::unique_ptr<TArchiver> driver = member.create();
     EXPECT_EQ(ListThrough(*driver, "rel/arc.x"),
@@ -167,7 +167,7 @@ TEST_F(DriverFamilyTest, EachDriverListsThroughItsOwnLibrary) {
 
 TEST_F(DriverFamilyTest, LibraryLoadsOnceAndEachEntryIsLookedUpAtFirstUse) {
   UseFakeLibraries({"lha"});
-  fakes_.lha.Configure("entries", "1|3C21|0;2|3C21|0;3|3C21|0;4|3C21|0;5|3C21|0");
+  fakes_.lha.Config().entries = {{"1", 0x3C21, 0}, {"2", 0x3C21, 0}, {"3", 0x3C21, 0}, {"4", 0x3C21, 0}, {"5", 0x3C21, 0}};
   const int before = LoadLibraryCallCount();
 
   std::unique_ptr<TArchiver> first = TArchiver::Create<TLha32>();
@@ -248,7 +248,7 @@ TEST_F(DriverFamilyTest, MissingExportFailsEachTimeAndOnlyItsOperation) {
     UseFakeLibraries({row.folder});
     FakeLibrary fake(row.folder, "UNLHA32.DLL");
     fake.Clear();
-    fake.Configure("entries", "a|3C21|0");
+    fake.Config().entries = {{"a", 0x3C21, 0}};
     std::unique_ptr<TArchiver> driver = TArchiver::Create<TLha32>();
     const HWND owner = reinterpret_cast<HWND>(0x99);
     driver->OwnerWindow = owner;
@@ -287,19 +287,19 @@ TEST_F(DriverFamilyTest, FreeDllForgetsEntriesAndTheNextUseLoadsAgain) {
 // is stored whatever the library answers, and the answer is reported.
 TEST_F(DriverFamilyTest, CheckAndOwnerWindowSlots) {
   for (const Member& member : kMembers) {
-    for (const char* answer : {"0", "1"}) {
-      SCOPED_TRACE(std::string(member.name) + " owner answer " + answer);
+    for (const int answer : {0, 1}) {
+      SCOPED_TRACE(std::string(member.name) + " owner answer " + std::to_string(answer));
       ReleaseAllDriverUnits();
       UseFakeLibraries({member.folder});
       FakeLibrary& own = fakes_.Of(member.folder);
       own.Clear();
-      own.Configure("owner", answer);
+      own.Config().ownerResult = answer;
       std::unique_ptr<TArchiver> driver = member.create();
 
       EXPECT_EQ(driver->CheckArchive("rel/a.x", 2, 3), 1);
-      EXPECT_EQ(driver->SetOwnerWindow(kWindow, kProcedure), answer[0] == '1');
+      EXPECT_EQ(driver->SetOwnerWindow(kWindow, kProcedure), answer == 1);
       EXPECT_EQ(driver->OwnerWindow, kWindow);
-      EXPECT_EQ(driver->KillOwnerWindow(kWindow), answer[0] == '1');
+      EXPECT_EQ(driver->KillOwnerWindow(kWindow), answer == 1);
       EXPECT_EQ(driver->OwnerWindow, nullptr);
       EXPECT_EQ(own.Calls(), (std::vector<std::string>{"CheckArchive(rel/a.x, 5)", "SetOwnerWindowEx(0x1234, 0x5678)",
                                                         "KillOwnerWindowEx(0x1234)"}));
@@ -310,7 +310,7 @@ TEST_F(DriverFamilyTest, CheckAndOwnerWindowSlots) {
 // The command wrapper hands a null buffer for an empty output text.
 TEST_F(DriverFamilyTest, CommandWrapperPassesNoBufferForAnEmptyOutput) {
   UseFakeLibraries({"lha"});
-  fakes_.lha.Configure("result", "7");
+  fakes_.lha.Config().commandResult = 7;
   std::string empty;
   std::string sized(10, '\0');
   EXPECT_EQ(LhaUnit().Command(TEntry::Command, kWindow, "l a.lzh", empty), 7);
@@ -333,7 +333,7 @@ TEST_F(DriverFamilyTest, ProbesOpenInProbeModeAndCloseEveryHandle) {
       SCOPED_TRACE(std::string(probe.folder) + (accept ? " accepts" : " rejects"));
       fakes_.ClearAll();
       FakeLibrary& own = fakes_.Of(probe.folder);
-      own.Configure("open", accept ? "accept" : "reject");
+      own.Config().acceptOpen = accept;
       EXPECT_EQ(probe.probe("rel/setup.exe"), accept);
       EXPECT_EQ(own.Calls(), (std::vector<std::string>{
                                  "OpenArchive(window=0, path=" + Absolute("rel/setup.exe") + ", mode=0x800002)",
@@ -345,14 +345,13 @@ TEST_F(DriverFamilyTest, ProbesOpenInProbeModeAndCloseEveryHandle) {
 TEST_F(DriverFamilyTest, TarArchiveTypeMapsTheLibrarysKinds) {
   UseFakeLibraries({"tar"});
   const struct {
-    const char* kind;
+    int kind;
     TArchiverType expected;
-  } rows[] = {{"1", atTar}, {"2", atTgz}, {"3", atTgz}, {"5", atTgz}, {"6", atBZ2},
-              {"7", atBZ2}, {"0", atNone}, {"8", atNone}, {"-1", atNone}};
+  } rows[] = {{1, atTar}, {2, atTgz}, {3, atTgz}, {5, atTgz}, {6, atBZ2}, {7, atBZ2}, {0, atNone}, {8, atNone}, {-1, atNone}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.kind);
     fakes_.tar.Clear();
-    fakes_.tar.Configure("archivetype", row.kind);
+    fakes_.tar.Config().archiveType = row.kind;
     EXPECT_EQ(TarArchiveType("rel/x.exe"), row.expected);
     EXPECT_EQ(fakes_.tar.Calls(), std::vector<std::string>{"GetArchiveType(rel/x.exe)"}) << "name passed unexpanded";
   }

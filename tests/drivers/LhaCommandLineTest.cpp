@@ -130,7 +130,7 @@ class LhaCommandTest : public LhaCommandFixture, public ::testing::Test {
 TEST_F(LhaCommandTest, CallsUnlhaWithTheOperationsWindowAndOutputAndReturnsItsResult) {
   HWND__ owner("LhaTestOwner");
   HWND__ caller("LhaTestCaller");
-  lha_->Configure("result", "7");
+  lha_->Config().commandResult = 7;
   ASSERT_TRUE(driver_->SetOwnerWindow(&owner, nullptr));
   output_.assign(64, '\0');
   EXPECT_EQ(driver_->Pack(&caller, "/a.lzh", options_, "/src", &files_, false, output_), 7);

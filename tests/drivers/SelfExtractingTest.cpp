@@ -132,7 +132,7 @@ TEST_F(ZipSelfExtractingTest, DosStubBesideTheArchiveThenAddedByZip) {
   const std::string archive = Archive("a.zip");
   const std::string executable = (arc_ / "a.EXE").string();
   HWND__ caller("SfxTestCaller");
-  zip_->Configure("result", "2");
+  zip_->Config().commandResult = 2;
   output_.assign(10, '\0');
   EXPECT_EQ(driver_->MakeSFX(&caller, archive, options_, "", output_), 2);
   EXPECT_EQ(ReadFile(executable), "DOS-STUB:ARCHIVE");

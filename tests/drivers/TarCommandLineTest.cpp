@@ -162,7 +162,7 @@ TEST_F(TarCommandTest, OwnerWindowComesToTheFrontAfterTheLibraryReturns) {
     ++raised;
     callsWhenRaised = tar_->Calls().size();
   };
-  tar_->Configure("result", "9");
+  tar_->Config().commandResult = 9;
   output_.assign(16, '\0');
   EXPECT_EQ(driver_->Unpack(&caller, "/a.tar", options_, "/out", nullptr, false, output_), 9);
   EXPECT_EQ(raised, 1);

@@ -179,8 +179,8 @@ TEST_F(ZipCommandTest, OwnerWindowQuietsExtractionOnly) {
 TEST_F(ZipCommandTest, CallsWithTheOperationsWindowAndOutputAndReturnsTheResult) {
   Start({"unzip32", "zip32j"});
   HWND__ caller("ZipTestCaller");
-  Fake(0).Configure("result", "11");
-  Fake(1).Configure("result", "12");
+  Fake(0).Config().commandResult = 11;
+  Fake(1).Config().commandResult = 12;
   output_.assign(32, '\0');
   EXPECT_EQ(driver_->Unpack(&caller, "/a.zip", options_, "", nullptr, false, output_), 11);
   EXPECT_EQ(Fake(0).Calls(), std::vector<std::string>{CommandCall("UnZip", &caller, R"(-x  "/a.zip" )", output_)});
@@ -209,7 +209,7 @@ TEST_F(ZipCommandTest, BothCreatingLibrariesPresentPackUsesZip32jAndLeavesTheArc
   Start({"zip32j", "lmzip32"});
   const std::string archive = temp_ / "a.zip";
   WriteFile(archive, "OLD");
-  Fake(0).Configure("watch", archive);
+  Fake(0).Config().watchPath = archive;
   driver_->Pack(nullptr, archive, options_, "/src", &files_, false, output_);
   const std::string line = " -D  \"" + archive + R"(" "/src/" "x[[]1].txt" "sub/y.txt" )";
   EXPECT_EQ(Fake(0).Calls(),
@@ -223,7 +223,7 @@ class LmZipPackTest : public ZipCommandTest {
   void SetUp() override {
     Start({"lmzip32"});
     WriteFile(archive_, "OLD");
-    Fake(0).Configure("watch", archive_);
+    Fake(0).Config().watchPath = archive_;
   }
   void TearDown() override {
     ZipCommandTest::TearDown();
@@ -240,7 +240,8 @@ class LmZipPackTest : public ZipCommandTest {
 // The library must not find the old archive under its name, and the names
 // reach it unfiltered, without the base directory.
 TEST_F(LmZipPackTest, SuccessReplacesTheOldArchive) {
-  Fake(0).Configure("write", archive_ + "|NEW");
+  Fake(0).Config().writePath = archive_;
+  Fake(0).Config().writeBytes = "NEW";
   EXPECT_EQ(driver_->Pack(nullptr, archive_, options_, "/src", &files_, false, output_), 0);
   EXPECT_EQ(driver_->CommandLine, Line());
   EXPECT_EQ(Fake(0).Calls(),
@@ -250,8 +251,9 @@ TEST_F(LmZipPackTest, SuccessReplacesTheOldArchive) {
 }
 
 TEST_F(LmZipPackTest, FailureBringsTheOldArchiveBack) {
-  Fake(0).Configure("write", archive_ + "|PARTIAL");
-  Fake(0).Configure("result", "3");
+  Fake(0).Config().writePath = archive_;
+  Fake(0).Config().writeBytes = "PARTIAL";
+  Fake(0).Config().commandResult = 3;
   EXPECT_EQ(driver_->Pack(nullptr, archive_, options_, "/src", &files_, false, output_), 3);
   EXPECT_EQ(Fake(0).Calls().back(), "watch(" + archive_ + ")=absent");
   EXPECT_EQ(ReadFile(archive_), "OLD");

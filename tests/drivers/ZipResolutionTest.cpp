@@ -140,7 +140,7 @@ TEST_F(ZipResolutionTest, Zip32jWithoutFindNextFailsEveryFindNext) {
   UseFakeLibraries({"zip32j_no_findnext"});
   FakeLibrary fake("zip32j_no_findnext", "ZIP32J.DLL");
   fake.Clear();
-  fake.Configure("entries", "a|3C21|0;b|3C21|0");
+  fake.Config().entries = {{"a", 0x3C21, 0}, {"b", 0x3C21, 0}};
   std::unique_ptr<TArchiver> driver = TArchiver::Create<TZip32>();
   const HARC archive = driver->OpenArchive(nullptr, "/a.zip", 0);
   ENTRYINFO entry{};
@@ -184,7 +184,7 @@ TEST_F(ZipResolutionTest, LateLibrariesLoadButCachedEntriesStayBound) {
 
 TEST_F(ZipResolutionTest, OnlyLmzip32ListsThroughItsLowerCaseNames) {
   UseFakeLibraries({"lmzip32"});
-  lmzip_.Configure("entries", "a.txt|3C21|6000;b.txt|3C22|6001");
+  lmzip_.Config().entries = {{"a.txt", 0x3C21, 0x6000}, {"b.txt", 0x3C22, 0x6001}};
   std::unique_ptr<TArchiver> driver = TArchiver::Create<TZip32>();
   const HARC archive = driver->OpenArchive(kWindow, "rel/a.zip", 0);
   ENTRYINFO entry{};
@@ -226,7 +226,7 @@ TEST_F(ZipResolutionTest, ProbeClosesOnlyAnOpenedHandle) {
     SCOPED_TRACE(::testing::PrintToString(row.present) + (row.accept ? " accept" : " reject"));
     Reset();
     UseFakeLibraries(row.present);
-    for (FakeLibrary* fake : {&unzip_, &zip32j_, &lmzip_}) fake->Configure("open", row.accept ? "accept" : "reject");
+    for (FakeLibrary* fake : {&unzip_, &zip32j_, &lmzip_}) fake->Config().acceptOpen = row.accept;
     EXPECT_EQ(IsZipArchive("rel/setup.exe"), row.expected);
     EXPECT_EQ(lmzip_.Calls(), row.lmzipCalls);
     EXPECT_EQ(unzip_.Calls(), row.unzipCalls);
@@ -238,7 +238,7 @@ TEST_F(ZipResolutionTest, ProbeClosesOnlyAnOpenedHandle) {
 // answers; without it they raise and leave the stored window alone.
 TEST_F(ZipResolutionTest, OwnerWindowOnlyThroughUnzip32AndAlwaysTrue) {
   UseFakeLibraries({"unzip32", "lmzip32"});
-  unzip_.Configure("owner", "0");
+  unzip_.Config().ownerResult = 0;
   std::unique_ptr<TArchiver> driver = TArchiver::Create<TZip32>();
   EXPECT_TRUE(driver->SetOwnerWindow(kWindow, kProcedure));
   EXPECT_EQ(driver->OwnerWindow, kWindow);

@@ -3,13 +3,7 @@
 // arguments, lists the entries a test configures, and can leave exports out.
 //
 // Test side: FakeConfiguration() (the fake's FakeConfig, changed in place),
-// FakeLog() (one call per line), FakeClear(). FakeConfigure(key, value) sets
-// the same fields by name, for the suites not yet on the struct. Keys:
-// "entries" = "name|date|time;..." (DOS words, hex), "open" = "accept" or "reject", "archivetype" = TarGetArchiveType's answer,
-// "result" = the command function's answer, "owner" = SetOwnerWindowEx's answer,
-// "watch" = a path whose presence each command call records on a line of its
-// own, "write" = "path|bytes" that each command call writes (a library
-// creating its archive).
+// FakeLog() (one call per line), FakeClear().
 //
 // In a program a test starts, where nothing can be configured: when
 // DOVANEL_FAKE_HOLD names a FIFO, OpenArchive first waits for a byte from it,
@@ -102,41 +96,6 @@ int RunCommand(const char* which, HWND window, LPCSTR line, LPSTR output, DWORD 
   return state.config.commandResult;
 }
 }  // namespace
-
-FAKE_EXPORT void FakeConfigure(const char* key, const char* value) {
-  FakeState& state = State();
-  const std::string k = key;
-  const std::string v = value;
-  if (k == "entries") {
-    state.config.entries.clear();
-    std::size_t start = 0;
-    while (start < v.size()) {
-      std::size_t end = v.find(';', start);
-      if (end == std::string::npos) end = v.size();
-      const std::string item = v.substr(start, end - start);
-      const std::size_t bar1 = item.find('|');
-      const std::size_t bar2 = item.find('|', bar1 + 1);
-      state.config.entries.push_back(
-          {item.substr(0, bar1), static_cast<std::uint16_t>(std::strtoul(item.c_str() + bar1 + 1, nullptr, 16)),
-           static_cast<std::uint16_t>(std::strtoul(item.c_str() + bar2 + 1, nullptr, 16))});
-      start = end + 1;
-    }
-  } else if (k == "open") {
-    state.config.acceptOpen = v == "accept";
-  } else if (k == "archivetype") {
-    state.config.archiveType = std::atoi(value);
-  } else if (k == "result") {
-    state.config.commandResult = std::atoi(value);
-  } else if (k == "owner") {
-    state.config.ownerResult = std::atoi(value);
-  } else if (k == "watch") {
-    state.config.watchPath = v;
-  } else if (k == "write") {
-    const std::size_t bar = v.find('|');
-    state.config.writePath = v.substr(0, bar);
-    state.config.writeBytes = bar == std::string::npos ? std::string() : v.substr(bar + 1);
-  }
-}
 
 FAKE_EXPORT FakeConfig* FakeConfiguration() { return &State().config; }
 FAKE_EXPORT const char* FakeLog() { return State().log.c_str(); }

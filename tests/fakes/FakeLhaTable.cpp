@@ -2,7 +2,7 @@
 // table, generated from the table's own list (a variant hides some names at
 // link time). Each call is recorded as "Name(arg, ...)": text arguments in
 // double quotes, pointers in hex (never dereferenced), numbers in decimal; it
-// returns the configured "result" (0 by default).
+// returns the configured commandResult (0 by default).
 //
 // When DOVANEL_FAKE_LOAD_LOG names a file, loading the library appends "load"
 // and releasing it appends "unload", one per line, so a test can see when a
@@ -14,13 +14,14 @@
 #include <type_traits>
 
 #include "contract/LibraryFunctions.h"
+#include "tests/fakes/FakeConfig.h"
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 struct FakeState {
   std::string log;
-  long long result = 0;
+  FakeConfig config;
 };
 
 FakeState& State() {
@@ -65,7 +66,7 @@ struct FakeCall {
     ((line += separator, line += Argument(arguments), separator = ", "), ...);
     line += ")\n";
     State().log += line;
-    return static_cast<Result>(State().result);
+    return static_cast<Result>(State().config.commandResult);
   }
 };
 
@@ -86,9 +87,7 @@ struct LoadRecorder {
 } g_loadRecorder;
 }  // namespace
 
-FAKE_EXPORT void FakeConfigure(const char* key, const char* value) {
-  if (std::string(key) == "result") State().result = std::atoll(value);
-}
+FAKE_EXPORT FakeConfig* FakeConfiguration() { return &State().config; }
 FAKE_EXPORT const char* FakeLog() { return State().log.c_str(); }
 FAKE_EXPORT void FakeClear() { State() = FakeState(); }
 

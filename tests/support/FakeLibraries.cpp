@@ -57,10 +57,6 @@ FakeLibrary::~FakeLibrary() {
   if (handle_ != nullptr) dlclose(handle_);
 }
 
-void FakeLibrary::Configure(const std::string& key, const std::string& value) {
-  Symbol<void (*)(const char*, const char*)>(handle_, "FakeConfigure")(key.c_str(), value.c_str());
-}
-
 FakeConfig& FakeLibrary::Config() { return *Symbol<FakeConfig* (*)()>(handle_, "FakeConfiguration")(); }
 
 std::vector<std::string> FakeLibrary::Calls() const {

@@ -29,8 +29,6 @@ class FakeLibrary {
 
   // The fake's own configuration, changed in place (FakeClear resets it).
   FakeConfig& Config();
-  // The same by key and text, for the suites not yet on Config().
-  void Configure(const std::string& key, const std::string& value);
   // The recorded calls, one per element.
   std::vector<std::string> Calls() const;
   void Clear();

@@ -173,7 +173,7 @@ TEST_P(UnlhaTableTest, EachEntryReachesTheLibraryOrReportsThroughItsStub) {
   if (present) {
     fake.emplace(variant.fakeFolder, "UNLHA32.DLL");
     fake->Clear();
-    fake->Configure("result", "7");
+    fake->Config().commandResult = 7;
   }
   const auto calls = EveryEntry();
   const auto table = Table();
