@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   dvfuzz::PinWorld();
   for (std::size_t i = 0; i < dvfuzz::kCreateLibraryCount; ++i) {
     const dvfuzz::CreateLibrary& library = dvfuzz::kCreateLibraries[i];
-    void* handle = dvfuzz::OpenBeside(library.file);
-    loaded[i].command = dvfuzz::Symbol<ArcCommandFn>(handle, library.file, library.function);
-    loaded[i].listing = dvfuzz::ListingOf(handle, library.file, library.listingPrefix);
+    const LoadedLibrary& loadedLibrary = dvfuzz::OpenBeside(library.file);
+    loaded[i].command = loadedLibrary.Require<ArcCommandFn>(library.function);
+    loaded[i].listing = loadedLibrary.Listing(library.listingPrefix);
   }
   return 0;
 }

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::signal(SIGXFSZ, SIG_IGN);
   for (std::size_t i = 0; i < dvfuzz::kExtractLibraryCount; ++i) {
     const dvfuzz::ExtractLibrary& library = dvfuzz::kExtractLibraries[i];
-    commands[i] = dvfuzz::Symbol<ArcCommandFn>(dvfuzz::OpenBeside(library.file), library.file, library.function);
+    commands[i] = dvfuzz::OpenBeside(library.file).Require<ArcCommandFn>(library.function);
   }
   return 0;
 }

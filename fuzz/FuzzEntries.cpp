@@ -203,8 +203,8 @@ Outcome ListingOutcome(const ListingFunctions& library, const std::string& scrat
   if (check != TRUE && check != FALSE) Fault(outcome, "CheckArchive returned " + std::to_string(check));
   if (check == TRUE && !plain.opened) Fault(outcome, "CheckArchive took a file OpenArchive refused");
   outcome.summary = (plain.opened ? EntryCount(plain) : "refused") + " check=" + std::to_string(check);
-  if (library.tarType != nullptr) {
-    const int type = library.tarType(scratch.c_str());
+  if (library.archiveType != nullptr) {
+    const int type = library.archiveType(scratch.c_str());
     if (type < 0 || type > 7) Fault(outcome, "TarGetArchiveType returned " + std::to_string(type));
     // The listing opens a file exactly when the type says it is one of tar32's.
     if ((type > 0) != plain.opened) Fault(outcome, "TarGetArchiveType and OpenArchive disagree");

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "contract/LibraryFunctions.h"
+#include "contract/LibraryLoader.h"
 
 namespace dvfuzz {
 
@@ -32,16 +32,6 @@ inline constexpr std::size_t kMaxEntries = 5000;
 // or "entries=N end|broken|volume-missing data=<one letter per entry: D
 // done, B broken, U unsupported method, V a volume missing>".
 Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size);
-
-// The listing functions of one loaded library.
-struct ListingFunctions {
-  ArcOpenArchiveFn open = nullptr;
-  ArcCloseArchiveFn close = nullptr;
-  ArcFindFirstFn findFirst = nullptr;
-  ArcFindNextFn findNext = nullptr;
-  ArcCheckArchiveFn check = nullptr;
-  ArcGetArchiveTypeFn tarType = nullptr;  // tar32.dll's TarGetArchiveType; else nullptr
-};
 
 // The libraries the listing target feeds, in the order its first byte picks
 // them, with the prefix of their listing functions.

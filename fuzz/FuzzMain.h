@@ -3,7 +3,6 @@
 // loaded from beside the fuzzer, and what is done with an outcome.
 #pragma once
 
-#include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -11,8 +10,10 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "fuzz/FuzzEntries.h"
 #include "libraries/core/util/Crc32.h"
@@ -55,37 +56,15 @@ class ScratchDir {
 
 // Opens the library `file` from the fuzzer's own folder for the life of the
 // process (the fuzzer's coverage counters and the leak checker's stacks
-// point into it); aborts when it cannot.
-inline void* OpenBeside(const std::string& file) {
+// point into it, so it is never closed). A library or function that is
+// missing throws out of the fuzzer's set-up, which ends it.
+inline const LoadedLibrary& OpenBeside(const std::string& file) {
   const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-  void* library = dlopen((folder / file).c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    std::fprintf(stderr, "dlopen %s: %s\n", file.c_str(), dlerror());
-    abort();
-  }
-  return library;
-}
-
-template <typename Function>
-Function Symbol(void* library, const std::string& file, const std::string& name) {
-  void* address = dlsym(library, name.c_str());
-  if (address == nullptr) {
-    std::fprintf(stderr, "%s does not export %s\n", file.c_str(), name.c_str());
-    abort();
-  }
-  return reinterpret_cast<Function>(address);
-}
-
-// The listing functions `file` exports under `prefix`.
-inline ListingFunctions ListingOf(void* library, const std::string& file, const std::string& prefix) {
-  ListingFunctions functions;
-  functions.open = Symbol<ArcOpenArchiveFn>(library, file, prefix + "OpenArchive");
-  functions.close = Symbol<ArcCloseArchiveFn>(library, file, prefix + "CloseArchive");
-  functions.findFirst = Symbol<ArcFindFirstFn>(library, file, prefix + "FindFirst");
-  functions.findNext = Symbol<ArcFindNextFn>(library, file, prefix + "FindNext");
-  functions.check = Symbol<ArcCheckArchiveFn>(library, file, prefix + "CheckArchive");
-  if (file == "tar32.dll") functions.tarType = Symbol<ArcGetArchiveTypeFn>(library, file, "TarGetArchiveType");
-  return functions;
+  // Held through a static pointer, which outlives every destructor at exit:
+  // reachable to the leak checker, never closed.
+  static auto* const kept = new std::vector<std::unique_ptr<const LoadedLibrary>>;
+  kept->push_back(std::make_unique<const LoadedLibrary>((folder / file).string()));
+  return *kept->back();
 }
 
 // Prints the summary when DOVANEL_FUZZ_SHOW is set (to write down what a

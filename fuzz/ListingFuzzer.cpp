@@ -8,12 +8,12 @@
 
 namespace {
 
-dvfuzz::ListingFunctions loaded[dvfuzz::kListingLibraryCount];
+ListingFunctions loaded[dvfuzz::kListingLibraryCount];
 
 void LoadLibraries() {
   for (std::size_t i = 0; i < dvfuzz::kListingLibraryCount; ++i) {
     const std::string file = dvfuzz::kListingLibraries[i].file;
-    loaded[i] = dvfuzz::ListingOf(dvfuzz::OpenBeside(file), file, dvfuzz::kListingLibraries[i].prefix);
+    loaded[i] = dvfuzz::OpenBeside(file).Listing(dvfuzz::kListingLibraries[i].prefix);
   }
 }
 

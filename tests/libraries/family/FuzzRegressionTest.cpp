@@ -34,23 +34,11 @@ dvfuzz::Outcome ReplayArj(const std::string& input, const std::string& scratch) 
   return dvfuzz::ArjOutcome(scratch, Bytes(input), input.size());
 }
 
-dvfuzz::ListingFunctions FunctionsOf(const ArchiverLibrary& library) {
-  dvfuzz::ListingFunctions functions;
-  functions.open = library.api().open;
-  functions.close = library.api().close;
-  functions.findFirst = library.api().findFirst;
-  functions.findNext = library.api().findNext;
-  functions.check = library.api().check;
-  if (library.entry().file == "tar32.dll")
-    functions.tarType = reinterpret_cast<ArcGetArchiveTypeFn>(library.Require("TarGetArchiveType"));
-  return functions;
-}
-
 // As the listing fuzzer: the first byte picks the library, the rest is the file.
 dvfuzz::Outcome ReplayListing(const std::string& input, const std::string& scratch) {
   if (input.empty()) return {"", "an empty input picks no library"};
   const ArchiverLibrary library(LibraryFor(dvfuzz::kListingLibraries[dvfuzz::PickedLibrary(Bytes(input))].file));
-  return dvfuzz::ListingOutcome(FunctionsOf(library), scratch, Bytes(input) + 1, input.size() - 1);
+  return dvfuzz::ListingOutcome(library.Listing(), scratch, Bytes(input) + 1, input.size() - 1);
 }
 
 dvfuzz::Outcome ReplayBzip2(const std::string& input, const std::string& scratch) {
@@ -82,7 +70,7 @@ dvfuzz::Outcome ReplayCreate(const std::string& input, const std::string& scratc
   const ArchiverLibrary library(LibraryFor(picked.file));
   dvfuzz::CreateFunctions functions;
   functions.command = reinterpret_cast<ArcCommandFn>(library.Require(picked.function));
-  functions.listing = FunctionsOf(library);
+  functions.listing = library.Listing();
   return dvfuzz::CreateOutcome(functions, picked, WorkBeside(scratch), Bytes(input) + 1, input.size() - 1);
 }
 
@@ -199,7 +187,7 @@ TEST_P(TarHeaderFieldTest, ProbeAndListingAgree) {
   const TempDir dir;
   const ArchiverLibrary tar(LibraryFor("tar32.dll"));
   const std::string file = OneEntryTar(GetParam());
-  const dvfuzz::Outcome outcome = dvfuzz::ListingOutcome(FunctionsOf(tar), dir / "input", Bytes(file), file.size());
+  const dvfuzz::Outcome outcome = dvfuzz::ListingOutcome(tar.Listing(), dir / "input", Bytes(file), file.size());
   EXPECT_EQ(outcome.faults, "");
   EXPECT_EQ(outcome.summary, GetParam().tar ? "entries=1 check=1 type=1" : "refused check=0 type=0");
 }

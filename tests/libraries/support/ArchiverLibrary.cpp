@@ -1,7 +1,5 @@
 #include "tests/libraries/support/ArchiverLibrary.h"
 
-#include <dlfcn.h>
-
 #include <stdexcept>
 
 #include "tests/support/TempDir.h"
@@ -26,30 +24,15 @@ const LibraryEntry& LibraryFor(const std::string& file) {
   throw std::invalid_argument("no library " + file);
 }
 
-ArchiverLibrary::ArchiverLibrary(const LibraryEntry& info) : entry_(info) {
-  const std::string path = (OutputDir() / info.file).string();
-  // RTLD_LOCAL as the program loads them: each library keeps its symbols.
-  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) throw std::runtime_error("dlopen " + path + ": " + dlerror());
-  const std::string& list = info.listingPrefix;
-  api_.command = reinterpret_cast<ArcCommandFn>(Require(info.commands.front()));
-  api_.open = reinterpret_cast<ArcOpenArchiveFn>(Require(list + "OpenArchive"));
-  api_.close = reinterpret_cast<ArcCloseArchiveFn>(Require(list + "CloseArchive"));
-  api_.findFirst = reinterpret_cast<ArcFindFirstFn>(Require(list + "FindFirst"));
-  api_.findNext = reinterpret_cast<ArcFindNextFn>(Require(list + "FindNext"));
-  api_.check = reinterpret_cast<ArcCheckArchiveFn>(Require(list + "CheckArchive"));
-  api_.setOwner = reinterpret_cast<ArcSetOwnerWindowExFn>(Require(info.ownerPrefix + "SetOwnerWindowEx"));
-  api_.killOwner = reinterpret_cast<ArcKillOwnerWindowExFn>(Require(info.ownerPrefix + "KillOwnerWindowEx"));
-}
-
-ArchiverLibrary::~ArchiverLibrary() {
-  if (handle_ != nullptr) dlclose(handle_);
-}
-
-void* ArchiverLibrary::Find(const std::string& symbol) const { return dlsym(handle_, symbol.c_str()); }
-
-void* ArchiverLibrary::Require(const std::string& symbol) const {
-  void* address = Find(symbol);
-  if (address == nullptr) throw std::runtime_error(entry_.file + " does not export " + symbol);
-  return address;
+ArchiverLibrary::ArchiverLibrary(const LibraryEntry& info)
+    : entry_(info), library_((OutputDir() / info.file).string()) {
+  const ListingFunctions listing = Listing();
+  api_.command = library_.Require<ArcCommandFn>(info.commands.front());
+  api_.open = listing.open;
+  api_.close = listing.close;
+  api_.findFirst = listing.findFirst;
+  api_.findNext = listing.findNext;
+  api_.check = listing.check;
+  api_.setOwner = library_.Require<ArcSetOwnerWindowExFn>(info.ownerPrefix + "SetOwnerWindowEx");
+  api_.killOwner = library_.Require<ArcKillOwnerWindowExFn>(info.ownerPrefix + "KillOwnerWindowEx");
 }

@@ -1,12 +1,12 @@
-// Loads one built archiver library with dlopen, the way the program does,
-// and gives its family functions by the names that library exports.
+// One built archiver library of the family, loaded whole, with its family
+// functions by the names that library exports.
 #pragma once
 
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "contract/LibraryFunctions.h"
+#include "contract/LibraryLoader.h"
 
 // What a library is called and what it exports.
 struct LibraryEntry {
@@ -39,19 +39,20 @@ class ArchiverLibrary {
   // Loads OutputDir()/info.file; a library or symbol that is missing throws,
   // which fails the test that asked for it.
   explicit ArchiverLibrary(const LibraryEntry& info);
-  ~ArchiverLibrary();
   ArchiverLibrary(const ArchiverLibrary&) = delete;
   ArchiverLibrary& operator=(const ArchiverLibrary&) = delete;
 
   const ArchiverApi& api() const { return api_; }
   const LibraryEntry& entry() const { return entry_; }
   // The address of an exported symbol, or nullptr.
-  void* Find(const std::string& symbol) const;
+  void* Find(const std::string& symbol) const { return library_.Find(symbol); }
   // The address of an exported symbol; throws when it is missing.
-  void* Require(const std::string& symbol) const;
+  void* Require(const std::string& symbol) const { return library_.Require(symbol); }
+  // The listing functions, as the fuzzers hold them.
+  ListingFunctions Listing() const { return library_.Listing(entry_.listingPrefix); }
 
  private:
   LibraryEntry entry_;
-  void* handle_ = nullptr;
+  LoadedLibrary library_;
   ArchiverApi api_;
 };
