@@ -29,7 +29,7 @@ import tarfile
 BUILD = None  # set from the command line
 
 LIBRARIES = ["UNLHA32.DLL", "UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL",
-             "tar32.dll", "UNRAR32.DLL"]
+             "tar32.dll", "UNRAR32.DLL", "7-ZIP32.DLL"]
 EXPECTED_FILES = sorted(
     ["bin/dovanel", "lib/dovanel/libdovanel-qt.so"]
     + ["lib/dovanel/" + name for name in LIBRARIES]

@@ -52,6 +52,12 @@ bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
                (level > 0 && !Option(writer_, "zip:compression-level=" + digit))) {
       return false;
     }
+  } else if (kind == ArchiveKind::kSevenZip) {
+    // The writer's own default method is LZMA1; 7-Zip's is LZMA2.
+    if (archive_write_set_format_7zip(writer_) != ARCHIVE_OK ||
+        !Option(writer_, level == 0 ? "7zip:compression=store" : "7zip:compression=lzma2") ||
+        (level > 0 && !Option(writer_, "7zip:compression-level=" + digit)))
+      return false;
   } else {
     if (archive_write_set_format_pax_restricted(writer_) != ARCHIVE_OK) return false;
     if (compression == Compression::kGzip &&

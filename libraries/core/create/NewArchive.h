@@ -21,7 +21,7 @@
 
 namespace dv {
 
-enum class ArchiveKind { kZip, kTar };
+enum class ArchiveKind { kZip, kTar, kSevenZip };
 
 enum class AddResult {
   kAdded,
@@ -32,7 +32,7 @@ enum class AddResult {
 class NewArchive {
  public:
   // Nothing when the file cannot be made or the writer set up. `level` -1
-  // is the method's default; for ZIP 0 stores.
+  // is the method's default; for ZIP and 7z 0 stores.
   static std::unique_ptr<NewArchive> Create(const std::string& target, ArchiveKind kind, Compression compression,
                                             int level);
   ~NewArchive();

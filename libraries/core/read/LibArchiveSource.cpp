@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -36,6 +37,7 @@ void SetupRar(struct archive* a) {
   archive_read_support_format_rar(a);
   archive_read_support_format_rar5(a);
 }
+void SetupSevenZip(struct archive* a) { archive_read_support_format_7zip(a); }
 void SetupTar(struct archive* a) {
   archive_read_support_format_tar(a);
   archive_read_support_filter_gzip(a);
@@ -50,6 +52,7 @@ LibArchiveReader::Setup SetupFor(LibArchiveKind kind) {
     case LibArchiveKind::kCab: return &SetupCab;
     case LibArchiveKind::kRar: return &SetupRar;
     case LibArchiveKind::kTar: return &SetupTar;
+    case LibArchiveKind::kSevenZip: return &SetupSevenZip;
   }
   return &SetupTar;
 }
@@ -73,15 +76,27 @@ bool LhaStart(const PositionalFile& file, std::int64_t start) {
   return head[2] == '-' && head[3] == 'l' && (head[4] == 'h' || head[4] == 'z') && head[6] == '-' && head[20] <= 3;
 }
 
+// A 7z start header: the signature, two version bytes, then the CRC-32 of
+// the 20 bytes after it (where the header database lies). Six bytes are
+// easily met in a stub; a matching CRC is not.
+bool SevenZipStart(const PositionalFile& file, std::int64_t start) {
+  unsigned char head[32];
+  if (!file.ReadExactly(start, head, sizeof head)) return false;
+  const std::uint32_t stored = head[8] | (head[9] << 8) | (head[10] << 16) | (std::uint32_t{head[11]} << 24);
+  return crc32(crc32(0, nullptr, 0), head + 12, 20) == stored;
+}
+
 const SfxMark* SfxMarkFor(LibArchiveKind kind) {
   using namespace std::string_view_literals;
   static const SfxMark lha{"-l"sv, 2, &LhaStart};
   static const SfxMark cab{"MSCF\0\0\0\0"sv, 0, &AnyStart};
   static const SfxMark rar{"Rar!\x1a\x07"sv, 0, &AnyStart};
+  static const SfxMark sevenZip{"7z\xBC\xAF\x27\x1C"sv, 0, &SevenZipStart};
   switch (kind) {
     case LibArchiveKind::kLha: return &lha;
     case LibArchiveKind::kCab: return &cab;
     case LibArchiveKind::kRar: return &rar;
+    case LibArchiveKind::kSevenZip: return &sevenZip;
     default: return nullptr;  // ZIP is found from its end, tar by its probe (TarProbe.h)
   }
 }
@@ -189,7 +204,9 @@ bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
   switch (source.Next(first)) {
     case ReadResult::kEntry: break;
     case ReadResult::kEnd:
-      if (kind != LibArchiveKind::kZip) return false;
+      // ZIP and 7z check their whole directory before the first entry, so
+      // an empty one has proved itself.
+      if (kind != LibArchiveKind::kZip && kind != LibArchiveKind::kSevenZip) return false;
       break;
     case ReadResult::kBroken:
     case ReadResult::kVolumeMissing: return false;
@@ -217,14 +234,23 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Po
   return nullptr;
 }
 
+// p7zip's self-extractors are ELF programs, not DOS ones.
+bool IsSevenZipExecutable(const PositionalFile& file) {
+  char magic[4];
+  return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) == "\x7F" "ELF");
+}
+
 }  // namespace
 
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind) {
   auto source = std::make_unique<LibArchiveSource>(file, kind);
-  const bool executable = file->IsExecutable();
+  const bool sevenZip = kind == LibArchiveKind::kSevenZip;
+  const bool executable = sevenZip ? IsSevenZipExecutable(*file) : file->IsExecutable();
   // A file that starts with the format is taken as it is: a damaged header
-  // ends its listing rather than its opening.
-  if (source->OpenAt(0) && (!executable || FirstHeaderReads(*source, kind))) return source;
+  // ends its listing rather than its opening. A 7z keeps every header in one
+  // block at its end, so one whose first header does not read (cut short,
+  // or headers encrypted) has nothing to list at all.
+  if (source->OpenAt(0) && (!(executable || sevenZip) || FirstHeaderReads(*source, kind))) return source;
   return executable ? OpenInsideExecutable(file, kind) : nullptr;
 }
 
