@@ -4,6 +4,7 @@
 #include "drivers/CAB32.h"
 #include "drivers/LHA32.h"
 #include "drivers/RAR32.h"
+#include "drivers/SEVENZIP32.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
 
@@ -32,6 +33,8 @@ const TDriverKind kZipKinds[] = {{atZip, Make<TZip32>}};
 const TDriverExtension kZipExtensions[] = {{".zip", atZip}};
 const TDriverKind kLhaKinds[] = {{atLha, Make<TLha32>}};
 const TDriverExtension kLhaExtensions[] = {{".lzh", atLha}};
+const TDriverKind kSevenZipKinds[] = {{atSevenZip, Make<TSevenZip32>}};
+const TDriverExtension kSevenZipExtensions[] = {{".7z", atSevenZip}};
 
 const TDriverRow kDriverTable[] = {
     {kTarKinds, kTarExtensions, TarArchiveType, []() -> TDriverUnit& { return TarUnit(); }},
@@ -40,6 +43,9 @@ const TDriverRow kDriverTable[] = {
     {kCabKinds, kCabExtensions, Probe<IsCabArchive, atCab>, []() -> TDriverUnit& { return CabUnit(); }},
     {kZipKinds, kZipExtensions, Probe<IsZipArchive, atZip>, []() -> TDriverUnit& { return ZipUnit(); }},
     {kLhaKinds, kLhaExtensions, Probe<IsLhaArchive, atLha>, []() -> TDriverUnit& { return LhaUnit(); }},
+    // Last, and asked only when no other probe said yes (see DetectArchiverType).
+    {kSevenZipKinds, kSevenZipExtensions, Probe<IsSevenZipArchive, atSevenZip>,
+     []() -> TDriverUnit& { return SevenZipUnit(); }, true},
 };
 }  // namespace
 

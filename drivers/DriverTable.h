@@ -32,6 +32,9 @@ struct TDriverRow {
   // The type the format's library sees in the file, or atNone; never raises.
   TArchiverType (*probe)(const std::string& fileName);
   TDriverUnit& (*unit)();
+  // Probed only when no earlier row said yes, so that it never takes a file
+  // from a format known before it.
+  bool onlyUnclaimed = false;
 };
 
 // In probe order, weakest first: a later row's yes overrides an earlier one,

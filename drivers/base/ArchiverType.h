@@ -14,4 +14,5 @@ enum TArchiverType : std::uint8_t {
   atRar = 7,
   atNone = 8,
   atAutoDetect = 9,
+  atSevenZip = 10,
 };

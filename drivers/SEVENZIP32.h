@@ -1,0 +1,41 @@
+// The 7z driver over 7-ZIP32.DLL: extracts, creates and updates 7z archives
+// and deletes from them; no self-extractors.
+#pragma once
+
+#include <string>
+
+#include "drivers/FamilyArchiver.h"
+
+class TSevenZip32 : public TFamilyArchiver {
+  friend class TArchiver;
+
+ public:
+  // Word e (x = 0: without folders) or x; -aoa when c = 1, else -aos.
+  int Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+             const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
+             std::string& output) override;
+  // Word a; -mx=N from jm.
+  int Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+           const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
+           std::string& output) override;
+  // Word d.
+  int RemoveItem(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+                 const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
+                 std::string& output) override;
+  // Word u.
+  int Update(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
+             const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
+             std::string& output) override;
+
+ protected:
+  TSevenZip32() = default;
+  TDriverUnit& ListingUnit() const override;
+
+ private:
+  int Run(const std::string& word, HWND ownerWindow, const std::string& archiveName,
+          const TArchiverOptions& options, const std::string& baseDirectory, const TStringList* files,
+          bool useResponseFile, std::string& output);
+};
+
+TSingleLibraryUnit& SevenZipUnit();
+bool IsSevenZipArchive(const std::string& fileName);
