@@ -17,6 +17,7 @@ TEST(DriverTableTest, EveryTypeCodeHasExactlyOneDriverAndNoOtherCodeHasOne) {
     for (const TDriverKind& kind : row.kinds) ++kinds[kind.type];
   std::map<int, int> expected;
   for (int type = atLha; type <= atRar; ++type) expected[type] = 1;
+  expected[atSevenZip] = 1;
   EXPECT_EQ(kinds, expected);
 }
 
