@@ -14,7 +14,7 @@ program_packages=(
 development_packages=(
   libgtest-dev libgmock-dev
   # Tools the tests make real archives with, and the bench compares against.
-  zip unzip p7zip-full gcab arj jlha-utils libarchive-tools bzip2 lbzip2 pbzip2 gzip tar python3 time
+  zip unzip p7zip-full gcab arj jlha-utils libarchive-tools bzip2 lbzip2 pbzip2 gzip xz-utils zstd tar python3 time
   # What the install test checks the desktop files, the manual and the package with.
   desktop-file-utils appstream man-db
   # Locale sources, for the test of regional date formats.

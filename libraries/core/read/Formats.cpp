@@ -25,10 +25,14 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile>
       return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
     case kTarPlain:
     case kTarGzip:
-    case kTarCompress: return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
+    case kTarCompress:
+    case kTarXz:
+    case kTarZstd: return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
     case kGzipOnly:
     case kCompressOnly:
-    case kBzip2Only: return OpenPlainCompressedSource(std::move(file), type);
+    case kBzip2Only:
+    case kXzOnly:
+    case kZstdOnly: return OpenPlainCompressedSource(std::move(file), type);
     default: return nullptr;
   }
 }
