@@ -41,6 +41,8 @@ std::span<const TDriverRow> DriverTable();
 
 // The driver of a type code; null for a code without one (atNone...).
 std::unique_ptr<TArchiver> MakeDriver(TArchiverType type);
+// Whether a type code has a driver, without making it.
+bool HasDriver(TArchiverType type);
 
 // Every unit back to "not loaded": its entries forgotten, its library freed.
 void ReleaseAllDriverUnits();
