@@ -7,7 +7,7 @@ set -euo pipefail
 
 program_packages=(
   build-essential cmake ccache pkg-config
-  qt6-base-dev qt6-svg-dev libarchive-dev zlib1g-dev libbz2-dev
+  qt6-base-dev qt6-svg-dev libarchive-dev zlib1g-dev libbz2-dev liblzma-dev
   # What cpack needs to name the package's dependencies.
   dpkg-dev file
 )

@@ -17,8 +17,9 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile>
   const TarFind found = FindTarArchive(file);
   switch (const TarType type = found.type) {
     case kTarBzip2:
-      // The threaded path reads a bzip2 file from its first byte; one behind
-      // a stub takes libarchive's filter.
+    case kTarXz:
+      // The threaded path reads a bzip2 or xz file from its first byte; one
+      // behind a stub takes libarchive's filter.
       if (found.start == 0 && GainsFromThreads(file)) {
         if (auto packed = OpenPackedTarSource(file)) return packed;
       }
@@ -26,7 +27,6 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile>
     case kTarPlain:
     case kTarGzip:
     case kTarCompress:
-    case kTarXz:
     case kTarZstd: return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
     case kGzipOnly:
     case kCompressOnly:

@@ -1,10 +1,9 @@
 // Unpacking on several threads, for compressed files whose layout allows it:
-// today bzip2 of several blocks (ParallelBzip2.h). The tar readers and the
-// plain compressed file take the bytes through this interface whatever the
-// compression, so that another one (xz of several blocks) is one more case
-// in OpenThreadedUnpacking. A file that gains nothing from threads (one
-// bzip2 block, gzip) gets no threaded unpacking and stays with libarchive's
-// own filter.
+// bzip2 of several blocks (ParallelBzip2.h) and xz of several blocks
+// (xz/ThreadedXz.h). The tar readers and the plain compressed file take the
+// bytes through this interface whatever the compression. A file that gains
+// nothing from threads (one bzip2 or xz block, gzip) gets no threaded
+// unpacking and stays with libarchive's own filter.
 #pragma once
 
 #include <cstddef>
