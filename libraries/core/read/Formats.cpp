@@ -3,7 +3,7 @@
 #include "libraries/core/read/arj/ArjReader.h"
 #include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/PackedTarSource.h"
-#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/PlainCompressedSource.h"
 #include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/zip/ZipCentralDirectory.h"

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "libraries/core/read/LibArchiveReader.h"
-#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/Utf8Locale.h"
 

@@ -10,7 +10,7 @@
 
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/util/LittleEndian.h"
-#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 
 namespace dv {
 namespace {

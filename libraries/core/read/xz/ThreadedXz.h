@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "libraries/core/read/PositionalFile.h"
-#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 
 namespace dv {
 
