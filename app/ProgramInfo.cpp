@@ -26,8 +26,10 @@ is taken as a path.
 
 Archives are recognised by their extension: .lzh (LHA), .zip (ZIP), .cab
 (CAB), .arj (ARJ), .tar (TAR), .tgz .taz .gz .z (gzip- or compress-packed
-tar, also a plain .gz), .bz2 (bzip2-packed tar, also a plain .bz2), .rar
-(RAR); an .exe by its content (a self-extracting archive of these formats).
+tar, also a plain .gz), .bz2 .tbz2 (bzip2-packed tar, also a plain .bz2),
+.xz .txz (xz-packed tar, also a plain .xz), .zst .tzst (zstd-packed tar,
+also a plain .zst), .rar (RAR); an .exe by its content (a self-extracting
+archive of these formats).
 
 Each format is read through its archiver library (UNLHA32.DLL, UNZIP32.DLL,
 ZIP32J.DLL, LMZIP32.DLL, CAB32.DLL, UNARJ32J.DLL, tar32.dll, UNRAR32.DLL),

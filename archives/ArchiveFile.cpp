@@ -20,7 +20,7 @@ void TArchiveFile::SetFileName(const std::string& value) {
 }
 
 void TArchiveFile::SetArchiverType(TArchiverType value) {
-  if (value <= atRar || value == atSevenZip) {
+  if (HasDriver(value)) {
     BindArchiver(MakeDriver(value));  // loads its library or raises
     archiverType_ = value;
   } else if (value == atNone) {

@@ -8,10 +8,8 @@ namespace {
 // answer.
 TArchiverType DetectByContent(const std::string& fileName) {
   TArchiverType result = atNone;
-  for (const TDriverRow& row : DriverTable()) {
-    if (row.onlyUnclaimed && result != atNone) continue;
+  for (const TDriverRow& row : DriverTable())
     if (const TArchiverType type = row.probe(fileName); type != atNone) result = type;
-  }
   return result;
 }
 }  // namespace

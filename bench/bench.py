@@ -23,12 +23,12 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 BASELINE = 1704067200  # 2024-01-01 00:00:00 UTC: later than every entry
 PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else shutil.which("python3")
-TAR_NAMES = (".tar", ".tgz", ".tar.gz", ".tar.bz2")
+TAR_NAMES = (".tar", ".tgz", ".tar.gz", ".tar.bz2", ".tar.xz")
 # What each alternative covers, by name.
 COVERS = {
     "dovanel": lambda n: True,
     "python": lambda n: n.lower().endswith((".zip",) + TAR_NAMES),
-    "bsdtar": lambda n: n.lower().endswith((".zip", ".lzh", ".cab") + TAR_NAMES),
+    "bsdtar": lambda n: n.lower().endswith((".zip", ".lzh", ".cab", ".7z") + TAR_NAMES),
     "zip -o": lambda n: n.lower().endswith(".zip"),
 }
 
@@ -62,8 +62,12 @@ class Runner:
         if tool == "zip -o":
             return ["bash", "-c", "find \"$@\" -type f -iname '*.zip' -print0 | xargs -0 -r -n 1 zip -q -o",
                     "zip-o"] + paths
-        if tool.startswith(("gzip -dc", "bzip2 -dc", "lbzip2 -dc")):
+        if tool.startswith(("gzip -dc", "bzip2 -dc", "lbzip2 -dc", "xz -dc")):
             return ["bash", "-c", f"{tool.split()[0]} -dc \"$1\" >/dev/null", "decompress"] + paths
+        if tool.startswith("xz -T2 -dc"):
+            return ["bash", "-c", "xz -T2 -dc \"$1\" >/dev/null", "decompress"] + paths
+        if tool.startswith("7z l"):
+            return ["bash", "-c", "7z l \"$1\" >/dev/null", "list"] + paths
         raise ValueError(tool)
 
     def timed(self, argv):
@@ -180,6 +184,11 @@ def main():
         if name.endswith(".tar.bz2"):
             # lbzip2 unpacks on every core too (one thread a core by default).
             tools += ["bzip2 -dc >/dev/null", "lbzip2 -dc >/dev/null", "dovanel, 1 thread", "dovanel, 2 threads"]
+        if name.endswith(".tar.xz"):
+            # xz's own threads unpack the blocks `xz -T2` wrote, as ours do.
+            tools += ["xz -dc >/dev/null", "xz -T2 -dc >/dev/null", "dovanel, 1 thread", "dovanel, 2 threads"]
+        if name.endswith(".7z"):
+            tools = ["dovanel", "bsdtar", "7z l >/dev/null"]
         cases.append((f"{name} ({os.path.getsize(path) / 2**20:.1f} MiB)", [path], tools, ""))
     # Growth with the number of archives: dovanel alone on 1, 2, 4, ... parts.
     growth = []
@@ -249,7 +258,7 @@ def main():
                 print(f"   {case['case']:34} {ours['wall']:7.3f} s, "
                       f"{case['bytes'] / 2**20 / ours['wall']:8.1f} MiB/s of archive, {human_kib(ours['peak_kib'])}")
                 for figure in case["figures"]:
-                    if "-dc" in figure["tool"] or figure["tool"].startswith("dovanel, "):
+                    if "-dc" in figure["tool"] or figure["tool"].startswith(("dovanel, ", "7z l")):
                         print(f"   {'':34} {figure['tool']}: {figure['wall']:.3f} s, "
                               f"{case['bytes'] / 2**20 / figure['wall']:.1f} MiB/s; dovanel / it = "
                               f"{ours['wall'] / figure['wall']:.2f}")

@@ -8,7 +8,9 @@ OUT/small/common/partK/dJJ/  N small archives the Python script also handles:
 OUT/small/other/dJJ/         N small archives of the other formats: lzh (jlha),
                              cab (gcab), arj (arj); no rar, for want of a tool
 OUT/size/                    a ZIP and a tar.gz of four large entries at MB/16,
-                             MB/4 and MB megabytes of data, a tar.bz2 at MB
+                             MB/4 and MB megabytes of data; at MB also a tar.bz2,
+                             a 7z (7-Zip's defaults: LZMA2, solid) and a tar.xz
+                             of several blocks (xz -T2)
 OUT/entries/                 ZIPs (Info-ZIP) of N/100, N/10 and N entries
 
 The same arguments make the same entries with the same names, contents and
@@ -31,7 +33,8 @@ T_FROM, T_TO = 631152000, 1672531199
 COMMON = ["zip", "zip7", "tar", "tgz", "targz", "tarbz2"]
 OTHER = ["lzh", "cab", "arj"]
 EXTENSION = {"zip": ".zip", "zip7": ".zip", "tar": ".tar", "tgz": ".tgz", "targz": ".tar.gz",
-             "tarbz2": ".tar.bz2", "lzh": ".lzh", "cab": ".cab", "arj": ".arj"}
+             "tarbz2": ".tar.bz2", "sevenzip": ".7z", "tarxz": ".tar.xz", "lzh": ".lzh", "cab": ".cab",
+             "arj": ".arj"}
 PART_SIZE = 250  # archives per part of small/common: the count-scaling steps
 
 
@@ -75,6 +78,11 @@ def make_archive(kind, target, stage, names):
         run(["tar", "-czf", target, "--owner=0", "--group=0", "--numeric-owner"] + names, stage)
     elif kind == "tarbz2":
         run(["tar", "-cjf", target, "--owner=0", "--group=0", "--numeric-owner"] + names, stage)
+    elif kind == "sevenzip":
+        run(["7z", "a", "-t7z", "-bd", target] + names, stage)
+    elif kind == "tarxz":
+        run(["tar", "-cf", target, "--use-compress-program=xz -T2", "--owner=0", "--group=0", "--numeric-owner"]
+            + names, stage)
     elif kind == "lzh":
         run(["jlha", "a", target] + names, stage)
     elif kind == "cab":
@@ -118,7 +126,7 @@ def make_large(out, megabytes, seed, scratch_root):
                 when = rng.randint(T_FROM, T_TO)
                 os.utime(os.path.join(stage, name), (when, when))
                 names.append(name)
-            for kind in ("zip", "targz") + (("tarbz2",) if size == megabytes else ()):
+            for kind in ("zip", "targz") + (("tarbz2", "sevenzip", "tarxz") if size == megabytes else ()):
                 make_archive(kind, os.path.join(out, f"large-{size}mb{EXTENSION[kind]}"), stage, names)
             for name in names:
                 os.remove(os.path.join(stage, name))
@@ -160,7 +168,7 @@ def main():
     parser.add_argument("--entries", type=int, default=100000, help="entries of the largest many-entry ZIP")
     args = parser.parse_args()
     settings = {"small": args.small, "other": args.other, "large_mb": args.large_mb, "entries": args.entries,
-                "version": 1}
+                "version": 2}
     stamp = os.path.join(args.out, "corpus.json")
     if os.path.exists(stamp):
         with open(stamp) as made:

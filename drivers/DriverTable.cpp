@@ -20,9 +20,11 @@ TArchiverType Probe(const std::string& fileName) {
   return isFormat(fileName) ? type : atNone;
 }
 
-const TDriverKind kTarKinds[] = {{atTar, Make<TTar32>}, {atTgz, Make<TTgz32>}, {atBZ2, Make<TBZ232>}};
-const TDriverExtension kTarExtensions[] = {{".z", atTgz},   {".gz", atTgz},  {".tgz", atTgz},
-                                           {".taz", atTgz}, {".tar", atTar}, {".bz2", atBZ2}};
+const TDriverKind kTarKinds[] = {{atTar, Make<TTar32>},  {atTgz, Make<TTgz32>},  {atBZ2, Make<TBZ232>},
+                                 {atTxz, Make<TTxz32>}, {atTzst, Make<TTzst32>}};
+const TDriverExtension kTarExtensions[] = {{".z", atTgz},    {".gz", atTgz},   {".tgz", atTgz},  {".taz", atTgz},
+                                           {".tar", atTar},  {".bz2", atBZ2},  {".tbz2", atBZ2}, {".xz", atTxz},
+                                           {".txz", atTxz},  {".zst", atTzst}, {".tzst", atTzst}};
 const TDriverKind kRarKinds[] = {{atRar, Make<TRar32>}};
 const TDriverExtension kRarExtensions[] = {{".rar", atRar}};
 const TDriverKind kArjKinds[] = {{atArj, Make<TArj32>}};
@@ -37,26 +39,34 @@ const TDriverKind kSevenZipKinds[] = {{atSevenZip, Make<TSevenZip32>}};
 const TDriverExtension kSevenZipExtensions[] = {{".7z", atSevenZip}};
 
 const TDriverRow kDriverTable[] = {
+    {kSevenZipKinds, kSevenZipExtensions, Probe<IsSevenZipArchive, atSevenZip>,
+     []() -> TDriverUnit& { return SevenZipUnit(); }},
     {kTarKinds, kTarExtensions, TarArchiveType, []() -> TDriverUnit& { return TarUnit(); }},
     {kRarKinds, kRarExtensions, Probe<IsRarArchive, atRar>, []() -> TDriverUnit& { return RarUnit(); }},
     {kArjKinds, kArjExtensions, Probe<IsArjArchive, atArj>, []() -> TDriverUnit& { return ArjUnit(); }},
     {kCabKinds, kCabExtensions, Probe<IsCabArchive, atCab>, []() -> TDriverUnit& { return CabUnit(); }},
     {kZipKinds, kZipExtensions, Probe<IsZipArchive, atZip>, []() -> TDriverUnit& { return ZipUnit(); }},
     {kLhaKinds, kLhaExtensions, Probe<IsLhaArchive, atLha>, []() -> TDriverUnit& { return LhaUnit(); }},
-    // Last, and asked only when no other probe said yes (see DetectArchiverType).
-    {kSevenZipKinds, kSevenZipExtensions, Probe<IsSevenZipArchive, atSevenZip>,
-     []() -> TDriverUnit& { return SevenZipUnit(); }, true},
 };
 }  // namespace
 
 std::span<const TDriverRow> DriverTable() { return kDriverTable; }
 
-std::unique_ptr<TArchiver> MakeDriver(TArchiverType type) {
+namespace {
+const TDriverKind* KindOf(TArchiverType type) {
   for (const TDriverRow& row : kDriverTable)
     for (const TDriverKind& kind : row.kinds)
-      if (kind.type == type) return kind.make();
+      if (kind.type == type) return &kind;
   return nullptr;
 }
+}  // namespace
+
+std::unique_ptr<TArchiver> MakeDriver(TArchiverType type) {
+  const TDriverKind* kind = KindOf(type);
+  return kind != nullptr ? kind->make() : nullptr;
+}
+
+bool HasDriver(TArchiverType type) { return KindOf(type) != nullptr; }
 
 void ReleaseAllDriverUnits() {
   for (const TDriverRow& row : kDriverTable) row.unit().Release();

@@ -32,18 +32,18 @@ struct TDriverRow {
   // The type the format's library sees in the file, or atNone; never raises.
   TArchiverType (*probe)(const std::string& fileName);
   TDriverUnit& (*unit)();
-  // Probed only when no earlier row said yes, so that it never takes a file
-  // from a format known before it.
-  bool onlyUnclaimed = false;
 };
 
 // In probe order, weakest first: a later row's yes overrides an earlier one,
-// so the tar library's own code is weakest and LHA strongest. No extension
+// so 7z (the newest, which must never take a file from a format known before
+// it) is weakest, then the tar library's own code, and LHA strongest. No extension
 // appears twice.
 std::span<const TDriverRow> DriverTable();
 
 // The driver of a type code; null for a code without one (atNone...).
 std::unique_ptr<TArchiver> MakeDriver(TArchiverType type);
+// Whether a type code has a driver, without making it.
+bool HasDriver(TArchiverType type);
 
 // Every unit back to "not loaded": its entries forgotten, its library freed.
 void ReleaseAllDriverUnits();

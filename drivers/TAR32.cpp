@@ -27,6 +27,29 @@ TSingleLibraryUnit& TarUnit() {
 
 TDriverUnit& TTar32::ListingUnit() const { return TarUnit(); }
 
+namespace {
+// What each compressed member of the family adds: its switch alone (jm < 1)
+// or with jm as its level, and why it cannot become self-extracting (empty:
+// it can).
+struct TarCompression {
+  const char* plain;
+  const char* leveled;  // followed by jm in decimal
+  const char* noSelfExtracting;
+};
+
+const TarCompression* CompressionOf(const TTar32* archiver) {
+  static constexpr TarCompression kGzip{"-z", "-z", ""};
+  static constexpr TarCompression kBzip2{"-B", "-B", "BZ2 形式書庫は自己解凍形式にできません。"};
+  static constexpr TarCompression kXz{"-J", "-J", "XZ 形式書庫は自己解凍形式にできません。"};
+  static constexpr TarCompression kZstd{"--zstd", "--zstd=", "ZSTD 形式書庫は自己解凍形式にできません。"};
+  if (dynamic_cast<const TTgz32*>(archiver) != nullptr) return &kGzip;
+  if (dynamic_cast<const TBZ232*>(archiver) != nullptr) return &kBzip2;
+  if (dynamic_cast<const TTxz32*>(archiver) != nullptr) return &kXz;
+  if (dynamic_cast<const TTzst32*>(archiver) != nullptr) return &kZstd;
+  return nullptr;
+}
+}  // namespace
+
 std::string TTar32::MakeCommandLine(const std::string& word, const std::string& archiveName,
                                     const TArchiverOptions& options, const std::string& baseDirectory,
                                     const TStringList* files, bool useResponseFile) const {
@@ -34,14 +57,11 @@ std::string TTar32::MakeCommandLine(const std::string& word, const std::string& 
   builder.Spaced = true;
   AddPieces(builder, kTarPieces, {options, OwnerWindow != nullptr});
   // The compression switch, with jm as its level when one above 0 is given.
-  const char* compression = dynamic_cast<const TTgz32*>(this) != nullptr   ? "z"
-                            : dynamic_cast<const TBZ232*>(this) != nullptr ? "B"
-                                                                           : nullptr;
-  if (compression != nullptr) {
+  if (const TarCompression* compression = CompressionOf(this)) {
     if (options.jm < 1)
-      builder.Append(std::string("-") + compression);
+      builder.Append(compression->plain);
     else
-      builder.AddIntSwitch(compression, options.jm);
+      builder.Append(compression->leveled + std::to_string(options.jm));
   }
   builder.Append(options.UserOptions);
   if (!archiveName.empty()) builder.AddValue("f", archiveName);
@@ -72,7 +92,8 @@ int TTar32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiv
 
 int TTar32::MakeSFX(HWND, const std::string& archiveName, const TArchiverOptions&, const std::string& directory,
                     std::string&) {
-  if (dynamic_cast<const TBZ232*>(this) != nullptr) throw EArchiver("BZ2 形式書庫は自己解凍形式にできません。");
+  if (const TarCompression* compression = CompressionOf(this); compression != nullptr && *compression->noSelfExtracting)
+    throw EArchiver(compression->noSelfExtracting);
   const std::string stub = FindStub(kStubName);
   if (stub.empty()) throw EArchiver("tar/tgz 書庫からの自己解凍書庫の作成には kmtarsef.exe が必要です。");
   WriteSelfExtracting(stub, archiveName, SelfExtractingName(archiveName, directory));
@@ -86,6 +107,8 @@ TArchiverType TarArchiveType(const std::string& fileName) {
       case 1: return atTar;
       case 2: case 3: case 4: case 5: return atTgz;
       case 6: case 7: return atBZ2;
+      case 10: case 11: return atTxz;
+      case 12: case 13: return atTzst;
       default: return atNone;
     }
   } catch (const std::exception&) {

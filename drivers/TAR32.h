@@ -1,6 +1,7 @@
-// The tar family over tar32.dll: plain, gzip- and bzip2-compressed tar differ
-// only in their class, which adds the compression switch (and keeps bzip2
-// archives from becoming self-extracting).
+// The tar family over tar32.dll: plain, gzip-, bzip2-, xz- and
+// zstd-compressed tar differ only in their class, which adds the compression
+// switch (and keeps bzip2, xz and zstd archives from becoming
+// self-extracting: the stub unpacks tar and tar.gz only).
 #pragma once
 
 #include <string>
@@ -50,6 +51,21 @@ class TBZ232 : public TTar32 {
   TBZ232() = default;
 };
 
+class TTxz32 : public TTar32 {
+  friend class TArchiver;
+
+ protected:
+  TTxz32() = default;
+};
+
+class TTzst32 : public TTar32 {
+  friend class TArchiver;
+
+ protected:
+  TTzst32() = default;
+};
+
 TSingleLibraryUnit& TarUnit();
-// The type the tar library sees in a file: atTar, atTgz, atBZ2 or atNone.
+// The type the tar library sees in a file: atTar, atTgz, atBZ2, atTxz, atTzst
+// or atNone.
 TArchiverType TarArchiveType(const std::string& fileName);

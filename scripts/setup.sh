@@ -7,14 +7,14 @@ set -euo pipefail
 
 program_packages=(
   build-essential cmake ccache pkg-config
-  qt6-base-dev qt6-svg-dev libarchive-dev zlib1g-dev libbz2-dev
+  qt6-base-dev qt6-svg-dev libarchive-dev zlib1g-dev libbz2-dev liblzma-dev
   # What cpack needs to name the package's dependencies.
   dpkg-dev file
 )
 development_packages=(
   libgtest-dev libgmock-dev
   # Tools the tests make real archives with, and the bench compares against.
-  zip unzip p7zip-full gcab arj jlha-utils libarchive-tools bzip2 lbzip2 pbzip2 gzip tar python3 time
+  zip unzip p7zip-full gcab arj jlha-utils libarchive-tools bzip2 lbzip2 pbzip2 gzip xz-utils zstd tar python3 time
   # What the install test checks the desktop files, the manual and the package with.
   desktop-file-utils appstream man-db
   # Locale sources, for the test of regional date formats.

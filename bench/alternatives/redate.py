@@ -13,7 +13,7 @@ def newest(path):
     if name.endswith(".zip"):
         with zipfile.ZipFile(path) as archive:
             times = [time.mktime(info.date_time + (0, 0, -1)) for info in archive.infolist()]
-    elif name.endswith((".tar", ".tgz", ".tar.gz", ".tar.bz2", ".tbz2")):
+    elif name.endswith((".tar", ".tgz", ".tar.gz", ".tar.bz2", ".tbz2", ".tar.xz", ".txz")):
         with tarfile.open(path) as archive:
             times = [member.mtime for member in archive]
     else:

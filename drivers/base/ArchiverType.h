@@ -14,5 +14,9 @@ enum TArchiverType : std::uint8_t {
   atRar = 7,
   atNone = 8,
   atAutoDetect = 9,
-  atSevenZip = 10,
+  // Formats added later take the values after these; 10 stays unused, as
+  // earlier versions refused it, so that no stored value changes its meaning.
+  atTxz = 11,
+  atTzst = 12,
+  atSevenZip = 13,
 };

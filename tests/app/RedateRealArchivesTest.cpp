@@ -96,6 +96,24 @@ TEST_F(RedateRealArchivesTest, EveryFormatTakesItsNewestEntrysTime) {
   EXPECT_EQ(form_->Label1->Caption(), "Finish");
 }
 
+TEST_F(RedateRealArchivesTest, XzZstdAndTbz2ArchivesTakeTheirNewestEntrysTime) {
+  const std::string archives[] = {
+      Make("gnu.tar.xz", "tar cJf"),
+      Make("gnu.txz", "tar cJf"),
+      Make("threads.tar.xz", "tar -I 'xz -T2 --block-size=1KiB' -cf"),
+      Make("gnu.tar.zst", "tar --zstd -cf"),
+      Make("gnu.tzst", "tar --zstd -cf"),
+      Make("gnu.tbz2", "tar cjf"),
+  };
+  const auto outcome = Run(out_.path().string());
+  ASSERT_EQ(outcome.size(), std::size(archives));
+  for (const std::string& archive : archives) {
+    EXPECT_EQ(outcome.at(archive), "2001/05/06 | 10:20:30") << archive;
+    EXPECT_EQ(MTime(archive), kNewestDos) << archive;
+  }
+  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+}
+
 TEST_F(RedateRealArchivesTest, BytesNeverChangeAndOnlyTheLastWriteTimeMoves) {
   const std::string archive = Make("keep.zip", "zip -q");
   const std::string before = ReadFile(archive);

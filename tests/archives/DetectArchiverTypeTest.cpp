@@ -70,6 +70,30 @@ TEST_F(DetectArchiverTypeTest, ByExtensionUsesTheTableOnly) {
   for (FakeLibrary* fake : fakes_.All()) EXPECT_TRUE(fake->Calls().empty()) << fake->Path();
 }
 
+TEST_F(DetectArchiverTypeTest, XzZstdAndTbz2ByExtensionAndByContent) {
+  const struct {
+    const char* name;
+    TArchiverType expected;
+  } rows[] = {
+      {"/d/x.tar.xz", atTxz}, {"/d/x.TXZ", atTxz},   {"/d/x.xz", atTxz},  {"/d/x.tar.zst", atTzst},
+      {"/d/x.tzst", atTzst},  {"/d/x.Zst", atTzst},  {"/d/x.tbz2", atBZ2}, {"/d/x.zstd", atNone},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(DetectArchiverType(row.name, true), row.expected);
+  }
+  // By content the tar library's new kinds come through its probe.
+  for (const auto& [kind, expected] : {std::pair{10, atTxz}, std::pair{13, atTzst}}) {
+    ReleaseAllDriverUnits();
+    for (FakeLibrary* fake : fakes_.All()) {
+      fake->Clear();
+      fake->Config().acceptOpen = false;
+    }
+    fakes_.tar.Config().archiveType = kind;
+    EXPECT_EQ(DetectArchiverType("/d/setup.exe", false), expected) << kind;
+  }
+}
+
 // Double-byte characters count as one: a lead byte never joins a following
 // "." or "/" (neither is a trail byte), and a 0x5C trail byte is just a byte.
 TEST_F(DetectArchiverTypeTest, ByExtensionScansShiftJisByCharacters) {

@@ -342,6 +342,20 @@ TEST_F(DriverFamilyTest, ProbesOpenInProbeModeAndCloseEveryHandle) {
   }
 }
 
+TEST_F(DriverFamilyTest, TarArchiveTypeMapsTheXzAndZstdKinds) {
+  UseFakeLibraries({"tar"});
+  const struct {
+    int kind;
+    TArchiverType expected;
+  } rows[] = {{10, atTxz}, {11, atTxz}, {12, atTzst}, {13, atTzst}, {9, atNone}, {14, atNone}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.kind);
+    fakes_.tar.Clear();
+    fakes_.tar.Config().archiveType = row.kind;
+    EXPECT_EQ(TarArchiveType("rel/x.exe"), row.expected);
+  }
+}
+
 TEST_F(DriverFamilyTest, TarArchiveTypeMapsTheLibrarysKinds) {
   UseFakeLibraries({"tar"});
   const struct {

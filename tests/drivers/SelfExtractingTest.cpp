@@ -301,6 +301,17 @@ TEST_F(TarSelfExtractingTest, BZ2RefusesBeforeLooking) {
   EXPECT_EQ(FolderNames(arc_), std::set<std::string>{"a.tbz"});
 }
 
+TEST_F(TarSelfExtractingTest, XzAndZstdRefuseBeforeLooking) {
+  const std::string xz = Archive("a.txz");
+  const std::string zstd = Archive("a.tzst");
+  EXPECT_EQ(RaisedMessage([&] { Released<TTxz32>()->MakeSFX(nullptr, xz, options_, "", output_); }),
+            "XZ 形式書庫は自己解凍形式にできません。");
+  EXPECT_EQ(RaisedMessage([&] { Released<TTzst32>()->MakeSFX(nullptr, zstd, options_, "", output_); }),
+            "ZSTD 形式書庫は自己解凍形式にできません。");
+  EXPECT_EQ(FolderNames(arc_), (std::set<std::string>{"a.txz", "a.tzst"}));
+  EXPECT_TRUE(tar_->Calls().empty());
+}
+
 TEST_F(TarSelfExtractingTest, MissingStubWritesNothing) {
   const std::string archive = Archive("a.tar");
   HideStubs();

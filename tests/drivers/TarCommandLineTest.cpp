@@ -20,13 +20,15 @@
 namespace {
 using Op = TCommandOperation;
 
-enum class TarClass { Tar, Tgz, BZ2 };
+enum class TarClass { Tar, Tgz, BZ2, Txz, Tzst };
 
 std::unique_ptr<TArchiver> CreateTar(TarClass kind) {
   switch (kind) {
     case TarClass::Tar: return TArchiver::Create<TTar32>();
     case TarClass::Tgz: return TArchiver::Create<TTgz32>();
     case TarClass::BZ2: return TArchiver::Create<TBZ232>();
+    case TarClass::Txz: return TArchiver::Create<TTxz32>();
+    case TarClass::Tzst: return TArchiver::Create<TTzst32>();
   }
   return nullptr;
 }
@@ -115,6 +117,20 @@ TEST_P(TarLineTest, BuildsAndSendsTheLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tar, TarLineTest, ::testing::ValuesIn(kTarLines),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// xz and zstd: their switch where gzip's and bzip2's go, with jm as the level.
+const TarLineCase kXzZstdLines[] = {
+    {.name = "TxzPackWithDefaults", .kind = TarClass::Txz, .operation = Op::Pack,
+     .expected = R"(c -J  -f "/a.tar" -o "/out/" "sub\x.txt" )"},
+    {.name = "TxzLevel9", .kind = TarClass::Txz, .operation = Op::Pack, .setUp = [](TArchiverOptions& o) { o.jm = 9; },
+     .expected = R"(c -J9  -f "/a.tar" -o "/out/" "sub\x.txt" )"},
+    {.name = "TzstUnpackWithDefaults", .kind = TarClass::Tzst,
+     .expected = R"(x --zstd  -f "/a.tar" -o "/out/" "sub\x.txt" )"},
+    {.name = "TzstLevel19", .kind = TarClass::Tzst, .operation = Op::Pack,
+     .setUp = [](TArchiverOptions& o) { o.jm = 19; }, .expected = R"(c --zstd=19  -f "/a.tar" -o "/out/" "sub\x.txt" )"},
+};
+INSTANTIATE_TEST_SUITE_P(TarXzZstd, TarLineTest, ::testing::ValuesIn(kXzZstdLines),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class TarCommandTest : public TarCommandFixture, public ::testing::Test {

@@ -139,7 +139,8 @@ constexpr SwitchRule kRarSwitches[] = {
 // Words: x extracts (tar, tar.gz, tar.Z, tar.bz2, or the one file of a plain
 // .gz, .Z or .bz2), c creates. -f names the archive, -o the folder to
 // extract into or to take the files from. -z and -zN make c write gzip
-// (level N), -B and -BN bzip2; x finds the compression itself.
+// (level N), -B and -BN bzip2, -J and -JN xz (N 0-9), --zstd and --zstd=N
+// zstd (N 1-19); x finds the compression itself.
 // --use-directory=0 drops folders; --exclude=PATTERN leaves entries out;
 // --overwrite replaces existing files (the driver has no option for it, so
 // only a user's own options carry it). -AH, -I, -g, -v, --display-dialog=N
@@ -153,6 +154,16 @@ bool Bzip2(Command& c, const SwitchValue& v) {
   c.compression = Compression::kBzip2;
   c.level = v.number.value_or(-1);
   return c.level == -1 || (c.level >= 1 && c.level <= 9);
+}
+bool Xz(Command& c, const SwitchValue& v) {
+  c.compression = Compression::kXz;
+  c.level = v.number.value_or(-1);
+  return c.level >= -1 && c.level <= 9;
+}
+bool Zstd(Command& c, const SwitchValue& v) {
+  c.compression = Compression::kZstd;
+  c.level = v.number.value_or(-1);
+  return c.level == -1 || (c.level >= 1 && c.level <= 19);
 }
 bool TarFolders(Command& c, const SwitchValue& v) {
   c.junkPaths = v.number.value_or(1) == 0;
@@ -172,6 +183,9 @@ constexpr WordRule kTarWords[] = {{"x", Operation::kExtract}, {"c", Operation::k
 constexpr SwitchRule kTarSwitches[] = {
     {"z", F::kNumber, &Gzip},
     {"B", F::kNumber, &Bzip2},
+    {"J", F::kNumber, &Xz},
+    {"-zstd", F::kFlag, &Zstd},
+    {"-zstd=", F::kNumber, &Zstd},
     {"f", F::kNextToken, &ArchiveName},
     {"o", F::kNextToken, &BaseDirectory},
     {"-use-directory=", F::kNumber, &TarFolders},

@@ -49,7 +49,7 @@ enum class Operation {
 // A short lower-case name of the operation ("extract", "add", ...), for reports.
 const char* OperationName(Operation operation);
 
-enum class Compression { kNone, kGzip, kBzip2 };
+enum class Compression { kNone, kGzip, kBzip2, kXz, kZstd };
 
 struct Command {
   Operation operation = Operation::kExtract;

@@ -68,6 +68,14 @@ bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
         (archive_write_add_filter_bzip2(writer_) != ARCHIVE_OK ||
          (level >= 1 && !Option(writer_, "bzip2:compression-level=" + digit))))
       return false;
+    if (compression == Compression::kXz &&
+        (archive_write_add_filter_xz(writer_) != ARCHIVE_OK ||
+         (level >= 0 && !Option(writer_, "xz:compression-level=" + digit))))
+      return false;
+    if (compression == Compression::kZstd &&
+        (archive_write_add_filter_zstd(writer_) != ARCHIVE_OK ||
+         (level >= 1 && !Option(writer_, "zstd:compression-level=" + digit))))
+      return false;
   }
   return archive_write_open_fd(writer_, file_.get()) == ARCHIVE_OK;
 }

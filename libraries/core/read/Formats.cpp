@@ -3,7 +3,7 @@
 #include "libraries/core/read/arj/ArjReader.h"
 #include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/PackedTarSource.h"
-#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/PlainCompressedSource.h"
 #include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/zip/ZipCentralDirectory.h"
@@ -17,18 +17,22 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile>
   const TarFind found = FindTarArchive(file);
   switch (const TarType type = found.type) {
     case kTarBzip2:
-      // The threaded path reads a bzip2 file from its first byte; one behind
-      // a stub takes libarchive's filter.
+    case kTarXz:
+      // The threaded path reads a bzip2 or xz file from its first byte; one
+      // behind a stub takes libarchive's filter.
       if (found.start == 0 && GainsFromThreads(file)) {
         if (auto packed = OpenPackedTarSource(file)) return packed;
       }
       return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
     case kTarPlain:
     case kTarGzip:
-    case kTarCompress: return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
+    case kTarCompress:
+    case kTarZstd: return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
     case kGzipOnly:
     case kCompressOnly:
-    case kBzip2Only: return OpenPlainCompressedSource(std::move(file), type);
+    case kBzip2Only:
+    case kXzOnly:
+    case kZstdOnly: return OpenPlainCompressedSource(std::move(file), type);
     default: return nullptr;
   }
 }

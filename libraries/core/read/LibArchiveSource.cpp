@@ -43,6 +43,8 @@ void SetupTar(struct archive* a) {
   archive_read_support_filter_gzip(a);
   archive_read_support_filter_compress(a);
   archive_read_support_filter_bzip2(a);
+  archive_read_support_filter_xz(a);
+  archive_read_support_filter_zstd(a);
 }
 
 LibArchiveReader::Setup SetupFor(LibArchiveKind kind) {

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "libraries/core/read/LibArchiveReader.h"
-#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/Utf8Locale.h"
 
@@ -23,11 +23,13 @@ constexpr std::size_t kTarBlock = 512;
 // The raw unpacking of the file's one compression layer, as the probe sets
 // it up; nothing for a file that starts with no known compression.
 LibArchiveReader::Setup UnpackSetupFor(const PositionalFile& file) {
-  unsigned char magic[3] = {};
-  if (!file.ReadExactly(0, magic, sizeof magic)) return nullptr;
+  unsigned char magic[6] = {};
+  if (file.ReadAt(0, magic, sizeof magic) < 3) return nullptr;
   if (magic[0] == 0x1F && magic[1] == 0x8B) return RawUnpackSetup(kGzipOnly);
   if (magic[0] == 0x1F && magic[1] == 0x9D) return RawUnpackSetup(kCompressOnly);
   if (magic[0] == 'B' && magic[1] == 'Z' && magic[2] == 'h') return RawUnpackSetup(kBzip2Only);
+  if (std::memcmp(magic, "\xFD" "7zXZ\0", 6) == 0) return RawUnpackSetup(kXzOnly);
+  if (std::memcmp(magic, "\x28\xB5\x2F\xFD", 4) == 0) return RawUnpackSetup(kZstdOnly);
   return nullptr;
 }
 

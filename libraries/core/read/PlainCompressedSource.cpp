@@ -10,7 +10,7 @@
 
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/util/LittleEndian.h"
-#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 
 namespace dv {
 namespace {
@@ -40,7 +40,7 @@ Entry DescribeFile(const PositionalFile& file, TarType type) {
     // ISIZE, the last 4 bytes: the original size modulo 2^32.
     if (file.size() >= 18 && file.ReadExactly(file.size() - 4, trailer, sizeof trailer)) entry.size = Le32(trailer);
   } else {
-    entry.method = type == kCompressOnly ? "compress" : "bzip2";
+    entry.method = type == kCompressOnly ? "compress" : type == kBzip2Only ? "bzip2" : type == kXzOnly ? "xz" : "zstd";
   }
   return entry;
 }
@@ -84,14 +84,18 @@ std::string NameWithoutCompressionExtension(const std::string& fileName) {
   struct Rename {
     std::string_view extension, replacement;
   };
-  static constexpr std::array<Rename, 8> kRenames{{{".tgz", ".tar"},
-                                                   {".taz", ".tar"},
-                                                   {".tbz2", ".tar"},
-                                                   {".tbz", ".tar"},
-                                                   {".gz", ""},
-                                                   {".bz2", ""},
-                                                   {".z", ""},
-                                                   {".bz", ""}}};
+  static constexpr std::array<Rename, 12> kRenames{{{".tgz", ".tar"},
+                                                    {".taz", ".tar"},
+                                                    {".tbz2", ".tar"},
+                                                    {".tbz", ".tar"},
+                                                    {".txz", ".tar"},
+                                                    {".tzst", ".tar"},
+                                                    {".gz", ""},
+                                                    {".bz2", ""},
+                                                    {".z", ""},
+                                                    {".bz", ""},
+                                                    {".xz", ""},
+                                                    {".zst", ""}}};
   for (const Rename& rename : kRenames)
     if (EndsWithNoCase(fileName, rename.extension))
       return fileName.substr(0, fileName.size() - rename.extension.size()) + std::string(rename.replacement);
@@ -99,7 +103,8 @@ std::string NameWithoutCompressionExtension(const std::string& fileName) {
 }
 
 std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const PositionalFile> file, TarType type) {
-  if (type != kGzipOnly && type != kCompressOnly && type != kBzip2Only) return nullptr;
+  if (type != kGzipOnly && type != kCompressOnly && type != kBzip2Only && type != kXzOnly && type != kZstdOnly)
+    return nullptr;
   return std::make_unique<PlainCompressedSource>(std::move(file), type);
 }
 

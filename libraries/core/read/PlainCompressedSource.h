@@ -10,7 +10,7 @@
 
 namespace dv {
 
-// `type` is kGzipOnly, kCompressOnly or kBzip2Only, as ProbeTarType found.
+// `type` is kGzipOnly, kCompressOnly, kBzip2Only, kXzOnly or kZstdOnly, as ProbeTarType found.
 std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const PositionalFile> file, TarType type);
 
 // "notes.txt.gz" -> "notes.txt", "backup.tgz" -> "backup.tar"; a name

@@ -17,14 +17,21 @@
 namespace dv {
 namespace {
 
-enum class Packing { kNone, kGzip, kCompress, kBzip2 };
+enum class Packing { kNone, kGzip, kCompress, kBzip2, kXz, kZstd };
+
+constexpr unsigned char kXzMagic[] = {0xFD, '7', 'z', 'X', 'Z', 0x00};
+constexpr unsigned char kZstdMagic[] = {0x28, 0xB5, 0x2F, 0xFD};
 
 Packing PackingAt(const PositionalFile& file, std::int64_t start) {
-  unsigned char magic[3] = {};
-  if (!file.ReadExactly(start, magic, sizeof magic)) return Packing::kNone;
+  unsigned char magic[6] = {};
+  // A file shorter than the longest magic may still be gzip, compress or bzip2.
+  const std::int64_t got = file.ReadAt(start, magic, sizeof magic);
+  if (got < 3) return Packing::kNone;
   if (magic[0] == 0x1F && magic[1] == 0x8B) return Packing::kGzip;
   if (magic[0] == 0x1F && magic[1] == 0x9D) return Packing::kCompress;
   if (magic[0] == 'B' && magic[1] == 'Z' && magic[2] == 'h') return Packing::kBzip2;
+  if (got >= 6 && std::memcmp(magic, kXzMagic, sizeof kXzMagic) == 0) return Packing::kXz;
+  if (got >= 4 && std::memcmp(magic, kZstdMagic, sizeof kZstdMagic) == 0) return Packing::kZstd;
   return Packing::kNone;
 }
 
@@ -41,14 +48,32 @@ void SetupBzip2(struct archive* a) {
   archive_read_support_format_raw(a);
   archive_read_support_filter_bzip2(a);
 }
+void SetupXz(struct archive* a) {
+  archive_read_support_format_raw(a);
+  archive_read_support_filter_xz(a);
+}
+void SetupZstd(struct archive* a) {
+  archive_read_support_format_raw(a);
+  archive_read_support_filter_zstd(a);
+}
+
+LibArchiveReader::Setup SetupOf(Packing packing) {
+  switch (packing) {
+    case Packing::kGzip: return &SetupGzip;
+    case Packing::kCompress: return &SetupCompress;
+    case Packing::kBzip2: return &SetupBzip2;
+    case Packing::kXz: return &SetupXz;
+    case Packing::kZstd: return &SetupZstd;
+    case Packing::kNone: break;
+  }
+  return nullptr;
+}
 
 // Unpacks the first block. False when the filter does not take the file;
 // `tar` tells whether one unpacked layer down there is a tar header.
 bool UnpackFirstBlock(std::shared_ptr<const PositionalFile> file, std::int64_t start, Packing packing, bool& tar) {
   LibArchiveReader reader;
-  const LibArchiveReader::Setup setup =
-      packing == Packing::kGzip ? &SetupGzip : packing == Packing::kCompress ? &SetupCompress : &SetupBzip2;
-  if (!reader.Open(std::move(file), start, kTarProbeInputLimit, setup)) return false;
+  if (!reader.Open(std::move(file), start, kTarProbeInputLimit, SetupOf(packing))) return false;
   tar = false;
   // One filter alone is the file itself: the magic bytes were there but the
   // unpacker refused the header after them, so the file is no such file.
@@ -98,6 +123,8 @@ TarType ProbeAt(const std::shared_ptr<const PositionalFile>& file, std::int64_t 
     case Packing::kGzip: return tar ? kTarGzip : kGzipOnly;
     case Packing::kCompress: return tar ? kTarCompress : kCompressOnly;
     case Packing::kBzip2: return tar ? kTarBzip2 : kBzip2Only;
+    case Packing::kXz: return tar ? kTarXz : kXzOnly;
+    case Packing::kZstd: return tar ? kTarZstd : kZstdOnly;
     case Packing::kNone: break;
   }
   return kTarOther;
@@ -123,6 +150,19 @@ bool Bzip2HeadPlausible(const PositionalFile& file, std::int64_t start) {
   unsigned char head[4];
   return file.ReadExactly(start, head, sizeof head) && head[0] == 'B' && head[1] == 'Z' && head[2] == 'h' &&
          head[3] >= '1' && head[3] <= '9';
+}
+
+// The stream flags after the magic: a check type of 0, 1, 4 or 10.
+bool XzHeadPlausible(const PositionalFile& file, std::int64_t start) {
+  unsigned char head[8];
+  return file.ReadExactly(start, head, sizeof head) && head[6] == 0 &&
+         (head[7] == 0 || head[7] == 1 || head[7] == 4 || head[7] == 10);
+}
+
+// The frame header's descriptor has its reserved bit clear.
+bool ZstdHeadPlausible(const PositionalFile& file, std::int64_t start) {
+  unsigned char head[5];
+  return file.ReadExactly(start, head, sizeof head) && (head[4] & 0x08) == 0;
 }
 
 bool TarHeaderAt(const PositionalFile& file, std::int64_t start) {
@@ -166,6 +206,8 @@ TarFind FindInsideExecutable(const std::shared_ptr<const PositionalFile>& file) 
       {"ustar"sv, 257, &TarHeaderAt, true},
       {"\x1F\x8B\x08"sv, 0, &GzipFlagsPlausible, false},
       {"1AY&SY"sv, 4, &Bzip2HeadPlausible, false},  // "BZh", the block size, then the first block's magic
+      {"\xFD" "7zXZ"sv, 0, &XzHeadPlausible, false},
+      {"\x28\xB5\x2F\xFD"sv, 0, &ZstdHeadPlausible, false},
   };
   // Even a cheap look reads the file: a stub full of "ustar" gets a bound too.
   constexpr int kLookLimit = 1024;
@@ -180,7 +222,9 @@ TarFind FindInsideExecutable(const std::shared_ptr<const PositionalFile>& file) 
     switch (const TarType type = ProbeAt(file, start)) {
       case kTarPlain:
       case kTarGzip:
-      case kTarBzip2: return {type, start};
+      case kTarBzip2:
+      case kTarXz:
+      case kTarZstd: return {type, start};
       default: break;
     }
   }
@@ -229,6 +273,8 @@ LibArchiveReader::Setup RawUnpackSetup(TarType type) {
     case kGzipOnly: return &SetupGzip;
     case kCompressOnly: return &SetupCompress;
     case kBzip2Only: return &SetupBzip2;
+    case kXzOnly: return &SetupXz;
+    case kZstdOnly: return &SetupZstd;
     default: return nullptr;
   }
 }

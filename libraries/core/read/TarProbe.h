@@ -20,6 +20,11 @@ enum TarType : int {
   kCompressOnly = 5,
   kTarBzip2 = 6,
   kBzip2Only = 7,
+  // 8 and 9 stay unused: callers have long taken them as no archive.
+  kTarXz = 10,
+  kXzOnly = 11,
+  kTarZstd = 12,
+  kZstdOnly = 13,
 };
 
 // How much compressed input a probe may read to decide whether a tar header
@@ -36,15 +41,16 @@ struct TarFind {
 // Looks at the first bytes, and for a compressed file at the first 512 bytes
 // it unpacks to, never the rest of the file. In an executable that is none
 // of the family, a tar, tar.gz or tar.bz2 is looked for within kSfxWindow,
-// where its signature shows ("ustar" in a tar header, the gzip or bzip2
-// magic); a place counts only when the tar header there, or the first one
+// where its signature shows ("ustar" in a tar header, the gzip, bzip2, xz or
+// zstd magic); a place counts only when the tar header there, or the first one
 // it unpacks to, reads. Plain compressed data after a stub is no archive.
 TarFind FindTarArchive(const std::shared_ptr<const PositionalFile>& file);
 // FindTarArchive's type.
 TarType ProbeTarType(const std::shared_ptr<const PositionalFile>& file);
 
 // The libarchive set-up that unpacks a plain compressed file (kGzipOnly,
-// kCompressOnly or kBzip2Only) as one raw entry; nullptr for other types.
+// kCompressOnly, kBzip2Only, kXzOnly or kZstdOnly) as one raw entry; nullptr
+// for other types.
 LibArchiveReader::Setup RawUnpackSetup(TarType type);
 
 // A ustar, GNU or v7 tar header: a 512-byte block whose checksum field holds

@@ -155,6 +155,9 @@ const ParseCase kCases[] = {
     {"TarTwoArchives", L::kTar, R"(x -f "a.tar" -f "b.tar")", code::kBadSwitch},
     {"TarGzipLevelTooHigh", L::kTar, R"(c -z10 -f "a.tgz" "x")", code::kBadSwitch},
     {"TarBzip2LevelZero", L::kTar, R"(c -B0 -f "a.tbz" "x")", code::kBadSwitch},
+    {"TarXzLevelTooHigh", L::kTar, R"(c -J10 -f "a.txz" "x")", code::kBadSwitch},
+    {"TarZstdLevelZero", L::kTar, R"(c --zstd=0 -f "a.tzst" "x")", code::kBadSwitch},
+    {"TarZstdLevelTooHigh", L::kTar, R"(c --zstd=20 -f "a.tzst" "x")", code::kBadSwitch},
     {"TarUnknownWord", L::kTar, R"(t -f "a.tar")", code::kBadCommand},
     {"TarUnknownLongSwitch", L::kTar, R"(x --keep-newer-files -f "a.tar")", code::kBadSwitch},
 };

@@ -133,6 +133,15 @@ std::vector<Cut> Cuts() {
       // three whole; a cut in a single 900 KB block leaves nothing.
       {"TarBzip2Half", "tar32.dll", "tar -I 'bzip2 -1' -cf x.tbz g1 g2 g3", "x.tbz",
        [](auto& b) { return b.size() / 2; }, true, 2, false},
+      // xz and zstd unpack as they read: a cut halfway through the three
+      // 200 KB members leaves the first two headers whole.
+      {"TarXzHalf", "tar32.dll", "tar cJf x.txz g1 g2 g3", "x.txz", [](auto& b) { return b.size() / 2; }, true, 2,
+       false},
+      // Several blocks and no index at the end: read as one stream all the same.
+      {"TarXzOfSeveralBlocksHalf", "tar32.dll", "tar -I 'xz -T2 --block-size=64KiB' -cf x.txz g1 g2 g3", "x.txz",
+       [](auto& b) { return b.size() / 2; }, true, 2, false},
+      {"TarZstdHalf", "tar32.dll", "tar --zstd -cf x.tzst g1 g2 g3", "x.tzst", [](auto& b) { return b.size() / 2; },
+       true, 2, false},
       {"TarBzip2InItsOnlyBlock", "tar32.dll", "tar -I 'bzip2 -9' -cf x.tbz g1 g2 g3", "x.tbz",
        [](auto& b) { return b.size() / 2; }, false, 0, false},
       // The local headers are whole; reading them ends at the first record

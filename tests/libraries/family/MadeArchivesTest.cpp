@@ -43,6 +43,8 @@ const std::vector<std::string> kTar = {"name=a.txt date=2001-02-03 time=04:05:06
                                        "name=d/b.txt date=2010-11-12 time=13:14:16",
                                        // tar keeps whole seconds; DOS time drops the odd one
                                        "name=odd.txt date=2020-05-06 time=07:08:08"};
+const std::vector<std::string> kJapanese = {"name=表ソ能/ date=2011-12-13 time=14:15:16",
+                                            "name=表ソ能/日本語.txt date=2011-12-13 time=14:15:16"};
 // gcab writes the UTC clock into the DOS fields (a cabinet has no zone), so
 // the entries list 9 hours behind the files' local times. It adds no folders.
 const std::vector<std::string> kCab = {"name=a.txt date=2001-02-02 time=19:05:06",
@@ -119,6 +121,21 @@ std::vector<MadeCase> Cases() {
       {"TarBzip2", "tar32.dll", "tar cjf x.tbz a.txt d odd.txt", "x.tbz", "", kTar},
       {"TarCompress", "tar32.dll", "bsdtar cZf x.taz a.txt d odd.txt", "x.taz", "", kTar},
       {"TarUstarByBsdtar", "tar32.dll", "bsdtar --format ustar -cf x.tar a.txt d odd.txt", "x.tar", "", kTar},
+      {"TarXz", "tar32.dll", "tar cJf x.txz a.txt d odd.txt", "x.txz", "", kTar},
+      {"TarXzOfSeveralBlocks", "tar32.dll", "tar -I 'xz -T2 --block-size=1KiB' -cf x.txz a.txt d odd.txt", "x.txz", "",
+       kTar},
+      {"TarXzSfx", "tar32.dll", "tar cJf x.txz a.txt d odd.txt", "x.txz", Stub(40000), kTar},
+      {"TarZstd", "tar32.dll", "tar --zstd -cf x.tzst a.txt d odd.txt", "x.tzst", "", kTar},
+      {"TarZstdSfx", "tar32.dll", "tar --zstd -cf x.tzst a.txt d odd.txt", "x.tzst", Stub(40000), kTar},
+      // UTF-8 names as GNU tar stores them, listed as they are.
+      {"TarXzJapaneseNames", "tar32.dll",
+       "mkdir 表ソ能 && cp a.txt 表ソ能/日本語.txt && touch -d '2011-12-13 14:15:16' 表ソ能/日本語.txt 表ソ能"
+       " && tar cJf x.txz 表ソ能",
+       "x.txz", "", kJapanese},
+      {"TarZstdJapaneseNames", "tar32.dll",
+       "mkdir 表ソ能 && cp a.txt 表ソ能/日本語.txt && touch -d '2011-12-13 14:15:16' 表ソ能/日本語.txt 表ソ能"
+       " && tar --zstd -cf x.tzst 表ソ能",
+       "x.tzst", "", kJapanese},
   };
 }
 

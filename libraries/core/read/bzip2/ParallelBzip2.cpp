@@ -13,7 +13,6 @@ constexpr std::size_t kOutputPiece = 256 * 1024;
 // A block's output can be 45 times its input, so this, not the input, bounds
 // the memory.
 constexpr std::size_t kJobOutputLimit = 2 * 1024 * 1024;
-constexpr unsigned kMostThreads = 64;
 // The shortest stream libbz2 accepts (header, end magic, CRC); libarchive
 // takes no shorter tail after a stream for another one either.
 constexpr std::int64_t kShortestStream = 14;
@@ -33,15 +32,6 @@ struct ParallelBzip2::Job {
   JobEnd end = JobEnd::kBroken;
   std::uint32_t crc = 0;
 };
-
-unsigned Bzip2DecoderThreads() {
-  if (const char* text = std::getenv("DOVANEL_THREADS")) {
-    char* rest = nullptr;
-    const long value = std::strtol(text, &rest, 10);
-    if (rest != text && *rest == '\0' && value >= 1 && value <= kMostThreads) return static_cast<unsigned>(value);
-  }
-  return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
-}
 
 bool HasSeveralBzip2Blocks(const std::shared_ptr<const PositionalFile>& file) {
   if (!file || !Bzip2StreamLevelAt(*file, 0)) return false;

@@ -25,12 +25,10 @@
 #include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/bzip2/Bzip2BlockDecoder.h"
 #include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
-#include "libraries/core/read/bzip2/ThreadedUnpacking.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 
 namespace dv {
 
-// How many threads decode: DOVANEL_THREADS when it holds 1-64, else one a core.
-unsigned Bzip2DecoderThreads();
 
 // Whether `file` is bzip2 of more than one block (in one stream or several):
 // only such a file gains from threads.

@@ -1,10 +1,9 @@
 // Unpacking on several threads, for compressed files whose layout allows it:
-// today bzip2 of several blocks (ParallelBzip2.h). The tar readers and the
-// plain compressed file take the bytes through this interface whatever the
-// compression, so that another one (xz of several blocks) is one more case
-// in OpenThreadedUnpacking. A file that gains nothing from threads (one
-// bzip2 block, gzip) gets no threaded unpacking and stays with libarchive's
-// own filter.
+// bzip2 of several blocks (bzip2/ParallelBzip2.h) and xz of several blocks
+// (xz/ThreadedXz.h). The tar readers and the plain compressed file take the
+// bytes through this interface whatever the compression. A file that gains
+// nothing from threads (one bzip2 or xz block, gzip) gets no threaded
+// unpacking and stays with libarchive's own filter.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +27,11 @@ class ThreadedUnpacking {
   // Bytes of the file the bytes given so far were unpacked from.
   virtual std::uint64_t inputBytesUsed() const = 0;
 };
+
+// The most threads one unpacking starts.
+inline constexpr unsigned kMostThreads = 64;
+// How many threads unpack: DOVANEL_THREADS when it holds 1-64, else one a core.
+unsigned UnpackingThreads();
 
 // Whether `file` is compressed in a way threads unpack faster.
 bool GainsFromThreads(const std::shared_ptr<const PositionalFile>& file);

@@ -1,0 +1,48 @@
+#include "libraries/core/read/ThreadedUnpacking.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
+#include "libraries/core/read/bzip2/ParallelBzip2.h"
+#include "libraries/core/read/xz/ThreadedXz.h"
+
+namespace dv {
+
+unsigned UnpackingThreads() {
+  if (const char* text = std::getenv("DOVANEL_THREADS")) {
+    char* rest = nullptr;
+    const long value = std::strtol(text, &rest, 10);
+    if (rest != text && *rest == '\0' && value >= 1 && value <= kMostThreads) return static_cast<unsigned>(value);
+  }
+  return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+}
+
+bool GainsFromThreads(const std::shared_ptr<const PositionalFile>& file) {
+  return HasSeveralBzip2Blocks(file) || HasSeveralXzBlocks(file);
+}
+
+std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<const PositionalFile>& file) {
+  if (HasSeveralBzip2Blocks(file)) return std::make_unique<ParallelBzip2>(file, UnpackingThreads());
+  if (file) {
+    if (auto blocks = ReadXzBlockStarts(*file); blocks && blocks->packed.size() > 1)
+      return std::make_unique<ThreadedXz>(file, std::move(*blocks), UnpackingThreads());
+  }
+  return nullptr;
+}
+
+DataResult CopyUnpacked(ThreadedUnpacking& unpacking, const DataSink& sink) {
+  for (;;) {
+    const char* data = nullptr;
+    std::size_t size = 0;
+    switch (unpacking.Next(data, size)) {
+      case ThreadedUnpacking::Read::kEnd: return DataResult::kDone;
+      case ThreadedUnpacking::Read::kBroken: return DataResult::kBroken;
+      case ThreadedUnpacking::Read::kData:
+        if (!sink(data, size)) return DataResult::kSinkFailed;
+        break;
+    }
+  }
+}
+
+}  // namespace dv
