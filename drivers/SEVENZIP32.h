@@ -2,6 +2,7 @@
 // and deletes from them; no self-extractors.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "drivers/FamilyArchiver.h"
@@ -10,19 +11,19 @@ class TSevenZip32 : public TFamilyArchiver {
   friend class TArchiver;
 
  public:
-  // Word e (x = 0: without folders) or x; -aoa when c = 1, else -aos.
+  // Word e (x = 0: without folders) or x; -aoa when c = 1, else -aos; -y.
   int Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
              const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
              std::string& output) override;
-  // Word a; -mx=N from jm.
+  // Word a; -mx=N from jm (0 to 9); -y.
   int Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
            const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
            std::string& output) override;
-  // Word d.
+  // Word d; -y.
   int RemoveItem(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                  const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
                  std::string& output) override;
-  // Word u.
+  // Word u; -mx=N as for Pack; -y.
   int Update(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
              const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
              std::string& output) override;
@@ -32,7 +33,7 @@ class TSevenZip32 : public TFamilyArchiver {
   TDriverUnit& ListingUnit() const override;
 
  private:
-  int Run(const std::string& word, HWND ownerWindow, const std::string& archiveName,
+  int Run(const std::string& word, std::span<const TCommandPiece> pieces, HWND ownerWindow, const std::string& archiveName,
           const TArchiverOptions& options, const std::string& baseDirectory, const TStringList* files,
           bool useResponseFile, std::string& output);
 };

@@ -213,6 +213,8 @@ CommandResult ChangeZip(const Command& command) { return Change(kZipMaker, comma
 CommandResult ChangeSevenZip(const Command& command) {
   Command folders = command;
   folders.recurse = true;
+  // As 7-Zip does: adding or updating with no names takes the whole folder.
+  if (folders.names.empty() && command.operation != Operation::kZipDelete) folders.names = {"*"};
   return Change(kSevenZipMaker, folders);
 }
 

@@ -13,7 +13,8 @@
 // - The new archive replaces the old one only when all of it is written; a
 //   file that is not a ZIP archive is never replaced, nor a self-extractor
 //   without -J (its stub would be lost). A 7z self-extractor is never
-//   changed, and named folders always bring their contents into a 7z.
+//   changed, named folders always bring their contents into a 7z, and adding
+//   or updating without names takes every file of the base folder.
 // ("-A path" is ZipSelfExtractor.h's.)
 #pragma once
 
