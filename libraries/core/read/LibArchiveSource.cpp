@@ -2,7 +2,6 @@
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +12,8 @@
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/read/Utf8Locale.h"
+#include "libraries/core/util/Crc32.h"
+#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -84,8 +85,7 @@ bool LhaStart(const PositionalFile& file, std::int64_t start) {
 bool SevenZipStart(const PositionalFile& file, std::int64_t start) {
   unsigned char head[32];
   if (!file.ReadExactly(start, head, sizeof head)) return false;
-  const std::uint32_t stored = head[8] | (head[9] << 8) | (head[10] << 16) | (std::uint32_t{head[11]} << 24);
-  return crc32(crc32(0, nullptr, 0), head + 12, 20) == stored;
+  return Crc32(head + 12, 20) == Le32(head + 8);
 }
 
 const SfxMark* SfxMarkFor(LibArchiveKind kind) {
