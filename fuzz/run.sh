@@ -53,6 +53,9 @@ make_seeds() {
     gzip -c ../a.tar >../a.tgz
     bzip2 -c ../a.tar >../a.tbz
     gzip -c one.txt >../one.txt.gz
+    7z a -bd ../a.7z one.txt sub >/dev/null
+    7z a -bd -m0=Copy -ms=off ../stored.7z one.txt sub >/dev/null
+    7z a -bd -psecret ../secret.7z one.txt >/dev/null
   )
   for made in a.arj stored.arj; do
     [ -f "$work/$made" ] && cp "$work/$made" "$seeds/arj/$made"
@@ -66,7 +69,8 @@ make_seeds() {
     "5 $work/a.arj" "5 $work/stored.arj"
     "6 $work/a.tar" "6 $work/a.tgz" "6 $work/a.tbz" "6 $work/one.txt.gz"
     "7 $corpus/test_read_format_rar.rar" "7 $corpus/test_read_format_rar5_stored.rar"
-    "7 $corpus/test_read_format_rar5_multiple_files.rar")
+    "7 $corpus/test_read_format_rar5_multiple_files.rar"
+    "8 $work/a.7z" "8 $work/stored.7z" "8 $work/secret.7z")
   local pick library file
   for pick in "${picks[@]}"; do
     library=${pick%% *}
@@ -142,10 +146,13 @@ with zipfile.ZipFile(f"{work}/climb.zip", "w") as archive:
     for name in ["../up.txt", "ok.txt", "表示/ソフト.txt"]:
         archive.writestr(name, b"data\n")
 PY
+  # The same hostile names, links and devices in a 7z (-P keeps the names as they are).
+  (cd "$work" && bsdtar --format 7zip -P -cf climb.7z @climb.tar)
   local -a picks=(
     "0 $work/a.lzh" "1 $work/a.zip" "1 $work/links.zip" "1 $work/climb.zip" "2 $work/a.zip" "3 $work/a.cab"
     "4 $work/a.arj" "4 $work/stored.arj" "5 $work/a.tar" "5 $work/a.tgz" "5 $work/a.tbz" "5 $work/one.txt.gz"
-    "5 $work/special.tar" "5 $work/climb.tar")
+    "5 $work/special.tar" "5 $work/climb.tar"
+    "7 $work/a.7z" "7 $work/stored.7z" "7 $work/secret.7z" "7 $work/climb.7z")
   local pick library file
   for pick in "${picks[@]}"; do
     library=${pick%% *}
