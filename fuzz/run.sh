@@ -87,7 +87,9 @@ make_seeds() {
     '-x -o -i -r -j -q -v "/a.cab" "/out/" "x.txt"'
     '-e -u -y -s  "/a.rar" "@list"'
     'x  -f "/a.tar" -o "/out/" --use-directory=0 --exclude=*.o "sub\x.txt" '
-    'c -z9 -B -f "/a.tgz" --display-dialog=0 --check-all-path=1 "x"')
+    'c -z9 -B -f "/a.tgz" --display-dialog=0 --check-all-path=1 "x"'
+    'x -aos -y  "/a.7z" "/out/" "x.txt" '
+    'a -aoa -mx=9 -t7z "-o/out dir/" -x!*.o -r -bd "/a.7z" "d"')
   # bzip2 of several small blocks (level 1, repetitive text), of two
   # streams, of one block, and of bytes that spell a magic in each block's
   # header.
