@@ -491,6 +491,31 @@ TEST(SevenZipCreate, LevelZeroStoresAndNineCompresses) {
   EXPECT_EQ(P7zipFiles(dir, dir / "packed.7z"), (Files{{"big.txt", big}}));
 }
 
+// A 7z holds Unicode names. A name that is no UTF-8 text (Shift-JIS 表ソ能,
+// whose 0x5C trail bytes would become folder separators) cannot be stored
+// as it is: the line is refused naming it, no archive is made, and an old
+// one stays byte for byte.
+TEST(SevenZipCreate, NamesThatAreNoTextAreRefused) {
+  TempDir dir;
+  MakeFiles(dir, {{"a.txt", "alpha\n"}, {kCp932Name + ".txt", "sjis"}, {"d/" + kCp932Name, "in a folder"}});
+  std::filesystem::create_directories(dir / "arc");
+  const std::string archive = dir / "arc/x.7z";
+  const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
+  for (const std::string& name : {kCp932Name + ".txt", std::string("d")}) {
+    SCOPED_TRACE(name);
+    const CommandRun run = RunWith(library, "SevenZip", "a \"@A\" \"@S/\" \"a.txt\" \"" + name + "\"", dir, archive);
+    EXPECT_EQ(run.code, code::kCannotCreate) << run.report;
+    EXPECT_NE(run.report.find(kCp932Name), std::string::npos) << run.report;
+    EXPECT_EQ(PathsUnder(dir / "arc"), std::vector<std::string>{});
+  }
+  ASSERT_EQ(RunWith(library, "SevenZip", R"(a "@A" "@S/" "a.txt")", dir, archive).code, code::kOk);
+  const std::string before = ReadFile(archive);
+  const CommandRun run = RunWith(library, "SevenZip", "u \"@A\" \"@S/\" \"" + kCp932Name + ".txt\"", dir, archive);
+  EXPECT_EQ(run.code, code::kCannotCreate) << run.report;
+  EXPECT_EQ(ReadFile(archive), before);
+  EXPECT_EQ(PathsUnder(dir / "arc"), std::vector<std::string>{"x.7z"});
+}
+
 // One archive changed step by step, each step read back by p7zip.
 TEST(SevenZipChange, UpdateAddAndDeleteKeepEverythingElse) {
   TempDir dir;
