@@ -26,7 +26,8 @@ const std::string kSignature = "7z\xBC\xAF\x27\x1C\x00\x04"s;
 
 // What the archives hold: an empty file, an empty folder, UTF-8 Japanese
 // names, and files that compress and files that do not. Times are local
-// (TZ=JST-9, which p7zip inherits) and even, as DOS time keeps them.
+// (TZ=JST-9, which p7zip inherits); p7zip keeps tenths of microseconds, DOS
+// time even seconds: the empty file's 09.9 lists as 08.
 const Files kSource = {{"a.txt", std::string(3000, 'a')},
                        {"empty", ""},
                        {"表ソ能/日本語.txt", "nihongo\n"},
@@ -39,9 +40,16 @@ const Files kSource = {{"a.txt", std::string(3000, 'a')},
 void MakeSource(const TempDir& dir) {
   for (const auto& [name, bytes] : kSource) WriteFile(dir / ("src/" + name), bytes);
   std::filesystem::create_directories(dir / "src/hollow");
-  RunIn(dir, "cd src && touch -d '2001-02-03 04:05:06' a.txt && touch -d '2002-03-04 05:06:08' empty"
+  RunIn(dir, "cd src && touch -d '2001-02-03 04:05:06' a.txt && touch -d '2002-03-04 05:06:09.9' empty"
              " && touch -d '2003-04-05 06:07:10' 表ソ能/日本語.txt 表ソ能 && touch -d '2004-05-06 07:08:12' d/noise.bin d"
              " && touch -d '2005-06-07 08:09:14' hollow");
+}
+// kSource made into dir/x.7z by p7zip with `switches`, of `names` (all by default).
+const std::string kAll = "a.txt empty 表ソ能 d hollow";
+std::string MadeBy7z(const TempDir& dir, const std::string& switches, const std::string& names = kAll) {
+  MakeSource(dir);
+  RunIn(dir, "cd src && " + k7z + " a -bd " + switches + " ../x.7z " + names + " > /dev/null");
+  return dir / "x.7z";
 }
 const std::vector<std::string> kSourceLines = {
     "name=a.txt size=3000 date=2001-02-03 time=04:05:06",
@@ -100,9 +108,7 @@ class SevenZipMethodTest : public ::testing::TestWithParam<MadeCase> {};
 // passes; extraction gives back the files and the empty folders.
 TEST_P(SevenZipMethodTest, ListsAndExtractsWhatP7zipStored) {
   TempDir dir;
-  MakeSource(dir);
-  const std::string archive = dir / "x.7z";
-  RunIn(dir, "cd src && " + k7z + " a -bd " + GetParam().switches + " ../x.7z a.txt empty 表ソ能 d hollow > /dev/null");
+  const std::string archive = MadeBy7z(dir, GetParam().switches);
   const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
   const Listing listing = ListArchive(library.api(), archive);
   ASSERT_TRUE(listing.opened);
@@ -172,9 +178,8 @@ class SevenZipSfxTest : public ::testing::TestWithParam<SfxCase> {};
 TEST_P(SevenZipSfxTest, ListsAndExtractsTheRealArchiveOnly) {
   const SfxCase& row = GetParam();
   TempDir dir;
-  MakeSource(dir);
-  RunIn(dir, "cd src && " + k7z + " a -bd ../x.7z a.txt empty 表ソ能 d hollow > /dev/null");
-  WriteFile(dir / "x.exe", row.stub + (row.withArchive ? ReadFile(dir / "x.7z") : ""));
+  const std::string archive = MadeBy7z(dir, "");
+  WriteFile(dir / "x.exe", row.stub + (row.withArchive ? ReadFile(archive) : ""));
   const std::string sfx = dir / "x.exe";
   const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
   for (const DWORD mode : {DWORD{0}, kProbeOpenMode}) {
@@ -204,9 +209,7 @@ INSTANTIATE_TEST_SUITE_P(Stubs, SevenZipSfxTest, ::testing::ValuesIn(SfxCases())
 // Encrypted headers hide every name: nothing lists, nothing is written.
 TEST(SevenZipRefusals, EncryptedHeadersOpenNothing) {
   TempDir dir;
-  MakeSource(dir);
-  RunIn(dir, "cd src && " + k7z + " a -bd -psecret -mhe=on ../x.7z a.txt d > /dev/null");
-  const std::string archive = dir / "x.7z";
+  const std::string archive = MadeBy7z(dir, "-psecret -mhe=on", "a.txt d");
   const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
   EXPECT_FALSE(ListArchive(library.api(), archive).opened);
   EXPECT_FALSE(ListArchive(library.api(), archive, "*.*", 0).opened);
@@ -220,9 +223,7 @@ TEST(SevenZipRefusals, EncryptedHeadersOpenNothing) {
 // end): nothing lists and nothing is extracted.
 TEST(SevenZipRefusals, CutArchivesAreRefusedWhole) {
   TempDir dir;
-  MakeSource(dir);
-  RunIn(dir, "cd src && " + k7z + " a -bd ../x.7z a.txt d > /dev/null");
-  const std::string whole = ReadFile(dir / "x.7z");
+  const std::string whole = ReadFile(MadeBy7z(dir, "", "a.txt d"));
   const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
   for (const std::size_t keep : {std::size_t{6}, std::size_t{31}, std::size_t{100}, whole.size() / 2,
                                  whole.size() - 20, whole.size() - 1}) {
@@ -255,9 +256,7 @@ TEST(SevenZipRefusals, DamagedDataIsNotWritten) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.switches);
     TempDir dir;
-    MakeSource(dir);
-    RunIn(dir, "cd src && " + k7z + " a -bd " + row.switches + " ../x.7z a.txt 表ソ能/日本語.txt > /dev/null");
-    std::string bytes = ReadFile(dir / "x.7z");
+    std::string bytes = ReadFile(MadeBy7z(dir, row.switches, "a.txt 表ソ能/日本語.txt"));
     row.spoil(bytes);
     const std::string archive = dir / "spoilt.7z";
     WriteFile(archive, bytes);
@@ -276,9 +275,7 @@ TEST(SevenZipRefusals, DamagedDataIsNotWritten) {
 // blanks and Japanese names; the folder is made when it is not there.
 TEST(SevenZipExtract, OutputFolderWithBlanksEitherWay) {
   TempDir dir;
-  MakeSource(dir);
-  RunIn(dir, "cd src && " + k7z + " a -bd ../x.7z a.txt empty 表ソ能 d hollow > /dev/null");
-  const std::string archive = dir / "x.7z";
+  const std::string archive = MadeBy7z(dir, "");
   const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
   const std::vector<std::pair<std::string, std::string>> lines = {
       {"out one/表 ソ 能", "x -y \"-o@O\" \"@A\""},
