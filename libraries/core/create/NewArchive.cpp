@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "libraries/core/util/FileIo.h"
+#include "libraries/core/read/NameText.h"
 #include "libraries/core/read/Utf8Locale.h"
 
 namespace dv {
@@ -41,6 +42,7 @@ std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, Archiv
 }
 
 bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
+  kind_ = kind;
   writer_ = archive_write_new();
   if (writer_ == nullptr) return false;
   const std::string digit = std::to_string(level);
@@ -86,6 +88,10 @@ NewArchive::~NewArchive() {
 }
 
 AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(const DataSink&)>& fill) {
+  // A 7z stores names as UTF-16. The writer would put U+FFFD for each byte
+  // it cannot read and keep the rest: a Shift-JIS name's 0x5C trail bytes
+  // would become folder separators.
+  if (kind_ == ArchiveKind::kSevenZip && !IsUtf8(entry.path)) return AddResult::kNameRefused;
   ScopedUtf8Locale utf8;
   std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
   if (!header) return AddResult::kWriteFailed;

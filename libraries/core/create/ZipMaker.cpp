@@ -165,7 +165,7 @@ CommandResult Write(const Maker& maker, const Command& command, std::optional<Ol
     if (plan.actions[i] == Action::kReplace) {
       const SourceFile& file = plan.files[*plan.replacements[i]];
       added = AddFromDisk(*archive, file);
-      if (added != AddResult::kAdded) return {FailureCode(added, kErrorCannotRead), "cannot store " + file.diskPath};
+      if (added != AddResult::kAdded) return {FailureCode(added, kErrorCannotRead), StoreFailure(added, file.diskPath)};
       note(file.entry);
     } else {
       added = archive->Add(entry, [&old](const DataSink& sink) { return old->source->ReadData(sink); });
@@ -176,7 +176,7 @@ CommandResult Write(const Maker& maker, const Command& command, std::optional<Ol
   for (std::size_t index : plan.additions) {
     const AddResult added = AddFromDisk(*archive, plan.files[index]);
     if (added != AddResult::kAdded)
-      return {FailureCode(added, kErrorCannotRead), "cannot store " + plan.files[index].diskPath};
+      return {FailureCode(added, kErrorCannotRead), StoreFailure(added, plan.files[index].diskPath)};
     note(plan.files[index].entry);
   }
   const std::optional<mode_t> mode = old ? std::optional<mode_t>(old->info.st_mode & 07777) : std::nullopt;

@@ -117,6 +117,8 @@ class LibArchiveSource final : public EntrySource {
     ScopedUtf8Locale utf8;
     state_ = ReadResult::kEntry;
     entryPending_ = false;
+    given_ = 0;
+    dataDecoded_ = false;
     return reader_.Open(file_, base_, LibArchiveReader::kNoLimit, setup_);
   }
 
@@ -124,13 +126,15 @@ class LibArchiveSource final : public EntrySource {
     if (state_ != ReadResult::kEntry) return state_;
     if (reader_.get() == nullptr) return state_ = ReadResult::kBroken;
     ScopedUtf8Locale utf8;
-    if (!PassUntouchedData()) return state_ = ReadResult::kBroken;
+    if (!PassUntouchedData() || !PassEncryptedSevenZipData()) return state_ = ReadResult::kBroken;
     struct archive_entry* header = nullptr;
     if (const ReadResult result = NextArchiveHeader(reader_.get(), header); result != ReadResult::kEntry)
       return state_ = result;
     Fill(header, entry);
     entryPending_ = true;
     dataTouched_ = false;
+    pendingEncrypted_ = entry.encrypted;
+    ++given_;
     return ReadResult::kEntry;
   }
 
@@ -138,6 +142,7 @@ class LibArchiveSource final : public EntrySource {
     if (state_ != ReadResult::kEntry || reader_.get() == nullptr) return DataResult::kBroken;
     ScopedUtf8Locale utf8;
     dataTouched_ = true;
+    dataDecoded_ = true;
     bool fatal = false;
     const DataResult result = CopyArchiveData(reader_.get(), sink, fatal);
     if (fatal) state_ = ReadResult::kBroken;
@@ -158,6 +163,23 @@ class LibArchiveSource final : public EntrySource {
     dataTouched_ = true;
     bool fatal = false;
     return CopyArchiveData(reader_.get(), [](const void*, std::size_t) { return true; }, fatal) == DataResult::kDone;
+  }
+
+  // libarchive passes over a 7z entry's data by decoding it once any data
+  // has been decoded since the archive opened, and encrypted data does not
+  // decode: the walk would end at an encrypted entry passed over. Opened
+  // afresh and walked to that entry by headers alone, it passes the data by
+  // its size.
+  bool PassEncryptedSevenZipData() {
+    if (kind_ != LibArchiveKind::kSevenZip || !entryPending_ || dataTouched_ || !pendingEncrypted_ || !dataDecoded_)
+      return true;
+    const std::size_t reached = given_;
+    if (!Rewind()) return false;
+    struct archive_entry* header = nullptr;
+    for (std::size_t i = 0; i < reached; ++i)
+      if (NextArchiveHeader(reader_.get(), header) != ReadResult::kEntry) return false;
+    given_ = reached;
+    return true;
   }
 
   void Fill(struct archive_entry* header, Entry& entry) const {
@@ -195,6 +217,9 @@ class LibArchiveSource final : public EntrySource {
   bool discardPassedData_ = false;
   bool entryPending_ = false;  // Next gave an entry since the reader opened
   bool dataTouched_ = false;   // ReadData (or the discarding) began on it
+  bool pendingEncrypted_ = false;  // that entry's data is encrypted
+  bool dataDecoded_ = false;       // ReadData ran since the reader opened
+  std::size_t given_ = 0;          // entries Next gave since the reader opened
 };
 
 // Inside an executable a signature proves nothing: the stub's code and data
