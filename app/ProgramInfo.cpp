@@ -28,11 +28,12 @@ Archives are recognised by their extension: .lzh (LHA), .zip (ZIP), .cab
 (CAB), .arj (ARJ), .tar (TAR), .tgz .taz .gz .z (gzip- or compress-packed
 tar, also a plain .gz), .bz2 .tbz2 (bzip2-packed tar, also a plain .bz2),
 .xz .txz (xz-packed tar, also a plain .xz), .zst .tzst (zstd-packed tar,
-also a plain .zst), .rar (RAR); an .exe by its content (a self-extracting
-archive of these formats).
+also a plain .zst), .rar (RAR), .7z (7z); an .exe by its content (a
+self-extracting archive of these formats).
 
 Each format is read through its archiver library (UNLHA32.DLL, UNZIP32.DLL,
-ZIP32J.DLL, LMZIP32.DLL, CAB32.DLL, UNARJ32J.DLL, tar32.dll, UNRAR32.DLL),
+ZIP32J.DLL, LMZIP32.DLL, CAB32.DLL, UNARJ32J.DLL, tar32.dll, UNRAR32.DLL,
+7-ZIP32.DLL),
 looked for in the folders of DOVANEL_LIBRARY_PATH (separated by ':'), the
 program's own folder, ../lib/dovanel beside it, then the system's library path.
 

@@ -18,7 +18,7 @@ done
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target dovanel dv_unlha32 dv_unzip32 dv_zip32j dv_lmzip32 dv_cab32 \
-  dv_unarj32j dv_tar32 dv_unrar32 >/dev/null
+  dv_unarj32j dv_tar32 dv_unrar32 dv_sevenzip32 >/dev/null
 python3 "$root/bench/corpus.py" "$build/bench-corpus" "${corpus_args[@]}"
 mkdir -p "$build/bench-results"
 python3 "$root/bench/bench.py" "$build" "$build/bench-corpus" "$build/bench-work" \

@@ -4,6 +4,7 @@
 #include "drivers/CAB32.h"
 #include "drivers/LHA32.h"
 #include "drivers/RAR32.h"
+#include "drivers/SEVENZIP32.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
 
@@ -34,8 +35,12 @@ const TDriverKind kZipKinds[] = {{atZip, Make<TZip32>}};
 const TDriverExtension kZipExtensions[] = {{".zip", atZip}};
 const TDriverKind kLhaKinds[] = {{atLha, Make<TLha32>}};
 const TDriverExtension kLhaExtensions[] = {{".lzh", atLha}};
+const TDriverKind kSevenZipKinds[] = {{atSevenZip, Make<TSevenZip32>}};
+const TDriverExtension kSevenZipExtensions[] = {{".7z", atSevenZip}};
 
 const TDriverRow kDriverTable[] = {
+    {kSevenZipKinds, kSevenZipExtensions, Probe<IsSevenZipArchive, atSevenZip>,
+     []() -> TDriverUnit& { return SevenZipUnit(); }},
     {kTarKinds, kTarExtensions, TarArchiveType, []() -> TDriverUnit& { return TarUnit(); }},
     {kRarKinds, kRarExtensions, Probe<IsRarArchive, atRar>, []() -> TDriverUnit& { return RarUnit(); }},
     {kArjKinds, kArjExtensions, Probe<IsArjArchive, atArj>, []() -> TDriverUnit& { return ArjUnit(); }},

@@ -35,7 +35,8 @@ struct TDriverRow {
 };
 
 // In probe order, weakest first: a later row's yes overrides an earlier one,
-// so the tar library's own code is weakest and LHA strongest. No extension
+// so 7z (the newest, which must never take a file from a format known before
+// it) is weakest, then the tar library's own code, and LHA strongest. No extension
 // appears twice.
 std::span<const TDriverRow> DriverTable();
 

@@ -97,6 +97,7 @@ struct LanguageName {
 constexpr LanguageName kLanguages[] = {
     {dv::CommandLanguage::kLha, "lha"}, {dv::CommandLanguage::kUnzip, "unzip"}, {dv::CommandLanguage::kZip, "zip"},
     {dv::CommandLanguage::kCab, "cab"}, {dv::CommandLanguage::kRar, "rar"},     {dv::CommandLanguage::kTar, "tar"},
+    {dv::CommandLanguage::kSevenZip, "7z"},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

@@ -53,6 +53,9 @@ make_seeds() {
     gzip -c ../a.tar >../a.tgz
     bzip2 -c ../a.tar >../a.tbz
     gzip -c one.txt >../one.txt.gz
+    7z a -bd ../a.7z one.txt sub >/dev/null
+    7z a -bd -m0=Copy -ms=off ../stored.7z one.txt sub >/dev/null
+    7z a -bd -psecret ../secret.7z one.txt >/dev/null
   )
   for made in a.arj stored.arj; do
     [ -f "$work/$made" ] && cp "$work/$made" "$seeds/arj/$made"
@@ -66,7 +69,8 @@ make_seeds() {
     "5 $work/a.arj" "5 $work/stored.arj"
     "6 $work/a.tar" "6 $work/a.tgz" "6 $work/a.tbz" "6 $work/one.txt.gz"
     "7 $corpus/test_read_format_rar.rar" "7 $corpus/test_read_format_rar5_stored.rar"
-    "7 $corpus/test_read_format_rar5_multiple_files.rar")
+    "7 $corpus/test_read_format_rar5_multiple_files.rar"
+    "8 $work/a.7z" "8 $work/stored.7z" "8 $work/secret.7z")
   local pick library file
   for pick in "${picks[@]}"; do
     library=${pick%% *}
@@ -83,7 +87,9 @@ make_seeds() {
     '-x -o -i -r -j -q -v "/a.cab" "/out/" "x.txt"'
     '-e -u -y -s  "/a.rar" "@list"'
     'x  -f "/a.tar" -o "/out/" --use-directory=0 --exclude=*.o "sub\x.txt" '
-    'c -z9 -B -f "/a.tgz" --display-dialog=0 --check-all-path=1 "x"')
+    'c -z9 -B -f "/a.tgz" --display-dialog=0 --check-all-path=1 "x"'
+    'x -aos -y  "/a.7z" "/out/" "x.txt" '
+    'a -aoa -mx=9 -t7z "-o/out dir/" -x!*.o -r -bd "/a.7z" "d"')
   # bzip2 of several small blocks (level 1, repetitive text), of two
   # streams, of one block, and of bytes that spell a magic in each block's
   # header.
@@ -142,10 +148,13 @@ with zipfile.ZipFile(f"{work}/climb.zip", "w") as archive:
     for name in ["../up.txt", "ok.txt", "表示/ソフト.txt"]:
         archive.writestr(name, b"data\n")
 PY
+  # The same hostile names, links and devices in a 7z (-P keeps the names as they are).
+  (cd "$work" && bsdtar --format 7zip -P -cf climb.7z @climb.tar)
   local -a picks=(
     "0 $work/a.lzh" "1 $work/a.zip" "1 $work/links.zip" "1 $work/climb.zip" "2 $work/a.zip" "3 $work/a.cab"
     "4 $work/a.arj" "4 $work/stored.arj" "5 $work/a.tar" "5 $work/a.tgz" "5 $work/a.tbz" "5 $work/one.txt.gz"
-    "5 $work/special.tar" "5 $work/climb.tar")
+    "5 $work/special.tar" "5 $work/climb.tar"
+    "7 $work/a.7z" "7 $work/stored.7z" "7 $work/secret.7z" "7 $work/climb.7z")
   local pick library file
   for pick in "${picks[@]}"; do
     library=${pick%% *}
@@ -181,14 +190,16 @@ fuzz() {
   # -jobs=1 runs the fuzzer in one child whose log is fuzz-0.log in the
   # current folder; a finding makes it stop early. libarchive reserves its
   # read-ahead for whatever size a header claims (up to 4 GiB for an LHA
-  # level-3 extension) and touches only what it reads: a single large
-  # malloc is no finding, the resident-memory limit (2 GiB) still is one.
+  # level-3 extension) and its 7z reader a record for every item a header
+  # claims (up to 10^8 of some 130 bytes, 13 GiB), and touches only what it
+  # reads: a single large malloc is no finding, the resident-memory limit
+  # (2 GiB) still is one.
   # The inputs are written to a file each run: in memory where there is room.
   local scratch
   scratch=$(mktemp -d "${FUZZ_TMPDIR:-$( [ -d /dev/shm ] && echo /dev/shm || echo "$build/tmp")}/dovanel-fuzz-XXXXXX")
   (cd "$logs" && rm -f fuzz-0.log &&
     TMPDIR=$scratch nice -n 10 "$bin" -jobs=1 -workers=1 -max_total_time="$seconds" -max_len="$max_len" \
-      -timeout=30 -malloc_limit_mb=8192 -print_final_stats=1 -artifact_prefix="$build/findings/$target/" "${dirs[@]}" >/dev/null 2>&1 || true)
+      -timeout=30 -malloc_limit_mb=16384 -print_final_stats=1 -artifact_prefix="$build/findings/$target/" "${dirs[@]}" >/dev/null 2>&1 || true)
   rm -rf "$scratch"
   grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::new_units_added|stat::peak_rss_mb)|^==[0-9]+==(ERROR|WARNING)|^SUMMARY|^fault:|^Done|ALARM|deadly signal|Test unit written' \
     "$logs/fuzz-0.log" >&2 || true
@@ -204,7 +215,7 @@ show() {
   scratch=$(mktemp -d)
   for file in "$@"; do
     printf '%s\t' "$(basename "$file")"
-    out=$(TMPDIR=$scratch DOVANEL_FUZZ_SHOW=1 "$bin" -malloc_limit_mb=8192 "$file" 2>&1 || true)
+    out=$(TMPDIR=$scratch DOVANEL_FUZZ_SHOW=1 "$bin" -malloc_limit_mb=16384 "$file" 2>&1 || true)
     grep -E -m1 '^(outcome|fault):' <<<"$out" || echo "no outcome: $(tail -n 3 <<<"$out")"
   done
   rm -rf "$scratch"

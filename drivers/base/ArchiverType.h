@@ -18,4 +18,5 @@ enum TArchiverType : std::uint8_t {
   // earlier versions refused it, so that no stored value changes its meaning.
   atTxz = 11,
   atTzst = 12,
+  atSevenZip = 13,
 };

@@ -146,6 +146,40 @@ TEST_F(QuietReportTest, AMissingLibraryIsNamedWithTheFoldersSearched) {
   EXPECT_EQ(MTime(tar), kNewestDos);
 }
 
+// 7z archives and a 7z self-extractor (named .exe, typed by content) are
+// re-dated quietly; without 7-ZIP32.DLL they are named and the rest re-dated.
+TEST_F(QuietReportTest, SevenZipIsRedatedQuietlyAndNamedWhenItsLibraryIsMissing) {
+  TempDir sources;
+  sample_archives::MakeSources(sources.path(), "表/new.txt", "newest\n", "older\n");
+  const fs::path set = data_.path() / "set";
+  const std::string names = "old.txt 表/new.txt";
+  const std::string seven = sample_archives::MakeArchive(sources.path(), set / "a.7z", "7z a -bd", names);
+  const std::string sfx =
+      sample_archives::MakeArchive(sources.path(), set / "b.exe", "7z a -bd -sfx/usr/lib/p7zip/7zCon.sfx", names);
+  const std::string txz = sample_archives::MakeArchive(sources.path(), set / "c.tar.xz", "tar cJf", names);
+
+  const ProgramResult run = RunProgram({"/Q", set.string()}, ownLibraries_);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  for (const std::string& path : {seven, sfx, txz}) EXPECT_EQ(MTime(path), kNewestDos) << path;
+
+  TempDir alone;
+  const std::string program = alone / "dovanel";
+  fs::copy_file(OutputDir() / "dovanel", program);
+  LinkRealLibraries(alone.path().string(), {"7-ZIP32.DLL"});
+  for (const std::string& path : {seven, sfx, txz}) SetMTime(path, kBefore);
+  const ProgramResult without = RunProgram({"/Q", set.string()}, ownLibraries_, program);
+  ASSERT_TRUE(without.finished);
+  EXPECT_NE(without.exitCode, 0);
+  const std::string privateFolder = (alone.path().parent_path() / "lib" / "dovanel").string();
+  EXPECT_EQ(without.err, seven + ": 7z 形式書庫を扱うには 7-ZIP32.DLL が 必要です。 (searched " + alone.path().string() +
+                             ", " + privateFolder + ", then the system's library path)\n");
+  EXPECT_EQ(MTime(seven), kBefore);
+  EXPECT_EQ(MTime(sfx), kBefore) << "an executable no library here takes is no archive";
+  EXPECT_EQ(MTime(txz), kNewestDos);
+}
+
 TEST_F(QuietReportTest, ATimeTheUserMayNotSetIsNamed) {
   if (::geteuid() != 0) GTEST_SKIP() << "runs the program as another user, which needs root";
   // A folder anybody may enter, an archive anybody may write but only root

@@ -114,6 +114,59 @@ TEST_F(RedateRealArchivesTest, XzZstdAndTbz2ArchivesTakeTheirNewestEntrysTime) {
   EXPECT_EQ(form_->Label1->Caption(), "Finish");
 }
 
+// 7z of each method 7-Zip offers, solid or not, with compressed headers or
+// not, with an empty file and an empty folder (older than the newest entry),
+// and its self-extractors: p7zip's own (an ELF stub) and a DOS stub whose
+// bytes hold a stray 7z signature before the real archive.
+TEST_F(RedateRealArchivesTest, SevenZipOfEveryMethodAndItsSelfExtractorsTakeTheirNewestEntrysTime) {
+  WriteFile(src_ / "empty.txt", "");
+  fs::create_directory(src_ / "void");
+  SetMTime(src_ / "empty.txt", kNewestDos - 86400);
+  SetMTime(src_ / "void", kNewestDos - 86400);
+  const std::string names = "old.txt dir/new.txt empty.txt void";
+  const auto make = [&](const std::string& name, const std::string& command) {
+    return sample_archives::MakeArchive(src_.path(), out_ / name, command, names);
+  };
+  const std::string archives[] = {
+      make("lzma2.7z", "7z a -bd -m0=LZMA2"),
+      make("lzma.7z", "7z a -bd -m0=LZMA -ms=off"),
+      make("ppmd.7z", "7z a -bd -m0=PPMd -ms=on"),
+      make("bzip2.7z", "7z a -bd -m0=BZip2 -mhc=off"),
+      make("copy.7z", "7z a -bd -m0=Copy"),
+      make("p7zip.exe", "7z a -bd -sfx/usr/lib/p7zip/7zCon.sfx"),
+  };
+  const std::string inner = make("dos.inner", "7z a -bd -t7z");
+  const std::string dos = out_ / "dos.exe";
+  WriteFile(dos, std::string("MZ") + std::string(3000, '\x90') + "7z\xBC\xAF\x27\x1C" + std::string(100, '\0') +
+                     ReadFile(inner));
+  fs::remove(inner);
+  SetMTime(dos, kBefore);
+
+  const auto outcome = Run(out_.path().string());
+  ASSERT_EQ(outcome.size(), std::size(archives) + 1);
+  for (const std::string& archive : archives) {
+    EXPECT_EQ(outcome.at(archive), "2001/05/06 | 10:20:30") << archive;
+    EXPECT_EQ(MTime(archive), kNewestDos) << archive;
+  }
+  EXPECT_EQ(outcome.at(dos), "2001/05/06 | 10:20:30");
+  EXPECT_EQ(MTime(dos), kNewestDos);
+  EXPECT_EQ(form_->Label1->Caption(), "Finish");
+}
+
+TEST_F(RedateRealArchivesTest, WithoutTheSevenZipLibrarySevenZipIsSkippedAndTheRestRedated) {
+  TempDir partial;
+  LinkRealLibraries(partial.path().string(), {"7-ZIP32.DLL"});
+  UseFakeLibraries({}, {partial.path().string()});
+  const std::string seven = Make("a.7z", "7z a -bd");
+  const std::string txz = Make("b.tar.xz", "tar cJf");
+  const auto outcome = Run(out_.path().string());
+  EXPECT_EQ(outcome.at(seven), "Skip");
+  EXPECT_EQ(outcome.at(txz), "2001/05/06 | 10:20:30");
+  EXPECT_EQ(MTime(seven), kBefore);
+  EXPECT_EQ(MTime(txz), kNewestDos);
+  EXPECT_EQ(form_->Label1->Caption(), "一部 DLL が無いためスキップしました");
+}
+
 TEST_F(RedateRealArchivesTest, BytesNeverChangeAndOnlyTheLastWriteTimeMoves) {
   const std::string archive = Make("keep.zip", "zip -q");
   const std::string before = ReadFile(archive);

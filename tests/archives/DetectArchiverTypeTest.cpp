@@ -172,6 +172,41 @@ TEST_F(DetectArchiverTypeTest, ByContentRunsEveryProbeAndTheLaterYesWins) {
   }
 }
 
+// 7z: by its extension, and by content only when no format known before it
+// says yes (its probe is asked every time).
+TEST_F(DetectArchiverTypeTest, SevenZipByExtensionAndAsTheWeakestProbe) {
+  FakeLibrary sevenZip{"sevenzip", "7-ZIP32.DLL"};
+  UseFakeLibraries({"sevenzip", "tar", "rar", "arj", "cab", "unzip32", "lha"});
+  for (const char* name : {"/d/x.7z", "/d/X.7Z"}) EXPECT_EQ(DetectArchiverType(name, true), atSevenZip) << name;
+  EXPECT_EQ(DetectArchiverType("/d/x.7zip", true), atNone);
+  const struct {
+    bool sevenZipAccepts;
+    int tarKind;
+    const char* otherAccepting;
+    TArchiverType expected;
+  } rows[] = {
+      {true, 0, nullptr, atSevenZip}, {false, 0, nullptr, atNone}, {true, 1, nullptr, atTar},
+      {true, 0, "rar", atRar},        {true, 0, "lha", atLha},     {true, 0, "zip", atZip},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.otherAccepting ? row.otherAccepting : "-") + " tar kind " +
+                 std::to_string(row.tarKind));
+    ReleaseAllDriverUnits();
+    sevenZip.Clear();
+    sevenZip.Config().acceptOpen = row.sevenZipAccepts;
+    const std::pair<const char*, FakeLibrary*> others[] = {
+        {"rar", &fakes_.rar}, {"arj", &fakes_.arj}, {"cab", &fakes_.cab}, {"zip", &fakes_.zip}, {"lha", &fakes_.lha}};
+    for (const auto& [name, fake] : others) {
+      fake->Clear();
+      fake->Config().acceptOpen = row.otherAccepting != nullptr && std::string(row.otherAccepting) == name;
+    }
+    fakes_.tar.Clear();
+    fakes_.tar.Config().archiveType = row.tarKind;
+    EXPECT_EQ(DetectArchiverType("/d/setup.exe", false), row.expected);
+    EXPECT_EQ(sevenZip.Calls().front(), "OpenArchive(window=0, path=/d/setup.exe, mode=0x800002)");
+  }
+}
+
 // An ".exe" name is typed by content even in extension mode, whatever its case.
 TEST_F(DetectArchiverTypeTest, ExeNamesAreTypedByContent) {
   for (FakeLibrary* fake : {&fakes_.rar, &fakes_.arj, &fakes_.cab, &fakes_.zip}) fake->Config().acceptOpen = false;

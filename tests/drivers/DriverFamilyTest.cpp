@@ -1,5 +1,5 @@
 // The driver family over one library each (LHA, CAB, ARJ, the tar family,
-// RAR): loading and caching, the missing-library messages, missing exports,
+// RAR, 7z): loading and caching, the missing-library messages, missing exports,
 // the listing slots, the probes and the tar probe's type mapping.
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include "drivers/DriverTable.h"
 #include "drivers/LHA32.h"
 #include "drivers/RAR32.h"
+#include "drivers/SEVENZIP32.h"
 #include "drivers/TAR32.h"
 #include "drivers/ZIP32.h"
 #include "drivers/base/Archiver.h"
@@ -54,6 +55,7 @@ const Member kMembers[] = {
     {"TTgz32", "tar", Make<TTgz32>, TarUnit, kTarMessage},
     {"TBZ232", "tar", Make<TBZ232>, TarUnit, kTarMessage},
     {"TRar32", "rar", Make<TRar32>, RarUnit, "この機能の使用には UNRAR32.DLL が 必要です。"},
+    {"TSevenZip32", "sevenzip", Make<TSevenZip32>, SevenZipUnit, "7z 形式書庫を扱うには 7-ZIP32.DLL が 必要です。"},
 };
 
 // Every fake of the family, opened by the test to read what it recorded.
@@ -66,8 +68,9 @@ struct AllFakes {
   FakeLibrary unzip{"unzip32", "UNZIP32.DLL"};
   FakeLibrary zip32j{"zip32j", "ZIP32J.DLL"};
   FakeLibrary lmzip{"lmzip32", "LMZIP32.DLL"};
+  FakeLibrary sevenZip{"sevenzip", "7-ZIP32.DLL"};
 
-  std::vector<FakeLibrary*> All() { return {&lha, &cab, &arj, &tar, &rar, &unzip, &zip32j, &lmzip}; }
+  std::vector<FakeLibrary*> All() { return {&lha, &cab, &arj, &tar, &rar, &unzip, &zip32j, &lmzip, &sevenZip}; }
   FakeLibrary& Of(const std::string& folder) {
     for (FakeLibrary* fake : All())
       // The fake's own folder: the checkout's path may hold "/arj/" too.
@@ -134,7 +137,7 @@ TEST_F(DriverFamilyTest, MissingLibraryFailsCreationLoadingWrappersAndProbes) {
   }
   EXPECT_EQ(RaisedMessage([] { TArchiver::Create<TZip32>(); }),
             "ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。");
-  for (const auto& probe : {IsLhaArchive, IsCabArchive, IsArjArchive, IsRarArchive, IsZipArchive})
+  for (const auto& probe : {IsLhaArchive, IsCabArchive, IsArjArchive, IsRarArchive, IsZipArchive, IsSevenZipArchive})
     EXPECT_FALSE(probe("/x.exe"));
   EXPECT_EQ(TarArchiveType("/x.exe"), atNone);
 }
@@ -326,8 +329,12 @@ TEST_F(DriverFamilyTest, ProbesOpenInProbeModeAndCloseEveryHandle) {
     const char* folder;
     bool (*probe)(const std::string&);
   };
-  const Probe probes[] = {{"lha", IsLhaArchive}, {"cab", IsCabArchive}, {"arj", IsArjArchive}, {"rar", IsRarArchive}};
-  UseFakeLibraries({"lha", "cab", "arj", "rar"});
+  const Probe probes[] = {{"lha", IsLhaArchive},
+                          {"cab", IsCabArchive},
+                          {"arj", IsArjArchive},
+                          {"rar", IsRarArchive},
+                          {"sevenzip", IsSevenZipArchive}};
+  UseFakeLibraries({"lha", "cab", "arj", "rar", "sevenzip"});
   for (const Probe& probe : probes) {
     for (bool accept : {true, false}) {
       SCOPED_TRACE(std::string(probe.folder) + (accept ? " accepts" : " rejects"));

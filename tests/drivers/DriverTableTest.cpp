@@ -18,7 +18,7 @@ TEST(DriverTableTest, EveryTypeCodeHasExactlyOneDriverAndNoOtherCodeHasOne) {
   std::map<int, int> expected;
   for (int type = atLha; type <= atRar; ++type) expected[type] = 1;
   // The formats added since, after atAutoDetect (10 stays unused).
-  for (int type : {atTxz, atTzst}) expected[type] = 1;
+  for (int type : {atTxz, atTzst, atSevenZip}) expected[type] = 1;
   EXPECT_EQ(kinds, expected);
   for (int type = 0; type < 256; ++type)
     EXPECT_EQ(HasDriver(static_cast<TArchiverType>(type)), expected.contains(type)) << type;

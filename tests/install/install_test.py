@@ -29,7 +29,7 @@ import tarfile
 BUILD = None  # set from the command line
 
 LIBRARIES = ["UNLHA32.DLL", "UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL",
-             "tar32.dll", "UNRAR32.DLL"]
+             "tar32.dll", "UNRAR32.DLL", "7-ZIP32.DLL"]
 EXPECTED_FILES = sorted(
     ["bin/dovanel", "lib/dovanel/libdovanel-qt.so"]
     + ["lib/dovanel/" + name for name in LIBRARIES]
@@ -41,7 +41,7 @@ EXPECTED_FILES = sorted(
 # The extensions the program takes as archives by name; a file manager must
 # offer it for each of them.
 ARCHIVE_EXTENSIONS = [".lzh", ".zip", ".cab", ".arj", ".tar", ".tgz", ".taz", ".gz", ".z", ".bz2", ".rar",
-                      ".tar.gz", ".tar.bz2", ".tbz2", ".xz", ".txz", ".tar.xz", ".zst", ".tzst", ".tar.zst"]
+                      ".tar.gz", ".tar.bz2", ".tbz2", ".xz", ".txz", ".tar.xz", ".zst", ".tzst", ".tar.zst", ".7z"]
 
 # The newest entry of every sample archive, and any older time the files have before a run.
 NEWEST = (2001, 5, 6, 10, 20, 30)

@@ -39,7 +39,7 @@ void UseRealLibraries() { setenv("DOVANEL_LIBRARY_PATH", OutputDir().c_str(), 1)
 
 void LinkRealLibraries(const std::string& folder, const std::vector<std::string>& leftOut) {
   for (const char* name : {"UNLHA32.DLL", "UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL",
-                           "tar32.dll", "UNRAR32.DLL"}) {
+                           "tar32.dll", "UNRAR32.DLL", "7-ZIP32.DLL"}) {
     if (std::find(leftOut.begin(), leftOut.end(), name) != leftOut.end()) continue;
     if (!std::filesystem::exists(OutputDir() / name)) throw std::runtime_error(std::string(name) + " is not built");
     std::filesystem::create_symlink(OutputDir() / name, std::filesystem::path(folder) / name);

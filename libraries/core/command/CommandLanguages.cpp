@@ -199,6 +199,45 @@ constexpr SwitchRule kTarSwitches[] = {
     {"-check-all-path=", F::kNumber},
 };
 
+// ---- 7-ZIP32.DLL -------------------------------------------------------------
+// Lines in the manner of the 7-Zip command line. Words: x extracts with
+// folders, e without; a adds files (replacing entries of the same name), u
+// updates (replaces older entries, adds new files), d deletes the named
+// entries. -oDIR (or a "DIR/" after the archive name) is the folder to
+// extract into or take the files from. Existing files are kept unless -aoa
+// overwrites them (-aos keeps them, as by default). -mx=N or -mxN sets the
+// level (0 stores), -t7z is the only type, -x!PATTERN leaves entries out;
+// -y (assume yes), -r (a named folder always brings its contents) and -bd
+// (no progress) are ignored.
+bool SevenZipType(Command&, const SwitchValue& v) { return v.text == "7z"; }
+bool SevenZipLevel(Command& c, const SwitchValue& v) {
+  if (!v.number || *v.number < 0 || *v.number > 9) return false;
+  c.level = *v.number;
+  return true;
+}
+bool SevenZipOutput(Command& c, const SwitchValue& v) {
+  if (v.text.empty()) return false;
+  c.baseDirectory = v.text;
+  return true;
+}
+
+constexpr WordRule kSevenZipWords[] = {
+    {"x", Operation::kExtract},   {"e", Operation::kExtract, true}, {"a", Operation::kZipAdd},
+    {"u", Operation::kZipUpdate}, {"d", Operation::kZipDelete},
+};
+constexpr SwitchRule kSevenZipSwitches[] = {
+    {"o", F::kText, &SevenZipOutput},
+    {"aoa", F::kFlag, &Overwrite},
+    {"aos", F::kFlag, &KeepExisting},
+    {"mx", F::kNumber, &SevenZipLevel},
+    {"mx=", F::kNumber, &SevenZipLevel},
+    {"t", F::kText, &SevenZipType},
+    {"x!", F::kText, &Exclude},
+    {"y", F::kFlag},
+    {"r", F::kFlag},
+    {"bd", F::kFlag},
+};
+
 }  // namespace
 
 const Language& LanguageOf(CommandLanguage language) {
@@ -213,7 +252,10 @@ const Language& LanguageOf(CommandLanguage language) {
   static const Language kCab{.words = kCabWords, .switches = kCabSwitches};
   static const Language kRar{.words = kRarWords, .switches = kRarSwitches, .overwriteByDefault = true};
   static const Language kTar{.words = kTarWords, .switches = kTarSwitches, .switchesAnywhere = true};
+  // Quoted switches: "-oFOLDER" holds blanks.
+  static const Language kSevenZip{.words = kSevenZipWords, .switches = kSevenZipSwitches, .quotedSwitches = true};
   switch (language) {
+    case CommandLanguage::kSevenZip: return kSevenZip;
     case CommandLanguage::kLha: return kLha;
     case CommandLanguage::kUnzip: return kUnzip;
     case CommandLanguage::kZip: return kZip;

@@ -32,10 +32,12 @@ enum class CommandLanguage {
   kCab,    // CAB32.DLL
   kRar,    // UNRAR32.DLL
   kTar,    // tar32.dll
+  kSevenZip,  // 7-ZIP32.DLL
 };
 
 enum class Operation {
   kExtract,
+  // ZIP's changes, and 7z's "a", "u" and "d" (the same work on a 7z)
   kZipAdd,      // add the files, replacing entries of the same name
   kZipUpdate,   // add new files, replace entries older than their file
   kZipFreshen,  // replace entries older than their file, add nothing

@@ -32,7 +32,7 @@ CommandResult RunCommandLine(CommandLanguage language, Format format, const char
     case Operation::kZipAdd:
     case Operation::kZipUpdate:
     case Operation::kZipFreshen:
-    case Operation::kZipDelete: return ChangeZip(command);
+    case Operation::kZipDelete: return format == Format::kSevenZip ? ChangeSevenZip(command) : ChangeZip(command);
     case Operation::kZipAdjust: return AdjustZipSelfExtractor(command);
     case Operation::kTarCreate: return CreateTar(command);
     case Operation::kUnsupported: break;

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "libraries/core/util/FileIo.h"
+#include "libraries/core/read/NameText.h"
 #include "libraries/core/read/Utf8Locale.h"
 
 namespace dv {
@@ -41,6 +42,7 @@ std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, Archiv
 }
 
 bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
+  kind_ = kind;
   writer_ = archive_write_new();
   if (writer_ == nullptr) return false;
   const std::string digit = std::to_string(level);
@@ -52,6 +54,12 @@ bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
                (level > 0 && !Option(writer_, "zip:compression-level=" + digit))) {
       return false;
     }
+  } else if (kind == ArchiveKind::kSevenZip) {
+    // The writer's own default method is LZMA1; 7-Zip's is LZMA2.
+    if (archive_write_set_format_7zip(writer_) != ARCHIVE_OK ||
+        !Option(writer_, level == 0 ? "7zip:compression=store" : "7zip:compression=lzma2") ||
+        (level > 0 && !Option(writer_, "7zip:compression-level=" + digit)))
+      return false;
   } else {
     if (archive_write_set_format_pax_restricted(writer_) != ARCHIVE_OK) return false;
     if (compression == Compression::kGzip &&
@@ -80,6 +88,10 @@ NewArchive::~NewArchive() {
 }
 
 AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(const DataSink&)>& fill) {
+  // A 7z stores names as UTF-16. The writer would put U+FFFD for each byte
+  // it cannot read and keep the rest: a Shift-JIS name's 0x5C trail bytes
+  // would become folder separators.
+  if (kind_ == ArchiveKind::kSevenZip && !IsUtf8(entry.path)) return AddResult::kNameRefused;
   ScopedUtf8Locale utf8;
   std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
   if (!header) return AddResult::kWriteFailed;

@@ -21,18 +21,19 @@
 
 namespace dv {
 
-enum class ArchiveKind { kZip, kTar };
+enum class ArchiveKind { kZip, kTar, kSevenZip };
 
 enum class AddResult {
   kAdded,
   kDataFailed,   // the data's source failed (DataResult other than kDone)
   kWriteFailed,  // the new archive could not take it
+  kNameRefused,  // the format cannot hold the name as it is (a 7z's must be UTF-8 text)
 };
 
 class NewArchive {
  public:
   // Nothing when the file cannot be made or the writer set up. `level` -1
-  // is the method's default; for ZIP 0 stores.
+  // is the method's default; for ZIP and 7z 0 stores.
   static std::unique_ptr<NewArchive> Create(const std::string& target, ArchiveKind kind, Compression compression,
                                             int level);
   ~NewArchive();
@@ -55,6 +56,7 @@ class NewArchive {
   UniqueFd file_;
   std::string temporary_;
   std::string finalName_;
+  ArchiveKind kind_ = ArchiveKind::kZip;
   struct archive* writer_ = nullptr;
   bool committed_ = false;
 };
@@ -67,6 +69,10 @@ AddResult AddFromDisk(NewArchive& archive, const SourceFile& file);
 // failed (kErrorCannotRead for files, kErrorBrokenArchive for entries).
 inline int FailureCode(AddResult result, int dataFailure) {
   return result == AddResult::kDataFailed ? dataFailure : kErrorCannotCreate;
+}
+// "cannot store PATH", with the reason when the name was refused.
+inline std::string StoreFailure(AddResult result, const std::string& path) {
+  return "cannot store " + path + (result == AddResult::kNameRefused ? ": a 7z holds only names that are UTF-8 text" : "");
 }
 
 }  // namespace dv

@@ -22,7 +22,7 @@ CommandResult CreateTar(const Command& command) {
   if (!archive) return {kErrorCannotCreate, "cannot create " + command.archive};
   for (const SourceFile& file : collected.files) {
     const AddResult added = AddFromDisk(*archive, file);
-    if (added != AddResult::kAdded) return {FailureCode(added, kErrorCannotRead), "cannot store " + file.diskPath};
+    if (added != AddResult::kAdded) return {FailureCode(added, kErrorCannotRead), StoreFailure(added, file.diskPath)};
   }
   const std::optional<mode_t> mode = exists ? std::optional<mode_t>(existing.st_mode & 07777) : std::nullopt;
   if (!archive->Commit(mode)) return {kErrorCannotCreate, "cannot write " + command.archive};

@@ -17,6 +17,17 @@ namespace {
 
 enum class Action { kKeep, kReplace, kDelete };
 
+// What differs between the formats this maker changes.
+struct Maker {
+  Format format;
+  ArchiveKind kind;
+  const char* name;  // for messages
+  // True when the archive starts at the file's start: a self-extractor's
+  // archive starts after its stub.
+  bool (*startsAtFileStart)(const PositionalFile&);
+  bool keepsStubs;   // -J may drop a stub to change the archive
+};
+
 // The archive as it stands: its file, reader and entry headers.
 struct OldArchive {
   std::shared_ptr<const PositionalFile> file;
@@ -35,26 +46,34 @@ std::uint32_t Packed(const std::optional<std::time_t>& when) {
   return static_cast<std::uint32_t>(stamp.date) << 16 | stamp.time;
 }
 
-// A self-extractor's archive starts after its stub: not at the file's start.
 bool StartsAsZip(const PositionalFile& file) {
   unsigned char magic[4];
   return file.ReadExactly(0, magic, sizeof magic) && magic[0] == 'P' && magic[1] == 'K' &&
          ((magic[2] == 3 && magic[3] == 4) || (magic[2] == 5 && magic[3] == 6));
 }
 
+bool StartsAsSevenZip(const PositionalFile& file) {
+  char magic[6];
+  return file.ReadExactly(0, magic, sizeof magic) && std::string_view(magic, 6) == "7z\xBC\xAF\x27\x1C";
+}
+
+const Maker kZipMaker{Format::kZip, ArchiveKind::kZip, "ZIP", &StartsAsZip, true};
+const Maker kSevenZipMaker{Format::kSevenZip, ArchiveKind::kSevenZip, "7z", &StartsAsSevenZip, false};
+
 // Reads the archive at the command's path when there is one (an empty file
 // counts as none). A refusal when it cannot be replaced.
-std::optional<CommandResult> OpenOld(const Command& command, std::optional<OldArchive>& old) {
+std::optional<CommandResult> OpenOld(const Maker& maker, const Command& command, std::optional<OldArchive>& old) {
   struct stat info {};
   if (::stat(command.archive.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) return std::nullopt;
   OldArchive opened;
   opened.info = info;
   opened.file = PositionalFile::Open(command.archive.c_str());
   if (!opened.file) return CommandResult{kErrorCannotCreate, "cannot replace " + command.archive};
-  opened.source = OpenSource(opened.file, Format::kZip, ReadFor::kData);
-  if (!opened.source) return CommandResult{kErrorNotAnArchive, "not a ZIP archive: " + command.archive};
-  if (!StartsAsZip(*opened.file) && !command.dropStub)
-    return CommandResult{kErrorNotSupported, "a self-extractor is changed only with -J, which drops its stub"};
+  opened.source = OpenSource(opened.file, maker.format, ReadFor::kData);
+  if (!opened.source) return CommandResult{kErrorNotAnArchive, std::string("not a ") + maker.name + " archive: " + command.archive};
+  if (!maker.startsAtFileStart(*opened.file) && !(maker.keepsStubs && command.dropStub))
+    return CommandResult{kErrorNotSupported, maker.keepsStubs ? "a self-extractor is changed only with -J, which drops its stub"
+                                                              : "a self-extractor cannot be changed"};
   Entry entry;
   ReadResult read;
   while ((read = opened.source->Next(entry)) == ReadResult::kEntry) opened.entries.push_back(entry);
@@ -131,8 +150,8 @@ std::optional<CommandResult> PlanStore(const Command& command, const std::option
 }
 
 // Writes the plan into a new archive and puts it in place.
-CommandResult Write(const Command& command, std::optional<OldArchive>& old, const Plan& plan) {
-  auto archive = NewArchive::Create(command.archive, ArchiveKind::kZip, Compression::kNone, command.level);
+CommandResult Write(const Maker& maker, const Command& command, std::optional<OldArchive>& old, const Plan& plan) {
+  auto archive = NewArchive::Create(command.archive, maker.kind, Compression::kNone, command.level);
   if (!archive) return {kErrorCannotCreate, "cannot create " + command.archive};
   std::optional<std::time_t> newest;
   const auto note = [&newest](const Entry& entry) {
@@ -146,7 +165,7 @@ CommandResult Write(const Command& command, std::optional<OldArchive>& old, cons
     if (plan.actions[i] == Action::kReplace) {
       const SourceFile& file = plan.files[*plan.replacements[i]];
       added = AddFromDisk(*archive, file);
-      if (added != AddResult::kAdded) return {FailureCode(added, kErrorCannotRead), "cannot store " + file.diskPath};
+      if (added != AddResult::kAdded) return {FailureCode(added, kErrorCannotRead), StoreFailure(added, file.diskPath)};
       note(file.entry);
     } else {
       added = archive->Add(entry, [&old](const DataSink& sink) { return old->source->ReadData(sink); });
@@ -157,7 +176,7 @@ CommandResult Write(const Command& command, std::optional<OldArchive>& old, cons
   for (std::size_t index : plan.additions) {
     const AddResult added = AddFromDisk(*archive, plan.files[index]);
     if (added != AddResult::kAdded)
-      return {FailureCode(added, kErrorCannotRead), "cannot store " + plan.files[index].diskPath};
+      return {FailureCode(added, kErrorCannotRead), StoreFailure(added, plan.files[index].diskPath)};
     note(plan.files[index].entry);
   }
   const std::optional<mode_t> mode = old ? std::optional<mode_t>(old->info.st_mode & 07777) : std::nullopt;
@@ -170,11 +189,9 @@ CommandResult Write(const Command& command, std::optional<OldArchive>& old, cons
                    std::to_string(plan.deleted) + " deleted" + plan.passedOver};
 }
 
-}  // namespace
-
-CommandResult ChangeZip(const Command& command) {
+CommandResult Change(const Maker& maker, const Command& command) {
   std::optional<OldArchive> old;
-  if (auto refused = OpenOld(command, old)) return *refused;
+  if (auto refused = OpenOld(maker, command, old)) return *refused;
   const bool deleting = command.operation == Operation::kZipDelete;
   if (!old && (deleting || command.operation == Operation::kZipFreshen))
     return {kErrorArchiveNotFound, "cannot open " + command.archive};
@@ -186,7 +203,19 @@ CommandResult ChangeZip(const Command& command) {
   if (plan.additions.empty() && plan.replaced == 0 && plan.deleted == 0)
     return old ? CommandResult{kOk, "nothing to change" + plan.passedOver}
                : CommandResult{kErrorNoMatch, "nothing to add" + plan.passedOver};
-  return Write(command, old, plan);
+  return Write(maker, command, old, plan);
+}
+
+}  // namespace
+
+CommandResult ChangeZip(const Command& command) { return Change(kZipMaker, command); }
+
+CommandResult ChangeSevenZip(const Command& command) {
+  Command folders = command;
+  folders.recurse = true;
+  // As 7-Zip does: adding or updating with no names takes the whole folder.
+  if (folders.names.empty() && command.operation != Operation::kZipDelete) folders.names = {"*"};
+  return Change(kSevenZipMaker, folders);
 }
 
 }  // namespace dv

@@ -1,4 +1,5 @@
-// The ZIP maker's commands (ZIP32J.DLL's and LMZIP32.DLL's Zip).
+// The ZIP maker's commands (ZIP32J.DLL's and LMZIP32.DLL's Zip), and the
+// same changes to a 7z (7-ZIP32.DLL's a, u and d).
 //
 // - Add, update and freshen store files found by CollectFiles; an existing
 //   archive's other entries are copied into the new one in their order, a
@@ -11,7 +12,9 @@
 //   in the report.
 // - The new archive replaces the old one only when all of it is written; a
 //   file that is not a ZIP archive is never replaced, nor a self-extractor
-//   without -J (its stub would be lost).
+//   without -J (its stub would be lost). A 7z self-extractor is never
+//   changed, named folders always bring their contents into a 7z, and adding
+//   or updating without names takes every file of the base folder.
 // ("-A path" is ZipSelfExtractor.h's.)
 #pragma once
 
@@ -21,5 +24,6 @@
 namespace dv {
 
 CommandResult ChangeZip(const Command& command);
+CommandResult ChangeSevenZip(const Command& command);
 
 }  // namespace dv

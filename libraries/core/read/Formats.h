@@ -16,6 +16,7 @@ enum class Format {
   kArj,
   kRar,  // RAR 4 and 5 and their self-extractors
   kTar,  // tar, tar.gz, tar.Z, tar.bz2, and plain .gz, .Z and .bz2 files
+  kSevenZip,  // 7z and its self-extractors
 };
 
 // What the reader is for. A listing reads headers only: a compressed tar is

@@ -12,6 +12,8 @@
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/read/Utf8Locale.h"
+#include "libraries/core/util/Crc32.h"
+#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -36,6 +38,7 @@ void SetupRar(struct archive* a) {
   archive_read_support_format_rar(a);
   archive_read_support_format_rar5(a);
 }
+void SetupSevenZip(struct archive* a) { archive_read_support_format_7zip(a); }
 void SetupTar(struct archive* a) {
   archive_read_support_format_tar(a);
   archive_read_support_filter_gzip(a);
@@ -52,6 +55,7 @@ LibArchiveReader::Setup SetupFor(LibArchiveKind kind) {
     case LibArchiveKind::kCab: return &SetupCab;
     case LibArchiveKind::kRar: return &SetupRar;
     case LibArchiveKind::kTar: return &SetupTar;
+    case LibArchiveKind::kSevenZip: return &SetupSevenZip;
   }
   return &SetupTar;
 }
@@ -75,15 +79,26 @@ bool LhaStart(const PositionalFile& file, std::int64_t start) {
   return head[2] == '-' && head[3] == 'l' && (head[4] == 'h' || head[4] == 'z') && head[6] == '-' && head[20] <= 3;
 }
 
+// A 7z start header: the signature, two version bytes, then the CRC-32 of
+// the 20 bytes after it (where the header database lies). Six bytes are
+// easily met in a stub; a matching CRC is not.
+bool SevenZipStart(const PositionalFile& file, std::int64_t start) {
+  unsigned char head[32];
+  if (!file.ReadExactly(start, head, sizeof head)) return false;
+  return Crc32(head + 12, 20) == Le32(head + 8);
+}
+
 const SfxMark* SfxMarkFor(LibArchiveKind kind) {
   using namespace std::string_view_literals;
   static const SfxMark lha{"-l"sv, 2, &LhaStart};
   static const SfxMark cab{"MSCF\0\0\0\0"sv, 0, &AnyStart};
   static const SfxMark rar{"Rar!\x1a\x07"sv, 0, &AnyStart};
+  static const SfxMark sevenZip{"7z\xBC\xAF\x27\x1C"sv, 0, &SevenZipStart};
   switch (kind) {
     case LibArchiveKind::kLha: return &lha;
     case LibArchiveKind::kCab: return &cab;
     case LibArchiveKind::kRar: return &rar;
+    case LibArchiveKind::kSevenZip: return &sevenZip;
     default: return nullptr;  // ZIP is found from its end, tar by its probe (TarProbe.h)
   }
 }
@@ -102,6 +117,8 @@ class LibArchiveSource final : public EntrySource {
     ScopedUtf8Locale utf8;
     state_ = ReadResult::kEntry;
     entryPending_ = false;
+    given_ = 0;
+    dataDecoded_ = false;
     return reader_.Open(file_, base_, LibArchiveReader::kNoLimit, setup_);
   }
 
@@ -109,13 +126,15 @@ class LibArchiveSource final : public EntrySource {
     if (state_ != ReadResult::kEntry) return state_;
     if (reader_.get() == nullptr) return state_ = ReadResult::kBroken;
     ScopedUtf8Locale utf8;
-    if (!PassUntouchedData()) return state_ = ReadResult::kBroken;
+    if (!PassUntouchedData() || !PassEncryptedSevenZipData()) return state_ = ReadResult::kBroken;
     struct archive_entry* header = nullptr;
     if (const ReadResult result = NextArchiveHeader(reader_.get(), header); result != ReadResult::kEntry)
       return state_ = result;
     Fill(header, entry);
     entryPending_ = true;
     dataTouched_ = false;
+    pendingEncrypted_ = entry.encrypted;
+    ++given_;
     return ReadResult::kEntry;
   }
 
@@ -123,6 +142,7 @@ class LibArchiveSource final : public EntrySource {
     if (state_ != ReadResult::kEntry || reader_.get() == nullptr) return DataResult::kBroken;
     ScopedUtf8Locale utf8;
     dataTouched_ = true;
+    dataDecoded_ = true;
     bool fatal = false;
     const DataResult result = CopyArchiveData(reader_.get(), sink, fatal);
     if (fatal) state_ = ReadResult::kBroken;
@@ -143,6 +163,23 @@ class LibArchiveSource final : public EntrySource {
     dataTouched_ = true;
     bool fatal = false;
     return CopyArchiveData(reader_.get(), [](const void*, std::size_t) { return true; }, fatal) == DataResult::kDone;
+  }
+
+  // libarchive passes over a 7z entry's data by decoding it once any data
+  // has been decoded since the archive opened, and encrypted data does not
+  // decode: the walk would end at an encrypted entry passed over. Opened
+  // afresh and walked to that entry by headers alone, it passes the data by
+  // its size.
+  bool PassEncryptedSevenZipData() {
+    if (kind_ != LibArchiveKind::kSevenZip || !entryPending_ || dataTouched_ || !pendingEncrypted_ || !dataDecoded_)
+      return true;
+    const std::size_t reached = given_;
+    if (!Rewind()) return false;
+    struct archive_entry* header = nullptr;
+    for (std::size_t i = 0; i < reached; ++i)
+      if (NextArchiveHeader(reader_.get(), header) != ReadResult::kEntry) return false;
+    given_ = reached;
+    return true;
   }
 
   void Fill(struct archive_entry* header, Entry& entry) const {
@@ -180,6 +217,9 @@ class LibArchiveSource final : public EntrySource {
   bool discardPassedData_ = false;
   bool entryPending_ = false;  // Next gave an entry since the reader opened
   bool dataTouched_ = false;   // ReadData (or the discarding) began on it
+  bool pendingEncrypted_ = false;  // that entry's data is encrypted
+  bool dataDecoded_ = false;       // ReadData ran since the reader opened
+  std::size_t given_ = 0;          // entries Next gave since the reader opened
 };
 
 // Inside an executable a signature proves nothing: the stub's code and data
@@ -191,7 +231,9 @@ bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
   switch (source.Next(first)) {
     case ReadResult::kEntry: break;
     case ReadResult::kEnd:
-      if (kind != LibArchiveKind::kZip) return false;
+      // ZIP and 7z check their whole directory before the first entry, so
+      // an empty one has proved itself.
+      if (kind != LibArchiveKind::kZip && kind != LibArchiveKind::kSevenZip) return false;
       break;
     case ReadResult::kBroken:
     case ReadResult::kVolumeMissing: return false;
@@ -219,14 +261,23 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Po
   return nullptr;
 }
 
+// p7zip's self-extractors are ELF programs, not DOS ones.
+bool IsSevenZipExecutable(const PositionalFile& file) {
+  char magic[4];
+  return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) == "\x7F" "ELF");
+}
+
 }  // namespace
 
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind) {
   auto source = std::make_unique<LibArchiveSource>(file, kind);
-  const bool executable = file->IsExecutable();
+  const bool sevenZip = kind == LibArchiveKind::kSevenZip;
+  const bool executable = sevenZip ? IsSevenZipExecutable(*file) : file->IsExecutable();
   // A file that starts with the format is taken as it is: a damaged header
-  // ends its listing rather than its opening.
-  if (source->OpenAt(0) && (!executable || FirstHeaderReads(*source, kind))) return source;
+  // ends its listing rather than its opening. A 7z keeps every header in one
+  // block at its end, so one whose first header does not read (cut short,
+  // or headers encrypted) has nothing to list at all.
+  if (source->OpenAt(0) && (!(executable || sevenZip) || FirstHeaderReads(*source, kind))) return source;
   return executable ? OpenInsideExecutable(file, kind) : nullptr;
 }
 

@@ -15,6 +15,7 @@ enum class LibArchiveKind {
   kCab,
   kRar,  // RAR 4 and RAR 5
   kTar,  // tar, bare or in gzip, compress or bzip2
+  kSevenZip,
 };
 
 // Opens the archive of `kind` at the start of `file` or, for an executable,

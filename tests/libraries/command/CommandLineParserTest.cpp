@@ -160,6 +160,25 @@ const ParseCase kCases[] = {
     {"TarZstdLevelTooHigh", L::kTar, R"(c --zstd=20 -f "a.tzst" "x")", code::kBadSwitch},
     {"TarUnknownWord", L::kTar, R"(t -f "a.tar")", code::kBadCommand},
     {"TarUnknownLongSwitch", L::kTar, R"(x --keep-newer-files -f "a.tar")", code::kBadSwitch},
+    // ---- 7-ZIP32.DLL, as TSevenZip32 writes it, and 7-Zip's own forms
+    {"SevenZipDriverExtract", L::kSevenZip, R"(x -aos -y  "/a.7z" "/out/" "x.txt" )", code::kOk,
+     "extract archive=/a.7z base=/out/ names=[x.txt]"},
+    {"SevenZipDriverPack", L::kSevenZip, R"(a -aoa -mx=9 -y  "/a.7z" "/src/" "x" )", code::kOk,
+     "add archive=/a.7z base=/src/ names=[x] overwrite level=9"},
+    {"SevenZipQuotedOutputWithBlanks", L::kSevenZip, R"(x "-o/out dir/表 ソ" -bd "/a.7z")", code::kOk,
+     "extract archive=/a.7z base=/out dir/表 ソ names=[]"},
+    {"SevenZipWordEUnquotedOutput", L::kSevenZip, R"(e -aoa -o/out -r "/a.7z")", code::kOk,
+     "extract archive=/a.7z base=/out names=[] junk overwrite"},
+    {"SevenZipLevelWithoutEqualsAndType", L::kSevenZip, R"(u -mx0 -t7z "a.7z" "x")", code::kOk,
+     "update archive=a.7z base= names=[x] level=0"},
+    {"SevenZipExclusion", L::kSevenZip, R"(x -x!*.o "a.7z")", code::kOk,
+     "extract archive=a.7z base= names=[] excludes=[*.o]"},
+    {"SevenZipDelete", L::kSevenZip, R"(d -y "a.7z" "d/x.txt")", code::kOk, "delete archive=a.7z base= names=[d/x.txt]"},
+    {"SevenZipOtherType", L::kSevenZip, R"(a -tzip "a.7z" "x")", code::kBadSwitch},
+    {"SevenZipLevelTooHigh", L::kSevenZip, R"(a -mx=10 "a.7z" "x")", code::kBadSwitch},
+    {"SevenZipOutputWithoutFolder", L::kSevenZip, R"(x -o "a.7z")", code::kBadSwitch},
+    {"SevenZipRenamingExisting", L::kSevenZip, R"(x -aou "a.7z")", code::kBadSwitch},
+    {"SevenZipListWord", L::kSevenZip, R"(l "a.7z")", code::kBadCommand},
 };
 
 class CommandLineParserTest : public ::testing::TestWithParam<ParseCase> {};

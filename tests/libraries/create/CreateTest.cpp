@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <ostream>
 
@@ -238,7 +239,9 @@ INSTANTIATE_TEST_SUITE_P(Tar32XzZstd, TarCreateTest,
 // for byte, and no file of its own beside it.
 struct KeepCase {
   std::string name, library, function, line;
-  std::string existing;  // how the archive is made: "zip", "sfx", "text", "damaged", "lzh", "tar", "tgz", "tbz", "cab"
+  // how the archive is made: "zip", "sfx", "text", "damaged", "lzh", "tar", "tgz", "tbz", "cab", "7z",
+  // "7zsfx", "7zdamaged", "7zsecret" (data encrypted), "7zhidden" (headers encrypted)
+  std::string existing;
   int code;
   friend std::ostream& operator<<(std::ostream& out, const KeepCase& value) { return out << value.name; }
 };
@@ -262,6 +265,17 @@ void MakeExisting(const TempDir& dir, const std::string& kind, const std::string
   else if (kind == "tgz") RunIn(dir, in + "tar czf " + Quote(archive) + " a.txt");
   else if (kind == "tbz") RunIn(dir, in + "tar cjf " + Quote(archive) + " a.txt");
   else if (kind == "cab") RunIn(dir, in + "gcab -c " + Quote(archive) + " a.txt");
+  else if (kind == "7z") RunIn(dir, in + "7z a -bd " + Quote(archive) + " a.txt > /dev/null");
+  else if (kind == "7zsfx") {
+    RunIn(dir, in + "7z a -bd ../inner.7z a.txt d > /dev/null");
+    WriteConcatenation(archive, "MZ" + std::string(2000, '\x90'), dir / "inner.7z");
+  } else if (kind == "7zdamaged") {
+    RunIn(dir, in + "7z a -bd -m0=Copy -ms=off " + Quote(archive) + " a.txt d/b.txt > /dev/null");
+    std::string bytes = ReadFile(archive);
+    bytes[bytes.find("alpha")] = 'A';
+    WriteFile(archive, bytes);
+  } else if (kind == "7zsecret") RunIn(dir, in + "7z a -bd -psecret " + Quote(archive) + " a.txt > /dev/null");
+  else if (kind == "7zhidden") RunIn(dir, in + "7z a -bd -psecret -mhe=on " + Quote(archive) + " a.txt > /dev/null");
 }
 
 class KeepExistingTest : public ::testing::TestWithParam<KeepCase> {};
@@ -303,7 +317,28 @@ INSTANTIATE_TEST_SUITE_P(
         KeepCase{"CabCreate", "CAB32.DLL", "Cab", R"(-a  "@A" "@S/" "a.txt" )", "cab", code::kNotSupported},
         KeepCase{"CabSelfExtractor", "CAB32.DLL", "Cab", R"(-f  "@A" "@S/" )", "cab", code::kNotSupported},
         KeepCase{"RarHasNoCreateWord", "UNRAR32.DLL", "Unrar", R"(-a  "@A" "@S/" "a.txt" )", "tar",
-                 code::kBadCommand}),
+                 code::kBadCommand},
+        KeepCase{"SevenZipNameNotThere", "7-ZIP32.DLL", "SevenZip", R"(a -y "@A" "@S/" "a.txt" "gone")", "7z",
+                 code::kNoMatch},
+        KeepCase{"SevenZipDeleteNameNotInTheArchive", "7-ZIP32.DLL", "SevenZip", R"(d "@A" "a.txt" "gone")", "7z",
+                 code::kNoMatch},
+        KeepCase{"SevenZipIntoAFileThatIsNo7z", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "a.txt")", "text",
+                 code::kNotAnArchive},
+        KeepCase{"SevenZipIntoAZip", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "a.txt")", "zip",
+                 code::kNotAnArchive},
+        KeepCase{"SevenZipOtherType", "7-ZIP32.DLL", "SevenZip", R"(a -tzip "@A" "@S/" "a.txt")", "7z",
+                 code::kBadSwitch},
+        KeepCase{"SevenZipUpdateOfASelfExtractor", "7-ZIP32.DLL", "SevenZip", R"(u "@A" "@S/" "a.txt")", "7zsfx",
+                 code::kNotSupported},
+        KeepCase{"SevenZipDeleteFromASelfExtractor", "7-ZIP32.DLL", "SevenZip", R"(d "@A" "a.txt")", "7zsfx",
+                 code::kNotSupported},
+        KeepCase{"SevenZipCopyOfADamagedEntry", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")",
+                 "7zdamaged", code::kBrokenArchive},
+        // Without the password an encrypted entry cannot be copied.
+        KeepCase{"SevenZipBesideEncryptedData", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")",
+                 "7zsecret", code::kBrokenArchive},
+        KeepCase{"SevenZipIntoEncryptedHeaders", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")",
+                 "7zhidden", code::kNotAnArchive}),
     [](const auto& info) { return info.param.name; });
 
 // Trees holding devices, FIFOs and sockets: what the creating lines store
@@ -349,6 +384,10 @@ std::vector<SpecialCase> SpecialCases() {
       {"LmZipOfASocketOnly", kSocket, "LMZIP32.DLL", R"(-ru  "@A" "@S/sock")", "zip", code::kNoMatch, {}, "sock"},
       {"LmZipOfAFifoOnlyMakesNoArchive", "mkfifo fifo", "LMZIP32.DLL", R"(-ru  "@A" "@S/fifo")", "", code::kNoMatch,
        {}, "fifo"},
+      {"SevenZipOfAFifoOnly", "mkfifo 表示.fifo", "7-ZIP32.DLL", R"(a "@A" "@S/" "表示.fifo")", "7z",
+       code::kNoMatch, {}, "表示.fifo"},
+      {"SevenZipOfAFolderOfFifosMakesNoArchive", "mkdir p && mkfifo p/f1", "7-ZIP32.DLL", R"(u "@A" "@S/" "p/f1")",
+       "", code::kNoMatch, {}, "p/f1"},
   };
 }
 
@@ -373,7 +412,7 @@ TEST_P(SpecialFilesTest, StoresWhatCanBeStoredOrKeepsTheOldArchive) {
   std::string line = row.line;
   if (const auto at = line.find("@R"); at != std::string::npos) line.replace(at, 2, dir / "arc");
   const ArchiverLibrary library(LibraryFor(row.library));
-  const CommandRun run = RunWith(library, row.library == "tar32.dll" ? "Tar" : "Zip", line, dir, archive);
+  const CommandRun run = RunWith(library, library.entry().commands.back(), line, dir, archive);
   EXPECT_EQ(run.code, row.code) << run.report;
   if (!row.named.empty()) {
     EXPECT_NE(run.report.find(row.named), std::string::npos) << run.report;
@@ -389,6 +428,127 @@ TEST_P(SpecialFilesTest, StoresWhatCanBeStoredOrKeepsTheOldArchive) {
 
 INSTANTIATE_TEST_SUITE_P(Trees, SpecialFilesTest, ::testing::ValuesIn(SpecialCases()),
                          [](const auto& info) { return info.param.name; });
+
+// ---- 7z through 7-ZIP32.DLL ------------------------------------------------------
+
+// p7zip reads and writes names as the locale's text: UTF-8 here.
+const std::string kP7zip = "LC_ALL=C.UTF-8 7z";
+const std::string kJapanese = "表ソ能/日本語.txt";
+
+// What p7zip makes of `archive`: its own test must pass, and it extracts these.
+Files P7zipFiles(const TempDir& dir, const std::string& archive) {
+  RunIn(dir, "rm -rf p7zip && " + kP7zip + " t -bd " + Quote(archive) + " > /dev/null");
+  RunIn(dir, kP7zip + " x -bd -op7zip " + Quote(archive) + " > /dev/null");
+  return FilesUnder(dir / "p7zip");
+}
+
+std::vector<std::string> ListedNames(const ArchiverLibrary& library, const std::string& archive) {
+  std::vector<std::string> names;
+  for (const ENTRYINFO& record : ListArchive(library.api(), archive).records) names.push_back(record.szFileName);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A new archive: named folders bring their contents without -r, Japanese
+// names stay, the times are the files'.
+TEST(SevenZipCreate, NewArchiveReadsBackInP7zipAndOurs) {
+  TempDir dir;
+  Files files = kFiles;
+  files[kJapanese] = "nihongo\n";
+  MakeFiles(dir, files);
+  RunIn(dir, "cd src && touch -d '2001-02-03 04:05:06' a.txt 表ソ能/日本語.txt");
+  const std::string archive = dir / "x.7z";
+  const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
+  const CommandRun run = RunWith(library, "SevenZip", R"(a -aoa -mx=5 -y  "@A" "@S/" "a.txt" "d" "表ソ能" )", dir, archive);
+  ASSERT_EQ(run.code, code::kOk) << run.report;
+  EXPECT_EQ(ReadFile(archive).substr(0, 6), "7z\xBC\xAF\x27\x1C");
+  EXPECT_EQ(P7zipFiles(dir, archive), files);
+  EXPECT_EQ(ListedNames(library, archive),
+            (std::vector<std::string>{"a.txt", "d/", "d/b.txt", "d/e/", "d/e/c.txt", "表ソ能/", kJapanese}));
+  std::vector<std::string> dated;
+  for (const std::string& line : ListArchive(library.api(), archive).lines)
+    if (line.find("2001-02-03") != std::string::npos) dated.push_back(line);
+  EXPECT_EQ(dated, (std::vector<std::string>{"name=a.txt date=2001-02-03 time=04:05:06",
+                                             "name=" + kJapanese + " date=2001-02-03 time=04:05:06"}));
+  EXPECT_EQ(RunLine(library, "SevenZip", ExtractLine("7-ZIP32.DLL", archive, dir / "ours")).code, code::kOk);
+  EXPECT_EQ(FilesUnder(dir / "ours"), files);
+}
+
+TEST(SevenZipCreate, LevelZeroStoresAndNineCompresses) {
+  TempDir dir;
+  const std::string big(100000, 'z');
+  WriteFile(dir / "src/big.txt", big);
+  const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
+  ASSERT_EQ(RunWith(library, "SevenZip", R"(a -mx=0 "@A" "@S/" "big.txt")", dir, dir / "stored.7z").code, code::kOk);
+  ASSERT_EQ(RunWith(library, "SevenZip", R"(a -mx9 "@A" "@S/" "big.txt")", dir, dir / "packed.7z").code, code::kOk);
+  EXPECT_GT(std::filesystem::file_size(dir / "stored.7z"), 100000u);
+  EXPECT_LT(std::filesystem::file_size(dir / "packed.7z"), 2000u);
+  const CommandOutput stored = RunAndCapture(kP7zip + " l -slt " + Quote(dir / "stored.7z"));
+  const CommandOutput packed = RunAndCapture(kP7zip + " l -slt " + Quote(dir / "packed.7z"));
+  EXPECT_NE(stored.text.find("Method = Copy"), std::string::npos) << stored.text;
+  EXPECT_NE(packed.text.find("Method = LZMA2"), std::string::npos) << packed.text;
+  EXPECT_EQ(P7zipFiles(dir, dir / "stored.7z"), (Files{{"big.txt", big}}));
+  EXPECT_EQ(P7zipFiles(dir, dir / "packed.7z"), (Files{{"big.txt", big}}));
+}
+
+// A 7z holds Unicode names. A name that is no UTF-8 text (Shift-JIS 表ソ能,
+// whose 0x5C trail bytes would become folder separators) cannot be stored
+// as it is: the line is refused naming it, no archive is made, and an old
+// one stays byte for byte.
+TEST(SevenZipCreate, NamesThatAreNoTextAreRefused) {
+  TempDir dir;
+  MakeFiles(dir, {{"a.txt", "alpha\n"}, {kCp932Name + ".txt", "sjis"}, {"d/" + kCp932Name, "in a folder"}});
+  std::filesystem::create_directories(dir / "arc");
+  const std::string archive = dir / "arc/x.7z";
+  const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
+  for (const std::string& name : {kCp932Name + ".txt", std::string("d")}) {
+    SCOPED_TRACE(name);
+    const CommandRun run = RunWith(library, "SevenZip", "a \"@A\" \"@S/\" \"a.txt\" \"" + name + "\"", dir, archive);
+    EXPECT_EQ(run.code, code::kCannotCreate) << run.report;
+    EXPECT_NE(run.report.find(kCp932Name), std::string::npos) << run.report;
+    EXPECT_EQ(PathsUnder(dir / "arc"), std::vector<std::string>{});
+  }
+  ASSERT_EQ(RunWith(library, "SevenZip", R"(a "@A" "@S/" "a.txt")", dir, archive).code, code::kOk);
+  const std::string before = ReadFile(archive);
+  const CommandRun run = RunWith(library, "SevenZip", "u \"@A\" \"@S/\" \"" + kCp932Name + ".txt\"", dir, archive);
+  EXPECT_EQ(run.code, code::kCannotCreate) << run.report;
+  EXPECT_EQ(ReadFile(archive), before);
+  EXPECT_EQ(PathsUnder(dir / "arc"), std::vector<std::string>{"x.7z"});
+}
+
+// One archive changed step by step, each step read back by p7zip.
+TEST(SevenZipChange, UpdateAddAndDeleteKeepEverythingElse) {
+  TempDir dir;
+  MakeFiles(dir, kFiles);
+  RunIn(dir, "cd src && touch -d '2001-01-01 00:00:00' a.txt d/b.txt d/e/c.txt");
+  const std::string archive = dir / "x.7z";
+  const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
+  ASSERT_EQ(RunWith(library, "SevenZip", R"(a "@A" "@S/" "a.txt" "d")", dir, archive).code, code::kOk);
+  // a.txt changes and gets newer; new.txt appears; d/b.txt changes but is
+  // older than its entry.
+  WriteFile(dir / "src/a.txt", "alpha two\n");
+  WriteFile(dir / "src/new.txt", "new\n");
+  WriteFile(dir / "src/d/b.txt", "older\n");
+  RunIn(dir, "cd src && touch -d '1999-01-01 00:00:00' d/b.txt");
+
+  const CommandRun update = RunWith(library, "SevenZip", R"(u -y "@A" "@S/" "a.txt" "d/b.txt" "new.txt")", dir, archive);
+  EXPECT_EQ(update.code, code::kOk) << update.report;
+  Files expected = kFiles;
+  expected["a.txt"] = "alpha two\n";
+  expected["new.txt"] = "new\n";
+  EXPECT_EQ(P7zipFiles(dir, archive), expected);
+
+  // Adding replaces whatever the times say.
+  EXPECT_EQ(RunWith(library, "SevenZip", R"(a "@A" "@S/" "d/b.txt")", dir, archive).code, code::kOk);
+  expected["d/b.txt"] = "older\n";
+  EXPECT_EQ(P7zipFiles(dir, archive), expected);
+
+  // A folder name deletes what is in it.
+  EXPECT_EQ(RunWith(library, "SevenZip", R"(d "@A" "d/e")", dir, archive).code, code::kOk);
+  expected.erase("d/e/c.txt");
+  EXPECT_EQ(P7zipFiles(dir, archive), expected);
+  EXPECT_EQ(ListedNames(library, archive), (std::vector<std::string>{"a.txt", "d/", "d/b.txt", "new.txt"}));
+}
 
 // The creating words of the libraries that create nothing make no file.
 TEST(NotSupported, CreatesNoArchive) {

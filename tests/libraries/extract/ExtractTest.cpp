@@ -76,6 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // 7-Zip looks for an archive behind a stub in an .exe only.
                       Made{"Rar5Sfx", "UNRAR32.DLL", Rar(5, "b'MZ' + bytes(70000)") + " && mv ../x.rar ../x.exe",
                            "x.exe"},
+                      Made{"SevenZipSfxByP7zip", "7-ZIP32.DLL",
+                           "7z a -bd -sfx/usr/lib/p7zip/7zCon.sfx ../x.exe a.txt d > /dev/null", "x.exe"},
                       Made{"ZipMsdosTimes", "UNZIP32.DLL", "zip -X -q -r ../x.zip a.txt d", "x.zip"},
                       Made{"ZipLengthAtEnd", "UNZIP32.DLL", "zip -q -r - a.txt d > ../x.zip", "x.zip"},
                       Made{"ZipSfxOffsetsAsMade", "LMZIP32.DLL", kZipBehindStub, "x.exe"},
@@ -142,7 +144,8 @@ struct SwitchCase {
 
 std::vector<SwitchCase> SwitchCases() {
   const std::string lzh = "jlha a ../x.lzh a.txt d > /dev/null", zip = "zip -q -r ../x.zip a.txt d",
-                    cab = "gcab -c ../x.cab a.txt d/b.txt d/e/c.txt", tar = "tar cf ../x.tar a.txt d";
+                    cab = "gcab -c ../x.cab a.txt d/b.txt d/e/c.txt", tar = "tar cf ../x.tar a.txt d",
+                    sevenZip = "7z a -bd ../x.7z a.txt d > /dev/null";
   return {
       {"LhaKeepsExisting", "UNLHA32.DLL", lzh, "x.lzh", R"(x -+  "@A" "@O/")", false, true},
       {"LhaC1Overwrites", "UNLHA32.DLL", lzh, "x.lzh", R"(x -+ -c1  "@A" "@O/")", true, true},
@@ -157,6 +160,11 @@ std::vector<SwitchCase> SwitchCases() {
       {"TarOverwriteOnRequest", "tar32.dll", tar, "x.tar", R"(x --overwrite -f "@A" -o "@O/")", true, true},
       {"TarUseDirectory0DropsFolders", "tar32.dll", tar, "x.tar", R"(x --use-directory=0 -f "@A" -o "@O/")", false,
        false},
+      {"SevenZipKeepsExisting", "7-ZIP32.DLL", sevenZip, "x.7z", R"(x -y  "@A" "@O/")", false, true},
+      {"SevenZipAosKeeps", "7-ZIP32.DLL", sevenZip, "x.7z", R"(x -aos -y "-o@O" "@A")", false, true},
+      {"SevenZipAoaOverwrites", "7-ZIP32.DLL", sevenZip, "x.7z", R"(x -aoa -y -bd -r -t7z "-o@O/" "@A")", true, true},
+      {"SevenZipWordEDropsFolders", "7-ZIP32.DLL", sevenZip, "x.7z", R"(e -aos -o@O "@A")", false, false},
+      {"SevenZipEOverwritesOnRequest", "7-ZIP32.DLL", sevenZip, "x.7z", R"(e -aoa  "@A" "@O/")", true, false},
   };
 }
 

@@ -12,8 +12,10 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 
+#include "libraries/core/read/Utf8Locale.h"
 #include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/libraries/support/ArjBuilder.h"
 #include "tests/libraries/support/CommandProbe.h"
@@ -38,9 +40,13 @@ struct EntryFree {
 
 // Writes `members` as they are, names included, with libarchive's writer.
 void WriteArchive(const std::string& path, const std::string& format, const std::vector<Member>& members) {
+  // The 7z writer makes names UTF-16 from the locale's text: UTF-8 here.
+  std::optional<dv::ScopedUtf8Locale> utf8;
+  if (format == "7z") utf8.emplace();
   std::unique_ptr<struct archive, ArchiveFree> writer(archive_write_new());
-  ASSERT_EQ(format == "zip" ? archive_write_set_format_zip(writer.get())
-                            : archive_write_set_format_pax_restricted(writer.get()),
+  ASSERT_EQ(format == "zip"  ? archive_write_set_format_zip(writer.get())
+            : format == "7z" ? archive_write_set_format_7zip(writer.get())
+                             : archive_write_set_format_pax_restricted(writer.get()),
             ARCHIVE_OK);
   ASSERT_EQ(archive_write_open_filename(writer.get(), path.c_str()), ARCHIVE_OK);
   for (const Member& member : members) {
@@ -83,7 +89,7 @@ std::vector<Member> Resolve(std::vector<Member> members, const std::string& outs
 }
 
 struct Hostile {
-  std::string name, format;  // "tar", "zip" or "arj"
+  std::string name, format;  // "tar", "zip", "7z" or "arj"
   std::vector<Member> members;
   std::string switches;      // extra switches on the line
   int code;
@@ -158,6 +164,20 @@ std::vector<Hostile> Cases() {
       // A folder made is something written.
       {"FolderAndALinkInIt", "tar", {{"d/", 'd'}, {"d/lnk", 'l', "", "x"}}, "", code::kOk, {"d/"}, nothing, "",
        {"d/lnk"}},
+      // A '\' in a 7z name parts folders, as 7-Zip on Windows reads it.
+      {"SevenZipClimbingAndAbsoluteNames", "7z",
+       {{"../outside/evil1", 'f', "x"}, {"@OUT/evil2", 'f', "x"}, {"a/../../outside/evil3", 'f', "x"},
+        {"..\\outside\\evil4", 'f', "x"}, {"表示/ソフト.txt", 'f', "fine"}},
+       "", code::kUnsafeEntry, {"表示/", "表示/ソフト.txt"}},
+      {"SevenZipLinkThenAFileThroughIt", "7z", {{"rel", 'l', "", "../outside"}, {"rel/evil", 'f', "x"}}, "",
+       code::kOk, {"rel/", "rel/evil"}, nothing, "", {"rel"}},
+      {"SevenZipFileOverALinkAlreadyInTheTarget", "7z", {{"pre", 'f', "replaced"}}, "-aoa", code::kOk, {"pre"},
+       [](const TempDir& dir) {
+         std::filesystem::create_directories(dir / "base");
+         std::filesystem::create_symlink(dir / "outside/keep", dir / "base/pre");
+       }},
+      {"SevenZipOnlyALinkSelected", "7z", {{"ok.txt", 'f', "fine"}, {"lnk", 'l', "", "ok.txt"}}, "",
+       code::kNothingWritten, {}, nothing, R"("lnk")", {"lnk"}},
       // Nothing selected at all: refused before anything is made.
       {"EmptyArchive", "zip", {}, "", code::kNoMatch, {}},
       {"ExclusionsLeaveNothing", "tar", {{"ok.txt", 'f', "fine"}}, "--exclude=*", code::kNoMatch, {}},
@@ -185,6 +205,10 @@ TEST_P(HostileExtractTest, NothingOutsideTheBaseChanges) {
     WriteFile(archive, bytes + ArjEnd());
     library = "UNARJ32J.DLL";
     line = "x -+ " + row.switches + " \"" + archive + "\" \"" + (dir / "base") + "/\"";
+  } else if (row.format == "7z") {
+    WriteArchive(archive, "7z", members);
+    library = "7-ZIP32.DLL";
+    line = "x -aos -y " + row.switches + " \"" + archive + "\" \"" + (dir / "base") + "/\"";
   } else if (row.format == "zip") {
     WriteArchive(archive, "zip", members);
     library = "UNZIP32.DLL";

@@ -130,11 +130,6 @@ TEST_P(ContractTest, TwoHandlesOnOneArchiveWalkIndependently) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Family, ContractTest, ::testing::ValuesIn(AllLibraries()),
-                         [](const auto& info) {
-                           std::string name = info.param.file;
-                           for (char& c : name)
-                             if (c == '.') c = '_';
-                           return name;
-                         });
+                         [](const auto& info) { return TestNameOf(info.param); });
 
 }  // namespace

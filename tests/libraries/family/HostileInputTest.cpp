@@ -115,6 +115,7 @@ const char* kTar = "tar cf x.tar f1 f2 f3";
 const char* kZip = "zip -X -q -0 x.zip f1 f2 f3";
 const char* kLha = "jlha a x.lzh f1 f2 f3";
 const char* kCab = "gcab -c x.cab f1 f2 f3";
+const char* k7z = "7z a -bd -m0=Copy x.7z f1 f2 f3 > /dev/null";
 constexpr std::size_t kTarMember = 512 + 20480;  // header and padded data
 
 std::vector<Cut> Cuts() {
@@ -174,6 +175,12 @@ std::vector<Cut> Cuts() {
       {"Rar5InSecondData", "UNRAR32.DLL", rar(5), "x.rar", [](auto& b) { return b.size() / 2; }, true, 2, false},
       {"ArjInSecondData", "UNARJ32J.DLL", "arj a x.arj f1 f2 f3", "x.arj",
        [](auto& b) { return Nth(b, "\x60\xEA", 2) + 100 + 20000 / 2; }, true, 2, false},
+      // A 7z keeps every header in one database at its end: a cut anywhere
+      // loses them all.
+      {"SevenZipInStartHeader", "7-ZIP32.DLL", k7z, "x.7z", [](auto&) { return 20; }, false, 0, false},
+      {"SevenZipInSecondData", "7-ZIP32.DLL", k7z, "x.7z", [](auto& b) { return b.size() / 2; }, false, 0, false},
+      {"SevenZipInHeaderDatabase", "7-ZIP32.DLL", k7z, "x.7z", [](auto& b) { return b.size() - 10; }, false, 0,
+       false},
   };
 }
 

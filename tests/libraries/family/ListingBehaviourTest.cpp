@@ -58,12 +58,8 @@ TEST_P(EveryLibraryTest, ListingAndCheckingWriteNothing) {
   EXPECT_EQ(ReadFile(archive), bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Family, EveryLibraryTest, ::testing::ValuesIn(AllLibraries()), [](const auto& info) {
-  std::string name = info.param.file;
-  for (char& c : name)
-    if (c == '.') c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Family, EveryLibraryTest, ::testing::ValuesIn(AllLibraries()),
+                         [](const auto& info) { return TestNameOf(info.param); });
 
 struct Pattern {
   std::string pattern;

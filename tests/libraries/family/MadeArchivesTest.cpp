@@ -56,6 +56,10 @@ const std::vector<std::string> kArj = {"name=a.txt date=2001-02-03 time=04:05:06
 const std::vector<std::string> kRar = {"name=a.txt date=2001-02-03 time=04:05:06",
                                        "name=d date=2010-11-12 time=13:14:16",
                                        "name=d/b.txt date=2010-11-12 time=13:14:16"};
+// 7-Zip puts the empty entries (folders) before the files.
+const std::vector<std::string> kSevenZip = {"name=d/ date=2010-11-12 time=13:14:16",
+                                            "name=a.txt date=2001-02-03 time=04:05:06",
+                                            "name=d/b.txt date=2010-11-12 time=13:14:16"};
 // Before DOS time begins: the smallest DOS value.
 const std::vector<std::string> kBefore1980 = {"name=a.txt date=1980-01-01 time=00:00:00",
                                               "name=d/ date=1980-01-01 time=00:00:00",
@@ -136,6 +140,14 @@ std::vector<MadeCase> Cases() {
        "mkdir 表ソ能 && cp a.txt 表ソ能/日本語.txt && touch -d '2011-12-13 14:15:16' 表ソ能/日本語.txt 表ソ能"
        " && tar --zstd -cf x.tzst 表ソ能",
        "x.tzst", "", kJapanese},
+      {"SevenZip", "7-ZIP32.DLL", "7z a -bd x.7z a.txt d > /dev/null", "x.7z", "", kSevenZip},
+      // p7zip's own self-extractor is an ELF program of about 500 KB.
+      {"SevenZipSfxByP7zip", "7-ZIP32.DLL", "7z a -bd -sfx/usr/lib/p7zip/7zCon.sfx x.exe a.txt d > /dev/null",
+       "x.exe", "", kSevenZip},
+      // Before and past the stretch libarchive searches itself (160 KB to 384 KB).
+      {"SevenZipSfxSmallStub", "7-ZIP32.DLL", "7z a -bd x.7z a.txt d > /dev/null", "x.7z", Stub(2000), kSevenZip},
+      {"SevenZipSfxLargeStub", "7-ZIP32.DLL", "7z a -bd x.7z a.txt d > /dev/null", "x.7z", Stub(600000),
+       kSevenZip},
   };
 }
 

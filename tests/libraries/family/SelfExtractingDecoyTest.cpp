@@ -45,6 +45,9 @@ std::vector<Decoy> Decoys() {
       {"ArjAfterEveryDecoy", "arj", "arj a -m0 real.arj a.txt b.txt > /dev/null && mv real.arj real", kAllDecoys},
       {"Rar4AfterEveryDecoy", "rar", rar(4), kAllDecoys},
       {"Rar5AfterEveryDecoy", "rar", rar(5), kAllDecoys},
+      // A 7z signature with garbage where its start header's CRC should be.
+      {"SevenZipAfterEveryDecoy", "7z", "7z a -bd real.7z a.txt b.txt > /dev/null && mv real.7z real",
+       kAllDecoys + "7z\xBC\xAF\x27\x1C\x00\x04"s + std::string(40, '\x55')},
   };
 }
 

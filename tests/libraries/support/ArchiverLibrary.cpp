@@ -1,5 +1,6 @@
 #include "tests/libraries/support/ArchiverLibrary.h"
 
+#include <cctype>
 #include <stdexcept>
 
 #include "tests/support/TempDir.h"
@@ -14,6 +15,7 @@ const std::vector<LibraryEntry>& AllLibraries() {
       {"UNARJ32J.DLL", "arj", {"Unarj"}, "Unarj", "Unarj"},
       {"tar32.dll", "tar", {"Tar"}, "Tar", "Tar"},
       {"UNRAR32.DLL", "rar", {"Unrar"}, "Unrar", "Unrar"},
+      {"7-ZIP32.DLL", "7z", {"SevenZip"}, "SevenZip", "SevenZip"},
   };
   return libraries;
 }
@@ -22,6 +24,13 @@ const LibraryEntry& LibraryFor(const std::string& file) {
   for (const LibraryEntry& info : AllLibraries())
     if (info.file == file) return info;
   throw std::invalid_argument("no library " + file);
+}
+
+std::string TestNameOf(const LibraryEntry& info) {
+  std::string name = info.file;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
 }
 
 ArchiverLibrary::ArchiverLibrary(const LibraryEntry& info)

@@ -18,9 +18,11 @@ struct LibraryEntry {
   friend std::ostream& operator<<(std::ostream& out, const LibraryEntry& value) { return out << value.file; }
 };
 
-// The eight libraries of the family.
+// The nine libraries of the family.
 const std::vector<LibraryEntry>& AllLibraries();
 const LibraryEntry& LibraryFor(const std::string& file);
+// The file name as a test name can hold it: "7-ZIP32.DLL" -> "7_ZIP32_DLL".
+std::string TestNameOf(const LibraryEntry& info);
 
 // The functions of one library; every pointer is set once loaded.
 struct ArchiverApi {

@@ -20,6 +20,7 @@ std::string ExtractLine(const std::string& library, const std::string& archive, 
   if (library == "UNLHA32.DLL" || library == "UNARJ32J.DLL") line = "x -+ " + tail;
   else if (library == "UNRAR32.DLL") line = "-x -u " + tail;
   else if (library == "tar32.dll") line = "x  -f \"" + archive + "\" -o \"" + out + "/\"";
+  else if (library == "7-ZIP32.DLL") line = "x -aos -y " + tail;
   else line = "-x " + tail;  // UNZIP32.DLL, CAB32.DLL
   return names.empty() ? line : line + " " + names;
 }

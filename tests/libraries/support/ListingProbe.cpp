@@ -75,6 +75,7 @@ std::string SampleArchive(const std::string& format, const std::string& dir) {
   else if (format == "zip") RunOrFail(in + "zip -X -q sample.zip one.txt two.txt");
   else if (format == "arj") RunOrFail(in + "arj a sample.arj one.txt two.txt");
   else if (format == "tar") RunOrFail(in + "tar cf sample.tar one.txt two.txt");
+  else if (format == "7z") RunOrFail(in + "7z a -bd sample.7z one.txt two.txt > /dev/null");
   else ADD_FAILURE() << "no sample for " << format;
   return made;
 }

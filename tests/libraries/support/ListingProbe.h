@@ -44,7 +44,7 @@ void WriteConcatenation(const std::string& path, const std::string& bytes, const
 // tests/data/fixtures (cab, lha, rar) importable.
 std::string FixturePython(const std::string& code);
 
-// A small archive of `format` ("lha", "zip", "cab", "arj", "rar", "tar")
+// A small archive of `format` ("lha", "zip", "cab", "arj", "rar", "tar", "7z")
 // for tests that need one of each, made in `dir` by a tool (RAR, which no
 // tool here writes, by the fixture builder).
 std::string SampleArchive(const std::string& format, const std::string& dir);
