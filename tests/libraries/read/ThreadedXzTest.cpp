@@ -9,7 +9,9 @@
 
 #include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/TarProbe.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/xz/ThreadedXz.h"
+#include "tests/support/Scoped.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -92,6 +94,19 @@ TEST_F(ThreadedXzTest, SeveralBlocksOfOneStreamUnpackWholeOnAnyNumberOfThreads) 
       EXPECT_GT(out.firstUsed, 12u) << threads;
       EXPECT_LT(out.firstUsed, static_cast<std::uint64_t>(dv::kTarProbeInputLimit)) << threads;
     }
+  }
+}
+
+// With one thread the decoder would hold whole blocks for nothing: xz of
+// several blocks then takes the one-thread path; bzip2 keeps its threads'
+// path, whose memory stays small.
+TEST_F(ThreadedXzTest, OneThreadLeavesXzToTheOneThreadPath) {
+  const auto file = Made("xz -T2 --block-size=100KiB -c a > x.xz");
+  ASSERT_TRUE(file);
+  for (const auto& [threads, expected] : {std::pair{"1", false}, std::pair{"2", true}}) {
+    ScopedEnvironment setting("DOVANEL_THREADS", threads);
+    EXPECT_EQ(dv::GainsFromThreads(file), expected) << threads;
+    EXPECT_EQ(dv::OpenThreadedUnpacking(file) != nullptr, expected) << threads;
   }
 }
 
