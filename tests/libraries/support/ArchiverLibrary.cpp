@@ -35,13 +35,8 @@ std::string TestNameOf(const LibraryEntry& info) {
 
 ArchiverLibrary::ArchiverLibrary(const LibraryEntry& info)
     : entry_(info), library_((OutputDir() / info.file).string()) {
-  const ListingFunctions listing = Listing();
+  static_cast<ListingFunctions&>(api_) = library_.Listing(info.listingPrefix);
   api_.command = library_.Require<ArcCommandFn>(info.commands.front());
-  api_.open = listing.open;
-  api_.close = listing.close;
-  api_.findFirst = listing.findFirst;
-  api_.findNext = listing.findNext;
-  api_.check = listing.check;
   api_.setOwner = library_.Require<ArcSetOwnerWindowExFn>(info.ownerPrefix + "SetOwnerWindowEx");
   api_.killOwner = library_.Require<ArcKillOwnerWindowExFn>(info.ownerPrefix + "KillOwnerWindowEx");
 }

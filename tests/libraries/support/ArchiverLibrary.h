@@ -24,14 +24,10 @@ const LibraryEntry& LibraryFor(const std::string& file);
 // The file name as a test name can hold it: "7-ZIP32.DLL" -> "7_ZIP32_DLL".
 std::string TestNameOf(const LibraryEntry& info);
 
-// The functions of one library; every pointer is set once loaded.
-struct ArchiverApi {
+// The functions of one library: its listing functions and the rest; every
+// pointer but archiveType (tar32.dll's alone) is set once loaded.
+struct ArchiverApi : ListingFunctions {
   ArcCommandFn command = nullptr;
-  ArcOpenArchiveFn open = nullptr;
-  ArcCloseArchiveFn close = nullptr;
-  ArcFindFirstFn findFirst = nullptr;
-  ArcFindNextFn findNext = nullptr;
-  ArcCheckArchiveFn check = nullptr;
   ArcSetOwnerWindowExFn setOwner = nullptr;
   ArcKillOwnerWindowExFn killOwner = nullptr;
 };
@@ -51,7 +47,7 @@ class ArchiverLibrary {
   // The address of an exported symbol; throws when it is missing.
   void* Require(const std::string& symbol) const { return library_.Require(symbol); }
   // The listing functions, as the fuzzers hold them.
-  ListingFunctions Listing() const { return library_.Listing(entry_.listingPrefix); }
+  ListingFunctions Listing() const { return api_; }
 
  private:
   LibraryEntry entry_;
