@@ -20,8 +20,10 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile>
     case kTarXz:
       // The threaded path reads a bzip2 or xz file from its first byte; one
       // behind a stub takes libarchive's filter.
-      if (found.start == 0 && GainsFromThreads(file)) {
-        if (auto packed = OpenPackedTarSource(file)) return packed;
+      if (found.start == 0) {
+        if (auto threads = OpenThreadedUnpacking(file)) {
+          if (auto packed = OpenPackedTarSource(file, std::move(threads))) return packed;
+        }
       }
       return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
     case kTarPlain:

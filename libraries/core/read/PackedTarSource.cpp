@@ -20,24 +20,13 @@ namespace {
 
 constexpr std::size_t kTarBlock = 512;
 
-// The raw unpacking of the file's one compression layer, as the probe sets
-// it up; nothing for a file that starts with no known compression.
-LibArchiveReader::Setup UnpackSetupFor(const PositionalFile& file) {
-  unsigned char magic[6] = {};
-  if (file.ReadAt(0, magic, sizeof magic) < 3) return nullptr;
-  if (magic[0] == 0x1F && magic[1] == 0x8B) return RawUnpackSetup(kGzipOnly);
-  if (magic[0] == 0x1F && magic[1] == 0x9D) return RawUnpackSetup(kCompressOnly);
-  if (magic[0] == 'B' && magic[1] == 'Z' && magic[2] == 'h') return RawUnpackSetup(kBzip2Only);
-  if (std::memcmp(magic, "\xFD" "7zXZ\0", 6) == 0) return RawUnpackSetup(kXzOnly);
-  if (std::memcmp(magic, "\x28\xB5\x2F\xFD", 4) == 0) return RawUnpackSetup(kZstdOnly);
-  return nullptr;
-}
-
 class PackedTarSource final : public EntrySource {
  public:
-  // `threaded`: unpacked on threads instead of by libarchive's filter.
-  PackedTarSource(std::shared_ptr<const PositionalFile> file, LibArchiveReader::Setup unpack, bool threaded)
-      : file_(std::move(file)), unpack_(unpack), threaded_(threaded) {}
+  // `threads` (when given): unpacked on threads instead of by libarchive's
+  // filter; the first Open takes it, a rewind opens a new one.
+  PackedTarSource(std::shared_ptr<const PositionalFile> file, LibArchiveReader::Setup unpack,
+                  std::unique_ptr<ThreadedUnpacking> threads)
+      : file_(std::move(file)), unpack_(unpack), threaded_(threads != nullptr), firstThreads_(std::move(threads)) {}
   ~PackedTarSource() override { CloseTar(); }
   PackedTarSource(const PackedTarSource&) = delete;
   PackedTarSource& operator=(const PackedTarSource&) = delete;
@@ -51,7 +40,7 @@ class PackedTarSource final : public EntrySource {
     served_ = 0;
     state_ = ReadResult::kEntry;
     if (threaded_) {
-      threads_ = OpenThreadedUnpacking(file_);
+      threads_ = firstThreads_ ? std::move(firstThreads_) : OpenThreadedUnpacking(file_);
       if (!threads_) return false;
     } else {
       if (!unpacked_.Open(file_, 0, LibArchiveReader::kNoLimit, unpack_)) return false;
@@ -150,6 +139,7 @@ class PackedTarSource final : public EntrySource {
   LibArchiveReader::Setup unpack_;
   bool threaded_;
   LibArchiveReader unpacked_;
+  std::unique_ptr<ThreadedUnpacking> firstThreads_;
   std::unique_ptr<ThreadedUnpacking> threads_;
   struct archive* tar_ = nullptr;
   std::string head_;         // what the check read
@@ -159,14 +149,19 @@ class PackedTarSource final : public EntrySource {
 
 }  // namespace
 
-std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const PositionalFile> file) {
+std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const PositionalFile> file,
+                                                 std::unique_ptr<ThreadedUnpacking> threads) {
   if (!file) return nullptr;
-  const LibArchiveReader::Setup unpack = UnpackSetupFor(*file);
+  const LibArchiveReader::Setup unpack = RawUnpackSetup(CompressionAt(*file, 0));
   if (unpack == nullptr) return nullptr;
-  const bool threaded = GainsFromThreads(file);
-  auto source = std::make_unique<PackedTarSource>(std::move(file), unpack, threaded);
+  auto source = std::make_unique<PackedTarSource>(std::move(file), unpack, std::move(threads));
   if (!source->Open()) return nullptr;
   return source;
+}
+
+std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const PositionalFile> file) {
+  auto threads = OpenThreadedUnpacking(file);
+  return OpenPackedTarSource(std::move(file), std::move(threads));
 }
 
 }  // namespace dv

@@ -1,4 +1,4 @@
-// A tar inside one layer of gzip, compress or bzip2, unpacked once for both
+// A tar inside one layer of gzip, compress, bzip2, xz or zstd, unpacked once for both
 // the look inside and the listing. The type check needs the first 512
 // unpacked bytes, and bzip2 yields no byte before its whole first block (all
 // of a small archive), so checking and then listing apart unpacked every
@@ -10,6 +10,7 @@
 
 #include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 
 namespace dv {
 
@@ -17,5 +18,9 @@ namespace dv {
 // when it could not tell the same from what was read; the caller then
 // probes and reads as before).
 std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const PositionalFile> file);
+// The same over the threaded unpacking the caller already opened (nothing:
+// libarchive's filter).
+std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const PositionalFile> file,
+                                                 std::unique_ptr<ThreadedUnpacking> threads);
 
 }  // namespace dv

@@ -24,6 +24,17 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail) {
                     });
 }
 
+const char* MethodName(TarType type) {
+  switch (type) {
+    case kGzipOnly: return "gzip";
+    case kCompressOnly: return "compress";
+    case kBzip2Only: return "bzip2";
+    case kXzOnly: return "xz";
+    case kZstdOnly: return "zstd";
+    default: return "";
+  }
+}
+
 // The one entry, read from the file's name and, for gzip, its header and
 // trailer; the compressed data itself is never unpacked.
 Entry DescribeFile(const PositionalFile& file, TarType type) {
@@ -32,15 +43,13 @@ Entry DescribeFile(const PositionalFile& file, TarType type) {
   entry.path = NameWithoutCompressionExtension(path.substr(path.find_last_of('/') + 1));
   entry.packedSize = static_cast<std::uint64_t>(file.size());
   entry.modified = file.modified();
+  entry.method = MethodName(type);
   if (type == kGzipOnly) {
-    entry.method = "gzip";
     unsigned char header[10], trailer[4];
     // MTIME, bytes 4-7 of the header; 0 means the compressor recorded none.
     if (file.ReadExactly(0, header, sizeof header) && Le32(header + 4) != 0) entry.modified = Le32(header + 4);
     // ISIZE, the last 4 bytes: the original size modulo 2^32.
     if (file.size() >= 18 && file.ReadExactly(file.size() - 4, trailer, sizeof trailer)) entry.size = Le32(trailer);
-  } else {
-    entry.method = type == kCompressOnly ? "compress" : type == kBzip2Only ? "bzip2" : type == kXzOnly ? "xz" : "zstd";
   }
   return entry;
 }
@@ -103,8 +112,7 @@ std::string NameWithoutCompressionExtension(const std::string& fileName) {
 }
 
 std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const PositionalFile> file, TarType type) {
-  if (type != kGzipOnly && type != kCompressOnly && type != kBzip2Only && type != kXzOnly && type != kZstdOnly)
-    return nullptr;
+  if (RawUnpackSetup(type) == nullptr) return nullptr;  // no plain compressed type
   return std::make_unique<PlainCompressedSource>(std::move(file), type);
 }
 

@@ -287,4 +287,16 @@ TarFind FindTarArchive(const std::shared_ptr<const PositionalFile>& file) {
 
 TarType ProbeTarType(const std::shared_ptr<const PositionalFile>& file) { return FindTarArchive(file).type; }
 
+TarType CompressionAt(const PositionalFile& file, std::int64_t start) {
+  switch (PackingAt(file, start)) {
+    case Packing::kGzip: return kGzipOnly;
+    case Packing::kCompress: return kCompressOnly;
+    case Packing::kBzip2: return kBzip2Only;
+    case Packing::kXz: return kXzOnly;
+    case Packing::kZstd: return kZstdOnly;
+    case Packing::kNone: break;
+  }
+  return kTarOther;
+}
+
 }  // namespace dv

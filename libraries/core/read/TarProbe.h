@@ -48,6 +48,11 @@ TarFind FindTarArchive(const std::shared_ptr<const PositionalFile>& file);
 // FindTarArchive's type.
 TarType ProbeTarType(const std::shared_ptr<const PositionalFile>& file);
 
+// The compression the magic bytes at `start` show, as the plain compressed
+// type (kGzipOnly, kCompressOnly, kBzip2Only, kXzOnly, kZstdOnly); kTarOther
+// for none. Reads those bytes only.
+TarType CompressionAt(const PositionalFile& file, std::int64_t start);
+
 // The libarchive set-up that unpacks a plain compressed file (kGzipOnly,
 // kCompressOnly, kBzip2Only, kXzOnly or kZstdOnly) as one raw entry; nullptr
 // for other types.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/bzip2/ParallelBzip2.h"
 #include "libraries/core/read/xz/ThreadedXz.h"
 
@@ -18,23 +19,21 @@ unsigned UnpackingThreads() {
   return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
 }
 
-namespace {
-// liblzma's threaded decoder holds whole blocks in memory (77 MiB against
-// 10 for xz -dc on xz -6 blocks): worth it only with a second thread.
-bool ThreadedXzPays(const std::shared_ptr<const PositionalFile>& file) {
-  return UnpackingThreads() > 1 && HasSeveralXzBlocks(file);
-}
-}  // namespace
-
-bool GainsFromThreads(const std::shared_ptr<const PositionalFile>& file) {
-  return HasSeveralBzip2Blocks(file) || ThreadedXzPays(file);
-}
-
 std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<const PositionalFile>& file) {
-  if (HasSeveralBzip2Blocks(file)) return std::make_unique<ParallelBzip2>(file, UnpackingThreads());
-  if (file && UnpackingThreads() > 1) {
-    if (auto blocks = ReadXzBlockStarts(*file); blocks && blocks->packed.size() > 1)
-      return std::make_unique<ThreadedXz>(file, std::move(*blocks), UnpackingThreads());
+  if (!file) return nullptr;
+  // The magic first: every compressed tar comes here, and only a bzip2 or
+  // xz file is worth a look at its layout.
+  const TarType compression = CompressionAt(*file, 0);
+  if (compression == kBzip2Only) {
+    if (HasSeveralBzip2Blocks(file)) return std::make_unique<ParallelBzip2>(file, UnpackingThreads());
+  } else if (compression == kXzOnly) {
+    // liblzma's threaded decoder holds whole blocks in memory (77 MiB
+    // against 10 for xz -dc on xz -6 blocks): worth it only with a second
+    // thread.
+    if (auto blocks = ReadXzBlockStarts(*file); blocks && blocks->packed.size() > 1) {
+      if (const unsigned threads = UnpackingThreads(); threads > 1)
+        return std::make_unique<ThreadedXz>(file, std::move(*blocks), threads);
+    }
   }
   return nullptr;
 }

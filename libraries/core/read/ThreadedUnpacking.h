@@ -33,10 +33,8 @@ inline constexpr unsigned kMostThreads = 64;
 // How many threads unpack: DOVANEL_THREADS when it holds 1-64, else one a core.
 unsigned UnpackingThreads();
 
-// Whether `file` is compressed in a way threads unpack faster.
-bool GainsFromThreads(const std::shared_ptr<const PositionalFile>& file);
-
-// The threaded unpacking of `file`; nothing when it gains nothing from threads.
+// The threaded unpacking of `file`; nothing when it gains nothing from
+// threads. The one place that decides: callers keep what it gives.
 std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<const PositionalFile>& file);
 
 // All the bytes of `unpacking` into `sink`.

@@ -61,12 +61,6 @@ std::unique_ptr<XzBlockStarts> ReadXzBlockStarts(const PositionalFile& file) {
   return starts;
 }
 
-bool HasSeveralXzBlocks(const std::shared_ptr<const PositionalFile>& file) {
-  if (!file) return false;
-  const auto starts = ReadXzBlockStarts(*file);
-  return starts && starts->packed.size() > 1;
-}
-
 ThreadedXz::ThreadedXz(std::shared_ptr<const PositionalFile> file, XzBlockStarts blocks, unsigned threads)
     : file_(std::move(file)), blocks_(std::move(blocks)) {
   lzma_mt options{};

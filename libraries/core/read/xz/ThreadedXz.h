@@ -26,9 +26,6 @@ struct XzBlockStarts {
 };
 std::unique_ptr<XzBlockStarts> ReadXzBlockStarts(const PositionalFile& file);
 
-// Whether `file` is one xz stream of more than one block.
-bool HasSeveralXzBlocks(const std::shared_ptr<const PositionalFile>& file);
-
 class ThreadedXz final : public ThreadedUnpacking {
  public:
   ThreadedXz(std::shared_ptr<const PositionalFile> file, XzBlockStarts blocks, unsigned threads);
