@@ -9,6 +9,7 @@
 #include "libraries/core/util/DosTime.h"
 #include "libraries/core/create/FileCollector.h"
 #include "libraries/core/read/Formats.h"
+#include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/command/NameSelection.h"
 #include "libraries/core/create/NewArchive.h"
 
@@ -53,8 +54,8 @@ bool StartsAsZip(const PositionalFile& file) {
 }
 
 bool StartsAsSevenZip(const PositionalFile& file) {
-  char magic[6];
-  return file.ReadExactly(0, magic, sizeof magic) && std::string_view(magic, 6) == "7z\xBC\xAF\x27\x1C";
+  char magic[kSevenZipSignature.size()];
+  return file.ReadExactly(0, magic, sizeof magic) && std::string_view(magic, sizeof magic) == kSevenZipSignature;
 }
 
 const Maker kZipMaker{Format::kZip, ArchiveKind::kZip, "ZIP", &StartsAsZip, true};

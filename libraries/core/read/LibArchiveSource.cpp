@@ -93,7 +93,7 @@ const SfxMark* SfxMarkFor(LibArchiveKind kind) {
   static const SfxMark lha{"-l"sv, 2, &LhaStart};
   static const SfxMark cab{"MSCF\0\0\0\0"sv, 0, &AnyStart};
   static const SfxMark rar{"Rar!\x1a\x07"sv, 0, &AnyStart};
-  static const SfxMark sevenZip{"7z\xBC\xAF\x27\x1C"sv, 0, &SevenZipStart};
+  static const SfxMark sevenZip{kSevenZipSignature, 0, &SevenZipStart};
   switch (kind) {
     case LibArchiveKind::kLha: return &lha;
     case LibArchiveKind::kCab: return &cab;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
@@ -14,9 +15,12 @@ enum class LibArchiveKind {
   kZip,  // read from the central directory; from local headers when it is lost
   kCab,
   kRar,  // RAR 4 and RAR 5
-  kTar,  // tar, bare or in gzip, compress or bzip2
+  kTar,  // tar, bare or in gzip, compress, bzip2, xz or zstd
   kSevenZip,
 };
+
+// The six bytes a 7z archive starts with.
+inline constexpr std::string_view kSevenZipSignature{"7z\xBC\xAF\x27\x1C", 6};
 
 // Opens the archive of `kind` at the start of `file` or, for an executable,
 // where one starts within its first MiB. Nothing when there is none.
