@@ -1,9 +1,15 @@
 #include "platform/forms/Application.h"
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/forms/WidgetSetModule.h"
 #include "platform/winapi/MessageBox.h"
@@ -44,6 +50,33 @@ bool NothingToShowOn() {
   return std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
          std::getenv("WAYLAND_DISPLAY") == nullptr;
 }
+
+bool WindowSystemStarts(int argc, char** argv) {
+  if (NothingToShowOn() || HeadlessPlatformChosen() || LinkedWidgetSet() != nullptr) return true;
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child < 0) return true;  // no way to try: the start goes ahead as it would
+  if (child == 0) {
+    // The toolkit's complaints are the child's; the parent says what it means.
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) ::dup2(null, STDERR_FILENO);
+    std::vector<char*> arguments(argv, argv + argc);
+    arguments.push_back(nullptr);
+    int count = argc;
+    try {
+      std::unique_ptr<TWidgetSet> widgets(WidgetSetFactory()(count, arguments.data()));
+    } catch (...) {
+      // A module that cannot be loaded is told by the start itself.
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0)
+    if (errno != EINTR) return true;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void ChooseNoScreen() { setenv("QT_QPA_PLATFORM", "offscreen", 1); }
 
 TApplication* Application() { return g_application; }
 

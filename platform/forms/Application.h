@@ -62,5 +62,13 @@ class TApplication : public TFormHost {
 // Asked before the application object is made, which then picks offscreen.
 bool NothingToShowOn();
 
+// True when the window system can start on the display chosen, or when no
+// screen is to be used (the offscreen platform). A display that cannot be
+// reached makes a toolkit end the process, so the start is tried in a child
+// process first. Asked before the application object is made.
+bool WindowSystemStarts(int argc, char** argv);
+// From now on nothing is drawn on a screen: windows and boxes go offscreen.
+void ChooseNoScreen();
+
 // The one application object of the process, once made.
 TApplication* Application();

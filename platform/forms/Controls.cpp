@@ -20,7 +20,8 @@ void DeliverDrop(HWND window, std::vector<std::string> files, int x, int y) {
 
 TWindowEvents EventsOf(HWND window) {
   return {[window] { return window->acceptFiles; },
-          [window](std::vector<std::string> files, int x, int y) { DeliverDrop(window, std::move(files), x, y); }};
+          [window](std::vector<std::string> files, int x, int y) { DeliverDrop(window, std::move(files), x, y); },
+          {}};
 }
 
 // The window system when it is loaded; windows wait for it otherwise.
@@ -46,9 +47,15 @@ TForm::~TForm() {
 }
 
 void TForm::MakeFormWindow(TWidgetSet& widgets) {
-  peer_ = widgets.MakeForm(EventsOf(&handle_));
+  TWindowEvents events = EventsOf(&handle_);
+  events.closeRequested = [this] { return !OnCloseQuery || OnCloseQuery(); };
+  peer_ = widgets.MakeForm(std::move(events));
   handle_.peer = peer_.get();
   peer_->SetCaption(caption_);
+}
+
+void TForm::Close() {
+  if (peer_ != nullptr) peer_->Close();
 }
 
 void TForm::MakeWindows() {

@@ -54,6 +54,10 @@ class TForm : public TWinControl {
   // then on another instance can bring it forward.
   void Show();
   bool Visible() const;
+  // Closes the window, as the user would, once the loop gets to it.
+  void Close();
+  // Asked when the window is to close: false keeps it open.
+  std::function<bool()> OnCloseQuery;
   // Makes the windows of the form and its controls that are not made yet.
   void MakeWindows();
   TFormPeer* Peer() const { return peer_.get(); }

@@ -20,6 +20,8 @@ using TDropHandler = std::function<void(std::vector<std::string> files, int x, i
 struct TWindowEvents {
   std::function<bool()> acceptsFiles;  // asked while a drag is over the window
   TDropHandler dropped;
+  // Asked when the user closes the window: false keeps it open for now.
+  std::function<bool()> closeRequested;
 };
 
 class TControlPeer {
@@ -35,6 +37,8 @@ class TFormPeer : public TControlPeer {
   virtual void Show() = 0;
   virtual bool Visible() const = 0;
   virtual void BringToFront() = 0;
+  // Closes the window as the user would, from the loop (never inside the caller).
+  virtual void Close() = 0;
   // Tab moves through the controls in this order.
   virtual void SetTabOrder(const std::vector<TControlPeer*>& controls) = 0;
 };

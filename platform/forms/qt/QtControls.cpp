@@ -101,9 +101,31 @@ class DropBridge : public QObject {
   TWindowEvents events_;
 };
 
+// Asks the form before the window closes; a refusal keeps it open.
+class CloseBridge : public QObject {
+ public:
+  CloseBridge(QWidget* widget, std::function<bool()> closeRequested)
+      : QObject(widget), closeRequested_(std::move(closeRequested)) {
+    widget->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::Close || !closeRequested_) return false;
+    const std::function<bool()> ask = closeRequested_;  // the handler may free this bridge
+    if (ask()) return false;
+    event->ignore();
+    return true;
+  }
+
+ private:
+  std::function<bool()> closeRequested_;
+};
+
 class QtForm : public TFormPeer {
  public:
   explicit QtForm(TWindowEvents events) {
+    new CloseBridge(&widget_, events.closeRequested);
     new DropBridge(&widget_, std::move(events));
     auto* layout = new QVBoxLayout(&widget_);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -125,6 +147,10 @@ class QtForm : public TFormPeer {
     if (widget_.isMinimized()) widget_.showNormal();
     widget_.raise();
     widget_.activateWindow();
+  }
+  void Close() override {
+    // Posted: the window goes from the loop, dropped if the form goes first.
+    QMetaObject::invokeMethod(&widget_, [widget = &widget_] { widget->close(); }, Qt::QueuedConnection);
   }
   void SetTabOrder(const std::vector<TControlPeer*>& controls) override {
     for (std::size_t i = 1; i < controls.size(); ++i)

@@ -27,6 +27,7 @@ struct FakeForm : TFormPeer {
   }
   bool Visible() const override { return shown; }
   void BringToFront() override { Log("form front"); }
+  void Close() override { Log("form close"); }
   void SetTabOrder(const std::vector<TControlPeer*>& controls) override {
     Log("tab order " + std::to_string(controls.size()));
   }
