@@ -1,32 +1,26 @@
 #include "app/QuietReport.h"
 
-#include <cerrno>
 #include <cstring>
 
-#include "drivers/base/EArchiver.h"
 
-namespace {
-std::string TimeChangeReason(const TTimeChange& change) {
-  const std::string prefix = "the last-write time could not be set: ";
-  if (change.error == EWOULDBLOCK) return prefix + "another process holds the file";
-  if (change.error == EINVAL) return prefix + "it is no regular file";
-  return prefix + std::strerror(change.error);
-}
-}  // namespace
-
-void TQuietReport::NotSetUp(const std::string& path, const std::exception& error) {
-  if (const auto* missing = dynamic_cast<const ELibraryMissing*>(&error))
-    Failed(path, std::string(missing->what()) + " (searched " + missing->Searched() + ")");
-  else
-    Failed(path, error.what());
+void TQuietReport::Redated(const std::string& path, const TRedateResult& result) {
+  switch (result.outcome) {
+    case TRedateOutcome::Skipped:
+    case TRedateOutcome::NotRead:
+      Failed(path, result.reason);
+      break;
+    case TRedateOutcome::NotSet:
+      Failed(path, "the last-write time could not be set: " + result.reason);
+      break;
+    default:
+      break;
+  }
 }
 
-void TQuietReport::Listed(const std::string& path, const TNewestEntry& newest) {
-  if (!newest.opened && !newest.found) Failed(path, "the archive could not be opened or read");
-}
+void TQuietReport::Missing(const std::string& path, int error) { Failed(path, std::strerror(error)); }
 
-void TQuietReport::TimeChanged(const std::string& path, const TTimeChange& change) {
-  if (change.outcome == TTimeChangeOutcome::Refused) Failed(path, TimeChangeReason(change));
+void TQuietReport::NotScanned(const std::string& path, int error) {
+  Failed(path, std::string("could not be read: ") + std::strerror(error));
 }
 
 void TQuietReport::RunBroken(const std::string& path, const std::exception& error) {

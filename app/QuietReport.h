@@ -2,7 +2,8 @@
 // archive was re-dated or deliberately left as it is (read-only, no entry,
 // not an archive, a date the file system cannot take); one line
 // "path: reason" on standard error for each archive that could not be
-// handled, and then an exit status that is not 0. A window run tells nothing.
+// handled, each path given that is not there and each folder that could not
+// be read, and then an exit status that is not 0. A window run tells nothing.
 #pragma once
 
 #include <cstdio>
@@ -15,15 +16,14 @@ class TQuietReport {
  public:
   // From now on failures are written to `sink` and counted.
   void Start(std::FILE* sink) { sink_ = sink; }
+  bool Started() const { return sink_ != nullptr; }
 
-  // Binding the archive's name failed: its library is missing, or the
-  // driver could not be made.
-  void NotSetUp(const std::string& path, const std::exception& error);
-  // The listing gave nothing: the library refused to open the archive.
-  // An archive it opened and found empty is left as it is.
-  void Listed(const std::string& path, const TNewestEntry& newest);
-  // The time change: only a refusal is a failure.
-  void TimeChanged(const std::string& path, const TTimeChange& change);
+  // What became of one file; only failures and skips are told.
+  void Redated(const std::string& path, const TRedateResult& result);
+  // A path given that names nothing (the system's errno value).
+  void Missing(const std::string& path, int error);
+  // A folder, or an entry of one, that could not be read or examined.
+  void NotScanned(const std::string& path, int error);
   // An error ended the run while it examined `path` (empty: before the
   // first archive); the error report tells the error on its own as well.
   void RunBroken(const std::string& path, const std::exception& error);

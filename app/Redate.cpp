@@ -1,10 +1,18 @@
 #include "app/Redate.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <utility>
 
 #include "archives/ArchiveFile.h"
+#include "archives/DetectArchiverType.h"
+#include "drivers/base/EArchiver.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/PathAccess.h"
 
 namespace {
 // The start value of the best date and time; every DOS date is later.
@@ -14,7 +22,62 @@ bool DecodeEntry(const ENTRYINFO& entry, TDateTime& date, TDateTime& time) {
   const auto fileDate = static_cast<TDosDateTime>((static_cast<std::uint32_t>(entry.wDate) << 16) | entry.wTime);
   return TryDecodeFileDate(fileDate, date, time);
 }
+
+// Another run over the same tree holds its lock only for the instant of its
+// own time change: a few short waits tell that from a file kept open.
+constexpr int kLockTries = 6;
+constexpr std::chrono::milliseconds kFirstWait{5};
+
+int OpenForTimeChange(const std::string& path, const TFileIdentity& identity) {
+  std::chrono::milliseconds wait = kFirstWait;
+  for (int attempt = 1;; ++attempt) {
+    const int handle = FileOpen(path, fmOpenReadWrite | fmShareExclusive, &identity);
+    if (handle >= 0 || errno != EWOULDBLOCK || attempt == kLockTries) return handle;
+    std::this_thread::sleep_for(wait);
+    wait *= 2;
+  }
+}
+
+TRedateResult Outcome(TRedateOutcome outcome, std::string reason = {}) {
+  TRedateResult result;
+  result.outcome = outcome;
+  result.reason = std::move(reason);
+  return result;
+}
+
+std::string RefusalReason(int error) {
+  if (error == EWOULDBLOCK) return "another process holds the file";
+  if (error == EINVAL) return "it is no regular file";
+  if (error == kFileReplaced) return "another file took its place during the run; both are left as they are";
+  return std::strerror(error);
+}
+
+TRedateResult SetNewestTime(const std::string& path, const TFileIdentity& identity, const TNewestEntry& newest) {
+  TRedateResult result{TRedateOutcome::Redated, newest.date, newest.time, {}};
+  const TDosDateTime fileDate = DateTimeToFileDate(newest.date + newest.time);
+  const int handle = OpenForTimeChange(path, identity);
+  int error = handle < 0 ? errno : 0;
+  if (handle >= 0) {
+    error = FileSetDate(handle, fileDate);
+    FileClose(handle);
+  }
+  if (error == 0) return result;
+  if (error == EROFS) {
+    result.outcome = TRedateOutcome::ReadOnly;
+    result.reason = "read-only";
+  } else if (error == EINVAL && handle >= 0) {
+    // A moment outside the DOS years comes here as the value 0.
+    result.outcome = TRedateOutcome::OutOfRange;
+    result.reason = "2100 or later";
+  } else {
+    result.outcome = TRedateOutcome::NotSet;
+    result.reason = RefusalReason(error);
+  }
+  return result;
+}
 }  // namespace
+
+std::string DateTimeText(TDateTime date, TDateTime time) { return DateToStr(date) + " | " + TimeToStr(time); }
 
 TNewestEntry FindNewestEntry(TArchiveFile& archive, HWND ownerWindow) {
   TNewestEntry best;
@@ -40,19 +103,55 @@ TNewestEntry FindNewestEntry(TArchiveFile& archive, HWND ownerWindow) {
   return best;
 }
 
-TTimeChange SetLastWriteTime(const std::string& path, TDateTime moment) {
-  const TDosDateTime fileDate = DateTimeToFileDate(moment);
-  const int handle = FileOpen(path, fmOpenReadWrite | fmShareExclusive);
-  if (handle < 0) {
-    const int error = errno;
-    if (error == EROFS) return {TTimeChangeOutcome::ReadOnly};
-    return {TTimeChangeOutcome::Refused, error};
+TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerWindow) {
+  // A path longer than the system takes is reached through its folder.
+  const TPathAccess access(path);
+  TFileIdentity identity;
+  const bool identified = GetFileIdentity(access.Path(), identity);
+  TArchiverType type;
+  try {
+    type = DetectArchiverType(access.Path(), true);
+  } catch (const std::exception&) {
+    type = atNone;
   }
-  // A refusal leaves the old time, as intended; the caller learns why.
-  const int error = FileSetDate(handle, fileDate);
-  FileClose(handle);
-  if (error == 0) return {TTimeChangeOutcome::Set};
-  // A moment outside the DOS years comes here as the value 0.
-  if (error == EINVAL) return {TTimeChangeOutcome::OutOfRange};
-  return {TTimeChangeOutcome::Refused, error};
+  if (type == atNone) return Outcome(TRedateOutcome::NoArchive);
+
+  TNewestEntry newest;
+  {
+    auto archive = std::make_unique<TArchiveFile>(owner);
+    try {
+      archive->SetFileName(access.Path());
+    } catch (const ELibraryMissing& missing) {
+      return Outcome(TRedateOutcome::Skipped, std::string(missing.what()) + " (searched " + missing.Searched() + ")");
+    } catch (const std::exception& error) {
+      return Outcome(TRedateOutcome::Skipped, error.what());
+    }
+    newest = FindNewestEntry(*archive, ownerWindow);
+  }
+  if (!newest.found) {
+    if (newest.opened) return Outcome(TRedateOutcome::NoEntry);
+    return Outcome(TRedateOutcome::NotRead, "the archive could not be opened or read");
+  }
+  if (!identified) return {TRedateOutcome::NotSet, newest.date, newest.time, RefusalReason(kFileReplaced)};
+  return SetNewestTime(access.Path(), identity, newest);
+}
+
+std::string ResultText(const TRedateResult& result) {
+  switch (result.outcome) {
+    case TRedateOutcome::Redated:
+      return DateTimeText(result.date, result.time);
+    case TRedateOutcome::NoArchive:
+      return "No Archive";
+    case TRedateOutcome::Skipped:
+      return "Skip";
+    case TRedateOutcome::NoEntry:
+      return "No Entry";
+    case TRedateOutcome::NotRead:
+      return "Not Read";
+    case TRedateOutcome::ReadOnly:
+    case TRedateOutcome::OutOfRange:
+    case TRedateOutcome::NotSet:
+      return "Not Set (" + result.reason + ")";
+  }
+  return {};
 }

@@ -1,13 +1,15 @@
-// The two halves of re-dating one archive: finding its newest entry, and
-// writing that moment into the file's last-write time.
+// Re-dating one file: is it an archive, what is its newest entry, and the
+// change of its last-write time to that moment. The window's rows and the
+// quiet run's report are both made from what it gives back.
 #pragma once
 
 #include <string>
 
-#include "platform/rtl/DateTime.h"
 #include "contract/WinTypes.h"
+#include "platform/rtl/DateTime.h"
 
 class TArchiveFile;
+class TComponent;
 
 struct TNewestEntry {
   bool opened = false;  // the library gave a handle for the listing
@@ -20,13 +22,38 @@ struct TNewestEntry {
 // DOS date or time is no calendar value are passed over.
 TNewestEntry FindNewestEntry(TArchiveFile& archive, HWND ownerWindow);
 
-// What became of a time change. `error` is the system's code when refused.
-enum class TTimeChangeOutcome { Set, ReadOnly, OutOfRange, Refused };
-struct TTimeChange {
-  TTimeChangeOutcome outcome = TTimeChangeOutcome::Set;
-  int error = 0;
+enum class TRedateOutcome {
+  Redated,     // the last-write time is now the newest entry's
+  NoArchive,   // no archive of a type this program knows
+  Skipped,     // its library is missing, or its driver could not be made
+  NoEntry,     // its library opened it and listed no dated entry: left as it is
+  NotRead,     // its library could not open it (damaged, vanished, unreadable)
+  ReadOnly,    // deliberately left: no write permission, or a read-only file system
+  OutOfRange,  // deliberately left: the newest entry is dated 2100 or later
+  NotSet,      // the time change was refused (no rights, held, replaced)
 };
 
-// Sets the last-write time (local, two-second precision) of an existing,
-// writable regular file that nobody else holds; anything else keeps its time.
-TTimeChange SetLastWriteTime(const std::string& path, TDateTime moment);
+struct TRedateResult {
+  TRedateOutcome outcome = TRedateOutcome::NoArchive;
+  TDateTime date = 0;  // the newest entry, when one was found
+  TDateTime time = 0;
+  // Why it was skipped or not read or not set, in words for the user.
+  std::string reason;
+
+  // The archive could not be handled: its time may be wrong, and the
+  // caller must hear of it. A skip (a missing library) is told apart.
+  bool Failed() const { return outcome == TRedateOutcome::NotRead || outcome == TRedateOutcome::NotSet; }
+};
+
+// Re-dates the file at `path`: detection, its library's listing through an
+// archive component owned by `owner`, then the time change. The time is set
+// only on the very file that was listed: a path that names another file by
+// then (a link put in its place) is left, and so is that file.
+TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerWindow);
+
+// What the third list shows for the result: the new time ("date | time"), or
+// a word, with the reason where the time was not set.
+std::string ResultText(const TRedateResult& result);
+
+// "date | time", as the lists show a moment.
+std::string DateTimeText(TDateTime date, TDateTime time);

@@ -17,5 +17,14 @@ bool IsQuietSwitch(const std::string& argument);
 // From the command line (SetCommandLine) and the environment.
 TStartMode StartMode();
 
-// The line a start without a display leaves on standard error.
+// The mode the program started in, as decided before the application chose
+// its window platform (which sets QT_QPA_PLATFORM, so that StartMode() would
+// then read a start without a display as a window start). Until one is
+// recorded, StartMode().
+void RecordStartMode(TStartMode mode);
+TStartMode StartedMode();
+
+// The line a start without a display leaves on standard error, before its run.
 extern const char* const kNoDisplayNotice;
+// The same for a display that is named but cannot be reached.
+std::string UnreachableDisplayNotice();

@@ -2,13 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+#include <map>
 #include <memory>
 
 #include "app/ProgramInfo.h"
 #include "app/Redate.h"
 #include "app/StartMode.h"
-#include "archives/ArchiveFile.h"
-#include "archives/DetectArchiverType.h"
 #include "platform/forms/Application.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/CommandLine.h"
@@ -18,8 +19,8 @@
 namespace {
 const char* const kTitle = "DOVANEL For Archiver";
 const char* const kSkippedMessage = "一部 DLL が無いためスキップしました";
-
-std::string DateTimeText(TDateTime date, TDateTime time) { return DateToStr(date) + " | " + TimeToStr(time); }
+// Some archives keep a time that is not their newest entry's, and not by choice.
+const char* const kFailedMessage = "一部の書庫の日付を設定できませんでした";
 
 void ProcessMessages() {
   if (TApplication* application = Application()) application->ProcessMessages();
@@ -33,9 +34,13 @@ std::string FileTimeText(const std::string& path) {
   return DateTimeText(moment, moment);
 }
 
-void ScanFolder(const std::string& folder, TStringList& list) {
+void ScanFolder(const std::string& folder, TStringList& list, const TScanProblem& problem) {
   struct Walker {
     TStringList& list;
+    const TScanProblem& problem;
+    void Tell(const std::string& path, int error) const {
+      if (problem) problem(path, error);
+    }
     void Walk(const std::string& path) {
       const std::string folder = IncludeTrailingPathDelimiter(path);
       TSearchRec rec;
@@ -43,8 +48,15 @@ void ScanFolder(const std::string& folder, TStringList& list) {
         TSearchRec& rec;
         ~Closer() { FindClose(rec); }
       } closer{rec};
-      for (int found = FindFirst(folder + "*.*", faAnyFile, rec); found == 0; found = FindNext(rec)) {
+      int found = FindFirst(folder + "*.*", faAnyFile, rec);
+      // A folder that is gone by now was emptied meanwhile; any other refusal hides files.
+      if (found != 0 && found != ENOENT) Tell(folder, found);
+      for (; found == 0; found = FindNext(rec)) {
         if (rec.Name == "." || rec.Name == "..") continue;
+        if (rec.Error != 0) {
+          Tell(folder + rec.Name, rec.Error);
+          continue;
+        }
         const bool isFolder = (rec.Attr & faDirectory) != 0;
         const std::string full = folder + rec.Name + (isFolder ? std::string(1, PathDelim) : std::string());
         // What the listing saw of the entry itself answers for all but links.
@@ -55,7 +67,7 @@ void ScanFolder(const std::string& folder, TStringList& list) {
     }
   };
   list.Clear();
-  Walker{list}.Walk(folder);
+  Walker{list, problem}.Walk(folder);
 }
 
 Tdovanel::Tdovanel(TComponent* owner) : TForm(owner, "Tdovanel") {
@@ -72,6 +84,7 @@ Tdovanel::Tdovanel(TComponent* owner) : TForm(owner, "Tdovanel") {
   FileDrop1->OnFileDrop = [this](TComponent* sender, int num, TStrings& files, int x, int y) {
     FileDrop1FileDrop(sender, num, files, x, y);
   };
+  OnCloseQuery = [this] { return CloseQuery(); };
   // The stored layout is read: FileDrop1 hooks the form's window now, before
   // the command line's run.
   LoadedAll();
@@ -92,7 +105,7 @@ void Tdovanel::FormCreate(TComponent*) {
         paths.Add(ParamStr(i));
     }
     // A start with no display runs as quietly, and tells as much.
-    if (quit || StartMode() == TStartMode::NoDisplay) quietReport_.Start(stderr);
+    if (quit || StartedMode() == TStartMode::NoDisplay) quietReport_.Start(stderr);
     if (paths.Count() > 0) {
       try {
         FileDrop1FileDrop(nullptr, paths.Count(), paths, 0, 0);
@@ -118,26 +131,51 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
   SetCaption("running...");
   ListBox1->Clear();
   bool skipped = false;
+  bool failed = false;
   const int run = ++runsStarted_;
+  ++runsUnderWay_;
+  struct UnderWay {
+    int& count;
+    ~UnderWay() { --count; }
+  } underWay{runsUnderWay_};
 
+  // Rows of folders (or their entries) that could not be read: row -> errno.
+  std::map<int, int> notScanned;
+  const auto addFileRow = [&](const std::string& path) {
+    ListBox1->Add(path);
+    ListBox2->Add(FileTimeText(path));
+  };
+  const auto addProblemRow = [&](const std::string& path, int error) {
+    notScanned[ListBox1->Count()] = error;
+    addFileRow(path);
+    quietReport_.NotScanned(path, error);
+  };
   for (int i = 0; i < num && i < files.Count(); ++i) {
     const std::string path = files[i];
     if (FileExists(path)) {
-      ListBox1->Add(path);
-      ListBox2->Add(FileTimeText(path));
+      addFileRow(path);
     } else if (DirectoryExists(path)) {
       TStringList found;
-      ScanFolder(path, found);
-      for (const std::string& file : found) {
-        ListBox1->Add(file);
-        ListBox2->Add(FileTimeText(file));
+      std::map<int, int> problems;  // index in `found` -> errno
+      ScanFolder(path, found, [&](const std::string& problem, int error) {
+        problems[found.Count()] = error;
+        found.Add(problem);
+      });
+      for (int f = 0; f < found.Count(); ++f) {
+        if (const auto problem = problems.find(f); problem != problems.end())
+          addProblemRow(found[f], problem->second);
+        else
+          addFileRow(found[f]);
       }
+    } else if (TFileIdentity identity; !GetFileIdentity(path, identity)) {
+      // Named but not there: no row, as there is nothing to show; the quiet run says so.
+      quietReport_.Missing(path, errno);
     }
   }
 
   const int rows = ListBox1->Count();
   bool overtaken = false;
-  for (int r = 0; r < rows && !overtaken; ++r) {
+  for (int r = 0; r < rows && !overtaken && !closeAsked_; ++r) {
     if (r >= ListBox1->Count()) break;
     const std::string path = ListBox1->Item(r);
     Label1->SetCaption(path);
@@ -145,47 +183,37 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
     // A drop handled just now ran a whole nested run over the lists: this run
     // finishes its file without a row and leaves the window to that run.
     overtaken = runsStarted_ != run;
+    // The user closed the window: no file is begun after that.
+    if (closeAsked_) break;
     const auto addRow = [&](const std::string& row) {
       if (!overtaken) ListBox3->Add(row);
     };
-
-    TArchiverType type;
-    try {
-      type = DetectArchiverType(path, true);
-    } catch (const std::exception&) {
-      type = atNone;
-    }
-    if (type == atNone) {
-      addRow("No Archive");
+    if (const auto problem = notScanned.find(r); problem != notScanned.end()) {
+      addRow(std::string("Not Read (") + std::strerror(problem->second) + ")");
+      failed = true;
       continue;
     }
-    auto archive = std::make_unique<TArchiveFile>(this);
-    try {
-      archive->SetFileName(path);
-    } catch (const std::exception& error) {
-      addRow("Skip");
-      skipped = true;
-      quietReport_.NotSetUp(path, error);
-      continue;
-    }
-    const TNewestEntry newest = FindNewestEntry(*archive, Handle());
-    archive.reset();
-    if (!newest.found) {
-      addRow("No Entry");
-      quietReport_.Listed(path, newest);
-      continue;
-    }
-    addRow(DateTimeText(newest.date, newest.time));
-    quietReport_.TimeChanged(path, SetLastWriteTime(path, newest.date + newest.time));
+    const TRedateResult result = RedateFile(path, this, Handle());
+    addRow(ResultText(result));
+    quietReport_.Redated(path, result);
+    skipped = skipped || result.outcome == TRedateOutcome::Skipped;
+    failed = failed || result.Failed();
   }
 
+  if (closeAsked_) {
+    // The outermost run closes the window it kept open.
+    if (runsUnderWay_ == 1) Close();
+    return;
+  }
   if (overtaken) return;
   if (TApplication* application = Application()) application->BringToFront();
-  if (!skipped) {
+  if (!skipped && !failed) {
     Label1->SetCaption("Finish");
     Label1->SetFont(clRed, false);
   } else {
-    Label1->SetCaption(kSkippedMessage);
+    std::string message = skipped ? kSkippedMessage : "";
+    if (failed) message += (message.empty() ? "" : " / ") + std::string(kFailedMessage);
+    Label1->SetCaption(message);
     Label1->SetFont(clPurple, true);
   }
   SetCaption("DV");
@@ -194,6 +222,12 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
     ListBox2->SetItemIndex(0);
     ListBox3->SetItemIndex(0);
   }
+}
+
+bool Tdovanel::CloseQuery() {
+  if (runsUnderWay_ == 0) return true;
+  closeAsked_ = true;
+  return false;
 }
 
 void Tdovanel::AppActivate(TComponent*) { FormatSettings().ShortDateFormat = "yyyy/mm/dd"; }

@@ -3,6 +3,7 @@
 // and the re-dating run that fills them.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/NewCtrls.h"
@@ -32,14 +33,25 @@ class Tdovanel : public TForm {
   int ExitStatus() const { return quietReport_.ExitStatus(); }
 
  private:
+  // Asked when the user closes the window: during a run the window stays
+  // until the file at hand is done, then closes.
+  bool CloseQuery();
+
   TQuietReport quietReport_;
   // Counts runs, so that a run can tell that a nested one has started.
   int runsStarted_ = 0;
+  int runsUnderWay_ = 0;
+  bool closeAsked_ = false;
 };
 
+// A folder or an entry of one that could not be read or examined, with the
+// system's errno value.
+using TScanProblem = std::function<void(const std::string& path, int error)>;
+
 // Every file below a folder, depth-first; folders themselves are not listed,
-// and links to folders are not followed.
-void ScanFolder(const std::string& folder, TStringList& list);
+// and links to folders are not followed. What cannot be read is told to
+// `problem`, in the order of the walk, and left out of the list.
+void ScanFolder(const std::string& folder, TStringList& list, const TScanProblem& problem = {});
 
 // "date | time" of a file's last-write time, as the lists show it.
 std::string FileTimeText(const std::string& path);

@@ -48,20 +48,33 @@ bool TakeInstanceLock(TOwnedHandle& mutex) {
   return true;
 }
 
+// The start mode, decided before the application chooses its platform. A
+// display that is named but cannot be reached is no display: the start works
+// as one without, rather than end when the window system cannot start.
+TStartMode DecideStartMode(int argc, char** argv) {
+  TStartMode mode = StartMode();
+  if (mode == TStartMode::NoDisplay) {
+    std::fputs(kNoDisplayNotice, stderr);
+  } else if (mode == TStartMode::Window && !WindowSystemStarts(argc, argv)) {
+    std::fputs(UnreachableDisplayNotice().c_str(), stderr);
+    ChooseNoScreen();
+    mode = TStartMode::NoDisplay;
+  }
+  RecordStartMode(mode);
+  return mode;
+}
+
 int Run(int argc, char** argv) {
   SetCommandLine(argc, argv);
-  const TStartMode mode = StartMode();
+  const TStartMode mode = DecideStartMode(argc, argv);
   TOwnedHandle mutex;
   if (mode == TStartMode::Window && !TakeInstanceLock(mutex)) return 0;
   TApplication application(argc, argv);
   application.Title = "DOVANEL For Archiver";
   application.SetIcon(ProgramIconSvg());
   const std::unique_ptr<Tdovanel> form = std::make_unique<Tdovanel>(nullptr);
-  if (mode == TStartMode::NoDisplay) {
-    // Nobody would see the window, and it would wait for ever.
-    std::fputs(kNoDisplayNotice, stderr);
-    return form->ExitStatus();
-  }
+  // Nobody would see the window, and it would wait for ever.
+  if (mode == TStartMode::NoDisplay) return form->ExitStatus();
   application.Run();
   return form->ExitStatus();
 }

@@ -6,9 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <memory>
+#include <thread>
+
+#include <QApplication>
+#include <QWidget>
 
 #include "app/dvmain.h"
 #include "drivers/DriverTable.h"
@@ -142,18 +148,19 @@ TEST_F(RedateRunTest, ArchiveWithoutValidEntriesKeepsItsTime) {
     const char* name;
     std::vector<FakeEntry> entries;
     bool acceptOpen;
+    const char* row;
   };
   const Case cases[] = {
-      {"empty.lzh", {}, true},
-      {"only-bad.lzh", {RawEntry("bad", 0, 0)}, true},
-      {"unopenable.lzh", {Entry("never", {2005, 5, 5, 5, 5, 6})}, false},
+      {"empty.lzh", {}, true, "No Entry"},
+      {"only-bad.lzh", {RawEntry("bad", 0, 0)}, true, "No Entry"},
+      {"unopenable.lzh", {Entry("never", {2005, 5, 5, 5, 5, 6})}, false, "Not Read"},
   };
   for (const Case& c : cases) {
     const std::string archive = MakeFile(c.name);
     lha_.Config().entries = c.entries;
     lha_.Config().acceptOpen = c.acceptOpen;
     Run({archive});
-    EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => No Entry"}) << c.name;
+    EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => " + c.row}) << c.name;
     EXPECT_EQ(MTime(archive), LocalSeconds(kOld)) << c.name;
   }
 }
@@ -182,7 +189,7 @@ TEST_F(RedateRunTest, NonArchivesMissingLibrariesAndReadOnlyFiles) {
   Run({text, zip, readOnly, writable});
 
   EXPECT_EQ(Rows(), (std::vector<std::string>{text + " => No Archive", zip + " => Skip",
-                                              readOnly + " => 2011/11/11 | 11:11:12",
+                                              readOnly + " => Not Set (read-only)",
                                               writable + " => 2011/11/11 | 11:11:12"}));
   EXPECT_EQ(form_->ListBox2->Item(0), "2020/01/02 | 03:04:06");
   EXPECT_EQ(MTime(text), LocalSeconds(kOld));
@@ -202,8 +209,100 @@ TEST_F(RedateRunTest, FileHeldByAnotherKeepsItsTime) {
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
   Run({archive});
   ::close(fd);
-  EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => 2012/12/12 | 12:12:12"});
+  // Not the time it would have had: the row says why it keeps the old one.
+  EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => Not Set (another process holds the file)"});
   EXPECT_EQ(MTime(archive), LocalSeconds(kOld));
+  EXPECT_EQ(form_->Label1->Caption(), "一部の書庫の日付を設定できませんでした");
+  EXPECT_EQ(form_->Label1->FontColor(), clPurple);
+}
+
+// The time goes only onto the file that was listed: whatever takes the path's
+// place while its library lists it (root scanning a shared folder must not
+// date a file somebody else points the path at) keeps its time.
+TEST_F(RedateRunTest, WhatTakesTheArchivesPlaceDuringItsListingKeepsItsTime) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& archive, const std::string& other)> swap;
+  };
+  const Case cases[] = {
+      {"a link to another file",
+       [](const std::string& archive, const std::string& other) {
+         ASSERT_EQ(::unlink(archive.c_str()), 0);
+         ASSERT_EQ(::symlink(other.c_str(), archive.c_str()), 0);
+       }},
+      {"another file renamed over it",
+       [](const std::string& archive, const std::string& other) {
+         ASSERT_EQ(::rename(other.c_str(), archive.c_str()), 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string archive = MakeFile("swapped.lzh");
+    const std::string victim = MakeFile("victim.conf");
+    lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+    lha_.Config().whileListing = [&] { c.swap(archive, victim); };
+    Run({archive});
+    lha_.Config().whileListing = nullptr;
+    EXPECT_EQ(Rows(), std::vector<std::string>{
+                          archive + " => Not Set (another file took its place during the run; both are left as they are)"});
+    EXPECT_EQ(MTime(archive), LocalSeconds(kOld)) << "what stands at the path now";
+    EXPECT_EQ(form_->Label1->Caption(), "一部の書庫の日付を設定できませんでした");
+    std::filesystem::remove(archive);
+    std::filesystem::remove(victim);
+  }
+}
+
+TEST_F(RedateRunTest, AnArchiveNamedThroughALinkIsRedated) {
+  const std::string archive = MakeFile("target.lzh");
+  const std::string link = dir_ / "link.lzh";
+  ASSERT_EQ(::symlink(archive.c_str(), link.c_str()), 0);
+  lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+  Run({link});
+  EXPECT_EQ(Rows(), std::vector<std::string>{link + " => 2012/12/12 | 12:12:12"});
+  EXPECT_EQ(MTime(archive), LocalSeconds({2012, 12, 12, 12, 12, 12}));
+}
+
+// Another run over the same tree holds its lock for an instant only: that is
+// waited out, not reported as a file somebody keeps open.
+TEST_F(RedateRunTest, ALockHeldForAnInstantIsWaitedFor) {
+  const std::string archive = MakeFile("busy.lzh");
+  lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+  const int fd = ::open(archive.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  std::thread releaser;
+  lha_.Config().whileListing = [&] {
+    releaser = std::thread([fd] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      ::close(fd);
+    });
+  };
+  Run({archive});
+  lha_.Config().whileListing = nullptr;
+  releaser.join();
+  EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => 2012/12/12 | 12:12:12"});
+  EXPECT_EQ(MTime(archive), LocalSeconds({2012, 12, 12, 12, 12, 12}));
+}
+
+// Closing the window while a run lists an archive: that archive is finished,
+// no other is begun, and the window goes once the run has stopped.
+TEST_F(RedateRunTest, ClosingTheWindowDuringARunStopsAfterTheArchiveAtHand) {
+  form_->Show();
+  const std::vector<std::string> archives{MakeFile("1.lzh"), MakeFile("2.lzh"), MakeFile("3.lzh")};
+  lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+  lha_.Config().whileListing = [&] {
+    lha_.Config().whileListing = nullptr;
+    form_->Widget()->close();
+    EXPECT_TRUE(form_->Visible()) << "the window waits for the archive at hand";
+  };
+  Run(archives);
+  EXPECT_EQ(form_->ListBox3->Count(), 1);
+  EXPECT_EQ(form_->ListBox3->Item(0), "2012/12/12 | 12:12:12");
+  EXPECT_EQ(MTime(archives[0]), LocalSeconds({2012, 12, 12, 12, 12, 12}));
+  EXPECT_EQ(MTime(archives[1]), LocalSeconds(kOld));
+  EXPECT_EQ(MTime(archives[2]), LocalSeconds(kOld));
+  QApplication::processEvents();
+  EXPECT_FALSE(form_->Visible()) << "closed once the run stopped";
 }
 
 TEST_F(RedateRunTest, FoldersExpandDepthFirstInNameOrder) {

@@ -155,6 +155,46 @@ TEST_F(StartupTest, WithoutADisplayAStartReDatesSaysWhyThereIsNoWindowAndEnds) {
   EXPECT_TRUE(WaitUntil(WindowListens)) << "a start with a display opens its window";
 }
 
+// A start that cannot show its window, for want of a display or because the
+// one named cannot be reached, works and reports as /Q does: the notice
+// first, then a line for each path it could not handle, and status 1.
+TEST_F(StartupTest, WithoutAReachableDisplayAStartReportsAsAQuietRun) {
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> environment;
+    std::vector<std::string> unset;
+    std::string notice;
+  };
+  // No server listens for this display here.
+  ASSERT_FALSE(std::filesystem::exists("/tmp/.X11-unix/X87"));
+  const Case cases[] = {
+      {"no display", {}, {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
+       "no display (DISPLAY and WAYLAND_DISPLAY are unset)"},
+      {"a display nobody serves", {{"DISPLAY", ":87"}}, {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
+       "no display can be reached (DISPLAY=:87)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string good = Zip("good.zip");
+    const std::string empty = data_ / "empty.zip";
+    WriteFile(empty, "");
+    const std::string missing = data_ / "missing.zip";
+    StartOptions options;
+    options.unset = c.unset;
+    options.environment = c.environment;
+    Dovanel start({good, empty, missing}, options);
+    ASSERT_TRUE(start.Started());
+    EXPECT_EQ(start.EndStatus(), 1) << "never an abort, never a false success";
+    EXPECT_EQ(start.Errors(), "DOVANEL For Archiver: " + c.notice +
+                                  ", so no window: the paths given are re-dated as with /Q\n" + missing +
+                                  ": No such file or directory\n" + empty +
+                                  ": the archive could not be opened or read\n");
+    EXPECT_EQ(MTime(good), kNewestDos);
+    EXPECT_FALSE(WindowListens()) << "no invisible window is left";
+    std::filesystem::remove(good);
+  }
+}
+
 TEST_F(StartupTest, TheRunningWindowComesForwardWhenASecondStartAsks) {
   // This process is the running instance: it holds the mutex and shows the window.
   SetCommandLine(std::vector<std::string>{"dovanel"});
@@ -190,11 +230,14 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
   struct Case {
     const char* name;
     std::vector<std::string> args;  // "<a>" is the archive's path, "<dash>" one whose name starts with "-"
+    std::string errors;             // a path that names nothing is told
   };
   const Case cases[] = {
-      {"switch alone, lower case", {"/q"}},
-      {"archive then switch", {"<a>", "/Q"}},
-      {"repeated, mixed case, around a dash name and a slash word", {"/q", "<dash>", "/x", "/Q", "-x"}},
+      {"switch alone, lower case", {"/q"}, ""},
+      {"archive then switch", {"<a>", "/Q"}, ""},
+      {"repeated, mixed case, around a dash name and a slash word",
+       {"/q", "<dash>", "/x", "/Q", "-x"},
+       "/x: No such file or directory\n-x: No such file or directory\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -206,7 +249,8 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
     inData.folder = data_.path().string();
     Dovanel run(args, inData);
     ASSERT_TRUE(run.Started());
-    EXPECT_TRUE(run.EndsCleanly()) << "with the switch the program ends by itself, with 0";
+    EXPECT_EQ(run.EndStatus(), c.errors.empty() ? 0 : 1) << "with the switch the program ends by itself";
+    EXPECT_EQ(run.Errors(), c.errors);
     const bool dashedNamed = std::find(c.args.begin(), c.args.end(), "<dash>") != c.args.end();
     const bool archiveNamed = std::find(c.args.begin(), c.args.end(), "<a>") != c.args.end();
     EXPECT_EQ(MTime(dashed), dashedNamed ? kNewestDos : kBefore);

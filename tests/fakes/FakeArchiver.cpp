@@ -133,6 +133,8 @@ FAKE_EXPORT int FAKE_NAME(FindFirst)(HARC archive, LPCSTR wildcard, ENTRYINFO* e
   Record("FindFirst(" + std::to_string(archive) + ", " + Text(wildcard) + ")");
   if (archive != kHandle) return -1;
   State().next = 0;
+  // A copy: the hook may change the configuration it lives in.
+  if (const std::function<void()> hook = State().config.whileListing) hook();
   return Fill(entry);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,4 +25,6 @@ struct FakeConfig {
   std::string watchPath;   // each command call records whether this path is present
   std::string writePath;   // each command call writes writeBytes here (a library creating its archive)
   std::string writeBytes;
+  // Called as a listing begins (FindFirst), to change the world in mid-run.
+  std::function<void()> whileListing;
 };
