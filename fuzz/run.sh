@@ -53,6 +53,13 @@ make_seeds() {
     gzip -c ../a.tar >../a.tgz
     bzip2 -c ../a.tar >../a.tbz
     gzip -c one.txt >../one.txt.gz
+    xz -c ../a.tar >../a.txz
+    # Several blocks in one stream, for tar32's threaded xz path.
+    xz -T2 --block-size=2KiB -c ../a.tar >../blocks.txz
+    xz -c one.txt >../one.txt.xz
+    zstd -q -c ../a.tar >../a.tzst
+    zstd -q -c one.txt >../one.txt.zst
+    bsdtar -cZf ../a.taz one.txt sub
     7z a -bd ../a.7z one.txt sub >/dev/null
     7z a -bd -m0=Copy -ms=off ../stored.7z one.txt sub >/dev/null
     7z a -bd -psecret ../secret.7z one.txt >/dev/null
@@ -67,7 +74,8 @@ make_seeds() {
     "2 $corpus/test_read_format_zip_ux.zip" "3 $corpus/test_read_format_zip_length_at_end.zip"
     "4 $corpus/test_read_format_cab_1.cab" "4 $corpus/test_read_format_cab_3.cab"
     "5 $work/a.arj" "5 $work/stored.arj"
-    "6 $work/a.tar" "6 $work/a.tgz" "6 $work/a.tbz" "6 $work/one.txt.gz"
+    "6 $work/a.tar" "6 $work/a.tgz" "6 $work/a.tbz" "6 $work/one.txt.gz" "6 $work/a.txz" "6 $work/one.txt.xz"
+    "6 $work/a.tzst" "6 $work/one.txt.zst" "6 $work/a.taz" "6 $work/blocks.txz"
     "7 $corpus/test_read_format_rar.rar" "7 $corpus/test_read_format_rar5_stored.rar"
     "7 $corpus/test_read_format_rar5_multiple_files.rar"
     "8 $work/a.7z" "8 $work/stored.7z" "8 $work/secret.7z")
@@ -153,6 +161,7 @@ PY
   local -a picks=(
     "0 $work/a.lzh" "1 $work/a.zip" "1 $work/links.zip" "1 $work/climb.zip" "2 $work/a.zip" "3 $work/a.cab"
     "4 $work/a.arj" "4 $work/stored.arj" "5 $work/a.tar" "5 $work/a.tgz" "5 $work/a.tbz" "5 $work/one.txt.gz"
+    "5 $work/a.txz" "5 $work/blocks.txz" "5 $work/one.txt.xz" "5 $work/a.tzst" "5 $work/one.txt.zst"
     "5 $work/special.tar" "5 $work/climb.tar"
     "7 $work/a.7z" "7 $work/stored.7z" "7 $work/secret.7z" "7 $work/climb.7z")
   local pick library file

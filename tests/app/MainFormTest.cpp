@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,24 +99,52 @@ TEST_F(MainFormTest, RowsAre18PixelsAndTheFontsHoldJapanese) {
       << "the purple message fits the label";
 }
 
-// How many pixels of the label, as drawn, have exactly this colour.
-int PixelsOf(QWidget* widget, QRgb colour) {
+// Whether the label, as drawn, shows its text in `colour` whatever font
+// draws it: some pixels differ from the background (its corner, inside the
+// margin), and each lies channel by channel between the background and
+// `colour`, as glyph edges blend the two. Text drawn in another colour
+// leaves some channel outside, at least where a stroke covers a pixel whole.
+::testing::AssertionResult DrawnIn(QWidget* widget, QColor colour) {
   const QImage image = widget->grab().toImage();
-  int count = 0;
+  const QColor background = image.pixelColor(0, 0);
+  const auto between = [](int value, int a, int b) { return std::min(a, b) <= value && value <= std::max(a, b); };
+  int ink = 0;
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-  return count;
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor pixel = image.pixelColor(x, y);
+      if (pixel.rgb() == background.rgb()) continue;
+      ++ink;
+      if (!between(pixel.red(), background.red(), colour.red()) ||
+          !between(pixel.green(), background.green(), colour.green()) ||
+          !between(pixel.blue(), background.blue(), colour.blue()))
+        return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << pixel.name().toStdString()
+                                             << ", not between " << background.name().toStdString() << " and "
+                                             << colour.name().toStdString();
+    }
+  if (ink == 0) return ::testing::AssertionFailure() << "nothing is drawn";
+  return ::testing::AssertionSuccess();
 }
 
 TEST_F(MainFormTest, TheLabelIsDrawnInTheColourTheRunGivesIt) {
   QLabel* label = form_->Label1->Widget();
-  form_->Label1->SetCaption("Finish");
-  form_->Label1->SetFont(clRed, false);
-  EXPECT_GT(PixelsOf(label, qRgb(255, 0, 0)), 20);
-  form_->Label1->SetCaption("一部 DLL が無いためスキップしました");
-  form_->Label1->SetFont(clPurple, true);
-  EXPECT_GT(PixelsOf(label, qRgb(128, 0, 128)), 100);
-  EXPECT_EQ(PixelsOf(label, qRgb(255, 0, 0)), 0);
+  struct Case {
+    const char* caption;
+    TColor given;
+    bool bold;
+    QColor drawn;
+  };
+  const Case cases[] = {
+      {"Finish", clRed, false, QColor(255, 0, 0)},
+      {"一部 DLL が無いためスキップしました", clPurple, true, QColor(128, 0, 128)},
+      {"/tmp/書庫/アーカイブ.lzh", clRed, false, QColor(255, 0, 0)},  // the next run's paths
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    form_->Label1->SetCaption(c.caption);
+    form_->Label1->SetFont(c.given, c.bold);
+    EXPECT_EQ(label->palette().color(label->foregroundRole()).name().toStdString(), c.drawn.name().toStdString());
+    EXPECT_TRUE(DrawnIn(label, c.drawn));
+  }
 }
 
 TEST_F(MainFormTest, TabOrderFollowsTheLists) {
