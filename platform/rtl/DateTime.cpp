@@ -1,7 +1,5 @@
 #include "platform/rtl/DateTime.h"
 
-#include <langinfo.h>
-
 #include <clocale>
 #include <cctype>
 #include <cmath>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/Regional.h"
 
 namespace {
 constexpr double kMsPerDay = 86400000.0;
@@ -32,80 +31,6 @@ long DaysFromCivil(int year, int month, int day) {
   return days + day - 1;
 }
 const long kDelta = DaysFromCivil(1899, 12, 30);
-
-// The date order where a locale gives none worth showing: the one the window
-// itself sets when it is activated.
-const char* const kPlainDateFormat = "yyyy/mm/dd";
-
-// Turns a C-library format (%Y/%m/%d) into the framework's letters.
-std::string FromStrftime(const std::string& format, bool date) {
-  std::string out;
-  for (std::size_t i = 0; i < format.size(); ++i) {
-    if (format[i] != '%' || i + 1 == format.size()) {
-      out += format[i];
-      continue;
-    }
-    char c = format[++i];
-    if (c == 'E' || c == 'O' || c == '-') {
-      if (i + 1 == format.size()) break;
-      c = format[++i];
-    }
-    switch (c) {
-      case 'Y': out += "yyyy"; break;
-      case 'y': out += "yy"; break;
-      case 'm': out += "mm"; break;
-      case 'd': out += "dd"; break;
-      case 'e': out += "d"; break;
-      case 'H': out += "hh"; break;
-      case 'I': out += "hh"; break;
-      case 'l': out += "h"; break;
-      case 'M': out += "nn"; break;
-      case 'S': out += "ss"; break;
-      case 'p': out += "ampm"; break;
-      case 'T': out += "hh:nn:ss"; break;
-      case 'R': out += "hh:nn"; break;
-      case 'D': out += "mm/dd/yy"; break;
-      case 'F': out += "yyyy-mm-dd"; break;
-      case '%': out += '%'; break;
-      default: break;
-    }
-  }
-  if (out.empty()) out = date ? kPlainDateFormat : "hh:nn:ss";
-  return out;
-}
-
-char FirstSeparator(const std::string& format, char fallback) {
-  for (char c : format)
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ' && c != '"' && c != '\'') return c;
-  return fallback;
-}
-
-// C and POSIX, also with a character set ("C.UTF-8").
-bool HasNoRegion(const std::string& localeName) {
-  return localeName == "C" || localeName == "POSIX" || localeName.rfind("C.", 0) == 0;
-}
-
-TFormatSettings ReadRegional() {
-  TFormatSettings settings;
-  // Read LC_TIME as the environment sets it, without changing the locale of
-  // the rest of the process.
-  locale_t locale = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
-  if (locale == static_cast<locale_t>(0)) locale = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
-  // A locale of no region writes mm/dd/yy, which hides the century: such a
-  // user gets the program's own order instead.
-  settings.ShortDateFormat =
-      HasNoRegion(nl_langinfo_l(_NL_LOCALE_NAME(LC_TIME), locale)) ? kPlainDateFormat
-                                                                     : FromStrftime(nl_langinfo_l(D_FMT, locale), true);
-  settings.LongTimeFormat = FromStrftime(nl_langinfo_l(T_FMT, locale), false);
-  const std::string am = nl_langinfo_l(AM_STR, locale);
-  const std::string pm = nl_langinfo_l(PM_STR, locale);
-  if (!am.empty()) settings.TimeAMString = am;
-  if (!pm.empty()) settings.TimePMString = pm;
-  freelocale(locale);
-  settings.DateSeparator = FirstSeparator(settings.ShortDateFormat, '/');
-  settings.TimeSeparator = FirstSeparator(settings.LongTimeFormat, ':');
-  return settings;
-}
 
 std::string Pad(int value, int width) {
   char buffer[16];
@@ -146,6 +71,12 @@ std::vector<int> Numbers(const std::string& text, char separator, bool& ok) {
   return numbers;
 }
 }  // namespace
+
+char FirstSeparator(const std::string& format, char fallback) {
+  for (char c : format)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ' && c != '"' && c != '\'') return c;
+  return fallback;
+}
 
 TFormatSettings& FormatSettings() {
   static TFormatSettings settings = ReadRegional();
@@ -328,53 +259,4 @@ TDosDateTime DateTimeToFileDate(TDateTime value) {
   const std::uint32_t date = static_cast<std::uint32_t>(((year - 1980) << 9) | (month << 5) | day);
   const std::uint32_t time = static_cast<std::uint32_t>((hour << 11) | (minute << 5) | (second / 2));
   return static_cast<TDosDateTime>((date << 16) | time);
-}
-
-bool PinLocalTimeZone() {
-  if (std::getenv("TZ") != nullptr) return false;
-  setenv("TZ", ":/etc/localtime", 0);
-  tzset();
-  return true;
-}
-
-void SetUpLocalTimeZone() {
-  static const bool pinned = PinLocalTimeZone();
-  (void)pinned;
-}
-
-bool TryUnixToLocalDateTime(std::time_t seconds, TDateTime& value, bool evenSeconds) {
-  SetUpLocalTimeZone();
-  std::tm local{};
-  if (localtime_r(&seconds, &local) == nullptr) return false;
-  int second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
-  if (evenSeconds) second = second / 2 * 2;
-  TDateTime date = 0, time = 0;
-  if (!TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date) ||
-      !TryEncodeTime(local.tm_hour, local.tm_min, second, 0, time))
-    return false;
-  value = date + time;
-  return true;
-}
-
-TDateTime UnixToLocalDateTime(std::time_t seconds) {
-  TDateTime value = 0;
-  TryUnixToLocalDateTime(seconds, value, false);
-  return value;
-}
-
-bool LocalDateTimeToUnix(TDateTime value, std::time_t& seconds) {
-  int year, month, day, hour, minute, second, ms;
-  DecodeDate(value, year, month, day);
-  DecodeTime(value, hour, minute, second, ms);
-  SetUpLocalTimeZone();
-  std::tm local{};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  seconds = std::mktime(&local);
-  return seconds != static_cast<std::time_t>(-1) || (year == 1969 || year == 1970);
 }
