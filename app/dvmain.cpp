@@ -1,7 +1,5 @@
 #include "app/dvmain.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -60,7 +58,7 @@ void ScanFolder(const std::string& folder, TStringList& list, const TScanProblem
         const bool isFolder = (rec.Attr & faDirectory) != 0;
         const std::string full = folder + rec.Name + (isFolder ? std::string(1, PathDelim) : std::string());
         // What the listing saw of the entry itself answers for all but links.
-        const bool exists = S_ISLNK(rec.Mode) ? FileExists(full) : S_ISREG(rec.Mode);
+        const bool exists = (rec.Attr & faSymLink) != 0 ? FileExists(full) : IsRegularFile(rec);
         if (exists) list.Add(full);
         if (isFolder) Walk(full);
       }

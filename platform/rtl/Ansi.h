@@ -27,8 +27,8 @@ std::string AnsiUpperCase(const std::string& text);
 // Equal ignoring the case of A to Z.
 bool SameText(const std::string& a, const std::string& b);
 
-// The platform's path delimiter.
-constexpr char PathDelim = '/';
+// The platform's path delimiter (PathDelim), from the system's folder.
+#include "PathDelimiter.h"
 
 // The text from the last '.' after the last delimiter, that dot included.
 std::string ExtractFileExt(const std::string& path);

@@ -1,7 +1,6 @@
 // File routines the subsystems call, by the framework's names.
 #pragma once
 
-#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -51,6 +50,8 @@ struct TSearchRec {
 // whatever order the file system keeps them in. Links to folders are reported
 // as links, without faDirectory, so a walk never follows them.
 int FindFirst(const std::string& pattern, int attr, TSearchRec& rec);
+// The entry itself is a regular file (not a link, folder, FIFO or device).
+bool IsRegularFile(const TSearchRec& rec);
 int FindNext(TSearchRec& rec);
 void FindClose(TSearchRec& rec);
 
@@ -62,8 +63,9 @@ struct TFileIdentity {
 };
 // False when the path cannot be examined (errno tells why).
 bool GetFileIdentity(const std::string& path, TFileIdentity& identity);
-// The errno value of FileOpen when the path no longer names the expected file.
-inline constexpr int kFileReplaced = ESTALE;
+// The errno value of FileOpen when the path no longer names the expected file;
+// no system gives this value for anything of its own.
+inline constexpr int kFileReplaced = 0x10000;
 
 // Opening for the time change: read and write, nobody else may hold the file.
 enum TFileMode : unsigned {

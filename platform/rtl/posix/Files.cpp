@@ -173,6 +173,8 @@ int FindNext(TSearchRec& rec) {
 
 void FindClose(TSearchRec& rec) { rec.FindHandle.reset(); }
 
+bool IsRegularFile(const TSearchRec& rec) { return S_ISREG(rec.Mode); }
+
 int FileOpen(const std::string& path, unsigned mode, const TFileIdentity* expected) {
   const unsigned access = mode & 0x3;
   const bool writing = access != fmOpenRead;

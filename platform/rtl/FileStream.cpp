@@ -1,32 +1,14 @@
 #include "platform/rtl/FileStream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "platform/rtl/FileHandles.h"
+
 namespace {
 std::string Reason(int error) { return error != 0 ? std::strerror(error) : "Access denied"; }
-
-// Creates or truncates a regular file; never waits on a FIFO or a device.
-int CreateRegularFile(const std::string& path, int& error) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
-  if (fd < 0) {
-    error = errno;
-    return -1;
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = EINVAL;
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 }  // namespace
 
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName) {
@@ -45,7 +27,7 @@ TFileStream::~TFileStream() { FileClose(handle_); }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
   for (;;) {
-    const ssize_t n = ::read(handle_, buffer, count);
+    const std::int64_t n = ReadHandle(handle_, buffer, count);
     if (n >= 0) return static_cast<std::size_t>(n);
     if (errno != EINTR) throw EReadError("Stream read error: " + fileName_ + ". " + Reason(errno));
   }
@@ -55,7 +37,7 @@ void TFileStream::WriteBuffer(const void* buffer, std::size_t count) {
   const char* bytes = static_cast<const char*>(buffer);
   std::size_t written = 0;
   while (written < count) {
-    const ssize_t n = ::write(handle_, bytes + written, count - written);
+    const std::int64_t n = WriteHandle(handle_, bytes + written, count - written);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) throw EWriteError("Stream write error: " + fileName_ + ". " + Reason(n < 0 ? errno : ENOSPC));
     written += static_cast<std::size_t>(n);
@@ -63,13 +45,13 @@ void TFileStream::WriteBuffer(const void* buffer, std::size_t count) {
 }
 
 std::int64_t TFileStream::Size() const {
-  struct stat st {};
-  if (::fstat(handle_, &st) != 0) throw EReadError("Stream read error: " + fileName_ + ". " + Reason(errno));
-  return st.st_size;
+  const std::int64_t size = HandleSize(handle_);
+  if (size < 0) throw EReadError("Stream read error: " + fileName_ + ". " + Reason(errno));
+  return size;
 }
 
 std::int64_t TFileStream::Position() const {
-  const off_t position = ::lseek(handle_, 0, SEEK_CUR);
+  const std::int64_t position = HandlePosition(handle_);
   if (position < 0) throw EReadError("Stream read error: " + fileName_ + ". " + Reason(errno));
   return position;
 }

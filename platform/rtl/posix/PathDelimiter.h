@@ -1,0 +1,4 @@
+// The path delimiter of POSIX systems.
+#pragma once
+
+constexpr char PathDelim = '/';
