@@ -108,6 +108,39 @@ TEST_F(DateTimeTest, TheShortDateFormatIsTheLocalesOwnAndTheWindowsOrderWithoutA
   EXPECT_EQ(FormatSettings().ShortDateFormat, "yyyy/mm/dd");
 }
 
+// The time of day as each region writes it, 12-hour clocks included (en_US
+// asks for its %r, "%I:%M:%S %p"); texts in the locale's own character set.
+TEST_F(DateTimeTest, TimesAreWrittenAsTheRegionWritesThem) {
+  TempDir locales;
+  struct Case {
+    const char* source;
+    const char* charmap;
+    const char* longTime;
+    const char* afternoon;  // 14:05:06
+  };
+  const Case cases[] = {
+      {"en_US", "ISO-8859-1", "hh:nn:ss ampm", "02:05:06 PM"},
+      {"en_GB", "ISO-8859-1", "hh:nn:ss", "14:05:06"},
+      {"de_DE", "ISO-8859-1", "hh:nn:ss", "14:05:06"},
+      {"fr_FR", "ISO-8859-1", "hh:nn:ss", "14:05:06"},
+      {"ja_JP", "EUC-JP", "hh\xBB\xFEnn\xCA\xACss\xC9\xC3", "14\xBB\xFE" "05\xCA\xAC" "06\xC9\xC3"},  // 時 分 秒
+      {"zh_CN", "GB2312", "hh\xCA\xB1nn\xB7\xD6ss\xC3\xEB", "14\xCA\xB1" "05\xB7\xD6" "06\xC3\xEB"},  // 时 分 秒
+      {"ko_KR", "EUC-KR", "hh\xBD\xC3 nn\xBA\xD0 ss\xC3\xCA", "14\xBD\xC3 05\xBA\xD0 06\xC3\xCA"},  // 시 분 초
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string(c.source) + "." + c.charmap;
+    RunOrFail(std::string("localedef -i ") + c.source + " -f " + c.charmap + " " + Quote(locales / name));
+    ScopedEnvironment path("LOCPATH", locales.path().string());
+    ScopedEnvironment all("LC_ALL", name);
+    LoadRegionalFormats();
+    EXPECT_EQ(FormatSettings().LongTimeFormat, c.longTime) << name;
+    EXPECT_EQ(TimeToStr(EncodeTime(14, 5, 6, 0)), c.afternoon) << name;
+  }
+  ScopedEnvironment all("LC_ALL", "C");
+  LoadRegionalFormats();
+  EXPECT_EQ(TimeToStr(EncodeTime(14, 5, 6, 0)), "14:05:06") << "C";
+}
+
 TEST_F(DateTimeTest, DatesParseInTheOrderOfTheShortDateFormat) {
   FormatSettings().ShortDateFormat = "yyyy/mm/dd";
   FormatSettings().DateSeparator = '/';
