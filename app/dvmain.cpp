@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "app/HandOver.h"
 #include "app/ProgramInfo.h"
 #include "app/Redate.h"
 #include "app/StartMode.h"
@@ -83,6 +84,19 @@ Tdovanel::Tdovanel(TComponent* owner) : TForm(owner, "Tdovanel") {
     FileDrop1FileDrop(sender, num, files, x, y);
   };
   OnCloseQuery = [this] { return CloseQuery(); };
+  // Paths handed over by a second start are taken as a drop, from the loop:
+  // the second start hears at once that they were taken, and a run under way
+  // yields to them as to a drop.
+  OnCopyData = [this](const COPYDATASTRUCT& data) {
+    std::vector<std::string> paths = UnpackPaths(data);
+    if (paths.empty()) return false;
+    Post([this, paths = std::move(paths)] {
+      TStringList files;
+      for (const std::string& path : paths) files.Add(path);
+      BringToFrontAndRun(files);
+    });
+    return true;
+  };
   // The stored layout is read: FileDrop1 hooks the form's window now, before
   // the command line's run.
   LoadedAll();
@@ -219,6 +233,15 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
     ListBox1->SetItemIndex(0);
     ListBox2->SetItemIndex(0);
     ListBox3->SetItemIndex(0);
+  }
+}
+
+void Tdovanel::BringToFrontAndRun(TStrings& files) {
+  if (TApplication* application = Application()) application->BringToFront();
+  try {
+    FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+  } catch (const std::exception& error) {
+    if (TApplication* application = Application()) application->ShowException(error);
   }
 }
 

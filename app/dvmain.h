@@ -36,6 +36,8 @@ class Tdovanel : public TForm {
   // Asked when the user closes the window: during a run the window stays
   // until the file at hand is done, then closes.
   bool CloseQuery();
+  // A run over paths another start handed over, as over a drop.
+  void BringToFrontAndRun(TStrings& files);
 
   TQuietReport quietReport_;
   // Counts runs, so that a run can tell that a nested one has started.

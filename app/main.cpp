@@ -1,14 +1,20 @@
-// Program entry: one window per user. A second start with the window brings
-// the running instance's window forward and ends, its arguments dropped; a
+// Program entry: one window per user. A second start with the window hands its
+// paths to the running instance's window, which takes them as a drop and
+// comes forward, and ends; a
 // start without a window ("/Q", or no display) neither looks at the running
 // one nor keeps a later one from opening. The start makes the application,
 // its title and the main form, whose creation runs the command line's paths.
 // "--help" or "--version" alone is answered before any of that. The exit
 // code is 0 unless a run without a window could not handle an archive.
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "app/HandOver.h"
 #include "app/ProgramIcon.h"
 #include "app/ProgramInfo.h"
 #include "app/StartMode.h"
@@ -27,25 +33,38 @@ struct CloseHandleOnExit {
 };
 using TOwnedHandle = std::unique_ptr<void, CloseHandleOnExit>;
 
-void BringRunningInstanceForward() {
-  if (HWND window = FindWindowA(kWindowClass, nullptr)) SetForegroundWindow(window);
+// The paths of this start, the quiet switch left out.
+std::vector<std::string> GivenPaths() {
+  std::vector<std::string> paths;
+  for (int i = 1; i <= ParamCount(); ++i)
+    if (!IsQuietSwitch(ParamStr(i))) paths.push_back(ParamStr(i));
+  return paths;
+}
+
+// The running instance's window takes this start's paths as a drop and comes
+// forward; its exit status. A window that is still starting is waited for a
+// little; paths that cannot be handed over are never dropped silently.
+int HandOverToRunningInstance() {
+  const std::vector<std::string> paths = GivenPaths();
+  HWND window = nullptr;
+  for (int tries = 0; tries < 50 && (window = FindWindowA(kWindowClass, nullptr)) == nullptr; ++tries)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const bool taken = window != nullptr && (paths.empty() || HandPathsOver(window, paths));
+  if (window != nullptr) SetForegroundWindow(window);
+  if (taken) return 0;
+  std::fprintf(stderr, "DOVANEL For Archiver: the running window could not be given the paths%s; they were not "
+                       "re-dated\n", window == nullptr ? " (it does not answer)" : "");
+  return 1;
 }
 
 // True when this start is the one instance: it then holds the lock in
 // `mutex` for its life (the lock goes with the process). Otherwise the
-// running instance's window is brought forward.
+// running instance is there, and the start hands over to it.
 bool TakeInstanceLock(TOwnedHandle& mutex) {
-  if (TOwnedHandle running{OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)}) {
-    BringRunningInstanceForward();
-    return false;
-  }
+  if (TOwnedHandle running{OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)}) return false;
   mutex.reset(CreateMutexA(nullptr, FALSE, kMutexName));
-  if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-    // Another start took it between the two calls: it is the running one.
-    BringRunningInstanceForward();
-    return false;
-  }
-  return true;
+  // Another start took it between the two calls: it is the running one.
+  return !(mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 // The start mode, decided before the application chooses its platform. A
@@ -68,7 +87,7 @@ int Run(int argc, char** argv) {
   SetCommandLine(argc, argv);
   const TStartMode mode = DecideStartMode(argc, argv);
   TOwnedHandle mutex;
-  if (mode == TStartMode::Window && !TakeInstanceLock(mutex)) return 0;
+  if (mode == TStartMode::Window && !TakeInstanceLock(mutex)) return HandOverToRunningInstance();
   TApplication application(argc, argv);
   application.Title = "DOVANEL For Archiver";
   application.SetIcon(ProgramIconSvg());

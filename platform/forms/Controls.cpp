@@ -102,11 +102,30 @@ void TForm::Show() {
   MakeWindows();
   peer_->Show();
   if (server_ == nullptr) {
-    HWND window = &handle_;
-    server_ = FormHost()->Widgets().ListenForForeground(WindowSocketPath(handle_.className), [window] {
-      HandleEventErrors([window] { SetForegroundWindow(window); });
-    });
+    server_ = FormHost()->Widgets().ListenForRequests(WindowSocketPath(handle_.className),
+                                                      [this](const std::string& request) { return Answer(request); });
   }
+}
+
+std::string TForm::Answer(const std::string& request) {
+  if (request == "foreground") {
+    HandleEventErrors([this] { SetForegroundWindow(&handle_); });
+    return "ok";
+  }
+  COPYDATASTRUCT data;
+  std::string bytes;
+  if (ParseCopyDataRequest(request, data.dwData, bytes)) {
+    data.cbData = static_cast<DWORD>(bytes.size());
+    data.lpData = bytes.data();
+    bool taken = false;
+    HandleEventErrors([&] { taken = OnCopyData && OnCopyData(data); });
+    return taken ? "1" : "0";
+  }
+  return "unknown";
+}
+
+void TForm::Post(std::function<void()> task) {
+  if (TFormHost* host = FormHost(); host != nullptr && peer_ != nullptr) host->Widgets().Post(*peer_, std::move(task));
 }
 
 bool TForm::Visible() const { return peer_ != nullptr && peer_->Visible(); }

@@ -58,6 +58,11 @@ class TForm : public TWinControl {
   void Close();
   // Asked when the window is to close: false keeps it open.
   std::function<bool()> OnCloseQuery;
+  // Data another instance hands the window (WM_COPYDATA); true when taken.
+  std::function<bool(const COPYDATASTRUCT& data)> OnCopyData;
+  // Runs `task` from the loop, later, unless the window is gone by then;
+  // nothing without a window.
+  void Post(std::function<void()> task);
   // Makes the windows of the form and its controls that are not made yet.
   void MakeWindows();
   TFormPeer* Peer() const { return peer_.get(); }
@@ -73,6 +78,8 @@ class TForm : public TWinControl {
  private:
   friend class TListBox;
   void MakeFormWindow(TWidgetSet& widgets);
+  // What another instance's request gets for an answer.
+  std::string Answer(const std::string& request);
   // Tab moves through the list boxes in their stored order.
   void ChainTabOrder();
 

@@ -72,11 +72,14 @@ class TWidgetSet {
   virtual std::unique_ptr<TLabelPeer> MakeLabel(TFormPeer& form, int height, std::function<void()> doubleClicked) = 0;
   virtual std::unique_ptr<TListBoxPeer> MakeListBox(TFormPeer& form, int height, TWindowEvents events,
                                                     std::function<void()> selectionChanged) = 0;
-  // Another instance asks a window to come forward on a per-user socket: listen
-  // there, unless a live process already does (a socket left by a dead one is
-  // taken over). Null when nothing could listen.
-  virtual std::unique_ptr<TPeerObject> ListenForForeground(const std::string& socketPath,
-                                                           std::function<void()> asked) = 0;
+  // Another instance asks a window things on a per-user socket, one line a
+  // request, each answered with the line `answer` gives for it: listen there,
+  // unless a live process already does (a socket left by a dead one is taken
+  // over). Null when nothing could listen.
+  virtual std::unique_ptr<TPeerObject> ListenForRequests(const std::string& socketPath,
+                                                         std::function<std::string(const std::string&)> answer) = 0;
+  // Runs `task` from the loop, later, unless `context`'s window is gone by then.
+  virtual void Post(TControlPeer& context, std::function<void()> task) = 0;
 
   // The loop ends on Quit or when the last window is closed.
   virtual void Run() = 0;

@@ -136,9 +136,53 @@ LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wPa
   return CallWindowProcA(ProcedureValue(procedure), window, message, wParam, lParam);
 }
 
+namespace {
+bool IsRemoteWindow(HWND window) {
+  for (const auto& entry : RemoteWindows())
+    if (entry.second.get() == window) return true;
+  return false;
+}
+}  // namespace
+
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!IsWindow(window)) return 0;
-  return CallWindowProcA(window->procedure, window, message, wParam, lParam);
+  if (IsWindow(window)) return CallWindowProcA(window->procedure, window, message, wParam, lParam);
+  if (message != WM_COPYDATA || lParam == 0 || !IsRemoteWindow(window)) return 0;
+  TSocket socket(window->socketPath);
+  if (!socket.Send(CopyDataRequest(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)))) return 0;
+  return socket.ReadLine(kAnswerTimeout) == "1" ? 1 : 0;
+}
+
+std::string CopyDataRequest(const COPYDATASTRUCT& data) {
+  static const char* const kDigits = "0123456789abcdef";
+  std::string line = "copydata " + std::to_string(data.dwData) + " ";
+  const auto* bytes = static_cast<const unsigned char*>(data.lpData);
+  for (DWORD i = 0; i < data.cbData; ++i) {
+    line += kDigits[bytes[i] >> 4];
+    line += kDigits[bytes[i] & 0xF];
+  }
+  return line + "\n";
+}
+
+bool ParseCopyDataRequest(const std::string& line, std::uintptr_t& tag, std::string& bytes) {
+  const std::string prefix = "copydata ";
+  if (line.rfind(prefix, 0) != 0) return false;
+  const std::size_t space = line.find(' ', prefix.size());
+  if (space == std::string::npos || space == prefix.size()) return false;
+  tag = 0;
+  for (std::size_t i = prefix.size(); i < space; ++i) {
+    if (line[i] < '0' || line[i] > '9') return false;
+    tag = tag * 10 + static_cast<std::uintptr_t>(line[i] - '0');
+  }
+  const std::string hex = line.substr(space + 1);
+  if (hex.size() % 2 != 0) return false;
+  const auto digit = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1; };
+  bytes.clear();
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int high = digit(hex[i]), low = digit(hex[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes += static_cast<char>(high << 4 | low);
+  }
+  return true;
 }
 
 LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) { return 0; }
@@ -178,9 +222,7 @@ BOOL SetForegroundWindow(HWND window) {
     window->bringToFront();
     return TRUE;
   }
-  bool known = false;
-  for (const auto& entry : RemoteWindows()) known = known || entry.second.get() == window;
-  if (!known) return FALSE;
+  if (!IsRemoteWindow(window)) return FALSE;
   TSocket socket(window->socketPath);
   if (!socket.Send("foreground\n")) return FALSE;
   return socket.ReadLine(kAnswerTimeout) == "ok" ? TRUE : FALSE;

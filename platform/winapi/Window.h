@@ -4,6 +4,7 @@
 // socket its process listens on, by class name.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,14 @@ using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 constexpr int GWL_WNDPROC = -4;
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_USER = 0x0400;
+// Data handed to a window, also of another instance: lParam points to a
+// COPYDATASTRUCT; the receiver answers TRUE when it took the data.
+constexpr UINT WM_COPYDATA = 0x004A;
+struct COPYDATASTRUCT {
+  std::uintptr_t dwData = 0;  // what kind of data, the two sides' own tag
+  DWORD cbData = 0;
+  const void* lpData = nullptr;
+};
 
 struct HWND__ {
   // A window of this process, known to FindWindowA by its class while it lives.
@@ -48,7 +57,9 @@ LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value);
 // Calls a procedure taken from a slot: a thunk or a plain function; 0 for none.
 LRESULT CallWindowProcA(LONG_PTR procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Sends a message to a window's current procedure and returns its result.
+// Sends a message to a window's current procedure and returns its result. To
+// another instance's window only WM_COPYDATA is sent (through its socket; 0
+// when it did not answer in time); any other message gives 0 there.
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The default procedure: every message is handled by doing nothing; result 0.
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -91,3 +102,9 @@ BOOL SetForegroundWindow(HWND window);
 // Where the windows of a class listen for another instance, in the user's
 // runtime folder; empty when that folder cannot be had.
 std::string WindowSocketPath(const std::string& className);
+// The requests that socket takes, one line each, answered with one line:
+// "foreground" (answer "ok"), and "copydata TAG HEX" (the bytes in hex,
+// answer "1" when the window took them, else "0").
+std::string CopyDataRequest(const COPYDATASTRUCT& data);
+// The tag and bytes of a "copydata" request; false when it is none.
+bool ParseCopyDataRequest(const std::string& line, std::uintptr_t& tag, std::string& bytes);

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QWidget>
 
@@ -68,11 +69,12 @@ TEST_F(StartupTest, BesideAnOpenWindowAQuietRunDoesItsWorkAndAKilledWindowLeaves
   ASSERT_TRUE(first.Started());
   ASSERT_TRUE(WaitUntil(WindowListens)) << "the first instance's window never listened";
 
-  // A second start with the window defers to the first and processes nothing.
+  // A second start with the window hands its paths to the first, whose window re-dates them.
   Dovanel second({archive});
   ASSERT_TRUE(second.Started());
   EXPECT_TRUE(second.EndsCleanly(5000)) << "a second window start must end at once with 0";
-  EXPECT_EQ(MTime(archive), kBefore) << "a second window start processes nothing";
+  EXPECT_TRUE(WaitUntil([&] { return MTime(archive) == kNewestDos; })) << "the first window takes the paths";
+  SetMTime(archive, kBefore);
   // A quiet run shows no window, so the one-window rule does not hold it back.
   Dovanel quiet({"/Q", quietArchive});
   ASSERT_TRUE(quiet.Started());
@@ -195,7 +197,7 @@ TEST_F(StartupTest, WithoutAReachableDisplayAStartReportsAsAQuietRun) {
   }
 }
 
-TEST_F(StartupTest, TheRunningWindowComesForwardWhenASecondStartAsks) {
+TEST_F(StartupTest, TheRunningWindowTakesASecondStartsPathsAndComesForward) {
   // This process is the running instance: it holds the mutex and shows the window.
   SetCommandLine(std::vector<std::string>{"dovanel"});
   ReleaseAllDriverUnits();
@@ -215,15 +217,54 @@ TEST_F(StartupTest, TheRunningWindowComesForwardWhenASecondStartAsks) {
   other.activateWindow();
   WaitUntil([&] { return QApplication::activeWindow() == &other; }, 2000);
 
+  // A relative path, from the second start's own folder, and a Japanese name.
+  sample_archives::PrepareRealRun();
   const std::string archive = Zip("b.zip");
-  Dovanel second({archive});
+  const std::string japanese = Zip("表ソ.zip");
+  StartOptions inData;
+  inData.folder = data_.path().string();
+  Dovanel second({"b.zip", japanese}, inData);
   ASSERT_TRUE(second.Started());
-  EXPECT_TRUE(second.EndsCleanly(5000));
-  EXPECT_EQ(raised, 1);
+  EXPECT_TRUE(second.EndsCleanly(5000)) << second.Errors();
+  EXPECT_GE(raised, 1);
   EXPECT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == form.Widget(); }, 2000))
       << "the running window is the active one";
+  EXPECT_TRUE(WaitUntil([&] { return form.ListBox3->Count() == 2; }, 5000)) << "the running window takes the paths";
+  ASSERT_EQ(form.ListBox1->Count(), 2);
+  EXPECT_EQ(form.ListBox1->Item(0), archive);
+  EXPECT_EQ(form.ListBox1->Item(1), japanese);
+  EXPECT_EQ(MTime(archive), kNewestDos);
+  EXPECT_EQ(MTime(japanese), kNewestDos);
+
+  // A second start with nothing to hand over only brings the window forward.
+  Dovanel third({});
+  ASSERT_TRUE(third.Started());
+  EXPECT_TRUE(third.EndsCleanly(5000));
+  EXPECT_EQ(form.ListBox1->Count(), 2);
+}
+
+// A running instance whose window cannot take the paths: the second start
+// says so and fails, rather than drop them.
+TEST_F(StartupTest, PathsTheRunningInstanceCannotTakeAreNotDroppedSilently) {
+  const std::unique_ptr<void, BOOL (*)(HANDLE)> mutex(CreateMutexA(nullptr, FALSE, "hdv"), CloseHandle);
+  ASSERT_NE(mutex.get(), nullptr);
+  // A window of an instance that knows no "copydata" request.
+  QLocalServer older;
+  ASSERT_TRUE(older.listen(QString::fromUtf8(WindowSocketPath("Tdovanel").c_str())));
+  QObject::connect(&older, &QLocalServer::newConnection, &older, [&older] {
+    while (QLocalSocket* socket = older.nextPendingConnection())
+      QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+        while (socket->canReadLine()) socket->write(socket->readLine().startsWith("foreground") ? "ok\n" : "unknown\n");
+        socket->flush();
+      });
+  });
+  const std::string archive = Zip("c.zip");
+  Dovanel second({archive});
+  ASSERT_TRUE(second.Started());
+  EXPECT_EQ(second.EndStatus(5000), 1);
+  EXPECT_EQ(second.Errors(),
+            "DOVANEL For Archiver: the running window could not be given the paths; they were not re-dated\n");
   EXPECT_EQ(MTime(archive), kBefore);
-  EXPECT_EQ(form.ListBox1->Count(), 0) << "neither instance processes the second start's paths";
 }
 
 TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {

@@ -48,9 +48,12 @@ class QtWidgetSet : public TWidgetSet {
                                             std::function<void()> selectionChanged) override {
     return MakeQtListBox(form, height, std::move(events), std::move(selectionChanged));
   }
-  std::unique_ptr<TPeerObject> ListenForForeground(const std::string& socketPath,
-                                                   std::function<void()> asked) override {
-    return ListenWithQt(socketPath, std::move(asked));
+  std::unique_ptr<TPeerObject> ListenForRequests(const std::string& socketPath,
+                                                 std::function<std::string(const std::string&)> answer) override {
+    return ListenWithQt(socketPath, std::move(answer));
+  }
+  void Post(TControlPeer& context, std::function<void()> task) override {
+    QMetaObject::invokeMethod(static_cast<QObject*>(context.Native()), std::move(task), Qt::QueuedConnection);
   }
 
   void Run() override {

@@ -20,4 +20,5 @@ std::unique_ptr<TListBoxPeer> MakeQtListBox(TFormPeer& form, int height, TWindow
 // Lays out the lists that gained rows since the last pass over pending
 // events, so that the pass paints them as they are.
 void LayOutPendingLists();
-std::unique_ptr<TPeerObject> ListenWithQt(const std::string& socketPath, std::function<void()> asked);
+std::unique_ptr<TPeerObject> ListenWithQt(const std::string& socketPath,
+                                          std::function<std::string(const std::string&)> answer);

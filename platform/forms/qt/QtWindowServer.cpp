@@ -1,6 +1,7 @@
-// The listening side of FindWindowA/SetForegroundWindow across processes: a
-// shown window waits on its class's per-user socket, and another instance
-// asks it to come to the front there.
+// The listening side of FindWindowA, SetForegroundWindow and WM_COPYDATA
+// across processes: a shown window waits on its class's per-user socket, and
+// another instance asks it things there, a line each; what a request means
+// is the program's business.
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -17,7 +18,7 @@ bool SomeoneAnswers(const QString& path) {
 
 class WindowServer : public TPeerObject {
  public:
-  WindowServer(std::function<void()> asked) : asked_(std::move(asked)) {}
+  explicit WindowServer(std::function<std::string(const std::string&)> answer) : answer_(std::move(answer)) {}
 
   bool Listen(const QString& name) {
     if (SomeoneAnswers(name)) return false;
@@ -34,12 +35,9 @@ class WindowServer : public TPeerObject {
       auto answer = [this, socket] {
         while (socket->canReadLine()) {
           const QByteArray request = socket->readLine().trimmed();
-          if (request == "foreground") {
-            asked_();
-            socket->write("ok\n");
-          } else {
-            socket->write("unknown\n");
-          }
+          const std::function<std::string(const std::string&)> answer = answer_;  // it may free this server
+          const std::string reply = answer ? answer(request.toStdString()) : std::string("unknown");
+          socket->write((reply + "\n").c_str());
           socket->flush();
         }
       };
@@ -48,14 +46,15 @@ class WindowServer : public TPeerObject {
     }
   }
 
-  std::function<void()> asked_;
+  std::function<std::string(const std::string&)> answer_;
   QLocalServer server_;
 };
 }  // namespace
 
-std::unique_ptr<TPeerObject> ListenWithQt(const std::string& socketPath, std::function<void()> asked) {
+std::unique_ptr<TPeerObject> ListenWithQt(const std::string& socketPath,
+                                          std::function<std::string(const std::string&)> answer) {
   if (socketPath.empty()) return nullptr;
-  auto server = std::make_unique<WindowServer>(std::move(asked));
+  auto server = std::make_unique<WindowServer>(std::move(answer));
   if (!server->Listen(QString::fromUtf8(socketPath.c_str()))) return nullptr;
   return server;
 }

@@ -73,7 +73,9 @@ struct FakeWidgets : TWidgetSet {
     Log("make list " + std::to_string(height));
     return std::make_unique<FakeList>(height);
   }
-  std::unique_ptr<TPeerObject> ListenForForeground(const std::string&, std::function<void()>) override {
+  void Post(TControlPeer&, std::function<void()> task) override { task(); }
+  std::unique_ptr<TPeerObject> ListenForRequests(const std::string&,
+                                                 std::function<std::string(const std::string&)>) override {
     return nullptr;
   }
   void Run() override { Log("run"); }
