@@ -19,7 +19,8 @@ mkdir -p "$(dirname "$prefix")"
 export WINEPREFIX=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
 export WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all
 # No Mono or Gecko: making the prefix would otherwise offer to download them.
-export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# Nor menu entries and file associations in the user's home folder.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
 # The first run makes the prefix (some seconds); runs started together wait
 # for it instead of making it twice.

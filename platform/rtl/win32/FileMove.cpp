@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <random>
-#include <system_error>
 
 #include "platform/rtl/Files.h"
 #include "platform/rtl/win32/WideText.h"
@@ -78,8 +77,39 @@ std::string CreatePrivateTemporaryFolder(const std::string& prefix) {
   return {};
 }
 
+namespace {
+// Removes a folder's entries and then the folder, each by a path the wide
+// calls take at any length; a link (a reparse point) goes itself, never what
+// it points to.
+bool RemoveTree(const std::wstring& folder) {
+  bool removed = true;
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      const DWORD attributes = entry.dwFileAttributes;
+      if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        removed = RemoveTree(path) && removed;
+      else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        removed = RemoveDirectoryW(path.c_str()) && removed;
+      else
+        removed = DeleteFileW(path.c_str()) && removed;
+    } while (FindNextFileW(find, &entry));
+    ::FindClose(find);
+  }
+  return RemoveDirectoryW(folder.c_str()) && removed;
+}
+}  // namespace
+
 bool RemoveFolderTree(const std::string& folder) {
-  std::error_code error;
-  std::filesystem::remove_all(std::filesystem::path(Wide(folder)), error);
-  return !error;
+  std::string own = folder;
+  while (own.size() > 3 && (own.back() == '\\' || own.back() == '/')) own.pop_back();
+  // The prefix that lifts the length limit, whatever the folder's own length.
+  std::wstring wide = WidePath(own);
+  if (wide.rfind(L"\\\\?\\", 0) != 0 && wide.size() > 2 && wide[1] == L':') wide = L"\\\\?\\" + wide;
+  return RemoveTree(wide);
 }
