@@ -19,6 +19,13 @@ mkdir -p "$(dirname "$prefix")"
 export WINEPREFIX=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
 export WINEARCH=$arch WINELOADER=$loader WINEDEBUG=-all
 # No Mono or Gecko: making the prefix would otherwise offer to download them.
+# wineserver keeps its socket in a folder under TMPDIR that outlives it: the
+# build's own, while the socket's path stays within the 107 bytes a socket
+# path may have, else one among the tests' temporary folders.
+server=$WINEPREFIX.tmp
+[ ${#server} -le 56 ] || server=${TMPDIR:-/tmp}/dovanel-test-wine-$(id -u)
+mkdir -p "$server"
+export TMPDIR=$server
 # Nor menu entries and file associations in the user's home folder.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
