@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <optional>
@@ -297,6 +298,22 @@ TarType CompressionAt(const PositionalFile& file, std::int64_t start) {
     case Packing::kNone: break;
   }
   return kTarOther;
+}
+
+bool MemberMayStartAt(const PositionalFile& file, std::int64_t at, TarType type) {
+  static constexpr unsigned char kGzipStart[] = {0x1F, 0x8B, 0x08};
+  static constexpr unsigned char kBzip2Start[] = {'B', 'Z', 'h'};
+  std::span<const unsigned char> start;
+  if (type == kGzipOnly) start = kGzipStart;
+  else if (type == kBzip2Only) start = kBzip2Start;
+  else return false;
+  unsigned char head[4] = {};
+  const std::int64_t got = file.ReadAt(at, head, sizeof head);
+  if (got <= 0) return false;
+  const auto compared = std::min<std::size_t>(static_cast<std::size_t>(got), start.size());
+  if (!std::equal(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(compared), head)) return false;
+  // bzip2's fourth byte is the level.
+  return type != kBzip2Only || got < 4 || (head[3] >= '1' && head[3] <= '9');
 }
 
 }  // namespace dv
