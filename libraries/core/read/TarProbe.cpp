@@ -2,6 +2,8 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <lzma.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -14,6 +16,9 @@
 
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/SignatureScan.h"
+#include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
+#include "libraries/core/util/Crc32.h"
+#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -70,12 +75,90 @@ LibArchiveReader::Setup SetupOf(Packing packing) {
   return nullptr;
 }
 
+// Whether the header of `packing` at `start` is whole: the bytes a filter
+// checks before it unpacks anything. Never for bzip2, whose data cut inside
+// its first block gives not one byte: what it holds cannot be known.
+bool HeaderWhole(const PositionalFile& file, std::int64_t start, Packing packing) {
+  unsigned char head[12];
+  switch (packing) {
+    case Packing::kGzip:
+      return file.ReadExactly(start, head, 10) && head[2] == 8 && (head[3] & 0xE0) == 0;
+    case Packing::kXz:  // the stream flags and their CRC-32
+      return file.ReadExactly(start, head, 12) && Crc32(head + 6, 2) == Le32(head + 8);
+    case Packing::kZstd:  // the frame header's descriptor, reserved bit clear
+      return file.ReadExactly(start, head, 6) && (head[4] & 0x08) == 0;
+    case Packing::kBzip2:
+    case Packing::kCompress:  // cut data unpacks as far as it goes
+    case Packing::kNone: break;
+  }
+  return false;
+}
+
+// Up to `wanted` bytes unpacked from the gzip or xz data at `start`, as
+// far as the data goes before it ends or fails; nothing for other packings.
+std::optional<std::string> UnpackHead(const PositionalFile& file, std::int64_t start, Packing packing,
+                                      std::size_t wanted) {
+  unsigned char in[4096];
+  std::string out(wanted, '\0');
+  std::size_t produced = 0;
+  std::int64_t at = start;
+  if (packing == Packing::kGzip) {
+    z_stream stream{};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK) return std::nullopt;
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(wanted);
+    for (int status = Z_OK; status == Z_OK && stream.avail_out > 0;) {
+      const std::int64_t got = file.ReadAt(at, in, sizeof in);
+      if (got <= 0) break;
+      at += got;
+      stream.next_in = in;
+      stream.avail_in = static_cast<uInt>(got);
+      while (status == Z_OK && stream.avail_in > 0 && stream.avail_out > 0) status = inflate(&stream, Z_NO_FLUSH);
+    }
+    produced = wanted - stream.avail_out;
+    inflateEnd(&stream);
+  } else if (packing == Packing::kXz) {
+    lzma_stream stream = LZMA_STREAM_INIT;
+    if (lzma_stream_decoder(&stream, UINT64_MAX, 0) != LZMA_OK) return std::nullopt;
+    stream.next_out = reinterpret_cast<std::uint8_t*>(out.data());
+    stream.avail_out = wanted;
+    for (lzma_ret status = LZMA_OK; status == LZMA_OK && stream.avail_out > 0;) {
+      const std::int64_t got = file.ReadAt(at, in, sizeof in);
+      if (got <= 0) break;
+      at += got;
+      stream.next_in = in;
+      stream.avail_in = static_cast<std::size_t>(got);
+      while (status == LZMA_OK && stream.avail_in > 0 && stream.avail_out > 0) status = lzma_code(&stream, LZMA_RUN);
+    }
+    produced = wanted - stream.avail_out;
+    lzma_end(&stream);
+  } else {
+    return std::nullopt;
+  }
+  out.resize(produced);
+  return out;
+}
+
+// A file the filter refused to open after taking its header: its data ends
+// (or fails) before the filter's first buffer is full. It is still a file of
+// that compression, and is taken as a plain compressed one (whose unpacking
+// then fails) unless what it holds is known to be a tar, or cannot be known
+// at all (HeaderWhole): that stays refused, as a cut tar always was.
+bool CutShortButPlain(const PositionalFile& file, std::int64_t start, Packing packing) {
+  if (!HeaderWhole(file, start, packing)) return false;
+  const auto head = UnpackHead(file, start, packing, 512);
+  if (!head || head->size() < 512) return true;
+  unsigned char block[512];
+  std::memcpy(block, head->data(), sizeof block);
+  return !IsTarHeader(block);
+}
+
 // Unpacks the first block. False when the filter does not take the file;
 // `tar` tells whether one unpacked layer down there is a tar header.
 bool UnpackFirstBlock(std::shared_ptr<const PositionalFile> file, std::int64_t start, Packing packing, bool& tar) {
   LibArchiveReader reader;
-  if (!reader.Open(std::move(file), start, kTarProbeInputLimit, SetupOf(packing))) return false;
   tar = false;
+  if (!reader.Open(file, start, kTarProbeInputLimit, SetupOf(packing))) return CutShortButPlain(*file, start, packing);
   // One filter alone is the file itself: the magic bytes were there but the
   // unpacker refused the header after them, so the file is no such file.
   // Two filters means one unpacking layer over the file itself; a second
@@ -314,6 +397,11 @@ bool MemberMayStartAt(const PositionalFile& file, std::int64_t at, TarType type)
   if (!std::equal(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(compared), head)) return false;
   // bzip2's fourth byte is the level.
   return type != kBzip2Only || got < 4 || (head[3] >= '1' && head[3] <= '9');
+}
+
+bool BeginsAsCompressedFile(const PositionalFile& file) {
+  const Packing packing = PackingAt(file, 0);
+  return packing == Packing::kBzip2 ? Bzip2StreamLevelAt(file, 0).has_value() : HeaderWhole(file, 0, packing);
 }
 
 }  // namespace dv

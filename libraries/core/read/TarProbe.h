@@ -61,6 +61,10 @@ TarType CompressionAt(const PositionalFile& file, std::int64_t start);
 // garbage, which is left alone.
 bool MemberMayStartAt(const PositionalFile& file, std::int64_t at, TarType type);
 
+// Whether the file begins with a whole gzip, bzip2, xz or zstd header: one
+// that no reader opens is then a damaged file of the family, not a foreign one.
+bool BeginsAsCompressedFile(const PositionalFile& file);
+
 // The libarchive set-up that unpacks a plain compressed file (kGzipOnly,
 // kCompressOnly, kBzip2Only, kXzOnly or kZstdOnly) as one raw entry; nullptr
 // for other types.

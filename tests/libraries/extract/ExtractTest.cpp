@@ -310,4 +310,22 @@ TEST(ExtractRefusals, MissingArchivesAndOtherFormatsWriteNothing) {
   EXPECT_FALSE(std::filesystem::exists(dir / "out"));
 }
 
+// An entry the file system refuses is named in the report with the reason;
+// the others are written. A name of 300 bytes is longer than any file
+// system here takes in one component.
+TEST(ExtractFailures, TheEntryThatFailedIsNamedWithItsReason) {
+  TempDir dir;
+  const std::string longName(300, 'n');
+  RunIn(dir, "python3 -c \"import tarfile, io\n"
+             "with tarfile.open('x.tar', 'w', format=tarfile.GNU_FORMAT) as t:\n"
+             "    for name in ['a.txt', '" + longName + "', '日本語.txt']:\n"
+             "        info = tarfile.TarInfo(name); info.size = 3\n"
+             "        t.addfile(info, io.BytesIO(b'abc'))\n\"");
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  const CommandRun run = RunLine(library, "Tar", ExtractLine("tar32.dll", dir / "x.tar", dir / "out"));
+  EXPECT_EQ(run.code, code::kCannotCreate);
+  EXPECT_EQ(run.report, "2 extracted, 1 failed: " + longName + " (File name too long)");
+  EXPECT_EQ(FilesUnder(dir / "out"), (std::map<std::string, std::string>{{"a.txt", "abc"}, {"日本語.txt", "abc"}}));
+}
+
 }  // namespace

@@ -280,4 +280,50 @@ TEST_P(MemberTailTest, ExtractsOnlyWholeMembers) {
 INSTANTIATE_TEST_SUITE_P(Tar, MemberTailTest, ::testing::ValuesIn(MemberCases()),
                          [](const auto& info) { return info.param.name; });
 
+// A compressed file cut short before the unpacker gives its first bytes:
+// still a file of its compression, listed as its one entry; extracting it
+// is damage, named, and writes nothing. A tar inside, or a bzip2 cut inside
+// its first block (which gives no byte to tell a tar from other data), is
+// not listed, but its extraction is damage too, not a foreign file.
+struct CutCase {
+  std::string name;
+  std::string packer;  // packs a.txt to standard output
+  int type;            // what TarGetArchiveType says
+  std::string report;  // part of the extraction's report
+  friend std::ostream& operator<<(std::ostream& out, const CutCase& value) { return out << value.name; }
+};
+
+class CutCompressedTest : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(CutCompressedTest, ExtractsAsDamage) {
+  const CutCase& row = GetParam();
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  const auto getType = reinterpret_cast<GetTypeFn>(library.Require("TarGetArchiveType"));
+  TempDir dir;
+  RunIn(dir, "seq 1 9000 > a.txt && " + row.packer + " a.txt > whole && head -c $(( $(stat -c %s whole) / 2 ))"
+             " whole > 日本語.txt.cut");
+  const std::string archive = dir / "日本語.txt.cut";
+  EXPECT_EQ(getType(archive.c_str()), row.type);
+  const Listing listing = ListArchive(library.api(), archive);
+  EXPECT_EQ(listing.opened, row.type != 0);
+  if (row.type != 0) {
+    ASSERT_EQ(listing.records.size(), 1u);
+    EXPECT_STREQ(listing.records[0].szFileName, "日本語.txt.cut");
+  }
+  const CommandRun run = RunLine(library, "Tar", "x -f \"" + archive + "\" -o \"" + (dir / "out") + "/\"");
+  EXPECT_EQ(run.code, code::kBrokenArchive) << run.report;
+  EXPECT_NE(run.report.find(row.report), std::string::npos) << run.report;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out/日本語.txt.cut"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tar, CutCompressedTest,
+    ::testing::Values(CutCase{"Gzip", "gzip -c", 4, "failed: 日本語.txt.cut (data damaged"},
+                      CutCase{"Xz", "xz -c", 11, "failed: 日本語.txt.cut (data damaged"},
+                      CutCase{"Zstd", "zstd -q -c", 13, "failed: 日本語.txt.cut (data damaged"},
+                      CutCase{"Bzip2", "bzip2 -c", 0, "damaged archive"},
+                      CutCase{"TarGzip", "tar czf -", 0, "damaged archive"},
+                      CutCase{"TarXz", "tar cJf -", 0, "damaged archive"}),
+    [](const auto& info) { return info.param.name; });
+
 }  // namespace
