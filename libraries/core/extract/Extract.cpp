@@ -67,11 +67,13 @@ struct Tally {
 CommandResult Survey(EntrySource& source, NameSelection& selection) {
   Entry entry;
   ReadResult read;
-  bool unreadable = false, selected = false;
+  bool selected = false;
+  LeftOut unreadable;
   while ((read = source.Next(entry)) == ReadResult::kEntry) {
     if (!selection.Selects(entry.path)) continue;
     selected = true;
-    if (entry.kind == EntryKind::kFile && !entry.dataReadable) unreadable = true;
+    if (entry.kind == EntryKind::kFile && !entry.dataReadable)
+      unreadable.Add(entry.path + " (" + (entry.method.empty() ? "unknown method" : entry.method) + ")");
   }
   if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive: nothing extracted"};
   if (read == ReadResult::kVolumeMissing)
@@ -79,7 +81,8 @@ CommandResult Survey(EntrySource& source, NameSelection& selection) {
   if (const std::string* unused = selection.Unused()) return {kErrorNoMatch, "no entry matches " + *unused};
   // An empty archive, or exclusions that leave out every entry.
   if (!selected) return {kErrorNoMatch, "no entry to extract"};
-  if (unreadable) return {kErrorMethodNotSupported, "compression method not supported: nothing extracted"};
+  if (unreadable.Count() > 0)
+    return {kErrorMethodNotSupported, "nothing extracted" + unreadable.Clause("of a method not supported")};
   return {};
 }
 
