@@ -94,62 +94,96 @@ bool HeaderWhole(const PositionalFile& file, std::int64_t start, Packing packing
   return false;
 }
 
-// Up to `wanted` bytes unpacked from the gzip or xz data at `start`, as
-// far as the data goes before it ends or fails; nothing for other packings.
-std::optional<std::string> UnpackHead(const PositionalFile& file, std::int64_t start, Packing packing,
-                                      std::size_t wanted) {
+// How the gzip or xz data at `start` unpacks within the probe's input
+// limit: its first bytes (up to a tar block), and whether the data fails on
+// the way rather than only running out.
+struct Head {
+  std::string bytes;
+  bool damaged = false;
+};
+
+template <typename Step>
+Head UnpackWith(const PositionalFile& file, std::int64_t start, Step step) {
+  Head head;
   unsigned char in[4096];
-  std::string out(wanted, '\0');
-  std::size_t produced = 0;
-  std::int64_t at = start;
+  char out[16384];
+  for (std::int64_t at = start; at - start < kTarProbeInputLimit;) {
+    const std::int64_t got = file.ReadAt(at, in, sizeof in);
+    if (got <= 0) break;
+    at += got;
+    std::size_t used = 0;
+    while (used < static_cast<std::size_t>(got)) {
+      std::size_t produced = 0;
+      const std::size_t before = used;
+      const int result = step(in + used, static_cast<std::size_t>(got) - used, out, sizeof out, used, produced);
+      if (result == 0 && used == before && produced == 0) return head;  // no progress: nothing more comes
+      if (head.bytes.size() < 512) head.bytes.append(out, std::min<std::size_t>(produced, 512 - head.bytes.size()));
+      if (result < 0) {
+        head.damaged = true;
+        return head;
+      }
+      if (result > 0) return head;  // the stream ended whole
+    }
+  }
+  return head;
+}
+
+// Nothing for a packing with no decoder here.
+std::optional<Head> UnpackHead(const PositionalFile& file, std::int64_t start, Packing packing) {
+  // A step: from `in` past `used` into `out`; -1 on damage, 1 at the
+  // stream's end, else 0.
   if (packing == Packing::kGzip) {
     z_stream stream{};
     if (inflateInit2(&stream, 15 + 16) != Z_OK) return std::nullopt;
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(wanted);
-    for (int status = Z_OK; status == Z_OK && stream.avail_out > 0;) {
-      const std::int64_t got = file.ReadAt(at, in, sizeof in);
-      if (got <= 0) break;
-      at += got;
-      stream.next_in = in;
-      stream.avail_in = static_cast<uInt>(got);
-      while (status == Z_OK && stream.avail_in > 0 && stream.avail_out > 0) status = inflate(&stream, Z_NO_FLUSH);
-    }
-    produced = wanted - stream.avail_out;
+    const Head head = UnpackWith(file, start, [&](const unsigned char* in, std::size_t size, char* out,
+                                                  std::size_t room, std::size_t& used, std::size_t& produced) {
+      stream.next_in = const_cast<Bytef*>(in);
+      stream.avail_in = static_cast<uInt>(size);
+      stream.next_out = reinterpret_cast<Bytef*>(out);
+      stream.avail_out = static_cast<uInt>(room);
+      const int status = inflate(&stream, Z_NO_FLUSH);
+      used += size - stream.avail_in;
+      produced = room - stream.avail_out;
+      return status == Z_STREAM_END ? 1 : status == Z_OK || status == Z_BUF_ERROR ? 0 : -1;
+    });
     inflateEnd(&stream);
-  } else if (packing == Packing::kXz) {
+    return head;
+  }
+  if (packing == Packing::kXz) {
     lzma_stream stream = LZMA_STREAM_INIT;
     if (lzma_stream_decoder(&stream, UINT64_MAX, 0) != LZMA_OK) return std::nullopt;
-    stream.next_out = reinterpret_cast<std::uint8_t*>(out.data());
-    stream.avail_out = wanted;
-    for (lzma_ret status = LZMA_OK; status == LZMA_OK && stream.avail_out > 0;) {
-      const std::int64_t got = file.ReadAt(at, in, sizeof in);
-      if (got <= 0) break;
-      at += got;
+    const Head head = UnpackWith(file, start, [&](const unsigned char* in, std::size_t size, char* out,
+                                                  std::size_t room, std::size_t& used, std::size_t& produced) {
       stream.next_in = in;
-      stream.avail_in = static_cast<std::size_t>(got);
-      while (status == LZMA_OK && stream.avail_in > 0 && stream.avail_out > 0) status = lzma_code(&stream, LZMA_RUN);
-    }
-    produced = wanted - stream.avail_out;
+      stream.avail_in = size;
+      stream.next_out = reinterpret_cast<std::uint8_t*>(out);
+      stream.avail_out = room;
+      const lzma_ret status = lzma_code(&stream, LZMA_RUN);
+      used += size - stream.avail_in;
+      produced = room - stream.avail_out;
+      return status == LZMA_STREAM_END ? 1 : status == LZMA_OK || status == LZMA_BUF_ERROR ? 0 : -1;
+    });
     lzma_end(&stream);
-  } else {
-    return std::nullopt;
+    return head;
   }
-  out.resize(produced);
-  return out;
+  return std::nullopt;
 }
 
 // A file the filter refused to open after taking its header: its data ends
-// (or fails) before the filter's first buffer is full. It is still a file of
-// that compression, and is taken as a plain compressed one (whose unpacking
-// then fails) unless what it holds is known to be a tar, or cannot be known
-// at all (HeaderWhole): that stays refused, as a cut tar always was.
-bool CutShortButPlain(const PositionalFile& file, std::int64_t start, Packing packing) {
+// or fails before the filter's first buffer is full. Cut short, it is still
+// a file of that compression, taken as a plain compressed one (whose
+// unpacking then fails) unless what it holds is known to be a tar, or
+// cannot be known at all (HeaderWhole): that stays refused, as a cut tar
+// always was, and so does data that is damaged rather than cut. zstd has no
+// decoder here: libarchive's reason tells.
+bool CutShortButPlain(const PositionalFile& file, std::int64_t start, Packing packing, const std::string& reason) {
   if (!HeaderWhole(file, start, packing)) return false;
-  const auto head = UnpackHead(file, start, packing, 512);
-  if (!head || head->size() < 512) return true;
+  const auto head = UnpackHead(file, start, packing);
+  if (!head) return reason.find("Truncated") != std::string::npos;
+  if (head->damaged) return false;
+  if (head->bytes.size() < 512) return true;
   unsigned char block[512];
-  std::memcpy(block, head->data(), sizeof block);
+  std::memcpy(block, head->bytes.data(), sizeof block);
   return !IsTarHeader(block);
 }
 
@@ -158,7 +192,8 @@ bool CutShortButPlain(const PositionalFile& file, std::int64_t start, Packing pa
 bool UnpackFirstBlock(std::shared_ptr<const PositionalFile> file, std::int64_t start, Packing packing, bool& tar) {
   LibArchiveReader reader;
   tar = false;
-  if (!reader.Open(file, start, kTarProbeInputLimit, SetupOf(packing))) return CutShortButPlain(*file, start, packing);
+  if (!reader.Open(file, start, kTarProbeInputLimit, SetupOf(packing)))
+    return CutShortButPlain(*file, start, packing, reader.openError());
   // One filter alone is the file itself: the magic bytes were there but the
   // unpacker refused the header after them, so the file is no such file.
   // Two filters means one unpacking layer over the file itself; a second
