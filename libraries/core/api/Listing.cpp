@@ -57,6 +57,10 @@ int Listing::NextMatch(ENTRYINFO* record) {
   Entry entry;
   while (source_->Next(entry) == ReadResult::kEntry) {
     if (!WildcardMatches(pattern_, entry.path)) continue;
+    // An entry that stores no time (a 7z made with -mtm=off, a RAR 5 entry
+    // without its time field) is dated like the archive itself, as a plain
+    // compressed file is: a made-up 1980 would be taken for its real date.
+    if (!entry.modified && !entry.storedDosStamp) entry.modified = file_->modified();
     if (record != nullptr) FillRecord(entry, *record);
     current_ = std::move(entry);
     return kOk;

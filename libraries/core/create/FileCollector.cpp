@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <set>
+#include <system_error>
 
 #include "contract/ResultCodes.h"
 #include "libraries/core/command/NameSelection.h"
@@ -29,11 +31,11 @@ std::string DiskPath(const std::string& base, const std::string& name) {
   return Join(base, name);
 }
 
-std::vector<std::string> SortedNames(const std::string& folder) {
+// The names in `folder`, sorted; `error` says why it could not be read.
+std::vector<std::string> SortedNames(const std::string& folder, std::error_code& error) {
   std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& item : std::filesystem::directory_iterator(folder, error))
-    names.push_back(item.path().filename().string());
+  std::filesystem::directory_iterator item(folder, error), end;
+  for (; !error && item != end; item.increment(error)) names.push_back(item->path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -54,7 +56,8 @@ std::vector<std::string> Expand(const std::string& base, const std::string& patt
         next.push_back(Join(prefix, name));
         continue;
       }
-      for (const std::string& candidate : SortedNames(DiskPath(base, prefix.empty() ? "." : prefix)))
+      std::error_code unread;  // a folder that does not read matches nothing
+      for (const std::string& candidate : SortedNames(DiskPath(base, prefix.empty() ? "." : prefix), unread))
         if (WildcardMatches(name, candidate, syntax)) next.push_back(Join(prefix, candidate));
     }
     found = std::move(next);
@@ -74,15 +77,19 @@ class Collector {
   void Add(const std::string& name) {
     const std::string disk = DiskPath(command_.baseDirectory, name);
     struct stat info {};
-    if (::lstat(disk.c_str(), &info) != 0) return;
+    if (::lstat(disk.c_str(), &info) != 0) return Fail(disk, std::error_code(errno, std::generic_category()));
     if (rules_.skip != nullptr && info.st_dev == rules_.skip->st_dev && info.st_ino == rules_.skip->st_ino) return;
     std::string stored = StoredName(name);
     if (command_.junkPaths) stored = stored.substr(stored.find_last_of('/') + 1);
     if (!stored.empty() && !exclusions_.Selects(stored)) return;
     if (S_ISDIR(info.st_mode)) {
       if (rules_.directoryEntries && !command_.junkPaths && !stored.empty()) Store(disk, stored + "/", info);
-      if (rules_.recurse)
-        for (const std::string& child : SortedNames(disk)) Add(Join(name.empty() ? "." : name, child));
+      if (rules_.recurse) {
+        std::error_code error;
+        const std::vector<std::string> children = SortedNames(disk, error);
+        if (error) return Fail(disk, error);
+        for (const std::string& child : children) Add(Join(name.empty() ? "." : name, child));
+      }
     } else if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) {
       if (!stored.empty()) Store(disk, stored, info);
     } else if (seen_.insert(stored).second) {
@@ -91,10 +98,18 @@ class Collector {
     }
   }
 
+  // The first path that could not be read, and why; "" when all read.
+  const std::string& failure() const { return failure_; }
   std::vector<SourceFile> TakeFiles() { return std::move(files_); }
   LeftOut TakePassedOver() { return std::move(passedOver_); }
 
  private:
+  // A folder or file that cannot be read leaves its contents out: the
+  // archive would say less than the line asked for.
+  void Fail(const std::string& disk, const std::error_code& error) {
+    if (failure_.empty()) failure_ = "cannot read " + disk + ": " + error.message();
+  }
+
   void Store(const std::string& disk, const std::string& stored, const struct stat& info) {
     if (!seen_.insert(stored).second) return;
     SourceFile file;
@@ -119,6 +134,7 @@ class Collector {
   std::set<std::string> seen_;
   std::vector<SourceFile> files_;
   LeftOut passedOver_;
+  std::string failure_;
 };
 
 }  // namespace
@@ -144,6 +160,11 @@ CollectedFiles CollectFiles(const Command& command, const std::vector<std::strin
       return collected;
     }
     for (const std::string& path : paths) collector.Add(path);
+    if (!collector.failure().empty()) {
+      collected.code = kErrorCannotRead;
+      collected.message = collector.failure();
+      return collected;
+    }
   }
   collected.files = collector.TakeFiles();
   collected.passedOver = collector.TakePassedOver();

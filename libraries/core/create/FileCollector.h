@@ -25,7 +25,9 @@ struct SourceFile {
 };
 
 struct CollectedFiles {
-  int code = 0;         // kOk, or kErrorNoMatch with the name in `message`
+  // kOk; kErrorNoMatch with the name in `message`; kErrorCannotRead when a
+  // folder or file the names reach cannot be read (`message` names it).
+  int code = 0;
   std::string message;
   std::vector<SourceFile> files;
   LeftOut passedOver;  // devices, FIFOs and sockets the names reached

@@ -1,6 +1,7 @@
 #include "libraries/core/extract/Extract.h"
 
 #include <map>
+#include <system_error>
 
 #include "libraries/core/extract/ExtractTarget.h"
 #include "libraries/core/extract/LeftOut.h"
@@ -12,21 +13,31 @@ namespace {
 
 struct Tally {
   int extracted = 0, kept = 0, folders = 0;
-  LeftOut passedOver, unsafe, encrypted;
+  LeftOut passedOver, unsafe, encrypted, failed;
   int failure = kOk;  // the first one
 
   void Fail(int code) {
     if (failure == kOk) failure = code;
   }
-  void Count(WriteOutcome outcome, const Entry& entry) {
+  // An entry that failed, named with the reason, so that a caller knows
+  // which file it lacks and why.
+  void Fail(int code, const Entry& entry, const std::string& why) {
+    Fail(code);
+    failed.Add(entry.path + " (" + why + ")");
+  }
+  void Count(WriteOutcome outcome, const Entry& entry, const ExtractTarget& target) {
     switch (outcome) {
       case WriteOutcome::kWritten: ++(entry.IsDirectory() ? folders : extracted); break;
       case WriteOutcome::kKept: ++kept; break;
       case WriteOutcome::kUnsafe: unsafe.Add(entry.path); break;
-      case WriteOutcome::kCannotCreate: Fail(kErrorCannotCreate); break;
-      case WriteOutcome::kBroken: Fail(kErrorBrokenArchive); break;
-      case WriteOutcome::kUnsupported: Fail(kErrorMethodNotSupported); break;
-      case WriteOutcome::kVolumeMissing: Fail(kErrorVolumeMissing); break;
+      case WriteOutcome::kCannotCreate:
+        Fail(kErrorCannotCreate, entry, std::generic_category().message(target.error()));
+        break;
+      case WriteOutcome::kBroken: Fail(kErrorBrokenArchive, entry, "data damaged or cut short"); break;
+      case WriteOutcome::kUnsupported:
+        Fail(kErrorMethodNotSupported, entry, "method " + (entry.method.empty() ? "unknown" : entry.method) + " not supported");
+        break;
+      case WriteOutcome::kVolumeMissing: Fail(kErrorVolumeMissing, entry, "a volume is missing"); break;
     }
   }
   // Passing links over is no error, unless it leaves the line with nothing
@@ -46,6 +57,7 @@ struct Tally {
     result.report += passedOver.Clause("passed over (links, devices and FIFOs are never created)");
     result.report += unsafe.Clause("unsafe paths refused");
     result.report += encrypted.Clause("encrypted (password needed) not extracted");
+    result.report += failed.Clause("failed");
     return result;
   }
 };
@@ -55,11 +67,13 @@ struct Tally {
 CommandResult Survey(EntrySource& source, NameSelection& selection) {
   Entry entry;
   ReadResult read;
-  bool unreadable = false, selected = false;
+  bool selected = false;
+  LeftOut unreadable;
   while ((read = source.Next(entry)) == ReadResult::kEntry) {
     if (!selection.Selects(entry.path)) continue;
     selected = true;
-    if (entry.kind == EntryKind::kFile && !entry.dataReadable) unreadable = true;
+    if (entry.kind == EntryKind::kFile && !entry.dataReadable)
+      unreadable.Add(entry.path + " (" + (entry.method.empty() ? "unknown method" : entry.method) + ")");
   }
   if (read == ReadResult::kBroken) return {kErrorBrokenArchive, "damaged archive: nothing extracted"};
   if (read == ReadResult::kVolumeMissing)
@@ -67,7 +81,8 @@ CommandResult Survey(EntrySource& source, NameSelection& selection) {
   if (const std::string* unused = selection.Unused()) return {kErrorNoMatch, "no entry matches " + *unused};
   // An empty archive, or exclusions that leave out every entry.
   if (!selected) return {kErrorNoMatch, "no entry to extract"};
-  if (unreadable) return {kErrorMethodNotSupported, "compression method not supported: nothing extracted"};
+  if (unreadable.Count() > 0)
+    return {kErrorMethodNotSupported, "nothing extracted" + unreadable.Clause("of a method not supported")};
   return {};
 }
 
@@ -99,7 +114,7 @@ void ExtractEntry(EntrySource& source, const Entry& entry, const Command& comman
   if (entry.IsDirectory()) {
     // Without folders, a folder entry has nothing to make.
     if (command.junkPaths || path->empty()) return;
-    tally.Count(target.MakeDirectory(*path, stamp), entry);
+    tally.Count(target.MakeDirectory(*path, stamp), entry, target);
     return;
   }
   const std::string key = JoinComponents(*path);
@@ -110,7 +125,7 @@ void ExtractEntry(EntrySource& source, const Entry& entry, const Command& comman
           : target.WriteFile(*path, stamp, command.overwrite,
                              [&source](const DataSink& sink) { return source.ReadData(sink); });
   if (outcome == WriteOutcome::kWritten) written[key] = *path;
-  tally.Count(outcome, entry);
+  tally.Count(outcome, entry, target);
 }
 
 }  // namespace
@@ -119,6 +134,8 @@ CommandResult ExtractArchive(Format format, const Command& command) {
   const auto file = PositionalFile::Open(command.archive.c_str());
   if (!file) return {kErrorArchiveNotFound, "cannot open " + command.archive};
   const auto source = OpenSource(file, format, ReadFor::kData);
+  if (!source && BeginsAsFormat(*file, format))
+    return {kErrorBrokenArchive, "damaged archive: nothing extracted: " + command.archive};
   if (!source) return {kErrorNotAnArchive, "not an archive of this library: " + command.archive};
   NameSelection survey(command.names, command.excludes, command.syntax);
   if (CommandResult refused = Survey(*source, survey); refused.code != kOk) return refused;

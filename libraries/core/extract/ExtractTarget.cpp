@@ -52,6 +52,11 @@ mode_t SafeMode(const Entry& entry) {
   return (stored & 0755u) | (folder ? 0700u : 0600u);
 }
 
+WriteOutcome ExtractTarget::Refused(int error) {
+  error_ = error;
+  return WriteOutcome::kCannotCreate;
+}
+
 std::optional<ExtractTarget> ExtractTarget::Open(const std::string& base) {
   const std::string folder = base.empty() ? "." : base;
   std::error_code error;
@@ -73,19 +78,20 @@ WriteOutcome ExtractTarget::OpenFolder(const std::vector<std::string>& path, std
       if (::mkdirat(parent, name, 0755) == 0)
         madeHere_.insert(JoinComponents({path.begin(), path.begin() + static_cast<std::ptrdiff_t>(i) + 1}));
       else if (errno != EEXIST)
-        return WriteOutcome::kCannotCreate;
+        return Refused();
       fd = ::openat(parent, name, kFolderFlags);
     }
     if (fd < 0) {
+      const int error = errno;
       struct stat info {};
       const bool link = ::fstatat(parent, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-      return link ? WriteOutcome::kUnsafe : WriteOutcome::kCannotCreate;
+      return link ? WriteOutcome::kUnsafe : Refused(error);
     }
     current = UniqueFd(fd);
   }
   if (!current) {
     current = UniqueFd(::openat(base_.get(), ".", kFolderFlags & ~O_NOFOLLOW));
-    if (!current) return WriteOutcome::kCannotCreate;
+    if (!current) return Refused();
   }
   folder = std::move(current);
   return WriteOutcome::kWritten;
@@ -100,34 +106,34 @@ WriteOutcome ExtractTarget::WriteFile(const std::vector<std::string>& path, cons
   const std::string& name = path.back();
   struct stat existing {};
   if (::fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (S_ISDIR(existing.st_mode)) return WriteOutcome::kCannotCreate;
+    if (S_ISDIR(existing.st_mode)) return Refused(EISDIR);
     if (!overwrite) return WriteOutcome::kKept;
   }
   std::string temporary;
   UniqueFd file = CreateUniqueFileAt(folder.get(), ".dv-", 0600, temporary);
-  if (!file) return WriteOutcome::kCannotCreate;
+  if (!file) return Refused();
   PendingFile pending(folder.get(), temporary);
   const int fd = file.get();
   switch (fill([fd](const void* data, std::size_t size) { return WriteAll(fd, data, size); })) {
     case DataResult::kDone: break;
     case DataResult::kBroken: return WriteOutcome::kBroken;
     case DataResult::kUnsupported: return WriteOutcome::kUnsupported;
-    case DataResult::kSinkFailed: return WriteOutcome::kCannotCreate;
+    case DataResult::kSinkFailed: return Refused();
     case DataResult::kVolumeMissing: return WriteOutcome::kVolumeMissing;
   }
   struct timespec times[2];
   FillTimes(stamp, times);
-  if (::fchmod(fd, stamp.mode) != 0 || ::futimens(fd, times) != 0 || !file.Close()) return WriteOutcome::kCannotCreate;
-  return pending.MoveTo(name) ? WriteOutcome::kWritten : WriteOutcome::kCannotCreate;
+  if (::fchmod(fd, stamp.mode) != 0 || ::futimens(fd, times) != 0 || !file.Close()) return Refused();
+  return pending.MoveTo(name) ? WriteOutcome::kWritten : Refused();
 }
 
 WriteOutcome ExtractTarget::CopyFile(const std::vector<std::string>& from, const std::vector<std::string>& path,
                                      const Stamp& stamp, bool overwrite) {
   UniqueFd folder;
-  if (OpenFolder(from, from.size() - 1, false, folder) != WriteOutcome::kWritten) return WriteOutcome::kCannotCreate;
+  if (OpenFolder(from, from.size() - 1, false, folder) != WriteOutcome::kWritten) return Refused(ENOENT);
   const UniqueFd source(::openat(folder.get(), from.back().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};
-  if (!source || ::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode)) return WriteOutcome::kCannotCreate;
+  if (!source || ::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode)) return Refused(ENOENT);
   return WriteFile(path, stamp, overwrite, [&source](const DataSink& sink) {
     std::uint64_t total = 0;
     return ReadAll(source.get(), sink, total);

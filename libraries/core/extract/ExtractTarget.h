@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
+
 #include <ctime>
 #include <functional>
 #include <optional>
@@ -54,8 +56,13 @@ class ExtractTarget {
   // their files would have changed their times, and a read-only folder
   // would have refused them).
   void Finish();
+  // The system's reason (an errno value) for the last kCannotCreate.
+  int error() const { return error_; }
 
  private:
+  // kCannotCreate, keeping `error` (errno by default) for the report.
+  WriteOutcome Refused(int error = errno);
+
   explicit ExtractTarget(UniqueFd base) : base_(std::move(base)) {}
   // Opens the folder `count` names deep along `path`, making missing ones
   // when `create`.
@@ -68,6 +75,7 @@ class ExtractTarget {
   UniqueFd base_;
   std::set<std::string> madeHere_;  // folders this extraction made
   std::vector<PendingFolder> pending_;
+  int error_ = 0;
 };
 
 // The mode an extracted entry gets: its own, less the set-id and sticky

@@ -63,4 +63,8 @@ std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> fi
   return nullptr;
 }
 
+bool BeginsAsFormat(const PositionalFile& file, Format format) {
+  return format == Format::kTar && BeginsAsCompressedFile(file);
+}
+
 }  // namespace dv

@@ -30,4 +30,8 @@ enum class ReadFor { kListing, kData };
 // nothing when the file is not of it.
 std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> file, Format format, ReadFor purpose);
 
+// Whether `file`, which no reader of `format` opens, still begins as a file
+// of it (a compressed tar cut short): damaged, rather than no such file.
+bool BeginsAsFormat(const PositionalFile& file, Format format);
+
 }  // namespace dv

@@ -84,7 +84,9 @@ bool LibArchiveReader::Open(std::shared_ptr<const PositionalFile> file, std::int
   archive_read_set_read_callback(archive_, &LibArchiveReader::Read);
   archive_read_set_skip_callback(archive_, &LibArchiveReader::Skip);
   archive_read_set_seek_callback(archive_, &LibArchiveReader::Seek);
+  openError_.clear();
   if (archive_read_open1(archive_) != ARCHIVE_OK) {
+    if (const char* text = archive_error_string(archive_)) openError_ = text;
     Close();
     return false;
   }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "libraries/core/read/PositionalFile.h"
@@ -31,6 +32,8 @@ class LibArchiveReader {
   bool Open(std::shared_ptr<const PositionalFile> file, std::int64_t base, std::int64_t limit, Setup setup);
   void Close();
   struct archive* get() const { return archive_; }
+  // Why the last Open failed, as libarchive said it.
+  const std::string& openError() const { return openError_; }
 
  private:
   static la_ssize_t Read(struct archive*, void* self, const void** block);
@@ -45,6 +48,7 @@ class LibArchiveReader {
   std::int64_t end_ = 0;       // view end, absolute offset
   std::int64_t position_ = 0;  // relative to base_
   std::unique_ptr<char[]> block_;  // for a file that is not held in memory
+  std::string openError_;
 };
 
 // Copies the data of the entry `archive` read last into `sink`. The holes of

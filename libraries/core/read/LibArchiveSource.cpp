@@ -10,6 +10,7 @@
 
 #include "libraries/core/read/LhaHeader.h"
 #include "libraries/core/read/LibArchiveReader.h"
+#include "libraries/core/read/SevenZipCoders.h"
 #include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/read/Utf8Locale.h"
 #include "libraries/core/util/Crc32.h"
@@ -110,6 +111,7 @@ class LibArchiveSource final : public EntrySource {
 
   bool OpenAt(std::int64_t base) {
     base_ = base;
+    if (kind_ == LibArchiveKind::kSevenZip) undecodable_ = SevenZipUndecodableCoders(*file_, base);
     return Rewind();
   }
 
@@ -131,6 +133,7 @@ class LibArchiveSource final : public EntrySource {
     if (const ReadResult result = NextArchiveHeader(reader_.get(), header); result != ReadResult::kEntry)
       return state_ = result;
     Fill(header, entry);
+    MarkUndecodable(entry);
     entryPending_ = true;
     dataTouched_ = false;
     pendingEncrypted_ = entry.encrypted;
@@ -182,6 +185,14 @@ class LibArchiveSource final : public EntrySource {
     return true;
   }
 
+  // An entry whose folder needs a coder libarchive lacks cannot be
+  // unpacked; its method says which.
+  void MarkUndecodable(Entry& entry) const {
+    if (!undecodable_ || given_ >= undecodable_->size() || (*undecodable_)[given_].empty()) return;
+    entry.dataReadable = false;
+    entry.method = (*undecodable_)[given_];
+  }
+
   void Fill(struct archive_entry* header, Entry& entry) const {
     FillEntryFromHeader(reader_.get(), header, entry);
     if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
@@ -220,6 +231,7 @@ class LibArchiveSource final : public EntrySource {
   bool pendingEncrypted_ = false;  // that entry's data is encrypted
   bool dataDecoded_ = false;       // ReadData ran since the reader opened
   std::size_t given_ = 0;          // entries Next gave since the reader opened
+  std::optional<std::vector<std::string>> undecodable_;  // of a 7z, by entry (SevenZipCoders.h)
 };
 
 // Inside an executable a signature proves nothing: the stub's code and data

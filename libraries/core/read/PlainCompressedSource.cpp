@@ -10,6 +10,7 @@
 
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/util/LittleEndian.h"
+#include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/ThreadedUnpacking.h"
 
 namespace dv {
@@ -35,6 +36,18 @@ const char* MethodName(TarType type) {
   }
 }
 
+// A gzip member of nothing: header, an empty block and the trailer.
+constexpr std::int64_t kSmallestGzip = 20;
+
+// Whether a gzip member (its three first bytes, which a trailer's bytes
+// seldom are) begins too near the end to be whole: the last four bytes are
+// then no trailer of any member.
+bool EndsInsideAMember(const PositionalFile& file) {
+  for (std::int64_t at = std::max<std::int64_t>(1, file.size() - kSmallestGzip + 1); at + 3 <= file.size(); ++at)
+    if (MemberMayStartAt(file, at, kGzipOnly)) return true;
+  return false;
+}
+
 // The one entry, read from the file's name and, for gzip, its header and
 // trailer; the compressed data itself is never unpacked.
 Entry DescribeFile(const PositionalFile& file, TarType type) {
@@ -48,8 +61,11 @@ Entry DescribeFile(const PositionalFile& file, TarType type) {
     unsigned char header[10], trailer[4];
     // MTIME, bytes 4-7 of the header; 0 means the compressor recorded none.
     if (file.ReadExactly(0, header, sizeof header) && Le32(header + 4) != 0) entry.modified = Le32(header + 4);
-    // ISIZE, the last 4 bytes: the original size modulo 2^32.
-    if (file.size() >= 18 && file.ReadExactly(file.size() - 4, trailer, sizeof trailer)) entry.size = Le32(trailer);
+    // ISIZE, the last 4 bytes: the original size modulo 2^32; none when the
+    // file ends in a member that has begun and cannot be whole.
+    if (file.size() >= kSmallestGzip && !EndsInsideAMember(file) &&
+        file.ReadExactly(file.size() - 4, trailer, sizeof trailer))
+      entry.size = Le32(trailer);
   }
   return entry;
 }
@@ -77,7 +93,12 @@ class PlainCompressedSource final : public EntrySource {
         archive_read_next_header(reader.get(), &header) != ARCHIVE_OK)
       return DataResult::kBroken;
     bool fatal = false;  // the reader is this call's own and goes with it
-    return CopyArchiveData(reader.get(), sink, fatal);
+    const DataResult result = CopyArchiveData(reader.get(), sink, fatal);
+    // libarchive ends the data where the bytes after a member are no whole
+    // member header; those that begin one are a member cut short.
+    if (result == DataResult::kDone && MemberMayStartAt(*file_, archive_filter_bytes(reader.get(), -1), type_))
+      return DataResult::kBroken;
+    return result;
   }
 
  private:

@@ -2,7 +2,10 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <lzma.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <optional>
@@ -13,6 +16,9 @@
 
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/SignatureScan.h"
+#include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
+#include "libraries/core/util/Crc32.h"
+#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -69,12 +75,125 @@ LibArchiveReader::Setup SetupOf(Packing packing) {
   return nullptr;
 }
 
+// Whether the header of `packing` at `start` is whole: the bytes a filter
+// checks before it unpacks anything. Never for bzip2, whose data cut inside
+// its first block gives not one byte: what it holds cannot be known.
+bool HeaderWhole(const PositionalFile& file, std::int64_t start, Packing packing) {
+  unsigned char head[12];
+  switch (packing) {
+    case Packing::kGzip:
+      return file.ReadExactly(start, head, 10) && head[2] == 8 && (head[3] & 0xE0) == 0;
+    case Packing::kXz:  // the stream flags and their CRC-32
+      return file.ReadExactly(start, head, 12) && Crc32(head + 6, 2) == Le32(head + 8);
+    case Packing::kZstd:  // the frame header's descriptor, reserved bit clear
+      return file.ReadExactly(start, head, 6) && (head[4] & 0x08) == 0;
+    case Packing::kBzip2:
+    case Packing::kCompress:  // cut data unpacks as far as it goes
+    case Packing::kNone: break;
+  }
+  return false;
+}
+
+// How the gzip or xz data at `start` unpacks within the probe's input
+// limit: its first bytes (up to a tar block), and whether the data fails on
+// the way rather than only running out.
+struct Head {
+  std::string bytes;
+  bool damaged = false;
+};
+
+template <typename Step>
+Head UnpackWith(const PositionalFile& file, std::int64_t start, Step step) {
+  Head head;
+  unsigned char in[4096];
+  char out[16384];
+  for (std::int64_t at = start; at - start < kTarProbeInputLimit;) {
+    const std::int64_t got = file.ReadAt(at, in, sizeof in);
+    if (got <= 0) break;
+    at += got;
+    std::size_t used = 0;
+    while (used < static_cast<std::size_t>(got)) {
+      std::size_t produced = 0;
+      const std::size_t before = used;
+      const int result = step(in + used, static_cast<std::size_t>(got) - used, out, sizeof out, used, produced);
+      if (result == 0 && used == before && produced == 0) return head;  // no progress: nothing more comes
+      if (head.bytes.size() < 512) head.bytes.append(out, std::min<std::size_t>(produced, 512 - head.bytes.size()));
+      if (result < 0) {
+        head.damaged = true;
+        return head;
+      }
+      if (result > 0) return head;  // the stream ended whole
+    }
+  }
+  return head;
+}
+
+// Nothing for a packing with no decoder here.
+std::optional<Head> UnpackHead(const PositionalFile& file, std::int64_t start, Packing packing) {
+  // A step: from `in` past `used` into `out`; -1 on damage, 1 at the
+  // stream's end, else 0.
+  if (packing == Packing::kGzip) {
+    z_stream stream{};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK) return std::nullopt;
+    const Head head = UnpackWith(file, start, [&](const unsigned char* in, std::size_t size, char* out,
+                                                  std::size_t room, std::size_t& used, std::size_t& produced) {
+      stream.next_in = const_cast<Bytef*>(in);
+      stream.avail_in = static_cast<uInt>(size);
+      stream.next_out = reinterpret_cast<Bytef*>(out);
+      stream.avail_out = static_cast<uInt>(room);
+      const int status = inflate(&stream, Z_NO_FLUSH);
+      used += size - stream.avail_in;
+      produced = room - stream.avail_out;
+      return status == Z_STREAM_END ? 1 : status == Z_OK || status == Z_BUF_ERROR ? 0 : -1;
+    });
+    inflateEnd(&stream);
+    return head;
+  }
+  if (packing == Packing::kXz) {
+    lzma_stream stream = LZMA_STREAM_INIT;
+    if (lzma_stream_decoder(&stream, UINT64_MAX, 0) != LZMA_OK) return std::nullopt;
+    const Head head = UnpackWith(file, start, [&](const unsigned char* in, std::size_t size, char* out,
+                                                  std::size_t room, std::size_t& used, std::size_t& produced) {
+      stream.next_in = in;
+      stream.avail_in = size;
+      stream.next_out = reinterpret_cast<std::uint8_t*>(out);
+      stream.avail_out = room;
+      const lzma_ret status = lzma_code(&stream, LZMA_RUN);
+      used += size - stream.avail_in;
+      produced = room - stream.avail_out;
+      return status == LZMA_STREAM_END ? 1 : status == LZMA_OK || status == LZMA_BUF_ERROR ? 0 : -1;
+    });
+    lzma_end(&stream);
+    return head;
+  }
+  return std::nullopt;
+}
+
+// A file the filter refused to open after taking its header: its data ends
+// or fails before the filter's first buffer is full. Cut short, it is still
+// a file of that compression, taken as a plain compressed one (whose
+// unpacking then fails) unless what it holds is known to be a tar, or
+// cannot be known at all (HeaderWhole): that stays refused, as a cut tar
+// always was, and so does data that is damaged rather than cut. zstd has no
+// decoder here: libarchive's reason tells.
+bool CutShortButPlain(const PositionalFile& file, std::int64_t start, Packing packing, const std::string& reason) {
+  if (!HeaderWhole(file, start, packing)) return false;
+  const auto head = UnpackHead(file, start, packing);
+  if (!head) return reason.find("Truncated") != std::string::npos;
+  if (head->damaged) return false;
+  if (head->bytes.size() < 512) return true;
+  unsigned char block[512];
+  std::memcpy(block, head->bytes.data(), sizeof block);
+  return !IsTarHeader(block);
+}
+
 // Unpacks the first block. False when the filter does not take the file;
 // `tar` tells whether one unpacked layer down there is a tar header.
 bool UnpackFirstBlock(std::shared_ptr<const PositionalFile> file, std::int64_t start, Packing packing, bool& tar) {
   LibArchiveReader reader;
-  if (!reader.Open(std::move(file), start, kTarProbeInputLimit, SetupOf(packing))) return false;
   tar = false;
+  if (!reader.Open(file, start, kTarProbeInputLimit, SetupOf(packing)))
+    return CutShortButPlain(*file, start, packing, reader.openError());
   // One filter alone is the file itself: the magic bytes were there but the
   // unpacker refused the header after them, so the file is no such file.
   // Two filters means one unpacking layer over the file itself; a second
@@ -297,6 +416,27 @@ TarType CompressionAt(const PositionalFile& file, std::int64_t start) {
     case Packing::kNone: break;
   }
   return kTarOther;
+}
+
+bool MemberMayStartAt(const PositionalFile& file, std::int64_t at, TarType type) {
+  static constexpr unsigned char kGzipStart[] = {0x1F, 0x8B, 0x08};
+  static constexpr unsigned char kBzip2Start[] = {'B', 'Z', 'h'};
+  std::span<const unsigned char> start;
+  if (type == kGzipOnly) start = kGzipStart;
+  else if (type == kBzip2Only) start = kBzip2Start;
+  else return false;
+  unsigned char head[4] = {};
+  const std::int64_t got = file.ReadAt(at, head, sizeof head);
+  if (got <= 0) return false;
+  const auto compared = std::min<std::size_t>(static_cast<std::size_t>(got), start.size());
+  if (!std::equal(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(compared), head)) return false;
+  // bzip2's fourth byte is the level.
+  return type != kBzip2Only || got < 4 || (head[3] >= '1' && head[3] <= '9');
+}
+
+bool BeginsAsCompressedFile(const PositionalFile& file) {
+  const Packing packing = PackingAt(file, 0);
+  return packing == Packing::kBzip2 ? Bzip2StreamLevelAt(file, 0).has_value() : HeaderWhole(file, 0, packing);
 }
 
 }  // namespace dv

@@ -53,6 +53,18 @@ TarType ProbeTarType(const std::shared_ptr<const PositionalFile>& file);
 // for none. Reads those bytes only.
 TarType CompressionAt(const PositionalFile& file, std::int64_t start);
 
+// Whether the bytes at `at`, after a whole gzip or bzip2 member (`type`
+// kGzipOnly or kBzip2Only), may begin another member: they match the start
+// of one (gzip 1F 8B 08, bzip2 "BZh" and a level 1-9) over as many of those
+// bytes as the file has left. Such a tail must then unpack as a whole member
+// or the file is damaged; only a tail that cannot begin one is trailing
+// garbage, which is left alone.
+bool MemberMayStartAt(const PositionalFile& file, std::int64_t at, TarType type);
+
+// Whether the file begins with a whole gzip, bzip2, xz or zstd header: one
+// that no reader opens is then a damaged file of the family, not a foreign one.
+bool BeginsAsCompressedFile(const PositionalFile& file);
+
 // The libarchive set-up that unpacks a plain compressed file (kGzipOnly,
 // kCompressOnly, kBzip2Only, kXzOnly or kZstdOnly) as one raw entry; nullptr
 // for other types.

@@ -4,7 +4,10 @@
 // failed or refused command leaving an existing archive as it was.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -339,6 +342,74 @@ INSTANTIATE_TEST_SUITE_P(
                  "7zsecret", code::kBrokenArchive},
         KeepCase{"SevenZipIntoEncryptedHeaders", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")",
                  "7zhidden", code::kNotAnArchive}),
+    [](const auto& info) { return info.param.name; });
+
+// Root reads any folder, whatever its mode: as root the line runs in a child
+// process that has become the user nobody (65534), who owns the test's
+// folder; as anyone else it runs as it is. The code and report come back
+// through a pipe.
+CommandRun RunAsUser(const ArchiverLibrary& library, const std::string& function, const std::string& line) {
+  int ends[2];
+  if (::pipe(ends) != 0) return {-1, "no pipe"};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(ends[0]);
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(3);
+    const CommandRun run = RunLine(library, function, line);
+    const std::string message = std::to_string(run.code) + "\n" + run.report;
+    const bool written = ::write(ends[1], message.data(), message.size()) == static_cast<ssize_t>(message.size());
+    _exit(written ? 0 : 4);
+  }
+  ::close(ends[1]);
+  std::string message;
+  char buffer[4096];
+  for (ssize_t count; (count = ::read(ends[0], buffer, sizeof buffer)) > 0;) message.append(buffer, count);
+  ::close(ends[0]);
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    return {-1, "the child failed: " + std::to_string(status)};
+  const std::size_t newline = message.find('\n');
+  return {std::stoi(message.substr(0, newline)), message.substr(newline + 1)};
+}
+
+// Two folders the user cannot enter: their files would be left out of the
+// archive, so the line fails, naming the first, and the old archive stays.
+struct UnreadableCase {
+  std::string name, library, function, line, existing;
+  friend std::ostream& operator<<(std::ostream& out, const UnreadableCase& value) { return out << value.name; }
+};
+
+class UnreadableFolderTest : public ::testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(UnreadableFolderTest, FailsAndKeepsTheOldArchive) {
+  const UnreadableCase& row = GetParam();
+  TempDir dir;
+  MakeFiles(dir, kFiles);
+  WriteFile(dir / "src/日本語/f.txt", "foxtrot\n");
+  const std::string archive = dir / "arc/x.arc";
+  std::filesystem::create_directories(dir / "arc");
+  MakeExisting(dir, row.existing, archive);
+  const std::string before = ReadFile(archive);
+  if (::geteuid() == 0) RunIn(dir, "chown -R 65534:65534 .");
+  RunIn(dir, "chmod 000 src/d/e src/日本語");
+  const ArchiverLibrary library(LibraryFor(row.library));
+  std::string line = row.line;
+  for (const auto& [mark, value] : {std::pair<std::string, std::string>{"@A", archive}, {"@S", dir / "src"}})
+    for (std::size_t at; (at = line.find(mark)) != std::string::npos;) line.replace(at, 2, value);
+  const CommandRun run = RunAsUser(library, row.function, line);
+  RunIn(dir, "chmod 755 src/d/e src/日本語");
+  EXPECT_EQ(run.code, code::kCannotRead) << run.report;
+  EXPECT_NE(run.report.find("d/e"), std::string::npos) << run.report;
+  EXPECT_EQ(ReadFile(archive), before);
+  EXPECT_EQ(PathsUnder(dir / "arc"), std::vector<std::string>{"x.arc"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trees, UnreadableFolderTest,
+    ::testing::Values(
+        UnreadableCase{"ZipRecursing", "ZIP32J.DLL", "Zip", R"(-r "@A" "@S/" "a.txt" "d" "日本語")", "zip"},
+        UnreadableCase{"TarCreating", "tar32.dll", "Tar", R"(c -f "@A" -o "@S/" "a.txt" "d" "日本語")", "tar"},
+        UnreadableCase{"SevenZipAdding", "7-ZIP32.DLL", "SevenZip", R"(a -y "@A" "@S/" "a.txt" "d" "日本語")", "7z"}),
     [](const auto& info) { return info.param.name; });
 
 // Trees holding devices, FIFOs and sockets: what the creating lines store

@@ -310,4 +310,78 @@ TEST(ExtractRefusals, MissingArchivesAndOtherFormatsWriteNothing) {
   EXPECT_FALSE(std::filesystem::exists(dir / "out"));
 }
 
+// An entry the file system refuses is named in the report with the reason;
+// the others are written. A name of 300 bytes is longer than any file
+// system here takes in one component.
+TEST(ExtractFailures, TheEntryThatFailedIsNamedWithItsReason) {
+  TempDir dir;
+  const std::string longName(300, 'n');
+  RunIn(dir, "python3 -c \"import tarfile, io\n"
+             "with tarfile.open('x.tar', 'w', format=tarfile.GNU_FORMAT) as t:\n"
+             "    for name in ['a.txt', '" + longName + "', '日本語.txt']:\n"
+             "        info = tarfile.TarInfo(name); info.size = 3\n"
+             "        t.addfile(info, io.BytesIO(b'abc'))\n\"");
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  const CommandRun run = RunLine(library, "Tar", ExtractLine("tar32.dll", dir / "x.tar", dir / "out"));
+  EXPECT_EQ(run.code, code::kCannotCreate);
+  EXPECT_EQ(run.report, "2 extracted, 1 failed: " + longName + " (File name too long)");
+  EXPECT_EQ(FilesUnder(dir / "out"), (std::map<std::string, std::string>{{"a.txt", "abc"}, {"日本語.txt", "abc"}}));
+}
+
+// An entry of a method the library cannot unpack refuses the line before
+// anything is written, naming the entry and its method; entries of other
+// methods alone still come out. Made in src/ holding a.txt and 日本語.txt.
+struct MethodCase {
+  std::string name, library, make, archive, names;
+  int code;
+  std::string report;
+  Files files;  // what the run writes
+  friend std::ostream& operator<<(std::ostream& out, const MethodCase& value) { return out << value.name; }
+};
+
+const std::string k7zIn = "LC_ALL=C.UTF-8 7z a -bd ";
+// Long enough that 7-Zip packs it rather than storing it.
+std::string Nihongo() {
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += "nihongo " + std::to_string(i) + "\n";
+  return text;
+}
+// a.txt by Deflate64, then 日本語.txt by LZMA added as a folder of its own.
+const std::string kTwoFolders =
+    k7zIn + "-m0=Deflate64 ../x.7z a.txt > /dev/null && " + k7zIn + "-m0=LZMA ../x.7z 日本語.txt > /dev/null";
+
+std::vector<MethodCase> MethodCases() {
+  return {
+      {"ZipDeflate64Entry", "UNZIP32.DLL",
+       k7zIn + "-tzip -mm=Deflate64 ../x.zip 日本語.txt > /dev/null && zip -q ../x.zip a.txt", "x.zip", "",
+       code::kMethodNotSupported, "nothing extracted, 1 of a method not supported: 日本語.txt (deflation-64-bit)", {}},
+      {"SevenZipArm64Filter", "7-ZIP32.DLL", k7zIn + "-mf=ARM64 ../x.7z a.txt 日本語.txt > /dev/null", "x.7z", "",
+       code::kMethodNotSupported, "nothing extracted, 2 of a method not supported: a.txt (ARM64), 日本語.txt (ARM64)",
+       {}},
+      {"SevenZipFolderOfDeflate64BesideLzma", "7-ZIP32.DLL", kTwoFolders, "x.7z", "", code::kMethodNotSupported,
+       "nothing extracted, 1 of a method not supported: a.txt (Deflate64)", {}},
+      {"SevenZipLzmaEntryAloneSelected", "7-ZIP32.DLL", kTwoFolders, "x.7z", "日本語.txt", code::kOk, "1 extracted",
+       {{"日本語.txt", Nihongo()}}},
+  };
+}
+
+class UnsupportedMethodTest : public ::testing::TestWithParam<MethodCase> {};
+
+TEST_P(UnsupportedMethodTest, IsRefusedBeforeAnythingIsWritten) {
+  const MethodCase& row = GetParam();
+  TempDir dir;
+  WriteFile(dir / "src/a.txt", std::string(3000, 'a'));
+  WriteFile(dir / "src/日本語.txt", Nihongo());
+  RunIn(dir, "cd src && " + row.make);
+  const ArchiverLibrary library(LibraryFor(row.library));
+  const CommandRun run =
+      RunLine(library, CommandOf(row.library), ExtractLine(row.library, dir / row.archive, dir / "out", row.names));
+  EXPECT_EQ(run.code, row.code) << run.report;
+  EXPECT_EQ(run.report, row.report);
+  EXPECT_EQ(std::filesystem::exists(dir / "out") ? FilesUnder(dir / "out") : Files{}, row.files);
+}
+
+INSTANTIATE_TEST_SUITE_P(Libraries, UnsupportedMethodTest, ::testing::ValuesIn(MethodCases()),
+                         [](const auto& info) { return info.param.name; });
+
 }  // namespace

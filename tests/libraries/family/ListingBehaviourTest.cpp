@@ -3,6 +3,7 @@
 // listing changes nothing on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 #include <cstring>
@@ -175,5 +176,51 @@ TEST(RecordTimes, ClampToTheDosRange) {
   const ArchiverLibrary library(LibraryFor("tar32.dll"));
   EXPECT_EQ(ListArchive(library.api(), dir / "x.tar").lines, expected);
 }
+
+// An entry that stores no time is dated like the archive, as a plain .bz2
+// is: a made-up 1980 would become the archive's date when it is re-dated.
+// Entries that store one keep theirs. The sources are dated 2003 and the
+// archive 2015, so each line shows which time an entry took.
+struct UntimedCase {
+  std::string name;
+  std::string library;
+  std::string command;  // makes x.arc from 日本語.txt and b.txt
+  std::vector<std::string> lines;
+  friend std::ostream& operator<<(std::ostream& out, const UntimedCase& value) { return out << value.name; }
+};
+
+std::vector<UntimedCase> UntimedCases() {
+  const std::string archiveDate = " date=2015-06-07 time=08:09:10";
+  const std::string sourceDate = " date=2003-04-05 time=06:07:08";
+  return {
+      {"SevenZipWithoutTimes", "7-ZIP32.DLL", "LC_ALL=C.UTF-8 7z a -bd -mtm=off x.arc 日本語.txt b.txt > /dev/null",
+       {"name=b.txt" + archiveDate, "name=日本語.txt" + archiveDate}},
+      {"SevenZipWithTimes", "7-ZIP32.DLL", "LC_ALL=C.UTF-8 7z a -bd x.arc 日本語.txt b.txt > /dev/null",
+       {"name=b.txt" + sourceDate, "name=日本語.txt" + sourceDate}},
+      {"Rar5OneEntryWithoutItsTime", "UNRAR32.DLL",
+       FixturePython("import rar\nrar.write('x.arc', [('日本語.txt', b'n', None)] + rar.from_files(['b.txt']))"),
+       {"name=日本語.txt" + archiveDate, "name=b.txt" + sourceDate}},
+  };
+}
+
+class UntimedEntryTest : public ::testing::TestWithParam<UntimedCase> {};
+
+TEST_P(UntimedEntryTest, IsDatedLikeTheArchive) {
+  TempDir dir;
+  WriteFile(dir / "日本語.txt", "nihongo\n");
+  WriteFile(dir / "b.txt", "bravo\n");
+  RunIn(dir, "touch -d '2003-04-05 06:07:08' 日本語.txt b.txt");
+  RunIn(dir, GetParam().command);
+  RunIn(dir, "touch -d '2015-06-07 08:09:10' x.arc");
+  const ArchiverLibrary library(LibraryFor(GetParam().library));
+  std::vector<std::string> lines = ListArchive(library.api(), dir / "x.arc").lines;
+  std::sort(lines.begin(), lines.end());
+  std::vector<std::string> expected = GetParam().lines;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(lines, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Family, UntimedEntryTest, ::testing::ValuesIn(UntimedCases()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace

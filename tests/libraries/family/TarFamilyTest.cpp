@@ -2,6 +2,8 @@
 // listed as their one file.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <ostream>
 
 #include "tests/libraries/support/ArchiverLibrary.h"
@@ -203,5 +205,125 @@ TEST(PlainGzipRecord, CarriesOriginalAndFileSizesAndMethod) {
   EXPECT_EQ(Copy(record.wRatio), fileSize * 1000 / 3000);
   EXPECT_STREQ(record.szMode, "gzip");
 }
+
+// A file of gzip members or bzip2 streams: a tail that begins another one
+// (as far as its bytes go) and ends before that one is whole is damage, and
+// nothing is written; a tail that cannot begin one is trailing garbage, left
+// alone. a.txt is "seq 1 60000" (several bzip2 -1 blocks, so the threaded
+// unpacking takes the file), b.txt a line of text.
+struct MemberCase {
+  std::string name;
+  std::string command;  // makes 日本語.txt.gz or 日本語.txt.bz2 from a.txt and b.txt
+  int code;
+  std::string unpacked;  // what 日本語.txt holds after a clean run: "a", "ab" or ""
+  std::optional<std::uint32_t> listedSize;  // of a .gz: its last member's, or 0 when unknown
+  friend std::ostream& operator<<(std::ostream& out, const MemberCase& value) { return out << value.name; }
+};
+
+// The first member of `a.txt` and the second of `b.txt` packed by `packer`,
+// the second cut `keep` bytes in ("" keeps it whole), into `out`.
+std::string TwoMembers(const std::string& packer, const std::string& out, const std::string& keep = "") {
+  std::string command = packer + " -c a.txt > m1 && " + packer + " -c b.txt > m2 && cat m1 m2";
+  if (!keep.empty()) command += " | head -c $(( $(stat -c %s m1) + " + keep + " ))";
+  return command + " > " + out;
+}
+
+std::vector<MemberCase> MemberCases() {
+  const std::string gz = "日本語.txt.gz", bz2 = "日本語.txt.bz2";
+  return {
+      {"GzipOfTwoWholeMembers", TwoMembers("gzip", gz), code::kOk, "ab", 6},
+      {"GzipSecondMemberCutInItsHeader", TwoMembers("gzip", gz, "10"), code::kBrokenArchive, "", 0},
+      {"GzipSecondMemberCutInItsData", TwoMembers("gzip", gz, "20"), code::kBrokenArchive, "", std::nullopt},
+      {"GzipOneByteOfASecondMember", TwoMembers("gzip", gz, "1"), code::kBrokenArchive, "", std::nullopt},
+      {"GzipThenGarbage", "gzip -c a.txt > " + gz + " && printf 'XYZ\\000' >> " + gz, code::kOk, "a", std::nullopt},
+      {"Bzip2OfTwoWholeStreams", TwoMembers("bzip2 -1", bz2), code::kOk, "ab", std::nullopt},
+      {"Bzip2SecondStreamCutInItsHeader", TwoMembers("bzip2 -1", bz2, "10"), code::kBrokenArchive, "", std::nullopt},
+      {"Bzip2OneByteOfASecondStream", TwoMembers("bzip2 -1", bz2, "1"), code::kBrokenArchive, "", std::nullopt},
+      // One block: libarchive's own filter unpacks it, not the threads.
+      {"Bzip2OfOneBlockThenAStreamCutInItsHeader",
+       "bzip2 -c b.txt > m1 && cat m1 m1 | head -c $(( $(stat -c %s m1) + 10 )) > " + bz2, code::kBrokenArchive, "",
+       std::nullopt},
+      {"Bzip2ThenGarbage", "bzip2 -1 -c a.txt > " + bz2 + " && printf 'XYZ\\000' >> " + bz2, code::kOk, "a",
+       std::nullopt},
+      // pbzip2 writes a stream per 100 kB: the file has several from the start.
+      {"Pbzip2ThirdStreamCutInItsHeader",
+       "pbzip2 -b1 -c a.txt > m1 && pbzip2 -b1 -c b.txt > m2 && cat m1 m1 m2 | head -c $(( 2 * $(stat -c %s m1) + 10 ))"
+       " > " + bz2,
+       code::kBrokenArchive, "", std::nullopt},
+  };
+}
+
+class MemberTailTest : public ::testing::TestWithParam<MemberCase> {};
+
+TEST_P(MemberTailTest, ExtractsOnlyWholeMembers) {
+  const MemberCase& row = GetParam();
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  TempDir dir;
+  RunIn(dir, "seq 1 60000 > a.txt && echo bravo > b.txt");
+  RunIn(dir, row.command);
+  const std::string archive = dir / (row.command.find(".bz2") != std::string::npos ? "日本語.txt.bz2" : "日本語.txt.gz");
+  const CommandRun run = RunLine(library, "Tar", "x -f \"" + archive + "\" -o \"" + (dir / "out") + "/\"");
+  EXPECT_EQ(run.code, row.code) << run.report;
+  std::map<std::string, std::string> expected;
+  if (!row.unpacked.empty()) {
+    const std::string a = ReadFile(dir / "a.txt"), b = ReadFile(dir / "b.txt");
+    expected["日本語.txt"] = row.unpacked == "ab" ? a + b : a;
+  }
+  EXPECT_EQ(FilesUnder(dir / "out"), expected);
+  const Listing listing = ListArchive(library.api(), archive);
+  ASSERT_EQ(listing.records.size(), 1u);
+  if (row.listedSize) {
+    EXPECT_EQ(Copy(listing.records[0].dwOriginalSize), *row.listedSize);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tar, MemberTailTest, ::testing::ValuesIn(MemberCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// A compressed file cut short before the unpacker gives its first bytes:
+// still a file of its compression, listed as its one entry; extracting it
+// is damage, named, and writes nothing. A tar inside, or a bzip2 cut inside
+// its first block (which gives no byte to tell a tar from other data), is
+// not listed, but its extraction is damage too, not a foreign file.
+struct CutCase {
+  std::string name;
+  std::string packer;  // packs a.txt to standard output
+  int type;            // what TarGetArchiveType says
+  std::string report;  // part of the extraction's report
+  friend std::ostream& operator<<(std::ostream& out, const CutCase& value) { return out << value.name; }
+};
+
+class CutCompressedTest : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(CutCompressedTest, ExtractsAsDamage) {
+  const CutCase& row = GetParam();
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  const auto getType = reinterpret_cast<GetTypeFn>(library.Require("TarGetArchiveType"));
+  TempDir dir;
+  RunIn(dir, "seq 1 9000 > a.txt && " + row.packer + " a.txt > whole && head -c $(( $(stat -c %s whole) / 2 ))"
+             " whole > 日本語.txt.cut");
+  const std::string archive = dir / "日本語.txt.cut";
+  EXPECT_EQ(getType(archive.c_str()), row.type);
+  const Listing listing = ListArchive(library.api(), archive);
+  EXPECT_EQ(listing.opened, row.type != 0);
+  if (row.type != 0) {
+    ASSERT_EQ(listing.records.size(), 1u);
+    EXPECT_STREQ(listing.records[0].szFileName, "日本語.txt.cut");
+  }
+  const CommandRun run = RunLine(library, "Tar", "x -f \"" + archive + "\" -o \"" + (dir / "out") + "/\"");
+  EXPECT_EQ(run.code, code::kBrokenArchive) << run.report;
+  EXPECT_NE(run.report.find(row.report), std::string::npos) << run.report;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out/日本語.txt.cut"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tar, CutCompressedTest,
+    ::testing::Values(CutCase{"Gzip", "gzip -c", 4, "failed: 日本語.txt.cut (data damaged"},
+                      CutCase{"Xz", "xz -c", 11, "failed: 日本語.txt.cut (data damaged"},
+                      CutCase{"Zstd", "zstd -q -c", 13, "failed: 日本語.txt.cut (data damaged"},
+                      CutCase{"Bzip2", "bzip2 -c", 0, "damaged archive"},
+                      CutCase{"TarGzip", "tar czf -", 0, "damaged archive"},
+                      CutCase{"TarXz", "tar cJf -", 0, "damaged archive"}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace

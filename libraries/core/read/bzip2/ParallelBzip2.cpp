@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "libraries/core/read/TarProbe.h"
+
 namespace dv {
 namespace {
 
@@ -207,11 +209,13 @@ ParallelBzip2::Read ParallelBzip2::Give(std::vector<char>&& piece, std::uint64_t
   return Read::kData;
 }
 
-// As libarchive does: a stream follows where the last one's bytes end, or
-// the data ends there (what follows that is no stream is left alone).
+// A stream follows where the last one's bytes end, or the data ends there:
+// what follows that is left alone when it cannot begin a stream, and is a
+// stream cut short or damaged when it can (MemberMayStartAt).
 void ParallelBzip2::StartStream() {
   const std::optional<int> level = Bzip2StreamLevelAt(*file_, streamByte_);
   if (streamByte_ > 0 && (file_->size() - streamByte_ < kShortestStream || !level)) {
+    if (MemberMayStartAt(*file_, streamByte_, kBzip2Only)) return Fail("bzip2 data is cut short");
     phase_ = Phase::kEnd;
     Shutdown();
     return;

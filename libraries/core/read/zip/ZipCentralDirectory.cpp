@@ -49,6 +49,15 @@ std::string MethodName(std::uint16_t method) {
   }
 }
 
+// The methods libarchive unpacks (AES is encryption, refused on its own).
+bool Decodable(std::uint16_t method) {
+  switch (method) {
+    case 0: case 8: case 12: case 14: case 95: case 98: case 99: return true;
+    case 93: return archive_version_number() >= 3007000;  // zstd
+    default: return false;
+  }
+}
+
 // The fields of one record that the entry needs, decoded.
 struct Record {
   std::uint8_t system = 0;  // of "version made by": 0 MS-DOS, 3 UNIX
@@ -213,6 +222,7 @@ class ZipCentralDirectory final : public EntrySource {
     entry.packedSize = record.packed;
     entry.crc = record.crc;
     entry.method = MethodName(record.method);
+    entry.dataReadable = Decodable(record.method);
     entry.encrypted = (record.flags & 1) != 0;
   }
 
