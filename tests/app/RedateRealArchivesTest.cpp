@@ -153,6 +153,17 @@ TEST_F(RedateRealArchivesTest, SevenZipOfEveryMethodAndItsSelfExtractorsTakeThei
   EXPECT_EQ(form_->Label1->Caption(), "Finish");
 }
 
+// A 7z whose entries store no time has nothing to be dated by: it keeps its
+// own date to the second (an odd one here), not 1980 nor a rounded copy.
+TEST_F(RedateRealArchivesTest, ASevenZipWithoutEntryTimesKeepsItsDate) {
+  const std::string untimed = sample_archives::MakeArchive(src_.path(), out_ / "untimed.7z", "7z a -bd -mtm=off",
+                                                           "old.txt dir/new.txt");
+  SetMTime(untimed, kBefore + 1);
+  const auto outcome = Run(out_.path().string());
+  EXPECT_EQ(outcome.at(untimed), "No Entry");
+  EXPECT_EQ(MTime(untimed), kBefore + 1);
+}
+
 TEST_F(RedateRealArchivesTest, WithoutTheSevenZipLibrarySevenZipIsSkippedAndTheRestRedated) {
   TempDir partial;
   LinkRealLibraries(partial.path().string(), {"7-ZIP32.DLL"});

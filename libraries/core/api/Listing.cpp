@@ -58,9 +58,10 @@ int Listing::NextMatch(ENTRYINFO* record) {
   while (source_->Next(entry) == ReadResult::kEntry) {
     if (!WildcardMatches(pattern_, entry.path)) continue;
     // An entry that stores no time (a 7z made with -mtm=off, a RAR 5 entry
-    // without its time field) is dated like the archive itself, as a plain
-    // compressed file is: a made-up 1980 would be taken for its real date.
-    if (!entry.modified && !entry.storedDosStamp) entry.modified = file_->modified();
+    // without its time field) gets the DOS date 0, which is no calendar date:
+    // a made-up 1980 would be taken for its real date, and the archive's own
+    // date would outrank the real times of the entries beside it.
+    if (!entry.modified && !entry.storedDosStamp) entry.storedDosStamp = DosStamp{0, 0};
     if (record != nullptr) FillRecord(entry, *record);
     current_ = std::move(entry);
     return kOk;

@@ -177,10 +177,11 @@ TEST(RecordTimes, ClampToTheDosRange) {
   EXPECT_EQ(ListArchive(library.api(), dir / "x.tar").lines, expected);
 }
 
-// An entry that stores no time is dated like the archive, as a plain .bz2
-// is: a made-up 1980 would become the archive's date when it is re-dated.
-// Entries that store one keep theirs. The sources are dated 2003 and the
-// archive 2015, so each line shows which time an entry took.
+// An entry that stores no time gets the DOS date 0, no calendar date, which
+// a caller passes over: a made-up 1980, or the archive's own date, would be
+// taken for a real time (the archive's date would outrank the entries beside
+// it). Entries that store one keep theirs. The sources are dated 2003 and
+// the archive 2015, so each line shows which time an entry took.
 struct UntimedCase {
   std::string name;
   std::string library;
@@ -190,22 +191,22 @@ struct UntimedCase {
 };
 
 std::vector<UntimedCase> UntimedCases() {
-  const std::string archiveDate = " date=2015-06-07 time=08:09:10";
+  const std::string noDate = " date=1980-00-00 time=00:00:00";
   const std::string sourceDate = " date=2003-04-05 time=06:07:08";
   return {
       {"SevenZipWithoutTimes", "7-ZIP32.DLL", "LC_ALL=C.UTF-8 7z a -bd -mtm=off x.arc 日本語.txt b.txt > /dev/null",
-       {"name=b.txt" + archiveDate, "name=日本語.txt" + archiveDate}},
+       {"name=b.txt" + noDate, "name=日本語.txt" + noDate}},
       {"SevenZipWithTimes", "7-ZIP32.DLL", "LC_ALL=C.UTF-8 7z a -bd x.arc 日本語.txt b.txt > /dev/null",
        {"name=b.txt" + sourceDate, "name=日本語.txt" + sourceDate}},
       {"Rar5OneEntryWithoutItsTime", "UNRAR32.DLL",
        FixturePython("import rar\nrar.write('x.arc', [('日本語.txt', b'n', None)] + rar.from_files(['b.txt']))"),
-       {"name=日本語.txt" + archiveDate, "name=b.txt" + sourceDate}},
+       {"name=日本語.txt" + noDate, "name=b.txt" + sourceDate}},
   };
 }
 
 class UntimedEntryTest : public ::testing::TestWithParam<UntimedCase> {};
 
-TEST_P(UntimedEntryTest, IsDatedLikeTheArchive) {
+TEST_P(UntimedEntryTest, HasNoDate) {
   TempDir dir;
   WriteFile(dir / "日本語.txt", "nihongo\n");
   WriteFile(dir / "b.txt", "bravo\n");
