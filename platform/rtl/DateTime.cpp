@@ -260,3 +260,9 @@ TDosDateTime DateTimeToFileDate(TDateTime value) {
   const std::uint32_t time = static_cast<std::uint32_t>((hour << 11) | (minute << 5) | (second / 2));
   return static_cast<TDosDateTime>((date << 16) | time);
 }
+
+TDateTime UnixToLocalDateTime(std::time_t seconds) {
+  TDateTime value = 0;
+  TryUnixToLocalDateTime(seconds, value, false);
+  return value;
+}

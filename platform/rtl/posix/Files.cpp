@@ -104,13 +104,6 @@ bool FileAgeDateTime(const std::string& path, TDateTime& value) {
   return StatFollowing(path, st) && TryUnixToLocalDateTime(st.st_mtim.tv_sec, value, true);
 }
 
-TDosDateTime FileAge(const std::string& path) {
-  TDateTime value;
-  if (!FileAgeDateTime(path, value)) return -1;
-  const TDosDateTime dos = DateTimeToFileDate(value);
-  return dos == 0 ? -1 : dos;
-}
-
 // The names of a folder, read at once: the order a directory hands them out
 // in is its own (hash order on most Linux file systems), and a run must read
 // the same on every machine and every time.

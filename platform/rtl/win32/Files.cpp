@@ -87,13 +87,6 @@ bool FileAgeDateTime(const std::string& path, TDateTime& value) {
   return TryUnixToLocalDateTime(UnixSeconds(data.ftLastWriteTime), value, true);
 }
 
-TDosDateTime FileAge(const std::string& path) {
-  TDateTime value;
-  if (!FileAgeDateTime(path, value)) return -1;
-  const TDosDateTime dos = DateTimeToFileDate(value);
-  return dos == 0 ? -1 : dos;
-}
-
 // The entries of a folder, read at once and sorted by name as the POSIX
 // listing is, so that a run reads the same on every system.
 struct TFolderListing {

@@ -44,12 +44,6 @@ bool TryUnixToLocalDateTime(std::time_t seconds, TDateTime& value, bool evenSeco
   return true;
 }
 
-TDateTime UnixToLocalDateTime(std::time_t seconds) {
-  TDateTime value = 0;
-  TryUnixToLocalDateTime(seconds, value, false);
-  return value;
-}
-
 bool LocalDateTimeToUnix(TDateTime value, std::time_t& seconds) {
   int year, month, day, hour, minute, second, ms;
   DecodeDate(value, year, month, day);
