@@ -266,3 +266,13 @@ TDateTime UnixToLocalDateTime(std::time_t seconds) {
   TryUnixToLocalDateTime(seconds, value, false);
   return value;
 }
+
+bool TryEncodeClockMoment(int year, int month, int day, int hour, int minute, int second, bool evenSeconds,
+                          TDateTime& value) {
+  if (second > 59) second = 59;
+  if (evenSeconds) second = second / 2 * 2;
+  TDateTime date = 0, time = 0;
+  if (!TryEncodeDate(year, month, day, date) || !TryEncodeTime(hour, minute, second, 0, time)) return false;
+  value = date + time;
+  return true;
+}

@@ -27,6 +27,10 @@ TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
 bool TryEncodeDate(int year, int month, int day, TDateTime& value);
 bool TryEncodeTime(int hour, int minute, int second, int millisecond, TDateTime& value);
+// A moment of the clock as the system gives it: a leap second is taken as
+// 59, and with `evenSeconds` an odd second is cut to the even one before.
+bool TryEncodeClockMoment(int year, int month, int day, int hour, int minute, int second, bool evenSeconds,
+                          TDateTime& value);
 void DecodeDate(TDateTime value, int& year, int& month, int& day);
 void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& millisecond);
 

@@ -20,14 +20,8 @@ bool TryUnixToLocalDateTime(std::time_t seconds, TDateTime& value, bool evenSeco
   SetUpLocalTimeZone();
   std::tm local{};
   if (localtime_r(&seconds, &local) == nullptr) return false;
-  int second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
-  if (evenSeconds) second = second / 2 * 2;
-  TDateTime date = 0, time = 0;
-  if (!TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date) ||
-      !TryEncodeTime(local.tm_hour, local.tm_min, second, 0, time))
-    return false;
-  value = date + time;
-  return true;
+  return TryEncodeClockMoment(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                              local.tm_sec, evenSeconds, value);
 }
 
 bool LocalDateTimeToUnix(TDateTime value, std::time_t& seconds) {

@@ -34,14 +34,8 @@ bool TryUnixToLocalDateTime(std::time_t seconds, TDateTime& value, bool evenSeco
   if (!ToSystemTime(seconds, utc) || !ZoneOfYear(utc.wYear, zone) ||
       !SystemTimeToTzSpecificLocalTime(&zone, &utc, &local))
     return false;
-  int second = local.wSecond > 59 ? 59 : local.wSecond;
-  if (evenSeconds) second = second / 2 * 2;
-  TDateTime date = 0, time = 0;
-  if (!TryEncodeDate(local.wYear, local.wMonth, local.wDay, date) ||
-      !TryEncodeTime(local.wHour, local.wMinute, second, 0, time))
-    return false;
-  value = date + time;
-  return true;
+  return TryEncodeClockMoment(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
+                              evenSeconds, value);
 }
 
 bool LocalDateTimeToUnix(TDateTime value, std::time_t& seconds) {
