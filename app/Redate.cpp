@@ -106,8 +106,6 @@ TNewestEntry FindNewestEntry(TArchiveFile& archive, HWND ownerWindow) {
 TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerWindow) {
   // A path longer than the system takes is reached through its folder.
   const TPathAccess access(path);
-  TFileIdentity identity;
-  const bool identified = GetFileIdentity(access.Path(), identity);
   TArchiverType type;
   try {
     type = DetectArchiverType(access.Path(), true);
@@ -116,6 +114,9 @@ TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerW
   }
   if (type == atNone) return Outcome(TRedateOutcome::NoArchive);
 
+  // Which file is listed: the time goes onto that one only.
+  TFileIdentity identity;
+  const bool identified = GetFileIdentity(access.Path(), identity);
   TNewestEntry newest;
   {
     auto archive = std::make_unique<TArchiveFile>(owner);
