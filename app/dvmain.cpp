@@ -21,9 +21,6 @@ const char* const kSkippedMessage = "一部 DLL が無いためスキップし�
 // Some archives keep a time that is not their newest entry's, and not by choice.
 const char* const kFailedMessage = "一部の書庫の日付を設定できませんでした";
 
-void ProcessMessages() {
-  if (TApplication* application = Application()) application->ProcessMessages();
-}
 }  // namespace
 
 std::string FileTimeText(const std::string& path) {
@@ -118,6 +115,15 @@ void Tdovanel::FormCreate(TComponent*) {
     }
     // A start with no display runs as quietly, and tells as much.
     if (quit || StartedMode() == TStartMode::NoDisplay) quietReport_.Start(stderr);
+    // The window comes first and fills as the run goes. A window system that
+    // cannot be loaded leaves the run to go on without a window; the same
+    // error ends the start when the window is shown.
+    if (!quietReport_.Started() && paths.Count() > 0 && application != nullptr) {
+      try {
+        MakeWindows();
+      } catch (const std::exception&) {
+      }
+    }
     if (paths.Count() > 0) {
       try {
         FileDrop1FileDrop(nullptr, paths.Count(), paths, 0, 0);
@@ -137,28 +143,23 @@ void Tdovanel::FormCreate(TComponent*) {
   }
 }
 
+Tdovanel::~Tdovanel() { worker_.reset(); }
+
 void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int) {
   ListBox2->Clear();
   ListBox3->Clear();
   SetCaption("running...");
   ListBox1->Clear();
-  bool skipped = false;
-  bool failed = false;
-  const int run = ++runsStarted_;
-  ++runsUnderWay_;
-  struct UnderWay {
-    int& count;
-    ~UnderWay() { --count; }
-  } underWay{runsUnderWay_};
+  run_ = TRun{};
+  run_.id = ++runsStarted_;
+  runUnderWay_ = true;
 
-  // Rows of folders (or their entries) that could not be read: row -> errno.
-  std::map<int, int> notScanned;
   const auto addFileRow = [&](const std::string& path) {
     ListBox1->Add(path);
     ListBox2->Add(FileTimeText(path));
   };
   const auto addProblemRow = [&](const std::string& path, int error) {
-    notScanned[ListBox1->Count()] = error;
+    run_.notScanned[ListBox1->Count()] = error;
     addFileRow(path);
     quietReport_.NotScanned(path, error);
   };
@@ -185,50 +186,127 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
     }
   }
 
-  const int rows = ListBox1->Count();
-  bool overtaken = false;
-  for (int r = 0; r < rows && !overtaken && !closeAsked_; ++r) {
-    if (r >= ListBox1->Count()) break;
-    const std::string path = ListBox1->Item(r);
-    Label1->SetCaption(path);
-    ProcessMessages();
-    // A drop handled just now ran a whole nested run over the lists: this run
-    // finishes its file without a row and leaves the window to that run.
-    overtaken = runsStarted_ != run;
-    // The user closed the window: no file is begun after that.
-    if (closeAsked_) break;
-    const auto addRow = [&](const std::string& row) {
-      if (!overtaken) ListBox3->Add(row);
-    };
-    if (const auto problem = notScanned.find(r); problem != notScanned.end()) {
-      addRow(std::string("Not Read (") + std::strerror(problem->second) + ")");
-      failed = true;
-      continue;
-    }
-    const TRedateResult result = RedateFile(path, this, Handle());
-    addRow(ResultText(result));
-    quietReport_.Redated(path, result);
-    skipped = skipped || result.outcome == TRedateOutcome::Skipped;
-    failed = failed || result.Failed();
-  }
+  std::vector<TRedateTask> tasks;
+  for (int r = 0; r < ListBox1->Count(); ++r)
+    if (run_.notScanned.count(r) == 0) tasks.push_back({r, ListBox1->Item(r)});
 
-  if (closeAsked_) {
-    // The outermost run closes the window it kept open.
-    if (runsUnderWay_ == 1) Close();
+  if (Peer() != nullptr && !quietReport_.Started()) {
+    // The window answers meanwhile; the worker's reports come back through the loop.
+    ShowProgress();
+    Worker().Start(run_.id, std::move(tasks));
     return;
   }
-  if (overtaken) return;
+  // No window to keep alive (a quiet start): the run is the caller's.
+  struct UnderWay {
+    bool& flag;
+    ~UnderWay() { flag = false; }
+  } underWay{runUnderWay_};
+  for (const TRedateTask& task : tasks) {
+    FileBegun(run_.id, task.row);
+    FileDone(run_.id, task.row, RedateFile(task.path, this, Handle()));
+  }
+  RunEnded(run_.id, false, nullptr);
+}
+
+TRedateWorker& Tdovanel::Worker() {
+  if (worker_ == nullptr) {
+    // Each report is taken up by the loop, in the order the worker made them.
+    TRedateEvents events;
+    events.begun = [this](int run, int row) { Post([this, run, row] { FileBegun(run, row); }); };
+    events.done = [this](int run, int row, const TRedateResult& result) {
+      Post([this, run, row, result] { FileDone(run, row, result); });
+    };
+    events.ended = [this](int run, bool stopped, std::exception_ptr error) {
+      Post([this, run, stopped, error] { RunEnded(run, stopped, error); });
+    };
+    worker_ = std::make_unique<TRedateWorker>(std::move(events), Handle());
+  }
+  return *worker_;
+}
+
+void Tdovanel::FileBegun(int run, int row) {
+  if (run != run_.id) return;
+  AddNotReadRows(row);
+  Label1->SetCaption(ListBox1->Item(row));
+}
+
+void Tdovanel::FileDone(int run, int row, const TRedateResult& result) {
+  if (run != run_.id) return;
+  AddNotReadRows(row);
+  ListBox3->Add(ResultText(result));
+  quietReport_.Redated(ListBox1->Item(row), result);
+  switch (result.outcome) {
+    case TRedateOutcome::Redated:
+      ++run_.redated;
+      break;
+    case TRedateOutcome::NoArchive:
+      break;
+    case TRedateOutcome::NoEntry:
+    case TRedateOutcome::ReadOnly:
+    case TRedateOutcome::OutOfRange:
+      ++run_.left;
+      break;
+    case TRedateOutcome::Skipped:
+    case TRedateOutcome::NotRead:
+    case TRedateOutcome::NotSet:
+      ++run_.notHandled;
+      break;
+  }
+  run_.skipped = run_.skipped || result.outcome == TRedateOutcome::Skipped;
+  run_.failed = run_.failed || result.Failed();
+  if (runUnderWay_) ShowProgress();
+}
+
+void Tdovanel::AddNotReadRows(int row) {
+  for (int r = ListBox3->Count(); r < row; ++r) {
+    const auto problem = run_.notScanned.find(r);
+    if (problem == run_.notScanned.end()) break;
+    ListBox3->Add(std::string("Not Read (") + std::strerror(problem->second) + ")");
+    ++run_.notHandled;
+    run_.failed = true;
+  }
+}
+
+void Tdovanel::ShowProgress() {
+  if (Peer() == nullptr || quietReport_.Started()) return;
+  SetCaption("running... " + std::to_string(ListBox3->Count()) + "/" + std::to_string(ListBox1->Count()));
+}
+
+void Tdovanel::RunEnded(int run, bool stopped, std::exception_ptr error) {
+  if (run != run_.id) return;
+  runUnderWay_ = false;
+  if (closeAsked_) {
+    Close();
+    return;
+  }
+  if (error) {
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& broken) {
+      // The label still names the file the run was at.
+      quietReport_.RunBroken(Label1->Caption(), broken);
+      if (TApplication* application = Application()) application->ShowException(broken);
+    }
+    return;
+  }
+  if (stopped) return;
+  AddNotReadRows(ListBox1->Count());
   if (TApplication* application = Application()) application->BringToFront();
-  if (!skipped && !failed) {
+  if (!run_.skipped && !run_.failed) {
     Label1->SetCaption("Finish");
     Label1->SetFont(clRed, false);
   } else {
-    std::string message = skipped ? kSkippedMessage : "";
-    if (failed) message += (message.empty() ? "" : " / ") + std::string(kFailedMessage);
+    std::string message = run_.skipped ? kSkippedMessage : "";
+    if (run_.failed) message += (message.empty() ? "" : " / ") + std::string(kFailedMessage);
     Label1->SetCaption(message);
     Label1->SetFont(clPurple, true);
   }
-  SetCaption("DV");
+  // What became of the archives, once the run is over.
+  std::string caption = "DV";
+  if (run_.redated + run_.left + run_.notHandled > 0)
+    caption += " - " + std::to_string(run_.redated) + " re-dated, " + std::to_string(run_.left) + " left, " +
+               std::to_string(run_.notHandled) + " not handled";
+  SetCaption(caption);
   if (ListBox1->Count() > 0) {
     ListBox1->SetItemIndex(0);
     ListBox2->SetItemIndex(0);
@@ -246,8 +324,9 @@ void Tdovanel::BringToFrontAndRun(TStrings& files) {
 }
 
 bool Tdovanel::CloseQuery() {
-  if (runsUnderWay_ == 0) return true;
+  if (!runUnderWay_) return true;
   closeAsked_ = true;
+  if (worker_ != nullptr) worker_->Stop();
   return false;
 }
 

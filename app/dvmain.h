@@ -3,11 +3,16 @@
 // and the re-dating run that fills them.
 #pragma once
 
+#include <exception>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/NewCtrls.h"
 #include "app/QuietReport.h"
+#include "app/RedateWorker.h"
 #include "platform/forms/Controls.h"
 #include "platform/rtl/Strings.h"
 
@@ -15,6 +20,8 @@ class Tdovanel : public TForm {
  public:
   // Creating the form runs FormCreate, and so the command line's run.
   explicit Tdovanel(TComponent* owner);
+  // Waits for the file at hand, if a run is under way.
+  ~Tdovanel() override;
 
   TLabel* Label1;
   TListBox* ListBox1;
@@ -25,12 +32,17 @@ class Tdovanel : public TForm {
   void FormCreate(TComponent* sender);
   void Label1DblClick(TComponent* sender);
   void ListBox1Click(TComponent* sender);
-  // The re-dating run over the first `num` paths of `files`.
+  // The re-dating run over the first `num` paths of `files`. With a window it
+  // goes on beside the event loop and the window fills as it goes; without
+  // one (a quiet start) it is done when this returns. A run under way yields
+  // to it after the file at hand.
   void FileDrop1FileDrop(TComponent* sender, int num, TStrings& files, int x, int y);
   void AppActivate(TComponent* sender);
 
   // The process's exit status: 0 unless a quiet run could not handle an archive.
   int ExitStatus() const { return quietReport_.ExitStatus(); }
+  // True while the run the window shows has files left to examine.
+  bool Running() const { return runUnderWay_; }
 
  private:
   // Asked when the user closes the window: during a run the window stays
@@ -39,11 +51,35 @@ class Tdovanel : public TForm {
   // A run over paths another start handed over, as over a drop.
   void BringToFrontAndRun(TStrings& files);
 
+  // What the window shows of the files of run `run`; a run that was
+  // overtaken by a later one shows nothing more.
+  void FileBegun(int run, int row);
+  void FileDone(int run, int row, const TRedateResult& result);
+  void RunEnded(int run, bool stopped, std::exception_ptr error);
+  // The rows of folders (or their entries) that could not be read, up to `row`.
+  void AddNotReadRows(int row);
+  // Files done of all, in the caption.
+  void ShowProgress();
+  TRedateWorker& Worker();
+
+  // The run the window shows.
+  struct TRun {
+    int id = 0;
+    std::map<int, int> notScanned;  // row -> errno
+    bool skipped = false;
+    bool failed = false;
+    int redated = 0;
+    int left = 0;
+    int notHandled = 0;
+  };
+
   TQuietReport quietReport_;
-  // Counts runs, so that a run can tell that a nested one has started.
+  TRun run_;
   int runsStarted_ = 0;
-  int runsUnderWay_ = 0;
+  bool runUnderWay_ = false;
   bool closeAsked_ = false;
+  // Made at the first run with a window; joined before the windows go.
+  std::unique_ptr<TRedateWorker> worker_;
 };
 
 // A folder or an entry of one that could not be read or examined, with the

@@ -18,6 +18,7 @@
 #include "app/dvmain.h"
 #include "platform/rtl/CommandLine.h"
 #include "tests/app/ProgramRun.h"
+#include "tests/app/RunWaits.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/FakeLibraries.h"
@@ -282,6 +283,7 @@ TEST_F(QuietReportTest, AWindowStartTellsNothingAndEndsWithZero) {
   SetCommandLine(std::vector<std::string>{"dovanel", damaged});
   testing::internal::CaptureStderr();
   const auto form = std::make_unique<Tdovanel>(nullptr);
+  WaitForRunEnd(*form);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(sample_archives::RowOutcomes(*form), (std::map<std::string, std::string>{{damaged, "Not Read"}}));
   EXPECT_EQ(form->ExitStatus(), 0);

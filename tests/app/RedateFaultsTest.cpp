@@ -27,6 +27,7 @@
 #include "drivers/DriverTable.h"
 #include "platform/rtl/DateTime.h"
 #include "tests/app/ProgramRun.h"
+#include "tests/app/RunWaits.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
@@ -83,6 +84,7 @@ class RedateFaultsTest : public ::testing::Test {
     TStringList files;
     for (const auto& path : paths) files.Add(path);
     form.FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+    WaitForRunEnd(form);
     EXPECT_EQ(form.ListBox1->Count(), form.ListBox3->Count());
     label_ = form.Label1->Caption();
     return sample_archives::RowOutcomes(form);

@@ -15,6 +15,7 @@
 #include "app/dvmain.h"
 #include "drivers/DriverTable.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/app/RunWaits.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
@@ -48,6 +49,7 @@ class RedateRealArchivesTest : public ::testing::Test {
     TStringList files;
     files.Add(path);
     form_->FileDrop1FileDrop(nullptr, 1, files, 0, 0);
+    WaitForRunEnd(*form_);
     return sample_archives::RowOutcomes(*form_);
   }
 

@@ -18,6 +18,8 @@
 
 #include "app/dvmain.h"
 #include "drivers/DriverTable.h"
+#include "tests/app/DropHelpers.h"
+#include "tests/app/RunWaits.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
 #include "tests/support/DateFormats.h"
@@ -84,6 +86,7 @@ class RedateRunTest : public ::testing::Test {
     TStringList files;
     for (const auto& path : paths) files.Add(path);
     form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+    WaitForRunEnd(*form_);
   }
 
   // Row r of the three lists as one line.
@@ -113,7 +116,7 @@ TEST_F(RedateRunTest, ArchiveTakesItsNewestEntrysLocalTime) {
   EXPECT_EQ(form_->Label1->Caption(), "Finish");
   EXPECT_EQ(form_->Label1->FontColor(), clRed);
   EXPECT_FALSE(form_->Label1->FontBold());
-  EXPECT_EQ(form_->Caption(), "DV");
+  EXPECT_EQ(form_->Caption(), "DV - 1 re-dated, 0 left, 0 not handled");
   EXPECT_EQ(form_->ListBox1->ItemIndex(), 0);
   EXPECT_EQ(form_->ListBox3->ItemIndex(), 0);
 }
@@ -290,19 +293,121 @@ TEST_F(RedateRunTest, ClosingTheWindowDuringARunStopsAfterTheArchiveAtHand) {
   form_->Show();
   const std::vector<std::string> archives{MakeFile("1.lzh"), MakeFile("2.lzh"), MakeFile("3.lzh")};
   lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+  TListingHold hold;
   lha_.Config().whileListing = [&] {
     lha_.Config().whileListing = nullptr;
-    form_->Widget()->close();
-    EXPECT_TRUE(form_->Visible()) << "the window waits for the archive at hand";
+    hold.Arrive();
   };
-  Run(archives);
+  TStringList files;
+  for (const auto& path : archives) files.Add(path);
+  form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+  ASSERT_TRUE(hold.WaitForArrival());
+  form_->Widget()->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(form_->Visible()) << "the window waits for the archive at hand";
+  hold.Release();
+  EXPECT_TRUE(LoopUntil([&] { return !form_->Visible(); })) << "closed once the run stopped";
+  EXPECT_FALSE(form_->Running());
   EXPECT_EQ(form_->ListBox3->Count(), 1);
   EXPECT_EQ(form_->ListBox3->Item(0), "2012/12/12 | 12:12:12");
   EXPECT_EQ(MTime(archives[0]), LocalSeconds({2012, 12, 12, 12, 12, 12}));
   EXPECT_EQ(MTime(archives[1]), LocalSeconds(kOld));
   EXPECT_EQ(MTime(archives[2]), LocalSeconds(kOld));
-  QApplication::processEvents();
-  EXPECT_FALSE(form_->Visible()) << "closed once the run stopped";
+}
+
+// While an archive is listed the window goes on answering: a drop then is
+// taken at once and starts a run of its own; the run under way finishes the
+// archive at hand without a row and goes no further.
+TEST_F(RedateRunTest, ADropWhileAnArchiveIsListedStartsARunTheOuterOneYieldsTo) {
+  form_->Show();
+  const std::string first = MakeFile("outer/1.lzh");
+  const std::string second = MakeFile("outer/2.lzh");
+  const std::string inner = MakeFile("inner.lzh");
+  lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+  TListingHold hold;
+  lha_.Config().whileListing = [&] {
+    lha_.Config().whileListing = nullptr;
+    hold.Arrive();
+  };
+  TStringList files;
+  files.Add(dir_ / "outer");
+  form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+  ASSERT_TRUE(hold.WaitForArrival());
+  EXPECT_EQ(form_->Label1->Caption(), first) << "the label names the archive being listed";
+  EXPECT_EQ(form_->Caption(), "running... 0/2");
+
+  EXPECT_TRUE(drop_helpers::DropFiles(form_->Widget(), {inner})) << "the drop is taken during the listing";
+  EXPECT_EQ(form_->ListBox1->Count(), 1) << "the lists show the new run at once";
+  hold.Release();
+  WaitForRunEnd(*form_);
+
+  EXPECT_EQ(Rows(), std::vector<std::string>{inner + " => 2012/12/12 | 12:12:12"});
+  EXPECT_EQ(MTime(inner), LocalSeconds({2012, 12, 12, 12, 12, 12}));
+  EXPECT_EQ(MTime(first), LocalSeconds({2012, 12, 12, 12, 12, 12})) << "the archive at hand is finished";
+  EXPECT_EQ(MTime(second), LocalSeconds(kOld)) << "the outer run went no further";
+  EXPECT_EQ(form_->Label1->Caption(), "Finish") << "the label tells the new run's end";
+  EXPECT_EQ(form_->Caption(), "DV - 1 re-dated, 0 left, 0 not handled");
+}
+
+// The caption counts the files done while the run goes on, and what became
+// of the archives when it ends; files that are no archive count for nothing.
+TEST_F(RedateRunTest, TheCaptionShowsProgressAndThenWhatBecameOfTheArchives) {
+  form_->Show();
+  const std::string dated = MakeFile("a1.lzh");
+  const std::string empty = MakeFile("a2.lzh");
+  const std::string readOnly = MakeFile("a3.lzh");
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  const std::string text = MakeFile("a4.txt");
+  const std::string redatedToo = MakeFile("a5.lzh");
+  std::vector<std::string> captions;
+  int listing = 0;
+  lha_.Config().whileListing = [&] {
+    // The second archive lists no entry.
+    lha_.Config().entries = ++listing == 2 ? std::vector<FakeEntry>{}
+                                           : std::vector<FakeEntry>{Entry("x", {2012, 12, 12, 12, 12, 12})};
+  };
+  lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+  TStringList files;
+  files.Add(dir_.path().string());
+  form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+  WaitForRunEnd(*form_, [&] {
+    if (captions.empty() || captions.back() != form_->Caption()) captions.push_back(form_->Caption());
+  });
+  lha_.Config().whileListing = nullptr;
+  ASSERT_FALSE(captions.empty());
+  int done = -1;
+  for (const std::string& caption : captions) {
+    if (caption.rfind("running... ", 0) != 0) continue;
+    const int now = std::stoi(caption.substr(11));
+    EXPECT_GE(now, done) << caption;
+    EXPECT_EQ(caption.substr(caption.find('/')), "/5") << caption;
+    done = now;
+  }
+  EXPECT_EQ(form_->Caption(), "DV - 2 re-dated, 2 left, 0 not handled")
+      << "a1 and a5 re-dated, a2 (no entry) and a3 (read-only) left";
+  EXPECT_EQ(MTime(empty), LocalSeconds(kOld));
+  EXPECT_EQ(MTime(dated), LocalSeconds({2012, 12, 12, 12, 12, 12}));
+  EXPECT_EQ(MTime(redatedToo), LocalSeconds({2012, 12, 12, 12, 12, 12}));
+}
+
+// A start with paths shows its window first and fills it as the run goes.
+TEST_F(RedateRunTest, AStartWithPathsMakesItsWindowBeforeTheRunEnds) {
+  form_.reset();
+  const std::string archive = MakeFile("start.lzh");
+  lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+  TListingHold hold;
+  lha_.Config().whileListing = [&] { hold.Arrive(); };
+  SetCommandLine(std::vector<std::string>{"dovanel", archive});
+  form_ = std::make_unique<Tdovanel>(nullptr);
+  EXPECT_TRUE(form_->Running()) << "the form is made while the archive is still to be listed";
+  EXPECT_NE(form_->Widget(), nullptr);
+  ASSERT_TRUE(hold.WaitForArrival());
+  EXPECT_EQ(form_->ListBox1->Count(), 1);
+  EXPECT_EQ(form_->ListBox3->Count(), 0);
+  hold.Release();
+  WaitForRunEnd(*form_);
+  lha_.Config().whileListing = nullptr;
+  EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => 2012/12/12 | 12:12:12"});
 }
 
 TEST_F(RedateRunTest, FoldersExpandDepthFirstInNameOrder) {

@@ -1,5 +1,5 @@
-// The window as the user watches a run: each list repainted at every pass
-// over pending events, a long path shown elided without widening the window,
+// The window as the user watches a run: each list repainted while the run
+// goes on beside the loop, a long path shown elided without widening the window,
 // and row 0 selected and in view in all three lists at the end.
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@
 
 #include "app/dvmain.h"
 #include "drivers/DriverTable.h"
-#include "tests/app/LoopProbe.h"
+#include "tests/app/RunWaits.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/RuntimeFolder.h"
@@ -31,23 +31,6 @@ namespace {
 // 2001-05-06 10:20:30 as DOS date and time words.
 const FakeEntry kEntry{"new.txt", 0x2AA6, 0x528F};
 const char* const kEntryText = "2001/05/06 | 10:20:30";
-
-// Calls `look` once, at the run's pass number `pass` over pending events
-// (the run makes one per file, before looking at that file).
-class AtPass {
- public:
-  AtPass(int pass, std::function<void()> look)
-      : pass_(pass), probe_([this, look = std::move(look)] {
-          if (++passes_ == pass_) look();
-        }) {}
-  bool Looked() const { return passes_ >= pass_; }
-
- private:
-  // Declared before the probe, which counts with them.
-  int pass_;
-  int passes_ = 0;
-  LoopProbe probe_;
-};
 
 // Dark pixels in the area of `part` (in its own coordinates) as the screen
 // shows the window: what was last painted there, not a fresh rendering.
@@ -84,10 +67,28 @@ class RunWindowTest : public ::testing::Test {
     for (int i = 1; i <= count; ++i) WriteFile(dir_.path() / "many" / ((i < 10 ? "s0" : "s") + std::to_string(i) + ".lzh"), "");
     return dir_ / "many";
   }
-  void Run(const std::vector<std::string>& paths) {
+  // Runs over `paths` and, while the library lists the archive of row
+  // `heldRow`, lets the loop run a little and then calls `look`.
+  void RunLookingAt(const std::vector<std::string>& paths, int heldRow, const std::function<void()>& look) {
+    TListingHold hold;
+    int listing = 0;
+    lha_.Config().whileListing = [&] {
+      if (listing++ == heldRow) hold.Arrive();
+    };
     TStringList files;
     for (const auto& path : paths) files.Add(path);
     form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+    const bool held = hold.WaitForArrival();
+    EXPECT_TRUE(held) << "the run reached row " << heldRow;
+    if (held) {
+      // The rows done by now have had their passes to be painted.
+      LoopUntil([&] { return form_->ListBox3->Count() == heldRow; });
+      for (int pass = 0; pass < 5; ++pass) QApplication::processEvents();
+      look();
+    }
+    hold.Release();
+    WaitForRunEnd(*form_);
+    lha_.Config().whileListing = nullptr;
   }
 
   ScopedRuntimeFolder runtime_;  // a shown window listens there for other instances
@@ -99,17 +100,13 @@ class RunWindowTest : public ::testing::Test {
 TEST_F(RunWindowTest, EveryListShowsItsRowsWhileTheRunGoesOn) {
   const std::string folder = Folder(6);
   std::vector<int> ink;
-  {
-    // At the fifth file the first rows have had a pass to be painted in.
-    AtPass look(5, [&] {
-      for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) {
-        QListWidget* widget = list->Widget();
-        ink.push_back(InkAsShown(form_->Widget(), widget->viewport(), widget->visualItemRect(widget->item(0))));
-      }
-    });
-    Run({folder});
-    ASSERT_TRUE(look.Looked());
-  }
+  // While the fifth file is listed the first rows are on the screen.
+  RunLookingAt({folder}, 4, [&] {
+    for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) {
+      QListWidget* widget = list->Widget();
+      ink.push_back(InkAsShown(form_->Widget(), widget->viewport(), widget->visualItemRect(widget->item(0))));
+    }
+  });
   ASSERT_EQ(ink.size(), 3u);
   EXPECT_GT(ink[0], 20) << "ListBox1's first row is drawn";
   EXPECT_GT(ink[1], 20) << "ListBox2's first row is drawn";
@@ -126,14 +123,10 @@ TEST_F(RunWindowTest, ALongPathIsElidedInTheMiddleAndTheWindowKeepsItsSize) {
   WriteFile(path, "");
   QString shown;
   QSize duringRun;
-  {
-    AtPass look(1, [&] {
-      shown = form_->Label1->Widget()->text();
-      duringRun = form_->Widget()->size();
-    });
-    Run({path});
-    ASSERT_TRUE(look.Looked());
-  }
+  RunLookingAt({path}, 0, [&] {
+    shown = form_->Label1->Widget()->text();
+    duringRun = form_->Widget()->size();
+  });
   EXPECT_EQ(duringRun, size);
   EXPECT_EQ(form_->Widget()->size(), size) << "the window keeps its size after the run";
   // Elided in the middle: a start of the path, "…", an end of it, whatever
@@ -150,17 +143,13 @@ TEST_F(RunWindowTest, ALongPathIsElidedInTheMiddleAndTheWindowKeepsItsSize) {
 
 TEST_F(RunWindowTest, AfterTheRunRowZeroIsSelectedAndInViewInEveryList) {
   const std::string folder = Folder(40);
-  {
-    // While the run goes on the user picks the first row, which selects it in
-    // all three lists, and scrolls every list to its end.
-    AtPass look(35, [&] {
-      QListWidget* first = form_->ListBox1->Widget();
-      QTest::mouseClick(first->viewport(), Qt::LeftButton, Qt::NoModifier, first->visualItemRect(first->item(0)).center());
-      for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) list->Widget()->scrollToBottom();
-    });
-    Run({folder});
-    ASSERT_TRUE(look.Looked());
-  }
+  // While the run goes on the user picks the first row, which selects it in
+  // all three lists, and scrolls every list to its end.
+  RunLookingAt({folder}, 34, [&] {
+    QListWidget* first = form_->ListBox1->Widget();
+    QTest::mouseClick(first->viewport(), Qt::LeftButton, Qt::NoModifier, first->visualItemRect(first->item(0)).center());
+    for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) list->Widget()->scrollToBottom();
+  });
   QApplication::processEvents();
   for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) {
     QListWidget* widget = list->Widget();

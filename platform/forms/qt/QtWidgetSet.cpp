@@ -1,9 +1,11 @@
 #include "platform/forms/qt/QtWidgetSet.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QInputDevice>
 #include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdlib>
@@ -11,6 +13,32 @@
 #include "platform/forms/qt/QtIcon.h"
 
 namespace {
+// A task posted to the loop, for a window that may be gone when it arrives.
+class TaskEvent : public QEvent {
+ public:
+  static QEvent::Type Kind() {
+    static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return kind;
+  }
+  TaskEvent(QObject* context, std::function<void()> task) : QEvent(Kind()), context_(context), task_(std::move(task)) {}
+  void Run() const {
+    if (!context_.isNull()) task_();
+  }
+
+ private:
+  QPointer<QObject> context_;
+  std::function<void()> task_;
+};
+
+class TaskReceiver : public QObject {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() != TaskEvent::Kind()) return QObject::event(event);
+    static_cast<TaskEvent*>(event)->Run();
+    return true;
+  }
+};
+
 class QtWidgetSet : public TWidgetSet {
  public:
   QtWidgetSet(int& argc, char** argv) {
@@ -24,7 +52,8 @@ class QtWidgetSet : public TWidgetSet {
     // freed: make that list now, so that it outlives an application object kept
     // in static storage.
     (void)QInputDevice::devices();
-    messages_ = std::make_unique<QObject>();
+    messages_ = std::make_unique<TaskReceiver>();
+    (void)TaskEvent::Kind();
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, messages_.get(),
                      [this](Qt::ApplicationState state) {
                        if (state != Qt::ApplicationActive) return;
@@ -52,8 +81,10 @@ class QtWidgetSet : public TWidgetSet {
                                                  std::function<std::string(const std::string&)> answer) override {
     return ListenWithQt(socketPath, std::move(answer));
   }
+  // Any thread may post: an event alone crosses to the loop's thread, and the
+  // posting thread is not made known to Qt.
   void Post(TControlPeer& context, std::function<void()> task) override {
-    QMetaObject::invokeMethod(static_cast<QObject*>(context.Native()), std::move(task), Qt::QueuedConnection);
+    QCoreApplication::postEvent(messages_.get(), new TaskEvent(static_cast<QObject*>(context.Native()), std::move(task)));
   }
 
   void Run() override {
@@ -77,7 +108,7 @@ class QtWidgetSet : public TWidgetSet {
 
  private:
   std::unique_ptr<QApplication> qt_;
-  // Receives the posted activation messages; they die with it.
+  // Receives the posted activation messages and tasks; they die with it.
   std::unique_ptr<QObject> messages_;
   std::function<void()> activated_;
 };
