@@ -25,9 +25,10 @@ void TRedateWorker::Start(int run, std::vector<TRedateTask> tasks) {
 }
 
 void TRedateWorker::Stop() {
+  // A run still waiting is taken up and ends at once, stopped: every run
+  // started is told to have ended.
   const std::lock_guard<std::mutex> lock(mutex_);
   stop_ = true;
-  next_.reset();
 }
 
 bool TRedateWorker::Interrupted() {

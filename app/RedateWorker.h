@@ -43,7 +43,8 @@ class TRedateWorker {
   // Runs `tasks` as run `run`; a run under way stops after its file at hand
   // and this one follows.
   void Start(int run, std::vector<TRedateTask> tasks);
-  // The run under way stops after its file at hand; none waiting starts.
+  // The run under way stops after its file at hand; one waiting ends
+  // without a file.
   void Stop();
 
  private:

@@ -315,6 +315,30 @@ TEST_F(RedateRunTest, ClosingTheWindowDuringARunStopsAfterTheArchiveAtHand) {
   EXPECT_EQ(MTime(archives[2]), LocalSeconds(kOld));
 }
 
+// Closed while a drop's run waits behind the archive at hand: that archive is
+// finished, the waiting run begins nothing, and the window goes.
+TEST_F(RedateRunTest, ClosingTheWindowWhileADroppedRunWaitsEndsBoth) {
+  form_->Show();
+  const std::string first = MakeFile("1.lzh");
+  const std::string dropped = MakeFile("dropped.lzh");
+  lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
+  TListingHold hold;
+  lha_.Config().whileListing = [&] {
+    lha_.Config().whileListing = nullptr;
+    hold.Arrive();
+  };
+  TStringList files;
+  files.Add(first);
+  form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+  ASSERT_TRUE(hold.WaitForArrival());
+  EXPECT_TRUE(drop_helpers::DropFiles(form_->Widget(), {dropped}));
+  form_->Widget()->close();
+  hold.Release();
+  EXPECT_TRUE(LoopUntil([&] { return !form_->Visible(); }, {}, std::chrono::seconds(20))) << "the window closes";
+  EXPECT_EQ(MTime(first), LocalSeconds({2012, 12, 12, 12, 12, 12}));
+  EXPECT_EQ(MTime(dropped), LocalSeconds(kOld)) << "the waiting run began nothing";
+}
+
 // While an archive is listed the window goes on answering: a drop then is
 // taken at once and starts a run of its own; the run under way finishes the
 // archive at hand without a row and goes no further.
