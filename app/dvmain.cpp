@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "app/Arguments.h"
 #include "app/HandOver.h"
 #include "app/ProgramInfo.h"
 #include "app/Redate.h"
@@ -13,13 +14,14 @@
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Translate.h"
 #include "platform/winapi/MessageBox.h"
 
 namespace {
 const char* const kTitle = "DOVANEL For Archiver";
-const char* const kSkippedMessage = "一部 DLL が無いためスキップしました";
+const char* const kSkippedMessage = "Some archives were skipped: their library is missing";
 // Some archives keep a time that is not their newest entry's, and not by choice.
-const char* const kFailedMessage = "一部の書庫の日付を設定できませんでした";
+const char* const kFailedMessage = "The dates of some archives could not be set";
 
 void ProcessMessages() {
   if (TApplication* application = Application()) application->ProcessMessages();
@@ -29,7 +31,7 @@ void ProcessMessages() {
 std::string FileTimeText(const std::string& path) {
   TDateTime moment;
   // A file that vanished or cannot be read still gets its row.
-  if (!FileAgeDateTime(path, moment)) return "Unknown";
+  if (!FileAgeDateTime(path, moment)) return Translate("Unknown");
   return DateTimeText(moment, moment);
 }
 
@@ -110,12 +112,10 @@ void Tdovanel::FormCreate(TComponent*) {
   bool quit = false;
   if (ParamCount() >= 1) {
     TStringList paths;
-    for (int i = 1; i <= ParamCount(); ++i) {
-      if (IsQuietSwitch(ParamStr(i)))
-        quit = true;
-      else
-        paths.Add(ParamStr(i));
-    }
+    const TArguments arguments = CommandLineArguments();
+    for (const std::string& path : arguments.paths) paths.Add(path);
+    quit = arguments.quiet;
+    quietReport_.Describe(stdout, arguments.verbose, arguments.dryRun);
     // A start with no display runs as quietly, and tells as much.
     if (quit || StartedMode() == TStartMode::NoDisplay) quietReport_.Start(stderr);
     if (paths.Count() > 0) {
@@ -140,7 +140,7 @@ void Tdovanel::FormCreate(TComponent*) {
 void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int) {
   ListBox2->Clear();
   ListBox3->Clear();
-  SetCaption("running...");
+  SetCaption(Translate("running..."));
   ListBox1->Clear();
   bool skipped = false;
   bool failed = false;
@@ -201,11 +201,11 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
       if (!overtaken) ListBox3->Add(row);
     };
     if (const auto problem = notScanned.find(r); problem != notScanned.end()) {
-      addRow(std::string("Not Read (") + std::strerror(problem->second) + ")");
+      addRow(std::string(Translate("Not Read")) + " (" + std::strerror(problem->second) + ")");
       failed = true;
       continue;
     }
-    const TRedateResult result = RedateFile(path, this, Handle());
+    const TRedateResult result = RedateFile(path, this, Handle(), CommandLineArguments().dryRun);
     addRow(ResultText(result));
     quietReport_.Redated(path, result);
     skipped = skipped || result.outcome == TRedateOutcome::Skipped;
@@ -220,11 +220,11 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
   if (overtaken) return;
   if (TApplication* application = Application()) application->BringToFront();
   if (!skipped && !failed) {
-    Label1->SetCaption("Finish");
+    Label1->SetCaption(Translate("Finish"));
     Label1->SetFont(clRed, false);
   } else {
-    std::string message = skipped ? kSkippedMessage : "";
-    if (failed) message += (message.empty() ? "" : " / ") + std::string(kFailedMessage);
+    std::string message = skipped ? Translate(kSkippedMessage) : "";
+    if (failed) message += (message.empty() ? "" : " / ") + std::string(Translate(kFailedMessage));
     Label1->SetCaption(message);
     Label1->SetFont(clPurple, true);
   }
@@ -255,7 +255,7 @@ void Tdovanel::AppActivate(TComponent*) { FormatSettings().ShortDateFormat = "yy
 
 void Tdovanel::Label1DblClick(TComponent*) {
   TApplication* application = Application();
-  const std::string text = "          version " + std::string(ProgramVersion()) + "          ";
+  const std::string text = "          " + std::string(Translate("version")) + " " + ProgramVersion() + "          ";
   MessageBoxA(Handle(), text.c_str(),
               application != nullptr ? application->Title.c_str() : kTitle, MB_OK);
 }

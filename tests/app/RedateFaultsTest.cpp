@@ -140,7 +140,7 @@ TEST_F(RedateFaultsTest, DamagedArchivesOfEveryFormatKeepTheirBytes) {
   }
   for (const Tool& tool : tools) EXPECT_EQ(OwnMTime(out_.path() / "whole" / tool.name), tool.name == std::string("g.cab") ? kNewestDos - 9 * 3600 : kNewestDos) << tool.name;
   // The empty ZIP at least could not be read: the label does not say all went well.
-  EXPECT_EQ(label_, "一部の書庫の日付を設定できませんでした");
+  EXPECT_EQ(label_, "The dates of some archives could not be set");
 }
 
 TEST_F(RedateFaultsTest, FileThatVanishesDuringTheRunStillHasItsRow) {
