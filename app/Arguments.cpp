@@ -75,6 +75,7 @@ TArguments CommandLineArguments() {
 }
 
 void TellRefused(const TArguments& arguments, std::FILE* out) {
-  std::fprintf(out, "dovanel: %s '%s'\n%s%s\n", Translate("unknown option"), arguments.refused.c_str(), UsageLine(),
-               Translate("Try 'dovanel --help' for more information."));
+  std::fputs("dovanel: ", out);
+  std::fprintf(out, Translate("unknown option '%s'"), arguments.refused.c_str());
+  std::fprintf(out, "\n%s%s\n", UsageLine(), Translate("Try 'dovanel --help' for more information."));
 }
