@@ -28,14 +28,16 @@ struct Language {
   const char* missingCab;   // the reason of a CAB archive without CAB32.DLL
   const char* skipLabel;    // the label after a run that skipped an archive
   const char* skipRow;      // the skipped archive's row
+  const char* refused;      // the first line for an unknown option "-x"
 };
 
 const Language kLanguages[] = {
     {"C", "CAB32.DLL is needed to handle CAB archives.", "Some archives were skipped: their library is missing",
-     "Skip"},
+     "Skip", "dovanel: unknown option '-x'"},
     {"en_US.UTF-8", "CAB32.DLL is needed to handle CAB archives.",
-     "Some archives were skipped: their library is missing", "Skip"},
-    {"ja_JP.UTF-8", "CAB 形式書庫を扱うには CAB32.DLL が 必要です。", "一部 DLL が無いためスキップしました", "Skip"},
+     "Some archives were skipped: their library is missing", "Skip", "dovanel: unknown option '-x'"},
+    {"ja_JP.UTF-8", "CAB 形式書庫を扱うには CAB32.DLL が 必要です。", "一部 DLL が無いためスキップしました", "Skip",
+     "dovanel: 不明なオプション '-x' です"},
 };
 
 class LanguageTest : public ::testing::Test {
@@ -75,6 +77,17 @@ TEST_F(LanguageTest, AQuietRunWithoutALibraryTellsItInTheLocalesLanguage) {
                            ", then the system's library path)\n");
     EXPECT_EQ(MTime(cab_), kBefore);
     EXPECT_EQ(MTime(zip_), kNewestDos);
+  }
+}
+
+TEST_F(LanguageTest, ARefusedOptionIsToldInTheLocalesLanguage) {
+  for (const Language& language : kLanguages) {
+    SCOPED_TRACE(language.locale);
+    const ProgramResult run = RunProgram({"-x", set_.path().string()},
+                                         {{"LOCPATH", TestLocalesFolder()}, {"LC_ALL", language.locale}});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')), language.refused);
   }
 }
 
