@@ -1,13 +1,18 @@
 // What the program says about itself without starting: its version and how
-// it is used. Asked by "--help" or "--version" as the only argument; any other
-// command line keeps its meaning (paths and the quiet switch).
+// it is used, asked by "--help" or "--version" anywhere among the options.
 #pragma once
 
 #include <cstdio>
 
+struct TArguments;
+
 // The version, as the build sets it ("1.0.8.9").
 const char* ProgramVersion();
 
-// When the arguments are "--help" or "--version" alone, prints the answer to
-// `out` and returns true; otherwise prints nothing and returns false.
-bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out);
+// "Usage: dovanel [OPTION]... [PATH]...", and the line's end.
+const char* UsageLine();
+
+// When the arguments ask for the help or the version, prints the answer to
+// `out` and returns the exit status: 0, or 1 when it could not be written
+// whole. Otherwise prints nothing and returns -1.
+int AnswerInformationRequest(const TArguments& arguments, std::FILE* out);

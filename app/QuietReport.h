@@ -4,6 +4,9 @@
 // "path: reason" on standard error for each archive that could not be
 // handled, each path given that is not there and each folder that could not
 // be read, and then an exit status that is not 0. A window run tells nothing.
+// Every line starts with the program's name. Asked for (-v, -n), any run also
+// tells on standard output each archive re-dated, or that a dry run would
+// re-date, with its old and new time, and (-v) each archive left as it is.
 #pragma once
 
 #include <cstdio>
@@ -17,6 +20,9 @@ class TQuietReport {
   // From now on failures are written to `sink` and counted.
   void Start(std::FILE* sink) { sink_ = sink; }
   bool Started() const { return sink_ != nullptr; }
+  // From now on archives re-dated (or that would be, in a dry run) are told
+  // to `out`, and with `verbose` those deliberately left too.
+  void Describe(std::FILE* out, bool verbose, bool dryRun);
 
   // What became of one file; only failures and skips are told.
   void Redated(const std::string& path, const TRedateResult& result);
@@ -33,7 +39,11 @@ class TQuietReport {
 
  private:
   void Failed(const std::string& path, const std::string& reason);
+  void Tell(const std::string& path, const std::string& what);
 
   std::FILE* sink_ = nullptr;
+  std::FILE* out_ = nullptr;
+  bool verbose_ = false;
+  bool dryRun_ = false;
   bool failed_ = false;
 };

@@ -13,6 +13,7 @@
 #include "drivers/base/EArchiver.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/PathAccess.h"
+#include "platform/rtl/Translate.h"
 
 namespace {
 // The start value of the best date and time; every DOS date is later.
@@ -46,29 +47,35 @@ TRedateResult Outcome(TRedateOutcome outcome, std::string reason = {}) {
 }
 
 std::string RefusalReason(int error) {
-  if (error == EWOULDBLOCK) return "another process holds the file";
-  if (error == EINVAL) return "it is no regular file";
-  if (error == kFileReplaced) return "another file took its place during the run; both are left as they are";
+  if (error == EWOULDBLOCK) return Translate("another process holds the file");
+  if (error == EINVAL) return Translate("it is no regular file");
+  if (error == kFileReplaced) return Translate("another file took its place during the run; both are left as they are");
   return std::strerror(error);
 }
 
-TRedateResult SetNewestTime(const std::string& path, const TFileIdentity& identity, const TNewestEntry& newest) {
-  TRedateResult result{TRedateOutcome::Redated, newest.date, newest.time, {}};
+// Opens the file as for the change; `apply` false (a dry run) closes it again
+// unchanged, so that what would stop the change is still told.
+TRedateResult SetNewestTime(const std::string& path, const TFileIdentity& identity, const TNewestEntry& newest,
+                            bool apply) {
+  TRedateResult result{TRedateOutcome::Redated, newest.date, newest.time, false, 0, {}};
   const TDosDateTime fileDate = DateTimeToFileDate(newest.date + newest.time);
   const int handle = OpenForTimeChange(path, identity);
   int error = handle < 0 ? errno : 0;
   if (handle >= 0) {
-    error = FileSetDate(handle, fileDate);
+    if (apply)
+      error = FileSetDate(handle, fileDate);
+    else if (fileDate == 0)
+      error = EINVAL;
     FileClose(handle);
   }
   if (error == 0) return result;
   if (error == EROFS) {
     result.outcome = TRedateOutcome::ReadOnly;
-    result.reason = "read-only";
+    result.reason = Translate("read-only");
   } else if (error == EINVAL && handle >= 0) {
     // A moment outside the DOS years comes here as the value 0.
     result.outcome = TRedateOutcome::OutOfRange;
-    result.reason = "2100 or later";
+    result.reason = Translate("2100 or later");
   } else {
     result.outcome = TRedateOutcome::NotSet;
     result.reason = RefusalReason(error);
@@ -103,7 +110,7 @@ TNewestEntry FindNewestEntry(TArchiveFile& archive, HWND ownerWindow) {
   return best;
 }
 
-TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerWindow) {
+TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerWindow, bool dryRun) {
   // A path longer than the system takes is reached through its folder.
   const TPathAccess access(path);
   TArchiverType type;
@@ -123,7 +130,8 @@ TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerW
     try {
       archive->SetFileName(access.Path());
     } catch (const ELibraryMissing& missing) {
-      return Outcome(TRedateOutcome::Skipped, std::string(missing.what()) + " (searched " + missing.Searched() + ")");
+      return Outcome(TRedateOutcome::Skipped,
+                     std::string(missing.what()) + " (" + Translate("searched") + " " + missing.Searched() + ")");
     } catch (const std::exception& error) {
       return Outcome(TRedateOutcome::Skipped, error.what());
     }
@@ -131,10 +139,16 @@ TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerW
   }
   if (!newest.found) {
     if (newest.opened) return Outcome(TRedateOutcome::NoEntry);
-    return Outcome(TRedateOutcome::NotRead, "the archive could not be opened or read");
+    return Outcome(TRedateOutcome::NotRead, Translate("the archive could not be opened or read"));
   }
-  if (!identified) return {TRedateOutcome::NotSet, newest.date, newest.time, RefusalReason(kFileReplaced)};
-  return SetNewestTime(access.Path(), identity, newest);
+  TDateTime before = 0;
+  const bool hadTime = FileAgeDateTime(access.Path(), before);
+  TRedateResult result =
+      identified ? SetNewestTime(access.Path(), identity, newest, !dryRun)
+                 : TRedateResult{TRedateOutcome::NotSet, newest.date, newest.time, false, 0, RefusalReason(kFileReplaced)};
+  result.hadTime = hadTime;
+  result.before = before;
+  return result;
 }
 
 std::string ResultText(const TRedateResult& result) {
@@ -142,17 +156,17 @@ std::string ResultText(const TRedateResult& result) {
     case TRedateOutcome::Redated:
       return DateTimeText(result.date, result.time);
     case TRedateOutcome::NoArchive:
-      return "No Archive";
+      return Translate("No Archive");
     case TRedateOutcome::Skipped:
-      return "Skip";
+      return Translate("Skip");
     case TRedateOutcome::NoEntry:
-      return "No Entry";
+      return Translate("No Entry");
     case TRedateOutcome::NotRead:
-      return "Not Read";
+      return Translate("Not Read");
     case TRedateOutcome::ReadOnly:
     case TRedateOutcome::OutOfRange:
     case TRedateOutcome::NotSet:
-      return "Not Set (" + result.reason + ")";
+      return std::string(Translate("Not Set")) + " (" + result.reason + ")";
   }
   return {};
 }

@@ -37,6 +37,9 @@ struct TRedateResult {
   TRedateOutcome outcome = TRedateOutcome::NoArchive;
   TDateTime date = 0;  // the newest entry, when one was found
   TDateTime time = 0;
+  // The last-write time before the run, when an entry was found and it could be read.
+  bool hadTime = false;
+  TDateTime before = 0;
   // Why it was skipped or not read or not set, in words for the user.
   std::string reason;
 
@@ -48,8 +51,10 @@ struct TRedateResult {
 // Re-dates the file at `path`: detection, its library's listing through an
 // archive component owned by `owner`, then the time change. The time is set
 // only on the very file that was listed: a path that names another file by
-// then (a link put in its place) is left, and so is that file.
-TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerWindow);
+// then (a link put in its place) is left, and so is that file. A dry run
+// opens the file as for the change and changes nothing: its outcome is what
+// the change would have come to.
+TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerWindow, bool dryRun = false);
 
 // What the third list shows for the result: the new time ("date | time"), or
 // a word, with the reason where the time was not set.

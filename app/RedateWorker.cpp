@@ -2,8 +2,8 @@
 
 #include <utility>
 
-TRedateWorker::TRedateWorker(TRedateEvents events, HWND ownerWindow)
-    : events_(std::move(events)), ownerWindow_(ownerWindow), thread_([this] { Loop(); }) {}
+TRedateWorker::TRedateWorker(TRedateEvents events, HWND ownerWindow, bool dryRun)
+    : events_(std::move(events)), ownerWindow_(ownerWindow), dryRun_(dryRun), thread_([this] { Loop(); }) {}
 
 TRedateWorker::~TRedateWorker() {
   {
@@ -56,7 +56,7 @@ void TRedateWorker::Loop() {
         }
         events_.begun(job.run, task.row);
         // No owner: the archive component lives on this thread alone.
-        events_.done(job.run, task.row, RedateFile(task.path, nullptr, ownerWindow_));
+        events_.done(job.run, task.row, RedateFile(task.path, nullptr, ownerWindow_, dryRun_));
       }
     } catch (...) {
       error = std::current_exception();

@@ -34,7 +34,8 @@ struct TRedateEvents {
 
 class TRedateWorker {
  public:
-  TRedateWorker(TRedateEvents events, HWND ownerWindow);
+  // `dryRun`: the files are examined and nothing is changed.
+  TRedateWorker(TRedateEvents events, HWND ownerWindow, bool dryRun);
   // Stops after the file at hand and waits for it.
   ~TRedateWorker();
   TRedateWorker(const TRedateWorker&) = delete;
@@ -58,6 +59,7 @@ class TRedateWorker {
 
   const TRedateEvents events_;
   const HWND ownerWindow_;
+  const bool dryRun_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::optional<TJob> next_;

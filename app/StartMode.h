@@ -12,9 +12,7 @@ enum class TStartMode {
   NoDisplay,  // no display and no window platform chosen: as Quiet, and the user is told why
 };
 
-// The quiet switch, in any case.
-bool IsQuietSwitch(const std::string& argument);
-// From the command line (SetCommandLine) and the environment.
+// From the command line (SetCommandLine, its -q or /Q) and the environment.
 TStartMode StartMode();
 
 // The mode the program started in, as decided before the application chose
@@ -25,6 +23,6 @@ void RecordStartMode(TStartMode mode);
 TStartMode StartedMode();
 
 // The line a start without a display leaves on standard error, before its run.
-extern const char* const kNoDisplayNotice;
+std::string NoDisplayNotice();
 // The same for a display that is named but cannot be reached.
 std::string UnreachableDisplayNotice();

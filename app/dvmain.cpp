@@ -1,10 +1,12 @@
 #include "app/dvmain.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
 
+#include "app/Arguments.h"
 #include "app/HandOver.h"
 #include "app/ProgramInfo.h"
 #include "app/Redate.h"
@@ -13,20 +15,21 @@
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Translate.h"
 #include "platform/winapi/MessageBox.h"
 
 namespace {
 const char* const kTitle = "DOVANEL For Archiver";
-const char* const kSkippedMessage = "一部 DLL が無いためスキップしました";
+const char* const kSkippedMessage = "Some archives were skipped: their library is missing";
 // Some archives keep a time that is not their newest entry's, and not by choice.
-const char* const kFailedMessage = "一部の書庫の日付を設定できませんでした";
+const char* const kFailedMessage = "The dates of some archives could not be set";
 
 }  // namespace
 
 std::string FileTimeText(const std::string& path) {
   TDateTime moment;
   // A file that vanished or cannot be read still gets its row.
-  if (!FileAgeDateTime(path, moment)) return "Unknown";
+  if (!FileAgeDateTime(path, moment)) return Translate("Unknown");
   return DateTimeText(moment, moment);
 }
 
@@ -107,12 +110,10 @@ void Tdovanel::FormCreate(TComponent*) {
   bool quit = false;
   if (ParamCount() >= 1) {
     TStringList paths;
-    for (int i = 1; i <= ParamCount(); ++i) {
-      if (IsQuietSwitch(ParamStr(i)))
-        quit = true;
-      else
-        paths.Add(ParamStr(i));
-    }
+    const TArguments arguments = CommandLineArguments();
+    for (const std::string& path : arguments.paths) paths.Add(path);
+    quit = arguments.quiet;
+    quietReport_.Describe(stdout, arguments.verbose, arguments.dryRun);
     // A start with no display runs as quietly, and tells as much.
     if (quit || StartedMode() == TStartMode::NoDisplay) quietReport_.Start(stderr);
     // The window comes first and fills as the run goes. A window system that
@@ -148,7 +149,7 @@ Tdovanel::~Tdovanel() { worker_.reset(); }
 void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int) {
   ListBox2->Clear();
   ListBox3->Clear();
-  SetCaption("running...");
+  SetCaption(Translate("running..."));
   ListBox1->Clear();
   run_ = TRun{};
   run_.id = ++runsStarted_;
@@ -203,7 +204,7 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
   } underWay{runUnderWay_};
   for (const TRedateTask& task : tasks) {
     FileBegun(run_.id, task.row);
-    FileDone(run_.id, task.row, RedateFile(task.path, this, Handle()));
+    FileDone(run_.id, task.row, RedateFile(task.path, this, Handle(), CommandLineArguments().dryRun));
   }
   RunEnded(run_.id, false, nullptr);
 }
@@ -219,7 +220,7 @@ TRedateWorker& Tdovanel::Worker() {
     events.ended = [this](int run, bool stopped, std::exception_ptr error) {
       Post([this, run, stopped, error] { RunEnded(run, stopped, error); });
     };
-    worker_ = std::make_unique<TRedateWorker>(std::move(events), Handle());
+    worker_ = std::make_unique<TRedateWorker>(std::move(events), Handle(), CommandLineArguments().dryRun);
   }
   return *worker_;
 }
@@ -261,7 +262,7 @@ void Tdovanel::AddNotReadRows(int row) {
   for (int r = ListBox3->Count(); r < row; ++r) {
     const auto problem = run_.notScanned.find(r);
     if (problem == run_.notScanned.end()) break;
-    ListBox3->Add(std::string("Not Read (") + std::strerror(problem->second) + ")");
+    ListBox3->Add(std::string(Translate("Not Read")) + " (" + std::strerror(problem->second) + ")");
     ++run_.notHandled;
     run_.failed = true;
   }
@@ -269,7 +270,8 @@ void Tdovanel::AddNotReadRows(int row) {
 
 void Tdovanel::ShowProgress() {
   if (Peer() == nullptr || quietReport_.Started()) return;
-  SetCaption("running... " + std::to_string(ListBox3->Count()) + "/" + std::to_string(ListBox1->Count()));
+  SetCaption(std::string(Translate("running...")) + " " + std::to_string(ListBox3->Count()) + "/" +
+             std::to_string(ListBox1->Count()));
 }
 
 void Tdovanel::RunEnded(int run, bool stopped, std::exception_ptr error) {
@@ -293,19 +295,22 @@ void Tdovanel::RunEnded(int run, bool stopped, std::exception_ptr error) {
   AddNotReadRows(ListBox1->Count());
   if (TApplication* application = Application()) application->BringToFront();
   if (!run_.skipped && !run_.failed) {
-    Label1->SetCaption("Finish");
+    Label1->SetCaption(Translate("Finish"));
     Label1->SetFont(clRed, false);
   } else {
-    std::string message = run_.skipped ? kSkippedMessage : "";
-    if (run_.failed) message += (message.empty() ? "" : " / ") + std::string(kFailedMessage);
+    std::string message = run_.skipped ? Translate(kSkippedMessage) : "";
+    if (run_.failed) message += (message.empty() ? "" : " / ") + std::string(Translate(kFailedMessage));
     Label1->SetCaption(message);
     Label1->SetFont(clPurple, true);
   }
   // What became of the archives, once the run is over.
   std::string caption = "DV";
-  if (run_.redated + run_.left + run_.notHandled > 0)
-    caption += " - " + std::to_string(run_.redated) + " re-dated, " + std::to_string(run_.left) + " left, " +
-               std::to_string(run_.notHandled) + " not handled";
+  if (run_.redated + run_.left + run_.notHandled > 0) {
+    char counts[160];
+    std::snprintf(counts, sizeof counts, Translate("%d re-dated, %d left, %d not handled"), run_.redated, run_.left,
+                  run_.notHandled);
+    caption += std::string(" - ") + counts;
+  }
   SetCaption(caption);
   if (ListBox1->Count() > 0) {
     ListBox1->SetItemIndex(0);
@@ -334,7 +339,7 @@ void Tdovanel::AppActivate(TComponent*) { FormatSettings().ShortDateFormat = "yy
 
 void Tdovanel::Label1DblClick(TComponent*) {
   TApplication* application = Application();
-  const std::string text = "          version " + std::string(ProgramVersion()) + "          ";
+  const std::string text = "          " + std::string(Translate("version")) + " " + ProgramVersion() + "          ";
   MessageBoxA(Handle(), text.c_str(),
               application != nullptr ? application->Title.c_str() : kTitle, MB_OK);
 }

@@ -4,9 +4,11 @@
 // start without a window ("/Q", or no display) neither looks at the running
 // one nor keeps a later one from opening. The start makes the application,
 // its title and the main form, whose creation runs the command line's paths.
-// "--help" or "--version" alone is answered before any of that. The exit
-// code is 0 unless a run without a window could not handle an archive.
+// "--help" or "--version" is answered before any of that, and a command line
+// with an unknown option is refused (status 2). Otherwise the exit code is 0
+// unless a run without a window could not handle an archive.
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -14,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/Arguments.h"
 #include "app/HandOver.h"
 #include "app/ProgramIcon.h"
 #include "app/ProgramInfo.h"
@@ -21,6 +24,7 @@
 #include "app/dvmain.h"
 #include "platform/forms/Application.h"
 #include "platform/rtl/CommandLine.h"
+#include "platform/rtl/Translate.h"
 #include "platform/winapi/Mutex.h"
 #include "platform/winapi/Window.h"
 
@@ -33,13 +37,8 @@ struct CloseHandleOnExit {
 };
 using TOwnedHandle = std::unique_ptr<void, CloseHandleOnExit>;
 
-// The paths of this start, the quiet switch left out.
-std::vector<std::string> GivenPaths() {
-  std::vector<std::string> paths;
-  for (int i = 1; i <= ParamCount(); ++i)
-    if (!IsQuietSwitch(ParamStr(i))) paths.push_back(ParamStr(i));
-  return paths;
-}
+// The paths of this start, the options left out.
+std::vector<std::string> GivenPaths() { return CommandLineArguments().paths; }
 
 // The running instance's window takes this start's paths as a drop and comes
 // forward; its exit status. A window that is still starting is waited for a
@@ -52,8 +51,9 @@ int HandOverToRunningInstance() {
   const bool taken = window != nullptr && (paths.empty() || HandPathsOver(window, paths));
   if (window != nullptr) SetForegroundWindow(window);
   if (taken) return 0;
-  std::fprintf(stderr, "DOVANEL For Archiver: the running window could not be given the paths%s; they were not "
-                       "re-dated\n", window == nullptr ? " (it does not answer)" : "");
+  std::fprintf(stderr, "dovanel: %s%s\n",
+               Translate("the running window could not be given the paths; they were not re-dated"),
+               window == nullptr ? Translate(" (it does not answer)") : "");
   return 1;
 }
 
@@ -73,7 +73,7 @@ bool TakeInstanceLock(TOwnedHandle& mutex) {
 TStartMode DecideStartMode(int argc, char** argv) {
   TStartMode mode = StartMode();
   if (mode == TStartMode::NoDisplay) {
-    std::fputs(kNoDisplayNotice, stderr);
+    std::fputs(NoDisplayNotice().c_str(), stderr);
   } else if (mode == TStartMode::Window && !WindowSystemStarts(argc, argv)) {
     std::fputs(UnreachableDisplayNotice().c_str(), stderr);
     ChooseNoScreen();
@@ -100,13 +100,22 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (AnswerInformationRequest(argc, argv, stdout)) return 0;
+  // The messages in the user's language; the rest of the locale stays C
+  // until the window system takes the whole of it.
+  std::setlocale(LC_MESSAGES, "");
+  SetCommandLine(argc, argv);
+  const TArguments arguments = CommandLineArguments();
+  if (arguments.Refused()) {
+    TellRefused(arguments, stderr);
+    return kUsageExitStatus;
+  }
+  if (const int answered = AnswerInformationRequest(arguments, stdout); answered >= 0) return answered;
   try {
     return Run(argc, argv);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "DOVANEL For Archiver: %s\n", error.what());
+    std::fprintf(stderr, "dovanel: %s\n", error.what());
   } catch (...) {
-    std::fprintf(stderr, "DOVANEL For Archiver: unknown error\n");
+    std::fprintf(stderr, "dovanel: %s\n", Translate("unknown error"));
   }
   // The program did not do what it was started for: no caller may read success.
   return 1;

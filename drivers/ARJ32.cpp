@@ -1,7 +1,7 @@
 #include "drivers/ARJ32.h"
 
 TSingleLibraryUnit& ArjUnit() {
-  static TSingleLibraryUnit unit("UNARJ32J.DLL", "Unarj", "ARJ 形式書庫を扱うには UNARJ32J.DLL が 必要です。");
+  static TSingleLibraryUnit unit("UNARJ32J.DLL", "Unarj", "UNARJ32J.DLL is needed to handle ARJ archives.");
   return unit;
 }
 

@@ -13,7 +13,7 @@ const TCommandPiece kCabPieces[] = {
 }  // namespace
 
 TSingleLibraryUnit& CabUnit() {
-  static TSingleLibraryUnit unit("CAB32.DLL", "Cab", "CAB 形式書庫を扱うには CAB32.DLL が 必要です。");
+  static TSingleLibraryUnit unit("CAB32.DLL", "Cab", "CAB32.DLL is needed to handle CAB archives.");
   return unit;
 }
 

@@ -6,6 +6,7 @@
 #include "contract/LibraryFunctions.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/winapi/Library.h"
+#include "platform/rtl/Translate.h"
 
 namespace {
 // The entries whose wrapper runs the load routine before it looks up.
@@ -98,7 +99,7 @@ TSingleLibraryUnit::TSingleLibraryUnit(const char* libraryName, const char* pref
 
 void TSingleLibraryUnit::Load() {
   if (handle_ == nullptr) handle_ = LoadLibraryA(libraryName_);
-  if (handle_ == nullptr) throw ELibraryMissing(missingLibraryMessage_);
+  if (handle_ == nullptr) throw ELibraryMissing(Translate(missingLibraryMessage_));
 }
 
 void TSingleLibraryUnit::Release() {

@@ -68,7 +68,7 @@ void AddLhaSwitch(TCmdOpt& builder, const TLhaSwitch& row, const O& options, boo
 }  // namespace
 
 TSingleLibraryUnit& LhaUnit() {
-  static TSingleLibraryUnit unit("UNLHA32.DLL", "Unlha", "Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。");
+  static TSingleLibraryUnit unit("UNLHA32.DLL", "Unlha", "UNLHA32.DLL is needed to handle LHA archives.");
   return unit;
 }
 

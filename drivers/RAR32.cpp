@@ -9,7 +9,7 @@ const TCommandPiece kRarPieces[] = {
 }  // namespace
 
 TSingleLibraryUnit& RarUnit() {
-  static TSingleLibraryUnit unit("UNRAR32.DLL", "Unrar", "この機能の使用には UNRAR32.DLL が 必要です。");
+  static TSingleLibraryUnit unit("UNRAR32.DLL", "Unrar", "UNRAR32.DLL is needed to use this function.");
   return unit;
 }
 

@@ -21,7 +21,7 @@ const TCommandPiece kRemovePieces[] = {
 }  // namespace
 
 TSingleLibraryUnit& SevenZipUnit() {
-  static TSingleLibraryUnit unit("7-ZIP32.DLL", "SevenZip", "7z 形式書庫を扱うには 7-ZIP32.DLL が 必要です。");
+  static TSingleLibraryUnit unit("7-ZIP32.DLL", "SevenZip", "7-ZIP32.DLL is needed to handle 7z archives.");
   return unit;
 }
 

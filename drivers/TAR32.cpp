@@ -21,7 +21,7 @@ const char* const kStubName = "kmtarsef.exe";
 }  // namespace
 
 TSingleLibraryUnit& TarUnit() {
-  static TSingleLibraryUnit unit("tar32.dll", "Tar", "tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。");
+  static TSingleLibraryUnit unit("tar32.dll", "Tar", "tar32.dll is needed to handle tar/tgz/taz/bz2 archives.");
   return unit;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/rtl/FileMove.h"
 #include "platform/rtl/Files.h"
 #include "platform/winapi/Library.h"
+#include "platform/rtl/Translate.h"
 
 namespace {
 const char* const kLibraryNames[3] = {"UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL"};
@@ -95,7 +96,7 @@ void TZipUnit::Load() {
   for (int k = 0; k < 3; ++k)
     if (handles_[k] == nullptr) handles_[k] = LoadLibraryA(kLibraryNames[k]);
   if (handles_[0] == nullptr && handles_[1] == nullptr && handles_[2] == nullptr)
-    throw ELibraryMissing("ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。");
+    throw ELibraryMissing(Translate("UNZIP32.DLL is needed to extract ZIP archives, and ZIP32J.DLL to create them."));
 }
 
 void TZipUnit::Release() {

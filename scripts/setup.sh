@@ -10,6 +10,8 @@ program_packages=(
   qt6-base-dev qt6-svg-dev libarchive-dev zlib1g-dev libbz2-dev liblzma-dev
   # What cpack needs to name the package's dependencies.
   dpkg-dev file
+  # msgfmt, which makes the message catalogues.
+  gettext
 )
 development_packages=(
   libgtest-dev libgmock-dev
@@ -17,7 +19,7 @@ development_packages=(
   zip unzip p7zip-full gcab arj jlha-utils libarchive-tools bzip2 lbzip2 pbzip2 gzip xz-utils zstd tar python3 time
   # What the install test checks the desktop files, the manual and the package with.
   desktop-file-utils appstream man-db
-  # Locale sources, for the test of regional date formats.
+  # Locale sources, for the test of regional date formats and the locales the language tests name.
   locales
   # A display for screenshots, and fonts that hold Japanese text.
   xvfb fonts-noto-cjk

@@ -5,6 +5,7 @@
 
 #include "platform/rtl/Ansi.h"
 #include "platform/winapi/Library.h"
+#include "platform/rtl/Translate.h"
 
 // Relative to the executable's folder; the build sets it from the install layout.
 #ifndef DOVANEL_PRIVATE_LIBRARY_FOLDER
@@ -40,5 +41,5 @@ std::vector<std::string> LibrarySearchFolders() {
 std::string LibrarySearchText() {
   std::string text;
   for (const std::string& folder : LibrarySearchFolders()) text += folder + ", ";
-  return text + "then the system's library path";
+  return text + Translate("then the system's library path");
 }

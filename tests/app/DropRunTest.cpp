@@ -36,7 +36,7 @@ using drop_helpers::DropFiles;
 using sample_archives::kBefore;
 using sample_archives::kNewestDos;
 using sample_archives::kNewestText;
-const char* const kSkipped = "一部 DLL が無いためスキップしました";
+const char* const kSkipped = "Some archives were skipped: their library is missing";
 
 class DropRunTest : public ::testing::Test {
  protected:

@@ -1,6 +1,7 @@
-// "--help" and "--version" as the only argument: answered on standard output
-// at once, with status 0, before anything else (no display, no window, even
-// beside a running instance). Anywhere else they are paths, as any argument.
+// "--help" and "--version": answered on standard output at once, with status
+// 0, before anything else (no display, no window, even beside a running
+// instance), wherever they stand among the options; status 1 when the answer
+// cannot be written. After "--" they are paths, as any argument.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -58,9 +59,10 @@ TEST_F(InformationRequestTest, EachIsAnsweredAtOnceWithoutDisplayOrWindowEvenBes
   const Case cases[] = {
       {"--version", {"DOVANEL For Archiver " + VersionInTheBox() + "\n"}},
       {"--help",
-       {"Usage: dovanel [/Q] [PATH...]", "  /Q ", "--version", ".lzh (LHA)", ".tgz .taz .gz .z", ".bz2", ".exe",
+       {"Usage: dovanel [OPTION]... [PATH]...", "  /Q, -q, --quiet ", "-n, --dry-run", "-v, --verbose", "--version",
+        "  --  ", ".lzh (LHA)", ".tgz .taz .gz .z", ".bz2", ".exe",
         "DOVANEL_LIBRARY_PATH", "../lib/dovanel", "Exit status with /Q:", "  0  every archive was re-dated",
-        "  1  some archive could not be handled", "refused to open",
+        "  1  some archive could not be handled", "  2  the command line was refused", "refused to open",
         "lists no entry (an empty archive, or one damaged\nbefore its first entry) is left as it is."}},
   };
   // This process holds the instance lock: a start that looked at it would defer and say nothing.
@@ -75,10 +77,14 @@ TEST_F(InformationRequestTest, EachIsAnsweredAtOnceWithoutDisplayOrWindowEvenBes
     EXPECT_LT(run.milliseconds, 5000);
     for (const std::string& words : c.mustSay) EXPECT_NE(run.out.find(words), std::string::npos) << words;
     EXPECT_FALSE(std::filesystem::exists(WindowSocketPath("Tdovanel"))) << "no window was made";
+    // An answer that cannot be written is no answer.
+    const ProgramResult full = RunProgram({c.argument}, kNoDisplay, {}, {}, {"sh", "-c", "exec \"$@\" >/dev/full", "sh"});
+    ASSERT_TRUE(full.finished);
+    EXPECT_EQ(full.exitCode, 1);
   }
 }
 
-TEST_F(InformationRequestTest, WithOtherArgumentsTheyArePaths) {
+TEST_F(InformationRequestTest, AmongOtherArgumentsTheyAreAnsweredAndAfterTheOptionsEndTheyArePaths) {
   TempDir sources, data;
   sample_archives::MakeNewest(sources.path(), "new.txt", "newest\n");
   // Folders named like the requests, in the folder the program starts in.
@@ -88,12 +94,14 @@ TEST_F(InformationRequestTest, WithOtherArgumentsTheyArePaths) {
       sample_archives::MakeArchive(sources.path(), data.path() / "--version" / "a.zip", "zip -q", "new.txt");
   struct Case {
     std::vector<std::string> arguments;
+    const char* says;  // the start of standard output
     std::time_t inHelpAfter, inVersionAfter;
   };
   const Case cases[] = {
-      {{"/Q", "--help"}, kNewestDos, kBefore},
-      {{"--version", "/q"}, kBefore, kNewestDos},
-      {{"--help", "--version", "/Q"}, kNewestDos, kNewestDos},
+      {{"/Q", "--help", "--version"}, "Usage: ", kBefore, kBefore},
+      {{"--version", "/q", "--version"}, "DOVANEL For Archiver ", kBefore, kBefore},
+      {{"/Q", "--", "--help"}, "", kNewestDos, kBefore},
+      {{"/Q", "--", "--version", "--help"}, "", kNewestDos, kNewestDos},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.front() + " ... " + c.arguments.back());
@@ -103,7 +111,11 @@ TEST_F(InformationRequestTest, WithOtherArgumentsTheyArePaths) {
         RunProgram(c.arguments, {{"DOVANEL_LIBRARY_PATH", std::nullopt}}, {}, data.path().string());
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "") << "a path is no request";
+    if (*c.says == '\0') {
+      EXPECT_EQ(run.out, "") << "a path is no request";
+    } else {
+      EXPECT_EQ(run.out.substr(0, std::string(c.says).size()), c.says);
+    }
     EXPECT_EQ(MTime(inHelp), c.inHelpAfter);
     EXPECT_EQ(MTime(inVersion), c.inVersionAfter);
   }

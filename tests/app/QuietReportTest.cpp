@@ -1,5 +1,5 @@
 // What a quiet run tells its caller: nothing and exit status 0 when every
-// archive was re-dated or deliberately left as it is; one line "path: reason"
+// archive was re-dated or deliberately left as it is; one line "dovanel: path: reason"
 // on standard error for each archive it could not handle, and a status that
 // is not 0. A window start tells nothing and keeps its status.
 #include <gtest/gtest.h>
@@ -151,9 +151,10 @@ TEST_F(QuietReportTest, EachArchiveThatCouldNotBeHandledIsNamedWithItsReason) {
   ASSERT_TRUE(run.finished);
   EXPECT_FALSE(run.crashed);
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_EQ(Lines(run.err), Lines(damaged + ": the archive could not be opened or read\n" +  //
-                                  zeroBytes + ": the archive could not be opened or read\n" +
-                                  held + ": the last-write time could not be set: another process holds the file\n"));
+  EXPECT_EQ(Lines(run.err), Lines("dovanel: " + damaged + ": the archive could not be opened or read\n" +  //
+                                  "dovanel: " + zeroBytes + ": the archive could not be opened or read\n" +
+                                  "dovanel: " + held +
+                                  ": the last-write time could not be set: another process holds the file\n"));
   EXPECT_EQ(MTime(ok), kNewestDos) << "the others are still re-dated";
   for (const std::string& path : {damaged, zeroBytes, held}) EXPECT_EQ(MTime(path), kBefore) << path;
 }
@@ -176,7 +177,7 @@ TEST_F(QuietReportTest, AMissingLibraryIsNamedWithTheFoldersSearched) {
   ASSERT_TRUE(run.finished);
   EXPECT_NE(run.exitCode, 0);
   const std::string privateFolder = (alone.path().parent_path() / "lib" / "dovanel").string();
-  EXPECT_EQ(run.err, cab + ": CAB 形式書庫を扱うには CAB32.DLL が 必要です。 (searched " + extra.path().string() + ", " +
+  EXPECT_EQ(run.err, "dovanel: " + cab + ": CAB32.DLL is needed to handle CAB archives. (searched " + extra.path().string() + ", " +
                          alone.path().string() + ", " + privateFolder + ", then the system's library path)\n");
   EXPECT_EQ(MTime(cab), kBefore);
   EXPECT_EQ(MTime(zip), kNewestDos);
@@ -210,7 +211,7 @@ TEST_F(QuietReportTest, SevenZipIsRedatedQuietlyAndNamedWhenItsLibraryIsMissing)
   ASSERT_TRUE(without.finished);
   EXPECT_NE(without.exitCode, 0);
   const std::string privateFolder = (alone.path().parent_path() / "lib" / "dovanel").string();
-  EXPECT_EQ(without.err, seven + ": 7z 形式書庫を扱うには 7-ZIP32.DLL が 必要です。 (searched " + alone.path().string() +
+  EXPECT_EQ(without.err, "dovanel: " + seven + ": 7-ZIP32.DLL is needed to handle 7z archives. (searched " + alone.path().string() +
                              ", " + privateFolder + ", then the system's library path)\n");
   EXPECT_EQ(MTime(seven), kBefore);
   EXPECT_EQ(MTime(sfx), kBefore) << "an executable no library here takes is no archive";
@@ -232,7 +233,7 @@ TEST_F(QuietReportTest, ATimeTheUserMayNotSetIsNamed) {
                  {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
   ASSERT_TRUE(run.finished);
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_EQ(run.err, archive + ": the last-write time could not be set: Operation not permitted\n");
+  EXPECT_EQ(run.err, "dovanel: " + archive + ": the last-write time could not be set: Operation not permitted\n");
   EXPECT_EQ(MTime(archive), kBefore);
 }
 
@@ -266,9 +267,9 @@ TEST_F(QuietReportTest, EveryPartOfTheTreeIsReachedOrNamed) {
   ASSERT_TRUE(run.finished);
   EXPECT_FALSE(run.crashed);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(Lines(run.err), Lines((tree / "closed").string() + "/: could not be read: Permission denied\n" +
-                                  unsearchable + ": could not be read: Permission denied\n" + missing +
-                                  ": No such file or directory\n"));
+  EXPECT_EQ(Lines(run.err), Lines("dovanel: " + (tree / "closed").string() + "/: could not be read: Permission denied\n" +
+                                  "dovanel: " + unsearchable + ": could not be read: Permission denied\n" +
+                                  "dovanel: " + missing + ": No such file or directory\n"));
   EXPECT_EQ(MTime(ok), kNewestDos);
   EXPECT_EQ(DeepMTime(tree, "deep.zip"), kNewestDos) << "a path of " << deep.size() << " bytes is reached";
   EXPECT_EQ(MTime(closedInside), kBefore);

@@ -142,7 +142,7 @@ TEST_F(RedateFaultsTest, DamagedArchivesOfEveryFormatKeepTheirBytes) {
   }
   for (const Tool& tool : tools) EXPECT_EQ(OwnMTime(out_.path() / "whole" / tool.name), tool.name == std::string("g.cab") ? kNewestDos - 9 * 3600 : kNewestDos) << tool.name;
   // The empty ZIP at least could not be read: the label does not say all went well.
-  EXPECT_EQ(label_, "一部の書庫の日付を設定できませんでした");
+  EXPECT_EQ(label_, "The dates of some archives could not be set");
 }
 
 TEST_F(RedateFaultsTest, FileThatVanishesDuringTheRunStillHasItsRow) {
@@ -253,17 +253,23 @@ TEST_F(RedateFaultsTest, AFileSwappedDuringTheRunIsLeftAsItIs) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
-    const std::string first = Make(dir.path() / "1.zip", "zip -q");
+    // The first archive is a fake library's, which swaps the second while it
+    // lists the first: after the folder was read, before the second is examined.
+    TempDir realLibraries;
+    LinkRealLibraries(realLibraries.path().string(), {"UNLHA32.DLL"});
+    FakeLibrary lha{"lha", "UNLHA32.DLL"};
+    UseFakeLibraries({"lha"}, {realLibraries.path().string()});
+    ReleaseAllDriverUnits();
+    lha.Clear();
+    lha.Config().entries = {{"new.txt", 0x2AA6, 0x528F}};  // 2001-05-06 10:20:30
+    const std::string first = dir.path() / "1.lzh";
+    WriteFile(first, "listed by the fake");
     const std::string swapped = Make(dir.path() / "2.zip", "zip -q");
     const std::string last = Make(dir.path() / "3.zip", "zip -q");
-    // At the run's first pass over pending events, after the folder was read.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [&] {
-          fs::remove(swapped);
-          c.swap(swapped);
-        },
-        Qt::QueuedConnection);
+    lha.Config().whileListing = [&] {
+      fs::remove(swapped);
+      c.swap(swapped);
+    };
     const auto outcome = Run({dir.path().string()});
     EXPECT_EQ(outcome.at(first), sample_archives::kNewestText);
     EXPECT_EQ(outcome.at(swapped), "Not Read");

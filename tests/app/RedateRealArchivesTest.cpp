@@ -177,7 +177,7 @@ TEST_F(RedateRealArchivesTest, WithoutTheSevenZipLibrarySevenZipIsSkippedAndTheR
   EXPECT_EQ(outcome.at(txz), "2001/05/06 | 10:20:30");
   EXPECT_EQ(MTime(seven), kBefore);
   EXPECT_EQ(MTime(txz), kNewestDos);
-  EXPECT_EQ(form_->Label1->Caption(), "一部 DLL が無いためスキップしました");
+  EXPECT_EQ(form_->Label1->Caption(), "Some archives were skipped: their library is missing");
 }
 
 TEST_F(RedateRealArchivesTest, BytesNeverChangeAndOnlyTheLastWriteTimeMoves) {
@@ -234,7 +234,7 @@ TEST_F(RedateRealArchivesTest, MissingLibrarySkipsItsFormatOnly) {
   EXPECT_EQ(outcome.at(tar), "2001/05/06 | 10:20:30");
   EXPECT_EQ(MTime(zip), kBefore);
   EXPECT_EQ(MTime(tar), kNewestDos);
-  EXPECT_EQ(form_->Label1->Caption(), "一部 DLL が無いためスキップしました");
+  EXPECT_EQ(form_->Label1->Caption(), "Some archives were skipped: their library is missing");
 }
 
 TEST_F(RedateRealArchivesTest, SelfExtractingExecutablesAreTypedByContent) {
@@ -269,7 +269,7 @@ TEST_F(RedateRealArchivesTest, QuietCommandLineRedatesAndEndsWithoutAWindow) {
   // The real program, as the README runs it; its libraries sit beside it.
   unsetenv("DOVANEL_LIBRARY_PATH");
   const int status = std::system(((OutputDir() / "dovanel").string() + " /q " + out_.path().string() +
-                                  " /Q -not-a-path >/dev/null 2>&1").c_str());
+                                  " /Q -- -not-a-path >/dev/null 2>&1").c_str());
   UseRealLibraries();
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1) << "-not-a-path names nothing";

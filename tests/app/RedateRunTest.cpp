@@ -199,7 +199,7 @@ TEST_F(RedateRunTest, NonArchivesMissingLibrariesAndReadOnlyFiles) {
   EXPECT_EQ(MTime(zip), LocalSeconds(kOld));
   EXPECT_EQ(MTime(readOnly), LocalSeconds(kOld));
   EXPECT_EQ(MTime(writable), LocalSeconds({2011, 11, 11, 11, 11, 12}));
-  EXPECT_EQ(form_->Label1->Caption(), "一部 DLL が無いためスキップしました");
+  EXPECT_EQ(form_->Label1->Caption(), "Some archives were skipped: their library is missing");
   EXPECT_EQ(form_->Label1->FontColor(), clPurple);
   EXPECT_TRUE(form_->Label1->FontBold());
 }
@@ -215,7 +215,7 @@ TEST_F(RedateRunTest, FileHeldByAnotherKeepsItsTime) {
   // Not the time it would have had: the row says why it keeps the old one.
   EXPECT_EQ(Rows(), std::vector<std::string>{archive + " => Not Set (another process holds the file)"});
   EXPECT_EQ(MTime(archive), LocalSeconds(kOld));
-  EXPECT_EQ(form_->Label1->Caption(), "一部の書庫の日付を設定できませんでした");
+  EXPECT_EQ(form_->Label1->Caption(), "The dates of some archives could not be set");
   EXPECT_EQ(form_->Label1->FontColor(), clPurple);
 }
 
@@ -249,7 +249,7 @@ TEST_F(RedateRunTest, WhatTakesTheArchivesPlaceDuringItsListingKeepsItsTime) {
     EXPECT_EQ(Rows(), std::vector<std::string>{
                           archive + " => Not Set (another file took its place during the run; both are left as they are)"});
     EXPECT_EQ(MTime(archive), LocalSeconds(kOld)) << "what stands at the path now";
-    EXPECT_EQ(form_->Label1->Caption(), "一部の書庫の日付を設定できませんでした");
+    EXPECT_EQ(form_->Label1->Caption(), "The dates of some archives could not be set");
     std::filesystem::remove(archive);
     std::filesystem::remove(victim);
   }

@@ -187,9 +187,8 @@ TEST_F(StartupTest, WithoutAReachableDisplayAStartReportsAsAQuietRun) {
     Dovanel start({good, empty, missing}, options);
     ASSERT_TRUE(start.Started());
     EXPECT_EQ(start.EndStatus(), 1) << "never an abort, never a false success";
-    EXPECT_EQ(start.Errors(), "DOVANEL For Archiver: " + c.notice +
-                                  ", so no window: the paths given are re-dated as with /Q\n" + missing +
-                                  ": No such file or directory\n" + empty +
+    EXPECT_EQ(start.Errors(), "dovanel: " + c.notice + ", so no window: the paths given are re-dated as with /Q\n" +
+                                  "dovanel: " + missing + ": No such file or directory\n" + "dovanel: " + empty +
                                   ": the archive could not be opened or read\n");
     EXPECT_EQ(MTime(good), kNewestDos);
     EXPECT_FALSE(WindowListens()) << "no invisible window is left";
@@ -263,11 +262,11 @@ TEST_F(StartupTest, PathsTheRunningInstanceCannotTakeAreNotDroppedSilently) {
   ASSERT_TRUE(second.Started());
   EXPECT_EQ(second.EndStatus(5000), 1);
   EXPECT_EQ(second.Errors(),
-            "DOVANEL For Archiver: the running window could not be given the paths; they were not re-dated\n");
+            "dovanel: the running window could not be given the paths; they were not re-dated\n");
   EXPECT_EQ(MTime(archive), kBefore);
 }
 
-TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
+TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndDashNamesAreReachedAfterTheOptionsEnd) {
   struct Case {
     const char* name;
     std::vector<std::string> args;  // "<a>" is the archive's path, "<dash>" one whose name starts with "-"
@@ -276,9 +275,9 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndAnyOtherArgumentIsAPath) {
   const Case cases[] = {
       {"switch alone, lower case", {"/q"}, ""},
       {"archive then switch", {"<a>", "/Q"}, ""},
-      {"repeated, mixed case, around a dash name and a slash word",
-       {"/q", "<dash>", "/x", "/Q", "-x"},
-       "/x: No such file or directory\n-x: No such file or directory\n"},
+      {"repeated, mixed case, around a slash word, and dash names after the options' end",
+       {"/q", "/x", "/Q", "--", "<dash>", "-x"},
+       "dovanel: /x: No such file or directory\ndovanel: -x: No such file or directory\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -87,19 +87,19 @@ TEST_F(ArchiveFileTest, EachTypeBindsItsDriver) {
 
 // The run records "Skip" for this: the name, the type and the driver stay.
 TEST_F(ArchiveFileTest, MissingLibraryLeavesTheComponentAsItWas) {
-  const char* const tar = "tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。";
+  const char* const tar = "tar32.dll is needed to handle tar/tgz/taz/bz2 archives.";
   const struct {
     const char* name;
     const char* message;
   } rows[] = {
-      {"/d/a.lzh", "Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。"},
-      {"/d/a.zip", "ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。"},
-      {"/d/a.cab", "CAB 形式書庫を扱うには CAB32.DLL が 必要です。"},
-      {"/d/a.arj", "ARJ 形式書庫を扱うには UNARJ32J.DLL が 必要です。"},
+      {"/d/a.lzh", "UNLHA32.DLL is needed to handle LHA archives."},
+      {"/d/a.zip", "UNZIP32.DLL is needed to extract ZIP archives, and ZIP32J.DLL to create them."},
+      {"/d/a.cab", "CAB32.DLL is needed to handle CAB archives."},
+      {"/d/a.arj", "UNARJ32J.DLL is needed to handle ARJ archives."},
       {"/d/a.tar", tar},
       {"/d/a.tgz", tar},
       {"/d/a.bz2", tar},
-      {"/d/a.rar", "この機能の使用には UNRAR32.DLL が 必要です。"},
+      {"/d/a.rar", "UNRAR32.DLL is needed to use this function."},
   };
   UseNoLibraries();
   for (const auto& row : rows) {

@@ -249,7 +249,7 @@ TEST_F(CabArjRarFixture, ArjCreatingOperationsNeedUnlha32) {
   UseFakeLibraries({"arj"});
   const auto arj = TArchiver::Create<TArj32>();
   EXPECT_EQ(RaisedMessage([&] { arj->Pack(nullptr, "/a.arj", options_, "", &files_, false, output_); }),
-            "Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。");
+            "UNLHA32.DLL is needed to handle LHA archives.");
   EXPECT_TRUE(arj_->Calls().empty());
 }
 }  // namespace

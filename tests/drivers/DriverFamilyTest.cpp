@@ -46,16 +46,16 @@ std::unique_ptr<TArchiver> Make() {
   return TArchiver::Create<Driver>();
 }
 
-const char* const kTarMessage = "tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。";
+const char* const kTarMessage = "tar32.dll is needed to handle tar/tgz/taz/bz2 archives.";
 const Member kMembers[] = {
-    {"TLha32", "lha", Make<TLha32>, LhaUnit, "Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。"},
-    {"TCab32", "cab", Make<TCab32>, CabUnit, "CAB 形式書庫を扱うには CAB32.DLL が 必要です。"},
-    {"TArj32", "arj", Make<TArj32>, ArjUnit, "ARJ 形式書庫を扱うには UNARJ32J.DLL が 必要です。"},
+    {"TLha32", "lha", Make<TLha32>, LhaUnit, "UNLHA32.DLL is needed to handle LHA archives."},
+    {"TCab32", "cab", Make<TCab32>, CabUnit, "CAB32.DLL is needed to handle CAB archives."},
+    {"TArj32", "arj", Make<TArj32>, ArjUnit, "UNARJ32J.DLL is needed to handle ARJ archives."},
     {"TTar32", "tar", Make<TTar32>, TarUnit, kTarMessage},
     {"TTgz32", "tar", Make<TTgz32>, TarUnit, kTarMessage},
     {"TBZ232", "tar", Make<TBZ232>, TarUnit, kTarMessage},
-    {"TRar32", "rar", Make<TRar32>, RarUnit, "この機能の使用には UNRAR32.DLL が 必要です。"},
-    {"TSevenZip32", "sevenzip", Make<TSevenZip32>, SevenZipUnit, "7z 形式書庫を扱うには 7-ZIP32.DLL が 必要です。"},
+    {"TRar32", "rar", Make<TRar32>, RarUnit, "UNRAR32.DLL is needed to use this function."},
+    {"TSevenZip32", "sevenzip", Make<TSevenZip32>, SevenZipUnit, "7-ZIP32.DLL is needed to handle 7z archives."},
 };
 
 // Every fake of the family, opened by the test to read what it recorded.
@@ -136,7 +136,7 @@ TEST_F(DriverFamilyTest, MissingLibraryFailsCreationLoadingWrappersAndProbes) {
     EXPECT_EQ(member.unit().Handle(), nullptr);
   }
   EXPECT_EQ(RaisedMessage([] { TArchiver::Create<TZip32>(); }),
-            "ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。");
+            "UNZIP32.DLL is needed to extract ZIP archives, and ZIP32J.DLL to create them.");
   for (const auto& probe : {IsLhaArchive, IsCabArchive, IsArjArchive, IsRarArchive, IsZipArchive, IsSevenZipArchive})
     EXPECT_FALSE(probe("/x.exe"));
   EXPECT_EQ(TarArchiveType("/x.exe"), atNone);

@@ -18,7 +18,7 @@
 namespace {
 const HWND kWindow = reinterpret_cast<HWND>(0x1234);
 void* const kProcedure = reinterpret_cast<void*>(0x5678);
-const char* const kNoLibrary = "ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。";
+const char* const kNoLibrary = "UNZIP32.DLL is needed to extract ZIP archives, and ZIP32J.DLL to create them.";
 const char* const kNoCreating = "ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。";
 const char* const kNoExtracting = "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。";
 

@@ -36,7 +36,9 @@ EXPECTED_FILES = sorted(
     + ["share/applications/dovanel.desktop",
        "share/icons/hicolor/scalable/apps/dovanel.svg",
        "share/metainfo/invalid.dovanel.dovanel.metainfo.xml",
-       "share/man/man1/dovanel.1.gz"])
+       "share/man/man1/dovanel.1.gz",
+       "share/man/ja/man1/dovanel.1.gz",
+       "share/locale/ja/LC_MESSAGES/dovanel.mo"])
 
 # The extensions the program takes as archives by name; a file manager must
 # offer it for each of them.
@@ -210,12 +212,25 @@ class InstallTest(unittest.TestCase):
                 self.assertEqual(shown.stderr, b"")
                 text = " ".join(shown.stdout.decode().split())
                 for words in ("NAME dovanel - give archive files the date of their newest entry", "SYNOPSIS",
-                              "/Q Re-date without showing a window", "FORMATS", ".lzh LHA", ".tgz, .taz, .gz, .z",
+                              "/Q, -q, --quiet Re-date without showing a window", "-n, --dry-run",
+                              "-v, --verbose", "FORMATS", ".lzh LHA", ".tgz, .taz, .gz, .z",
                               "LIBRARIES", "CAB32.DLL (CAB)", "ENVIRONMENT DOVANEL_LIBRARY_PATH", "EXIT STATUS",
                               "0 Every archive was re-dated", "1 Some archive could not be handled",
+                              "2 The command line was refused", "DOVANEL_THREADS", "QT_QPA_PLATFORM",
                               "lists no entry (an empty archive, or one damaged before its first entry)"
                               " is left as it is",
                               "EXAMPLES", "--help", "--version"):
+                    self.assertIn(words, text)
+                # The Japanese page, which `man -L ja dovanel` shows.
+                page = os.path.join(prefix, "share", "man", "ja", "man1", "dovanel.1.gz")
+                shown = run(["man", "--warnings", "-l", page],
+                            env=dict(os.environ, MANWIDTH="80", MANPAGER="cat", PAGER="cat", LANG="C.UTF-8"))
+                self.assertEqual(shown.returncode, 0, shown.stderr)
+                self.assertEqual(shown.stderr, b"")
+                text = " ".join(shown.stdout.decode().split())
+                for words in ("名前 dovanel - 書庫ファイルの日付を中の最新のエントリの日付にする", "/Q, -q, --quiet",
+                              "-n, --dry-run", "-v, --verbose", "環境変数 DOVANEL_LIBRARY_PATH", "終了ステータス",
+                              "2 コマンドラインを受け付けませんでした"):
                     self.assertIn(words, text)
 
     # The installed program.
@@ -260,9 +275,17 @@ class InstallTest(unittest.TestCase):
                   env=program_environment(self.fresh("runtime")))
         self.assertNotEqual(ran.returncode, 0)
         self.assertEqual(ran.stdout, b"")
-        expected = ("%s: CAB 形式書庫を扱うには CAB32.DLL が 必要です。 (searched %s, %s, then the system's library path)\n"
-                    % (archives["cab"], os.path.join(copy, "bin"), os.path.join(copy, "lib", "dovanel")))
+        expected = ("dovanel: %s: CAB32.DLL is needed to handle CAB archives. (searched %s, %s, then the system's"
+                    " library path)\n" % (archives["cab"], os.path.join(copy, "bin"), os.path.join(copy, "lib", "dovanel")))
         self.assertEqual(ran.stderr.decode(), expected)
+        # In Japanese through the installed catalogue (the locale is the one the build makes for the tests).
+        for path in archives.values():
+            os.utime(path, (BEFORE_SECONDS, BEFORE_SECONDS))
+        japanese = run([os.path.join(copy, "bin", "dovanel"), "/Q", folder],
+                       env=program_environment(self.fresh("runtime"), LC_ALL="ja_JP.UTF-8",
+                                               LOCPATH=os.path.join(BUILD, "test-locales")))
+        self.assertEqual(japanese.stderr.decode(), expected.replace(
+            "CAB32.DLL is needed to handle CAB archives.", "CAB 形式書庫を扱うには CAB32.DLL が 必要です。"))
         self.assertEqual(os.stat(archives["cab"]).st_mtime, BEFORE_SECONDS)
         self.assertEqual(os.stat(archives["zip"]).st_mtime, NEWEST_SECONDS)
         self.assertEqual(os.stat(archives["tar"]).st_mtime, NEWEST_SECONDS)
@@ -270,7 +293,7 @@ class InstallTest(unittest.TestCase):
     def test_help_and_version_answer_at_once_without_a_display(self):
         for tree, prefix in self.trees.items():
             with self.subTest(tree=tree):
-                for request, words in (("--version", "DOVANEL For Archiver "), ("--help", "Usage: dovanel [/Q]")):
+                for request, words in (("--version", "DOVANEL For Archiver "), ("--help", "Usage: dovanel [OPTION]")):
                     started = time.monotonic()
                     ran = run([os.path.join(prefix, "bin", "dovanel"), request],
                               env=program_environment(self.fresh("runtime")))

@@ -1,6 +1,7 @@
 // Pins the world every suite runs in: a fixed zone east of UTC (so a mix-up of
-// local time and UTC shows), the C locale, no display and no desktop scaling,
-// no Java VM bookkeeping in /tmp (the tests make archives with jlha), and for
+// local time and UTC shows), the C locale (so the texts are English), no
+// display and no desktop scaling, no Java VM bookkeeping in /tmp (the tests
+// make archives with jlha), and for
 // each test a runtime folder of its own, so that the instance lock and the
 // window sockets of a dovanel the user has open (or another test program
 // runs) change no result, and every program a test starts inherits that folder.
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
   setenv("TZ", "JST-9", 1);
   tzset();
   setenv("LC_ALL", "C", 1);
+  // gettext would prefer it to the locale's language in a test that names one.
+  unsetenv("LANGUAGE");
   std::setlocale(LC_ALL, "C");
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // One device pixel a pixel on the offscreen screen, whatever scaling the
