@@ -73,8 +73,12 @@ std::vector<int> Numbers(const std::string& text, char separator, bool& ok) {
 }  // namespace
 
 char FirstSeparator(const std::string& format, char fallback) {
-  for (char c : format)
+  for (char c : format) {
+    // A separator is one byte: a multibyte character (年 between the parts of
+    // a Japanese date) cannot be one, nor can what follows its lead byte.
+    if (static_cast<unsigned char>(c) >= 0x80) return fallback;
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ' && c != '"' && c != '\'') return c;
+  }
   return fallback;
 }
 

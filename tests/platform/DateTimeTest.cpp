@@ -117,15 +117,19 @@ TEST_F(DateTimeTest, TimesAreWrittenAsTheRegionWritesThem) {
     const char* charmap;
     const char* longTime;
     const char* afternoon;  // 14:05:06
+    // 2020-01-02 in the window's date format "yyyy/mm/dd": the region's
+    // separator where it has one of a byte, else "/".
+    const char* windowDate;
   };
   const Case cases[] = {
-      {"en_US", "ISO-8859-1", "hh:nn:ss ampm", "02:05:06 PM"},
-      {"en_GB", "ISO-8859-1", "hh:nn:ss", "14:05:06"},
-      {"de_DE", "ISO-8859-1", "hh:nn:ss", "14:05:06"},
-      {"fr_FR", "ISO-8859-1", "hh:nn:ss", "14:05:06"},
-      {"ja_JP", "EUC-JP", "hh\xBB\xFEnn\xCA\xACss\xC9\xC3", "14\xBB\xFE" "05\xCA\xAC" "06\xC9\xC3"},  // 時 分 秒
-      {"zh_CN", "GB2312", "hh\xCA\xB1nn\xB7\xD6ss\xC3\xEB", "14\xCA\xB1" "05\xB7\xD6" "06\xC3\xEB"},  // 时 分 秒
-      {"ko_KR", "EUC-KR", "hh\xBD\xC3 nn\xBA\xD0 ss\xC3\xCA", "14\xBD\xC3 05\xBA\xD0 06\xC3\xCA"},  // 시 분 초
+      {"en_US", "ISO-8859-1", "hh:nn:ss ampm", "02:05:06 PM", "2020/01/02"},
+      {"en_GB", "ISO-8859-1", "hh:nn:ss", "14:05:06", "2020/01/02"},
+      {"de_DE", "ISO-8859-1", "hh:nn:ss", "14:05:06", "2020.01.02"},
+      {"fr_FR", "ISO-8859-1", "hh:nn:ss", "14:05:06", "2020/01/02"},
+      {"ja_JP", "EUC-JP", "hh\xBB\xFEnn\xCA\xACss\xC9\xC3", "14\xBB\xFE" "05\xCA\xAC" "06\xC9\xC3", "2020/01/02"},  // 時 分 秒
+      {"ja_JP", "UTF-8", "hh時nn分ss秒", "14時05分06秒", "2020/01/02"},
+      {"zh_CN", "GB2312", "hh\xCA\xB1nn\xB7\xD6ss\xC3\xEB", "14\xCA\xB1" "05\xB7\xD6" "06\xC3\xEB", "2020/01/02"},  // 时 分 秒
+      {"ko_KR", "EUC-KR", "hh\xBD\xC3 nn\xBA\xD0 ss\xC3\xCA", "14\xBD\xC3 05\xBA\xD0 06\xC3\xCA", "2020/01/02"},  // 시 분 초
   };
   for (const Case& c : cases) {
     const std::string name = std::string(c.source) + "." + c.charmap;
@@ -135,6 +139,8 @@ TEST_F(DateTimeTest, TimesAreWrittenAsTheRegionWritesThem) {
     LoadRegionalFormats();
     EXPECT_EQ(FormatSettings().LongTimeFormat, c.longTime) << name;
     EXPECT_EQ(TimeToStr(EncodeTime(14, 5, 6, 0)), c.afternoon) << name;
+    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
+    EXPECT_EQ(DateToStr(EncodeDate(2020, 1, 2)), c.windowDate) << name;
   }
   ScopedEnvironment all("LC_ALL", "C");
   LoadRegionalFormats();
