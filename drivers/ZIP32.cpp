@@ -93,7 +93,7 @@ TZipUnit& ZipUnit() {
 
 void TZipUnit::Load() {
   for (int k = 0; k < 3; ++k)
-    if (handles_[k] == nullptr) handles_[k] = LoadLibraryA(kLibraryNames[k]);
+    if (handles_[k] == nullptr) handles_[k] = LoadLibraryByName(kLibraryNames[k]);
   if (handles_[0] == nullptr && handles_[1] == nullptr && handles_[2] == nullptr)
     throw ELibraryMissing("ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。");
 }
