@@ -140,7 +140,7 @@ class TNativeForm : public TFormPeer {
         }
         break;
       case WM_ACTIVATEAPP:
-        if (wParam != FALSE) widgets_.Activated();
+        if (wParam != FALSE) widgets_.Activated(window_);
         break;
       case kRunTask:
         widgets_.RunTask(static_cast<std::uint64_t>(wParam));
@@ -353,11 +353,9 @@ void TNativeWidgetSet::FormClosed() {
   if (--openForms_ == 0) ::PostQuitMessage(0);
 }
 
-void TNativeWidgetSet::Activated() {
+void TNativeWidgetSet::Activated(HWND form) {
   if (!activated_) return;
   // Told from the loop, not inside the system's report.
-  const HWND form = ::GetActiveWindow();
-  if (form == nullptr) return;
   const std::uint64_t id = nextTask_++;
   tasks_[id] = TTask{form, activated_};
   if (!::PostMessageW(form, kRunTask, static_cast<WPARAM>(id), 0)) tasks_.erase(id);

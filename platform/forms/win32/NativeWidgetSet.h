@@ -48,7 +48,7 @@ class TNativeWidgetSet : public TWidgetSet {
   void DropTasksOf(HWND form);
   void FormOpened() { ++openForms_; }
   void FormClosed();
-  void Activated();
+  void Activated(HWND form);
   HFONT Font(bool bold) const { return bold ? boldFont_ : font_; }
 
  private:
