@@ -22,7 +22,7 @@ std::vector<std::string> UnpackPaths(const COPYDATASTRUCT& data) {
 }
 
 bool HandPathsOver(HWND window, const std::vector<std::string>& paths) {
-  const std::string block = PackPaths(paths);
+  std::string block = PackPaths(paths);
   COPYDATASTRUCT data;
   data.dwData = kDroppedPaths;
   data.cbData = static_cast<DWORD>(block.size());

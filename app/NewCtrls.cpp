@@ -52,8 +52,8 @@ void TFileDrop::HookControl() {
   const HWND target = TargetWindow();
   if (target == nullptr) throw Exception("Invalidate Window Handle in FileDrop");
   hookedWindow_ = target;
-  previousProcedure_ = GetWindowLongA(hookedWindow_, GWL_WNDPROC);
-  SetWindowLongA(hookedWindow_, GWL_WNDPROC, thunk_->Procedure());
+  previousProcedure_ = GetWindowLongPtrA(hookedWindow_, GWLP_WNDPROC);
+  SetWindowLongPtrA(hookedWindow_, GWLP_WNDPROC, thunk_->Procedure());
   DragAcceptFiles(hookedWindow_, accept_ ? TRUE : FALSE);
 }
 
@@ -61,7 +61,7 @@ void TFileDrop::UnhookControl() {
   if ((ComponentState() & csDesigning) != 0) return;
   // A window made anew since the hook is not ours to touch.
   if (hookedWindow_ != nullptr && TargetWindow() == hookedWindow_)
-    SetWindowLongA(hookedWindow_, GWL_WNDPROC, previousProcedure_);
+    SetWindowLongPtrA(hookedWindow_, GWLP_WNDPROC, previousProcedure_);
   hookedWindow_ = nullptr;
 }
 

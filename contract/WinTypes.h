@@ -3,6 +3,25 @@
 // pointer-sized.
 #pragma once
 
+// On Windows they are the system's own.
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// The system's names for its A and W pairs would rename routines of ours.
+#undef DeleteFile
+#undef MoveFile
+#undef CreateFile
+#undef FindFirstFile
+#undef FindNextFile
+#undef MessageBox
+#undef RGB
+#else
+
 #include <cstdint>
 
 struct HWND__;
@@ -34,3 +53,4 @@ struct POINT {
 
 // The calling convention of the original libraries is the only one on x86-64.
 #define WINAPI
+#endif

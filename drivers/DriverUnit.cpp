@@ -98,7 +98,7 @@ TSingleLibraryUnit::TSingleLibraryUnit(const char* libraryName, const char* pref
     : libraryName_(libraryName), prefix_(prefix), missingLibraryMessage_(missingLibraryMessage) {}
 
 void TSingleLibraryUnit::Load() {
-  if (handle_ == nullptr) handle_ = LoadLibraryA(libraryName_);
+  if (handle_ == nullptr) handle_ = LoadLibraryByName(libraryName_);
   if (handle_ == nullptr) throw ELibraryMissing(Translate(missingLibraryMessage_));
 }
 

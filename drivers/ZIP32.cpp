@@ -94,7 +94,7 @@ TZipUnit& ZipUnit() {
 
 void TZipUnit::Load() {
   for (int k = 0; k < 3; ++k)
-    if (handles_[k] == nullptr) handles_[k] = LoadLibraryA(kLibraryNames[k]);
+    if (handles_[k] == nullptr) handles_[k] = LoadLibraryByName(kLibraryNames[k]);
   if (handles_[0] == nullptr && handles_[1] == nullptr && handles_[2] == nullptr)
     throw ELibraryMissing(Translate("UNZIP32.DLL is needed to extract ZIP archives, and ZIP32J.DLL to create them."));
 }

@@ -3,12 +3,14 @@
 # cross compilers (the posix thread model, for std::thread), zlib built for
 # them, wine to run the programs (wine32 for i686, wine64 for x86_64) and
 # dpkg-dev, which unpacks the Debian sources the other dependencies are built
-# from. As root, or through sudo; quiet when everything is there.
+# from; Xvfb for the window's test, zip for the release, and the locales'
+# sources the tests compile a Japanese and an English locale from. As root,
+# or through sudo; quiet when everything is there.
 set -euo pipefail
 
 packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-  cmake ninja-build ccache dpkg-dev xz-utils xvfb
+  cmake ninja-build ccache dpkg-dev xz-utils xvfb zip locales
   wine wine64 wine32:i386
 )
 

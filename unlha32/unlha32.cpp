@@ -45,7 +45,8 @@ constexpr void PutStub(Result(WINAPI*& entry)(Arguments...)) {
 template <std::size_t Index, class Result, class... Arguments>
 void Bind(HMODULE library, Result(WINAPI*& entry)(Arguments...)) {
   if (FARPROC address = GetProcAddress(library, kNames[Index].exported))
-    entry = reinterpret_cast<Result(WINAPI*)(Arguments...)>(address);
+    // Through the generic function type: the system's FARPROC has a return type of its own.
+    entry = reinterpret_cast<Result(WINAPI*)(Arguments...)>(reinterpret_cast<void (*)()>(address));
 }
 
 constexpr TUnlhaTable StubTable() {
@@ -74,7 +75,7 @@ void ReportNotLoaded(const char* name) {
 
 void UnlhaTableSetUp() {
   UnlhaTableTearDown();
-  HMODULE library = LoadLibraryA("UNLHA32.DLL");
+  HMODULE library = LoadLibraryByName("UNLHA32.DLL");
   // Windows reports a failed load as a handle below 32; our handles are
   // pointers, null on failure and never below 32 otherwise, so null is the
   // whole test. Nothing is reported: the stubs speak when called.

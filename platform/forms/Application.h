@@ -70,5 +70,9 @@ bool WindowSystemStarts(int argc, char** argv);
 // From now on nothing is drawn on a screen: windows and boxes go offscreen.
 void ChooseNoScreen();
 
+// Chooses the window platform and how boxes are shown, as the application
+// object is made.
+void PrepareWindowSystem();
+
 // The one application object of the process, once made.
 TApplication* Application();

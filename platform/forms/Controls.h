@@ -12,6 +12,9 @@
 #include "platform/rtl/Component.h"
 #include "platform/winapi/Window.h"
 
+// TWindowHandle and WindowOf: what a control's handle is on this system.
+#include "WindowHandle.h"
+
 class QWidget;
 class QLabel;
 class QListWidget;
@@ -49,7 +52,7 @@ class TForm : public TWinControl {
 
   void SetCaption(const std::string& caption);
   std::string Caption() const { return caption_; }
-  HWND Handle() override { return &handle_; }
+  HWND Handle() override { return WindowOf(handle_); }
   // Makes the windows (loading the window system) and shows the form; from
   // then on another instance can bring it forward.
   void Show();
@@ -83,7 +86,7 @@ class TForm : public TWinControl {
   // Tab moves through the list boxes in their stored order.
   void ChainTabOrder();
 
-  HWND__ handle_;
+  TWindowHandle handle_;
   std::string caption_;
   std::unique_ptr<TFormPeer> peer_;
   std::unique_ptr<TPeerObject> server_;
@@ -125,7 +128,7 @@ class TListBox : public TWinControl, public TFormControl {
   int ItemIndex() const;
   void SetItemIndex(int index);
   int TabOrder() const { return tabOrder_; }
-  HWND Handle() override { return &handle_; }
+  HWND Handle() override { return WindowOf(handle_); }
   TControlPeer* Peer() const override { return peer_.get(); }
   void MakeWindow(TWidgetSet& widgets, TFormPeer& form) override;
   // The Qt widget; null before the window is made. Defined with the Qt widget set.
@@ -134,7 +137,7 @@ class TListBox : public TWinControl, public TFormControl {
   TNotifyEvent OnClick;
 
  private:
-  HWND__ handle_;
+  TWindowHandle handle_;
   int height_;
   int tabOrder_;
   // The rows as given: a path that is no valid UTF-8 is shown as best the

@@ -30,6 +30,8 @@ class TFormHost {
 // The host of the process's forms, or null before it is made and after it goes.
 TFormHost* FormHost();
 void SetFormHost(TFormHost* host);
+// The host's window system when it is loaded; windows wait for it otherwise.
+TWidgetSet* LoadedWidgets();
 
 // Runs an event handler at the edge of a window-system event: an error that
 // escapes it goes to the host's standard error report (stderr without one),

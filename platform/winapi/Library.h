@@ -1,23 +1,14 @@
-// Loading shared libraries by the Windows names. LoadLibraryA searches, in
-// order, the folders of LibrarySearchFolders (LibraryFolders.h), then the
-// system's own search; a bare name matches a file ignoring case.
+// Loading the archiver libraries by their Windows names. LoadLibraryByName
+// searches, in order, the folders of LibrarySearchFolders (LibraryFolders.h),
+// then the system's own search; a bare name matches a file ignoring case.
+// FreeLibrary, GetProcAddress, GetModuleFileNameA and SearchPathA keep their
+// Windows names (the system's own on Windows).
 #pragma once
 
-#include "contract/WinTypes.h"
+#include "LibraryApi.h"
 
-HMODULE LoadLibraryA(LPCSTR fileName);
-BOOL FreeLibrary(HMODULE module);
-// Null for a null module or a missing export.
-FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
-// The loaded file's full path (the executable's for a null module); returns
-// the length copied, at most size - 1, always NUL-terminated when size > 0.
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
-// Finds a file by bare name in the executable's folder, the current folder
-// and PATH. Returns the full path's length (copied when it fits with its NUL),
-// or the size needed when it does not fit, or 0 when not found.
-DWORD SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength, LPSTR buffer,
-                  LPSTR* filePart);
+HMODULE LoadLibraryByName(LPCSTR fileName);
 
-// How many times LoadLibraryA has been called in this process, for tests of
-// the rule that every library is loaded once.
+// How many times LoadLibraryByName has been called in this process, for tests
+// of the rule that every library is loaded once.
 int LoadLibraryCallCount();

@@ -1,16 +1,6 @@
 #include "platform/winapi/LibraryFolders.h"
 
-#include <cstdlib>
-#include <filesystem>
-
-#include "platform/rtl/Ansi.h"
-#include "platform/winapi/Library.h"
 #include "platform/rtl/Translate.h"
-
-// Relative to the executable's folder; the build sets it from the install layout.
-#ifndef DOVANEL_PRIVATE_LIBRARY_FOLDER
-#define DOVANEL_PRIVATE_LIBRARY_FOLDER "../lib/dovanel"
-#endif
 
 std::vector<std::string> SplitPathList(const char* list) {
   std::vector<std::string> folders;
@@ -18,23 +8,11 @@ std::vector<std::string> SplitPathList(const char* list) {
   const std::string text = list;
   std::size_t start = 0;
   while (start <= text.size()) {
-    std::size_t end = text.find(':', start);
+    std::size_t end = text.find(kPathListSeparator, start);
     if (end == std::string::npos) end = text.size();
     if (end > start) folders.push_back(text.substr(start, end - start));
     start = end + 1;
   }
-  return folders;
-}
-
-std::vector<std::string> LibrarySearchFolders() {
-  std::vector<std::string> folders = SplitPathList(std::getenv("DOVANEL_LIBRARY_PATH"));
-  char executable[4096];
-  if (GetModuleFileNameA(nullptr, executable, sizeof executable) == 0) return folders;
-  std::string own = ExtractFilePath(executable);
-  while (own.size() > 1 && own.back() == '/') own.pop_back();
-  folders.push_back(own);
-  // Shown in messages, so without the "..".
-  folders.push_back((std::filesystem::path(own) / DOVANEL_PRIVATE_LIBRARY_FOLDER).lexically_normal().string());
   return folders;
 }
 

@@ -1,13 +1,15 @@
-// Where LoadLibraryA looks for a library given by bare name, in order: the
-// folders of DOVANEL_LIBRARY_PATH, the executable's folder, then the private
-// library folder of an installed program (relative to the executable). After
-// these the system's own search follows.
+// Where LoadLibraryByName looks for a library given by bare name, in order:
+// the folders of DOVANEL_LIBRARY_PATH, the executable's folder, then (not on
+// Windows) the private library folder of an installed program, relative to
+// the executable. After these the system's own search follows.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// The folders of a list separated by ':', empty items left out; none for null.
+// What separates the folders of a list: ':', or ';' on Windows.
+extern const char kPathListSeparator;
+// The folders of a list, empty items left out; none for null.
 std::vector<std::string> SplitPathList(const char* list);
 
 // The folders as they stand now (the variable is read at each call).

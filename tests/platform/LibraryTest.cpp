@@ -22,7 +22,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 TEST(LibraryTest, BareNamesMatchIgnoringCaseInTheSearchOrder) {
   UseFakeLibraries({"lha_no_findnext", "lha"});
-  HMODULE first = LoadLibraryA("unlha32.dll");
+  HMODULE first = LoadLibraryByName("unlha32.dll");
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(EndsWith(ModulePath(first), "/fakes/lha_no_findnext/UNLHA32.DLL")) << ModulePath(first);
   EXPECT_NE(GetProcAddress(first, "UnlhaOpenArchive"), nullptr);
@@ -30,13 +30,13 @@ TEST(LibraryTest, BareNamesMatchIgnoringCaseInTheSearchOrder) {
   FreeLibrary(first);
 
   UseFakeLibraries({"lha"});
-  HMODULE second = LoadLibraryA("UNLHA32.DLL");
+  HMODULE second = LoadLibraryByName("UNLHA32.DLL");
   ASSERT_NE(second, nullptr);
   EXPECT_TRUE(EndsWith(ModulePath(second), "/fakes/lha/UNLHA32.DLL")) << ModulePath(second);
   FreeLibrary(second);
 
   UseNoLibraries();
-  EXPECT_EQ(LoadLibraryA("UNLHA32.DLL"), nullptr) << "the test program's folder holds no library";
+  EXPECT_EQ(LoadLibraryByName("UNLHA32.DLL"), nullptr) << "the test program's folder holds no library";
 }
 
 TEST(LibraryTest, ALibraryFoundThroughARelativeSearchFolderHasItsFullPath) {
@@ -55,7 +55,7 @@ TEST(LibraryTest, ALibraryFoundThroughARelativeSearchFolderHasItsFullPath) {
     {
       const ScopedCurrentFolder in(dir.path() / "work");
       const ScopedEnvironment search("DOVANEL_LIBRARY_PATH", c.searched);
-      module = LoadLibraryA("unlha32.dll");
+      module = LoadLibraryByName("unlha32.dll");
     }
     ASSERT_NE(module, nullptr);
     // Asked from another folder: the name is still the file's.
@@ -71,7 +71,7 @@ TEST(LibraryTest, NullModuleFindsNothingAndNamesTheProgram) {
 
 TEST(LibraryTest, ModuleFileNameKeepsItsBufferContract) {
   UseFakeLibraries({"lha"});
-  HMODULE module = LoadLibraryA("UNLHA32.DLL");
+  HMODULE module = LoadLibraryByName("UNLHA32.DLL");
   ASSERT_NE(module, nullptr);
   char small[8];
   EXPECT_EQ(GetModuleFileNameA(module, small, sizeof small), 7u);

@@ -63,7 +63,7 @@ std::string CopyOut(const std::string& text, LPSTR buffer, DWORD size, DWORD& co
 }
 }  // namespace
 
-HMODULE LoadLibraryA(LPCSTR fileName) {
+HMODULE LoadLibraryByName(LPCSTR fileName) {
   ++g_loadCalls;
   if (fileName == nullptr || *fileName == '\0') return nullptr;
   const std::string name = fileName;

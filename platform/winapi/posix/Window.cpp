@@ -190,6 +190,8 @@ LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) { return 0; }
 TWndProcThunk::TWndProcThunk(TWndMethod method) : method_(std::move(method)) { LiveThunks().insert(this); }
 TWndProcThunk::~TWndProcThunk() { LiveThunks().erase(this); }
 
+LONG_PTR TWndProcThunk::Procedure() const { return reinterpret_cast<LONG_PTR>(this); }
+
 LRESULT TWndProcThunk::Call(UINT message, WPARAM wParam, LPARAM lParam) const {
   TMessage record;
   record.Msg = message;
