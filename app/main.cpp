@@ -8,7 +8,6 @@
 // with an unknown option is refused (status 2). Otherwise the exit code is 0
 // unless a run without a window could not handle an archive.
 #include <chrono>
-#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -102,7 +101,7 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
   // The messages in the user's language; the rest of the locale stays C
   // until the window system takes the whole of it.
-  std::setlocale(LC_MESSAGES, "");
+  ChooseMessageLanguage();
   SetCommandLine(argc, argv);
   const TArguments arguments = CommandLineArguments();
   if (arguments.Refused()) {

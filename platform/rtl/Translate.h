@@ -4,6 +4,10 @@
 // the English text.
 #pragma once
 
+// Takes the user's language for the program's texts (the rest of the locale
+// is left as it is); called once, at the start.
+void ChooseMessageLanguage();
+
 // The translation of `english`, or `english` itself. The text returned lives
 // as long as the program.
 const char* Translate(const char* english);

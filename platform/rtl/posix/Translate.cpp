@@ -3,6 +3,7 @@
 // run from the build tree (or copied out of it).
 #include "platform/rtl/Translate.h"
 
+#include <clocale>
 #include <libintl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +49,8 @@ const std::string& BoundFolder() {
 }  // namespace
 
 const char* CatalogueFolder() { return BoundFolder().c_str(); }
+
+void ChooseMessageLanguage() { std::setlocale(LC_MESSAGES, ""); }
 
 const char* Translate(const char* english) {
   BoundFolder();

@@ -46,6 +46,9 @@ const Catalogue& Loaded() {
 
 const char* CatalogueFolder() { return Loaded().folder.c_str(); }
 
+// The language is the user's interface language, asked when a text is first looked up.
+void ChooseMessageLanguage() {}
+
 const char* Translate(const char* english) {
   const char* translated = Loaded().texts.Find(english);
   return translated != nullptr && *translated != '\0' ? translated : english;
