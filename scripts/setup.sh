@@ -17,8 +17,9 @@ development_packages=(
   libgtest-dev libgmock-dev
   # Tools the tests make real archives with, and the bench compares against.
   zip unzip p7zip-full gcab arj jlha-utils libarchive-tools bzip2 lbzip2 pbzip2 gzip xz-utils zstd tar python3 time
-  # What the install test checks the desktop files, the manual and the package with.
-  desktop-file-utils appstream man-db
+  # What the install test checks the desktop files, the manual and the package
+  # with, and the desktop it asks which program opens a type.
+  desktop-file-utils appstream man-db lintian libglib2.0-bin xdg-utils shared-mime-info
   # Locale sources, for the test of regional date formats and the locales the language tests name.
   locales
   # A display for screenshots, and fonts that hold Japanese text.

@@ -6,14 +6,16 @@
 holds exactly the program, its libraries and window system, the desktop entry,
 icon, metainfo and manual page; the desktop files pass their validators; and
 the installed program, run with no library path set, finds its libraries and
-window system relative to itself and re-dates archives. Nothing is installed
-into the system.
+window system relative to itself and re-dates archives; the package passes
+lintian; a desktop holding only the installed tree never opens documents that
+are zips inside with the program. Nothing is installed into the system.
 
 Usage: install_test.py --build BUILD_DIR [unittest arguments]
 """
 import argparse
 import calendar
 import fnmatch
+import gzip
 import os
 import shutil
 import signal
@@ -22,12 +24,14 @@ import sys
 import tempfile
 import time
 import unittest
+import re
 import xml.etree.ElementTree as ElementTree
 import zipfile
 import tarfile
 
 BUILD = None  # set from the command line
 
+APP_ID = "org.example.dovanel"
 LIBRARIES = ["UNLHA32.DLL", "UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL",
              "tar32.dll", "UNRAR32.DLL", "7-ZIP32.DLL"]
 EXPECTED_FILES = sorted(
@@ -35,13 +39,15 @@ EXPECTED_FILES = sorted(
     + ["lib/dovanel/" + name for name in LIBRARIES]
     + ["share/applications/dovanel.desktop",
        "share/icons/hicolor/scalable/apps/dovanel.svg",
-       "share/metainfo/invalid.dovanel.dovanel.metainfo.xml",
+       "share/kio/servicemenus/dovanel-redate.desktop",
+       "share/metainfo/%s.metainfo.xml" % APP_ID,
        "share/man/man1/dovanel.1.gz",
        "share/man/ja/man1/dovanel.1.gz",
-       "share/locale/ja/LC_MESSAGES/dovanel.mo"])
+       "share/locale/ja/LC_MESSAGES/dovanel.mo",
+       "share/doc/dovanel/copyright", "share/doc/dovanel/changelog.gz"])
 
 # The extensions the program takes as archives by name; a file manager must
-# offer it for each of them.
+# offer it (the application or its file-manager action) for each of them.
 ARCHIVE_EXTENSIONS = [".lzh", ".zip", ".cab", ".arj", ".tar", ".tgz", ".taz", ".gz", ".z", ".bz2", ".rar",
                       ".tar.gz", ".tar.bz2", ".tbz2", ".xz", ".txz", ".tar.xz", ".zst", ".tzst", ".tar.zst", ".7z"]
 
@@ -50,10 +56,20 @@ NEWEST = (2001, 5, 6, 10, 20, 30)
 NEWEST_SECONDS = calendar.timegm(NEWEST)  # the runs use TZ=UTC
 BEFORE_SECONDS = 1577934246
 PATIENCE = 60
+MIME = "/usr/share/mime"
+
+# Documents that are archives inside, by the parent type they inherit from:
+# the program must never be their default opener.
+DOCUMENTS = ["application/vnd.oasis.opendocument.text",
+             "application/vnd.openxmlformats-officedocument.wordprocessingml.document",
+             "application/x-java-archive", "application/epub+zip", "application/vnd.comicbook+zip",
+             "image/svg+xml-compressed", "application/x-gzpostscript", "application/x-bzpdf",
+             "application/x-raw-disk-image-xz-compressed", "application/vnd.comicbook-rar", "application/x-cb7",
+             "application/x-cbt", "application/x-windows-themepack"]
 
 
-def run(command, **keywords):
-    return subprocess.run(command, capture_output=True, timeout=PATIENCE, **keywords)
+def run(command, timeout=PATIENCE, **keywords):
+    return subprocess.run(command, capture_output=True, timeout=timeout, **keywords)
 
 
 def files_under(root):
@@ -166,32 +182,131 @@ class InstallTest(unittest.TestCase):
 
     # The desktop files.
 
-    def test_the_desktop_entry_is_valid_and_offers_the_program_for_every_archive_extension(self):
+    def test_the_desktop_entry_is_valid_and_names_the_program(self):
         for tree, prefix in self.trees.items():
             with self.subTest(tree=tree):
                 entry = os.path.join(prefix, "share", "applications", "dovanel.desktop")
                 checked = run(["desktop-file-validate", entry])
                 self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
                 self.assertEqual(checked.stdout + checked.stderr, b"")
-                with open(entry, encoding="utf-8") as lines:
-                    fields = dict(line.split("=", 1) for line in lines if "=" in line and not line.startswith("#"))
-                self.assertEqual(fields["Exec"].strip(), "dovanel %F")
-                self.assertEqual(fields["Icon"].strip(), "dovanel")
-                offered = set(filter(None, fields["MimeType"].strip().split(";")))
-                globs = mime_globs()
-                for extension in ARCHIVE_EXTENSIONS:
-                    matching = {kind for kind, patterns in globs.items()
-                                if any(fnmatch.fnmatch("x" + extension, p.lower()) for p in patterns)}
-                    self.assertTrue(matching & offered, "%s (%s) is not offered" % (extension, sorted(matching)))
+                fields = desktop_groups(entry)["Desktop Entry"]
+                self.assertEqual(fields["Exec"], "dovanel %F")
+                self.assertEqual(fields["Icon"], "dovanel")
+                keywords = fields["Keywords"].split(";")
+                for word in ("lzh", "zip", "cab", "arj", "tar", "gzip", "bzip2", "xz", "zstd", "compress", "rar", "7z"):
+                    self.assertIn(word, keywords)
 
-    def test_the_metainfo_validates_and_launches_the_desktop_entry(self):
+    def test_the_file_manager_action_re_dates_files_and_folders(self):
         for tree, prefix in self.trees.items():
             with self.subTest(tree=tree):
-                metainfo = os.path.join(prefix, "share", "metainfo", "invalid.dovanel.dovanel.metainfo.xml")
-                checked = run(["appstreamcli", "validate", "--no-net", metainfo])
+                groups = desktop_groups(os.path.join(prefix, "share", "kio", "servicemenus", "dovanel-redate.desktop"))
+                self.assertEqual(groups["Desktop Entry"]["Type"], "Service")
+                self.assertEqual(groups["Desktop Entry"]["Actions"], "redate;")
+                self.assertIn("inode/directory", mime_types(groups["Desktop Entry"]))
+                self.assertEqual(groups["Desktop Action redate"]["Name"], "Re-date archives")
+                self.assertEqual(groups["Desktop Action redate"]["Exec"], "dovanel %F")
+
+    def test_every_mime_type_offered_is_an_archive_type_handled_and_every_handled_one_is_offered(self):
+        database = MimeDatabase(MIME)
+        prefix = self.trees["dpkg -x"]
+        application = mime_types(desktop_groups(os.path.join(prefix, "share", "applications",
+                                                             "dovanel.desktop"))["Desktop Entry"])
+        action = mime_types(desktop_groups(os.path.join(prefix, "share", "kio", "servicemenus",
+                                                        "dovanel-redate.desktop"))["Desktop Entry"])
+        action.discard("inode/directory")
+        self.assertLessEqual(application, action)
+        for kind in sorted(action):
+            with self.subTest(listed=kind):
+                handled = [extension for extension in ARCHIVE_EXTENSIONS
+                           if any(fnmatch.fnmatchcase("x" + extension, pattern) for pattern in database.globs(kind))]
+                self.assertTrue(handled, "%s names no extension the program handles" % kind)
+        offered = {database.canonical(kind) for kind in action}
+        for extension in ARCHIVE_EXTENSIONS:
+            with self.subTest(extension=extension):
+                self.assertIn(database.type_of("x" + extension), offered)
+
+    def test_the_application_lists_no_type_that_documents_inherit_from(self):
+        # A desktop makes the application that lists a type the default opener of its subtypes too.
+        database = MimeDatabase(MIME)
+        entry = os.path.join(self.trees["dpkg -x"], "share", "applications", "dovanel.desktop")
+        listed = {database.canonical(kind) for kind in mime_types(desktop_groups(entry)["Desktop Entry"])}
+        for kind in sorted(listed):
+            with self.subTest(listed=kind):
+                self.assertEqual(database.descendants(kind) - listed, set())
+
+    def test_a_desktop_with_only_the_installed_tree_opens_archives_but_no_documents_with_it(self):
+        if shutil.which("gio") is None:
+            self.skipTest("gio (libglib2.0-bin) is not installed")
+        prefix = self.trees["cmake --install"]
+        home = self.fresh("home")
+        system = self.fresh("system")
+        os.symlink(MIME, os.path.join(system, "mime"))
+        installed = self.fresh("installed")
+        shutil.copytree(os.path.join(prefix, "share", "applications"), os.path.join(installed, "applications"))
+        indexed = run(["update-desktop-database", os.path.join(installed, "applications")])
+        self.assertEqual(indexed.returncode, 0, indexed.stderr)
+        desktop = {"PATH": os.path.join(prefix, "bin") + ":/usr/bin:/bin", "HOME": home,
+                   "XDG_DATA_HOME": os.path.join(home, "data"), "XDG_CONFIG_HOME": os.path.join(home, "config"),
+                   "XDG_CONFIG_DIRS": os.path.join(home, "config"), "XDG_DATA_DIRS": system + ":" + installed,
+                   "XDG_RUNTIME_DIR": home}
+
+        def default(kind):
+            shown = run(["gio", "mime", kind], env=desktop)
+            self.assertEqual(shown.returncode, 0, shown.stderr)
+            return shown.stdout.decode().splitlines()[0]
+
+        for kind in ("application/x-lha", "application/x-compressed-tar", "application/x-zstd-compressed-tar"):
+            self.assertIn("dovanel.desktop", default(kind), kind)
+        for kind in DOCUMENTS:
+            with self.subTest(document=kind):
+                self.assertNotIn("dovanel", default(kind))
+                if shutil.which("xdg-mime"):
+                    queried = run(["xdg-mime", "query", "default", kind], env=desktop)
+                    self.assertNotIn(b"dovanel", queried.stdout + queried.stderr)
+
+    def test_the_package_passes_lintian(self):
+        checked = run(["lintian", "-I", "--pedantic", self.deb], timeout=PATIENCE * 5)
+        complaints = [line for line in checked.stdout.decode().splitlines() if line[:2] in ("E:", "W:")]
+        self.assertEqual(complaints, [], checked.stdout.decode() + checked.stderr.decode())
+
+    def test_each_tree_carries_the_licence_and_a_changelog(self):
+        version = run(["dpkg-deb", "-f", self.deb, "Version"]).stdout.decode().strip()
+        for tree, prefix in self.trees.items():
+            with self.subTest(tree=tree):
+                with open(os.path.join(prefix, "share", "doc", "dovanel", "copyright"), encoding="utf-8") as text:
+                    copyright = text.read()
+                self.assertTrue(copyright.startswith("Format: https://www.debian.org/doc/packaging-manuals/"
+                                                     "copyright-format/1.0/\n"))
+                self.assertIn("Copyright: 2026 the DOVANEL For Archiver developers\nLicense: Expat\n", copyright)
+                self.assertIn("\n THE SOFTWARE IS PROVIDED \"AS IS\"", copyright)
+                with gzip.open(os.path.join(prefix, "share", "doc", "dovanel", "changelog.gz"), "rt") as text:
+                    first = text.readline()
+                self.assertEqual(first, "dovanel (%s) unstable; urgency=medium\n" % version)
+
+    def test_the_metainfo_validates_strictly_and_launches_the_desktop_entry(self):
+        version = run(["dpkg-deb", "-f", self.deb, "Version"]).stdout.decode().strip()
+        for tree, prefix in self.trees.items():
+            with self.subTest(tree=tree):
+                metainfo = os.path.join(prefix, "share", "metainfo", APP_ID + ".metainfo.xml")
+                checked = run(["appstreamcli", "validate", "--strict", "--no-net", metainfo])
                 self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
-                launchable = ElementTree.parse(metainfo).getroot().find("launchable")
-                self.assertEqual(launchable.text, "dovanel.desktop")
+                root = ElementTree.parse(metainfo).getroot()
+                self.assertEqual(root.find("id").text, APP_ID)
+                self.assertEqual(root.find("launchable").text, "dovanel.desktop")
+                self.assertEqual(root.find("project_license").text, "MIT")
+                self.assertEqual(root.find("releases/release").get("version"), version)
+
+    def test_the_description_and_the_metainfo_name_every_format(self):
+        prefix = self.trees["dpkg -x"]
+        description = " ".join(run(["dpkg-deb", "-f", self.deb, "Description"]).stdout.decode().split())
+        metainfo = ElementTree.parse(os.path.join(prefix, "share", "metainfo", APP_ID + ".metainfo.xml")).getroot()
+        prose = " ".join(" ".join(paragraph.itertext()) for paragraph in metainfo.find("description"))
+        prose = " ".join(prose.split())
+        for name in ("LHA", "ZIP", "CAB", "ARJ", "TAR", "gzip", "compress", "bzip2", "xz", "zstd", "RAR", "7z",
+                     "self-extracting executables"):
+            with self.subTest(format=name):
+                self.assertRegex(description, r"\b%s\b" % re.escape(name))
+                self.assertRegex(prose, r"\b%s\b" % re.escape(name))
 
     def test_the_icon_is_an_svg_drawing(self):
         for tree, prefix in self.trees.items():
@@ -232,6 +347,21 @@ class InstallTest(unittest.TestCase):
                               "-n, --dry-run", "-v, --verbose", "環境変数 DOVANEL_LIBRARY_PATH", "終了ステータス",
                               "2 コマンドラインを受け付けませんでした"):
                     self.assertIn(words, text)
+
+    def test_the_uninstall_target_removes_the_install_and_the_folders_it_left_empty(self):
+        prefix = self.work.path("prefix")
+        os.makedirs(os.path.join(prefix, "share", "applications"))
+        with open(os.path.join(prefix, "share", "applications", "other.desktop"), "w") as other:
+            other.write("[Desktop Entry]\n")
+        installed = run(["cmake", "--install", BUILD, "--prefix", prefix])
+        self.assertEqual(installed.returncode, 0, installed.stderr)
+        self.assertIn("lib/dovanel/tar32.dll", files_under(prefix))
+        removed = run(["cmake", "--build", BUILD, "--target", "uninstall"], timeout=PATIENCE * 5)
+        self.assertEqual(removed.returncode, 0, removed.stdout + removed.stderr)
+        self.assertEqual(files_under(prefix), ["share/applications/other.desktop"])
+        left = sorted(os.path.relpath(os.path.join(folder, name), prefix)
+                      for folder, names, _ in os.walk(prefix) for name in names)
+        self.assertEqual(left, ["bin", "lib", "share", "share/applications"])
 
     # The installed program.
 
@@ -308,12 +438,59 @@ class InstallTest(unittest.TestCase):
         return folder
 
 
-def mime_globs():
-    """Each MIME type of the shared database with its file name globs."""
-    namespace = {"m": "http://www.freedesktop.org/standards/shared-mime-info"}
-    database = ElementTree.parse("/usr/share/mime/packages/freedesktop.org.xml").getroot()
-    return {kind.get("type"): [glob.get("pattern") for glob in kind.findall("m:glob", namespace)]
-            for kind in database.findall("m:mime-type", namespace)}
+def desktop_groups(path):
+    """The groups of a desktop file, each a dict of its keys."""
+    groups = {}
+    group = None
+    with open(path, encoding="utf-8") as lines:
+        for line in lines:
+            line = line.rstrip("\n")
+            if line.startswith("[") and line.endswith("]"):
+                group = groups.setdefault(line[1:-1], {})
+            elif "=" in line and not line.startswith("#"):
+                key, value = line.split("=", 1)
+                group[key.strip()] = value.strip()
+    return groups
+
+
+def mime_types(fields):
+    return set(filter(None, fields.get("MimeType", "").split(";")))
+
+
+class MimeDatabase:
+    """The system's shared MIME database, as update-mime-database wrote it."""
+
+    def __init__(self, folder):
+        def rows(name, separator=None):
+            with open(os.path.join(folder, name), encoding="utf-8") as lines:
+                return [line.rstrip("\n").split(separator) for line in lines
+                        if line.strip() and not line.startswith("#")]
+
+        self.aliases = dict(rows("aliases"))
+        self.children = {}
+        for child, parent in rows("subclasses"):
+            self.children.setdefault(self.canonical(parent), set()).add(self.canonical(child))
+        # (weight, pattern, type, case-sensitive); a pattern is matched in lower case unless it is case-sensitive.
+        self.patterns = [(int(weight), pattern if "cs" in flags else pattern.lower(), kind, "cs" in flags)
+                         for weight, kind, pattern, *flags in rows("globs2", ":")]
+
+    def canonical(self, kind):
+        return self.aliases.get(kind, kind)
+
+    def globs(self, kind):
+        return [pattern for _, pattern, owner, _ in self.patterns if owner == self.canonical(kind)]
+
+    def type_of(self, name):
+        """The type of a file name: the heaviest glob that matches it, then the longest."""
+        matches = [(weight, len(pattern), kind) for weight, pattern, kind, sensitive in self.patterns
+                   if fnmatch.fnmatchcase(name if sensitive else name.lower(), pattern)]
+        return max(matches)[2] if matches else None
+
+    def descendants(self, kind):
+        found = set()
+        for child in self.children.get(self.canonical(kind), ()):
+            found |= {child} | self.descendants(child)
+        return found
 
 
 def main():
