@@ -1,11 +1,7 @@
 #include "libraries/core/create/NewArchive.h"
 
 #include <archive_entry.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <filesystem>
-
+#include "libraries/core/util/DiskFiles.h"
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/read/NameText.h"
 #include "libraries/core/read/Utf8Locale.h"
@@ -25,18 +21,16 @@ bool Option(struct archive* writer, const std::string& option) {
 
 std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, ArchiveKind kind, Compression compression,
                                                int level) {
-  const std::filesystem::path path(target);
-  const std::string folderName = path.parent_path().empty() ? "." : path.parent_path().string();
-  const std::string finalName = path.filename().string();
+  const auto [folderName, finalName] = SplitPath(target);
   if (finalName.empty()) return nullptr;
-  UniqueFd folder(::open(folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  auto folder = Folder::Open(folderName);
   if (!folder) return nullptr;
   std::string temporary;
   // A hidden name: a pattern among the names to store passes it by.
-  UniqueFd file = CreateUniqueFileAt(folder.get(), "." + finalName + ".", 0666, temporary);
+  UniqueFd file = folder->CreateUnique("." + finalName + ".", 0666, temporary);
   if (!file) return nullptr;
   std::unique_ptr<NewArchive> archive(
-      new NewArchive(std::move(folder), std::move(file), std::move(temporary), finalName));
+      new NewArchive(std::move(*folder), std::move(file), std::move(temporary), finalName));
   if (!archive->SetUp(kind, compression, level)) return nullptr;
   return archive;
 }
@@ -84,7 +78,7 @@ bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
 
 NewArchive::~NewArchive() {
   if (writer_ != nullptr) archive_write_free(writer_);
-  if (!committed_) ::unlinkat(folder_.get(), temporary_.c_str(), 0);
+  if (!committed_) folder_.Remove(temporary_);
 }
 
 AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(const DataSink&)>& fill) {
@@ -122,8 +116,8 @@ bool NewArchive::Commit(std::optional<mode_t> mode) {
   const bool closed = archive_write_close(writer_) == ARCHIVE_OK;
   archive_write_free(writer_);
   writer_ = nullptr;
-  if (!closed || (mode && ::fchmod(file_.get(), *mode) != 0) || !file_.Close()) return false;
-  if (::renameat(folder_.get(), temporary_.c_str(), folder_.get(), finalName_.c_str()) != 0) return false;
+  if (!closed || (mode && !StampOpenFile(file_.get(), *mode, std::nullopt, std::nullopt)) || !file_.Close()) return false;
+  if (!folder_.Replace(temporary_, finalName_)) return false;
   committed_ = true;
   return true;
 }
@@ -131,9 +125,8 @@ bool NewArchive::Commit(std::optional<mode_t> mode) {
 namespace {
 
 DataResult ReadDiskFile(const std::string& path, std::uint64_t size, const DataSink& sink) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  struct stat info {};
-  if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return DataResult::kBroken;
+  const UniqueFd fd = OpenRegularFile(path, false);
+  if (!fd) return DataResult::kBroken;
   std::uint64_t total = 0;
   // A file that grew while it was read would overrun its header's size.
   const DataResult result = ReadAll(

@@ -145,7 +145,10 @@ void FillEntryFromHeader(struct archive* archive, struct archive_entry* header, 
   entry = Entry{};
   const char* path = archive_entry_pathname(header);
   if (path == nullptr) path = archive_entry_pathname_utf8(header);
-  entry.path = path != nullptr ? path : "";
+  // Some readers on some systems (7z and pax names on Windows) keep a name
+  // as wide text alone.
+  const wchar_t* wide = path == nullptr ? archive_entry_pathname_w(header) : nullptr;
+  entry.path = path != nullptr ? path : wide != nullptr ? WideToUtf8(wide) : "";
   // Names libarchive could not make text come as stored.
   DecodeStoredName(entry.path);
   if (archive_entry_size_is_set(header)) entry.size = static_cast<std::uint64_t>(archive_entry_size(header));
