@@ -32,5 +32,12 @@ struct POINT {
 #define FALSE 0
 #endif
 
-// The calling convention of the original libraries is the only one on x86-64.
+// The calling convention of every Windows library's exports (it differs from
+// the default on 32-bit x86 alone); nothing to say elsewhere.
+#ifndef WINAPI
+#ifdef _WIN32
+#define WINAPI __stdcall
+#else
 #define WINAPI
+#endif
+#endif
