@@ -133,9 +133,11 @@ bool SetTimes(HANDLE handle, std::optional<std::time_t> modified, std::optional<
   return ::SetFileTime(handle, nullptr, &read, &written) != 0;
 }
 
-// A name of one folder step: never a path, a drive or a stream.
+// A name of one folder step: never a path, a drive or a stream (EINVAL).
 bool IsPlainName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
+  if (!name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos) return true;
+  errno = EINVAL;
+  return false;
 }
 
 }  // namespace
