@@ -1,6 +1,7 @@
 #include "libraries/core/create/NewArchive.h"
 
 #include <archive_entry.h>
+#include "libraries/core/create/EntryNames.h"
 #include "libraries/core/util/DiskFiles.h"
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/read/NameText.h"
@@ -42,6 +43,7 @@ bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
   const std::string digit = std::to_string(level);
   if (kind == ArchiveKind::kZip) {
     if (archive_write_set_format_zip(writer_) != ARCHIVE_OK) return false;
+    if (const char* names = ZipNameOption(); names != nullptr && !Option(writer_, names)) return false;
     if (level == 0) {
       if (archive_write_zip_set_compression_store(writer_) != ARCHIVE_OK) return false;
     } else if (archive_write_zip_set_compression_deflate(writer_) != ARCHIVE_OK ||
@@ -89,14 +91,14 @@ AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(con
   ScopedUtf8Locale utf8;
   std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
   if (!header) return AddResult::kWriteFailed;
-  archive_entry_set_pathname(header.get(), entry.path.c_str());
+  SetStoredPath(header.get(), entry.path);
   const bool file = entry.kind == EntryKind::kFile;
   archive_entry_set_filetype(header.get(), entry.IsDirectory()                 ? AE_IFDIR
                                            : entry.kind == EntryKind::kSymlink ? AE_IFLNK
                                                                                : AE_IFREG);
   archive_entry_set_perm(header.get(), entry.permissions.value_or(entry.IsDirectory() ? 0755 : 0644) & 07777);
   if (entry.modified) archive_entry_set_mtime(header.get(), *entry.modified, 0);
-  if (entry.kind == EntryKind::kSymlink) archive_entry_set_symlink(header.get(), entry.linkTarget.c_str());
+  if (entry.kind == EntryKind::kSymlink) SetStoredLinkTarget(header.get(), entry.linkTarget);
   if (!file) archive_entry_set_size(header.get(), 0);
   else if (entry.size) archive_entry_set_size(header.get(), static_cast<la_int64_t>(*entry.size));
   if (archive_write_header(writer_, header.get()) < ARCHIVE_WARN) return AddResult::kWriteFailed;
