@@ -24,7 +24,7 @@ std::string Join(const std::string& prefix, const std::string& name) {
 // Where a name of the line is on disk: an absolute one as it is, a relative
 // one below the base directory.
 std::string DiskPath(const std::string& base, const std::string& name) {
-  if (!name.empty() && name[0] == '/') return name;
+  if (PathOf(name).is_absolute()) return name;  // "/x", or "C:\x" on Windows
   if (base.empty()) return name.empty() ? "." : name;
   return Join(base, name);
 }
@@ -128,7 +128,8 @@ class Collector {
 
 std::string StoredName(const std::string& path) {
   std::string stored;
-  for (const auto& part : PathOf(path).lexically_normal()) {
+  // Without its root: "/", or on Windows a drive and its "\".
+  for (const auto& part : PathOf(path).relative_path().lexically_normal()) {
     const std::string name = TextOf(part);
     if (name.empty() || name == "/" || name == "." || name == "..") continue;
     stored = stored.empty() ? name : stored + "/" + name;
