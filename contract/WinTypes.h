@@ -51,6 +51,7 @@ struct POINT {
 #define FALSE 0
 #endif
 
-// The calling convention of the original libraries is the only one on x86-64.
+// The calling convention of the libraries' exports: the only one on the
+// systems other than Windows (whose headers define it).
 #define WINAPI
 #endif

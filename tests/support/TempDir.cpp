@@ -2,20 +2,31 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <system_error>
 
 TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
 
 TempDir::TempDir(const std::filesystem::path& parent) {
-  std::string pattern = (parent / "dovanel-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  // A name nobody has taken: create_directory says whether it made the folder.
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = "dovanel-test-";
+    for (int i = 0; i < 6; ++i) name += kLetters[pick(random)];
+    std::error_code error;
+    if (std::filesystem::create_directory(parent / name, error)) {
+      path_ = parent / name;
+      return;
+    }
+    if (error) break;
+  }
+  throw std::runtime_error("cannot make a temporary folder in " + parent.string());
 }
 
 TempDir::~TempDir() {
@@ -47,32 +58,6 @@ std::string ReadFile(const std::filesystem::path& file) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-void RunOrFail(const std::string& command) {
-  int status = std::system((command + " >/dev/null 2>&1").c_str());
-  ASSERT_EQ(status, 0) << "command failed: " << command;
-}
-
-void RunIn(const TempDir& dir, const std::string& command) {
-  RunOrFail("cd " + Quote(dir.path().string()) + " && (" + command + ")");
-}
-
-CommandOutput RunAndCapture(const std::string& command) {
-  CommandOutput result;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.text.append(buffer, count);
-  const int status = ::pclose(pipe);
-  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-  return result;
-}
-
-std::string Quote(const std::string& path) {
-  std::string quoted = "'";
-  for (char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
 }
 
 std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder) {

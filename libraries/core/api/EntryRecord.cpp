@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "libraries/core/api/CallerText.h"
 #include "libraries/core/util/DosTime.h"
 
 namespace dv {
@@ -56,7 +57,7 @@ void FillRecord(const Entry& entry, ENTRYINFO& record) {
   record.wDate = stamp.date;
   record.wTime = stamp.time;
   // szFileName has 513 bytes: 512 of name and the terminator.
-  CopyCut(entry.path, record.szFileName);
+  CopyCut(ToCaller(entry.path), record.szFileName);
   FillAttribute(entry, record.szAttribute);
   CopyCut(entry.method, record.szMode);
 }

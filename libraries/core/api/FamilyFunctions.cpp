@@ -6,6 +6,7 @@
 #include <optional>
 #include <new>
 
+#include "libraries/core/api/CallerText.h"
 #include "libraries/core/command/CommandRunner.h"
 #include "contract/ResultCodes.h"
 #include "libraries/core/api/Registry.h"
@@ -39,10 +40,15 @@ Owner& TheOwner() {
 
 int RunCommand(CommandLanguage language, Format format, LPCSTR line, LPSTR output, DWORD size) {
   const CommandResult result = Guarded(CommandResult{kErrorCannotCreate, "out of memory"},
-                                       [&] { return RunCommandLine(language, format, line); });
+                                       [&] {
+                                         // No line at all is refused as such, not as an empty one.
+                                         const std::string text = FromCaller(line);
+                                         return RunCommandLine(language, format, line != nullptr ? text.c_str() : nullptr);
+                                       });
   if (output != nullptr && size > 0) {
-    const std::size_t length = std::min<std::size_t>(result.report.size(), size - 1);
-    std::memcpy(output, result.report.data(), length);
+    const std::string report = Guarded(std::string(), [&] { return ToCaller(result.report); });
+    const std::size_t length = std::min<std::size_t>(report.size(), size - 1);
+    std::memcpy(output, report.data(), length);
     output[length] = '\0';
   }
   return result.code;
@@ -50,7 +56,7 @@ int RunCommand(CommandLanguage language, Format format, LPCSTR line, LPSTR outpu
 
 HARC OpenArchive(LPCSTR path, Format format) {
   return Guarded<HARC>(0, [&]() -> HARC {
-    auto listing = Listing::Open(path, format);
+    auto listing = Listing::Open(FromCaller(path).c_str(), format);
     return listing ? RegisterListing(std::move(listing)) : 0;
   });
 }
@@ -65,7 +71,7 @@ int CloseArchive(HARC handle) {
 int FindFirst(HARC handle, LPCSTR wildcard, ENTRYINFO* record) {
   return Guarded(kListEnd, [&] {
     const auto listing = FindListing(handle);
-    return listing ? listing->FindFirst(wildcard, record) : kListEnd;
+    return listing ? listing->FindFirst(FromCaller(wildcard).c_str(), record) : kListEnd;
   });
 }
 
@@ -78,7 +84,7 @@ int FindNext(HARC handle, ENTRYINFO* record) {
 
 int CheckArchive(LPCSTR path, Format format) {
   return Guarded(FALSE, [&] {
-    const auto listing = Listing::Open(path, format);
+    const auto listing = Listing::Open(FromCaller(path).c_str(), format);
     // ARJ's check unpacks each entry too, against its CRC: our own reader
     // does it at little cost, within the one volume given. The formats read
     // through libarchive keep to their headers.
@@ -110,7 +116,7 @@ BOOL ClearOwnerWindow() {
 
 int GetTarArchiveType(LPCSTR path) {
   return Guarded<int>(kTarUnreadable, [&] {
-    const auto file = PositionalFile::Open(path);
+    const auto file = PositionalFile::Open(FromCaller(path).c_str());
     return file ? ProbeTarType(file) : kTarUnreadable;
   });
 }

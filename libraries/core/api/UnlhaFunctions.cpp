@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "libraries/core/api/CallerText.h"
 #include "libraries/core/command/CommandRunner.h"
 #include "libraries/core/util/DosTime.h"
 #include "libraries/core/api/EntryRecord.h"
@@ -66,7 +67,8 @@ Totals TotalsOf(const std::shared_ptr<const PositionalFile>& file) {
   return totals;
 }
 
-int CopyText(const std::string& text, LPSTR buffer, int size) {
+int CopyText(const std::string& utf8, LPSTR buffer, int size) {
+  const std::string text = ToCaller(utf8);
   if (buffer == nullptr || size <= 0 || text.size() >= static_cast<std::size_t>(size)) return -1;
   std::memcpy(buffer, text.c_str(), text.size() + 1);
   return 0;
@@ -107,7 +109,7 @@ BOOL UnlhaCheckArchive(LPCSTR path, int) { return CheckArchive(path, Format::kLh
 BOOL UnlhaConfigDialog(HWND, LPSTR, int) { return kErrorNotSupported; }
 
 int UnlhaGetFileCount(LPCSTR path) {
-  const auto listing = Listing::Open(path, Format::kLha);
+  const auto listing = Listing::Open(FromCaller(path).c_str(), Format::kLha);
   if (!listing) return -1;
   int count = 0;
   for (int found = listing->FindFirst("", nullptr); found == kOk; found = listing->FindNext(nullptr)) ++count;

@@ -1,7 +1,5 @@
 #include "libraries/core/create/FileCollector.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -26,18 +24,9 @@ std::string Join(const std::string& prefix, const std::string& name) {
 // Where a name of the line is on disk: an absolute one as it is, a relative
 // one below the base directory.
 std::string DiskPath(const std::string& base, const std::string& name) {
-  if (!name.empty() && name[0] == '/') return name;
+  if (PathOf(name).is_absolute()) return name;  // "/x", or "C:\x" on Windows
   if (base.empty()) return name.empty() ? "." : name;
   return Join(base, name);
-}
-
-// The names in `folder`, sorted; `error` says why it could not be read.
-std::vector<std::string> SortedNames(const std::string& folder, std::error_code& error) {
-  std::vector<std::string> names;
-  std::filesystem::directory_iterator item(folder, error), end;
-  for (; !error && item != end; item.increment(error)) names.push_back(item->path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // The existing paths `pattern` names, its wildcards matched one folder name
@@ -57,15 +46,12 @@ std::vector<std::string> Expand(const std::string& base, const std::string& patt
         continue;
       }
       std::error_code unread;  // a folder that does not read matches nothing
-      for (const std::string& candidate : SortedNames(DiskPath(base, prefix.empty() ? "." : prefix), unread))
+      for (const std::string& candidate : FolderNames(DiskPath(base, prefix.empty() ? "." : prefix), unread))
         if (WildcardMatches(name, candidate, syntax)) next.push_back(Join(prefix, candidate));
     }
     found = std::move(next);
   }
-  std::erase_if(found, [&](const std::string& path) {
-    struct stat info {};
-    return path.empty() || ::lstat(DiskPath(base, path).c_str(), &info) != 0;
-  });
+  std::erase_if(found, [&](const std::string& path) { return path.empty() || !LookAt(DiskPath(base, path), false); });
   return found;
 }
 
@@ -76,21 +62,22 @@ class Collector {
 
   void Add(const std::string& name) {
     const std::string disk = DiskPath(command_.baseDirectory, name);
-    struct stat info {};
-    if (::lstat(disk.c_str(), &info) != 0) return Fail(disk, std::error_code(errno, std::generic_category()));
-    if (rules_.skip != nullptr && info.st_dev == rules_.skip->st_dev && info.st_ino == rules_.skip->st_ino) return;
+    const auto found = LookAt(disk, false);
+    if (!found) return Fail(disk, std::error_code(errno, std::generic_category()));
+    const DiskInfo& info = *found;
+    if (rules_.skip != nullptr && SameFile(info, *rules_.skip)) return;
     std::string stored = StoredName(name);
     if (command_.junkPaths) stored = stored.substr(stored.find_last_of('/') + 1);
     if (!stored.empty() && !exclusions_.Selects(stored)) return;
-    if (S_ISDIR(info.st_mode)) {
+    if (info.kind == DiskKind::kFolder) {
       if (rules_.directoryEntries && !command_.junkPaths && !stored.empty()) Store(disk, stored + "/", info);
       if (rules_.recurse) {
         std::error_code error;
-        const std::vector<std::string> children = SortedNames(disk, error);
+        const std::vector<std::string> children = FolderNames(disk, error);
         if (error) return Fail(disk, error);
         for (const std::string& child : children) Add(Join(name.empty() ? "." : name, child));
       }
-    } else if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) {
+    } else if (info.kind == DiskKind::kFile || info.kind == DiskKind::kLink) {
       if (!stored.empty()) Store(disk, stored, info);
     } else if (seen_.insert(stored).second) {
       // A device, FIFO or socket has no data to store (a FIFO's read would wait).
@@ -110,20 +97,20 @@ class Collector {
     if (failure_.empty()) failure_ = "cannot read " + disk + ": " + error.message();
   }
 
-  void Store(const std::string& disk, const std::string& stored, const struct stat& info) {
+  void Store(const std::string& disk, const std::string& stored, const DiskInfo& info) {
     if (!seen_.insert(stored).second) return;
     SourceFile file;
     file.diskPath = disk;
     file.entry.path = stored;
-    file.entry.modified = info.st_mtime;
-    file.entry.permissions = info.st_mode & 07777;
-    file.entry.kind = S_ISDIR(info.st_mode) ? EntryKind::kDirectory
-                      : S_ISLNK(info.st_mode) ? EntryKind::kSymlink
-                                              : EntryKind::kFile;
-    file.entry.size = file.entry.kind == EntryKind::kFile ? static_cast<std::uint64_t>(info.st_size) : 0;
+    file.entry.modified = info.modified;
+    file.entry.permissions = info.mode;
+    file.entry.kind = info.kind == DiskKind::kFolder ? EntryKind::kDirectory
+                      : info.kind == DiskKind::kLink ? EntryKind::kSymlink
+                                                     : EntryKind::kFile;
+    file.entry.size = file.entry.kind == EntryKind::kFile ? info.size : 0;
     if (file.entry.kind == EntryKind::kSymlink) {
       std::error_code error;
-      file.entry.linkTarget = std::filesystem::read_symlink(disk, error).string();
+      file.entry.linkTarget = TextOf(std::filesystem::read_symlink(PathOf(disk), error));
     }
     files_.push_back(std::move(file));
   }
@@ -141,8 +128,9 @@ class Collector {
 
 std::string StoredName(const std::string& path) {
   std::string stored;
-  for (const auto& part : std::filesystem::path(path).lexically_normal()) {
-    const std::string name = part.string();
+  // Without its root: "/", or on Windows a drive and its "\".
+  for (const auto& part : PathOf(path).relative_path().lexically_normal()) {
+    const std::string name = TextOf(part);
     if (name.empty() || name == "/" || name == "." || name == "..") continue;
     stored = stored.empty() ? name : stored + "/" + name;
   }

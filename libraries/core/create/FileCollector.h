@@ -7,8 +7,6 @@
 // `passedOver`), and so is the archive being written.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "libraries/core/command/CommandParser.h"
 #include "libraries/core/read/Entry.h"
 #include "libraries/core/extract/LeftOut.h"
+#include "libraries/core/util/DiskFiles.h"
 
 namespace dv {
 
@@ -38,7 +37,7 @@ struct CollectRules {
   bool directoryEntries = true;
   bool junkPaths = false;
   bool missingNamesAllowed = false;  // a name that finds nothing is not an error
-  const struct stat* skip = nullptr;  // the archive itself, when it exists
+  const DiskInfo* skip = nullptr;  // the archive itself, when it exists
 };
 
 // How a report names what `passedOver` holds.

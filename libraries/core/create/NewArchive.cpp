@@ -1,11 +1,8 @@
 #include "libraries/core/create/NewArchive.h"
 
 #include <archive_entry.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <filesystem>
-
+#include "libraries/core/create/EntryNames.h"
+#include "libraries/core/util/DiskFiles.h"
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/read/NameText.h"
 #include "libraries/core/read/Utf8Locale.h"
@@ -25,18 +22,16 @@ bool Option(struct archive* writer, const std::string& option) {
 
 std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, ArchiveKind kind, Compression compression,
                                                int level) {
-  const std::filesystem::path path(target);
-  const std::string folderName = path.parent_path().empty() ? "." : path.parent_path().string();
-  const std::string finalName = path.filename().string();
+  const auto [folderName, finalName] = SplitPath(target);
   if (finalName.empty()) return nullptr;
-  UniqueFd folder(::open(folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  auto folder = Folder::Open(folderName);
   if (!folder) return nullptr;
   std::string temporary;
   // A hidden name: a pattern among the names to store passes it by.
-  UniqueFd file = CreateUniqueFileAt(folder.get(), "." + finalName + ".", 0666, temporary);
+  UniqueFd file = folder->CreateUnique("." + finalName + ".", 0666, temporary);
   if (!file) return nullptr;
   std::unique_ptr<NewArchive> archive(
-      new NewArchive(std::move(folder), std::move(file), std::move(temporary), finalName));
+      new NewArchive(std::move(*folder), std::move(file), std::move(temporary), finalName));
   if (!archive->SetUp(kind, compression, level)) return nullptr;
   return archive;
 }
@@ -48,6 +43,7 @@ bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
   const std::string digit = std::to_string(level);
   if (kind == ArchiveKind::kZip) {
     if (archive_write_set_format_zip(writer_) != ARCHIVE_OK) return false;
+    if (const char* names = ZipNameOption(); names != nullptr && !Option(writer_, names)) return false;
     if (level == 0) {
       if (archive_write_zip_set_compression_store(writer_) != ARCHIVE_OK) return false;
     } else if (archive_write_zip_set_compression_deflate(writer_) != ARCHIVE_OK ||
@@ -84,7 +80,7 @@ bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
 
 NewArchive::~NewArchive() {
   if (writer_ != nullptr) archive_write_free(writer_);
-  if (!committed_) ::unlinkat(folder_.get(), temporary_.c_str(), 0);
+  if (!committed_) folder_.Remove(temporary_);
 }
 
 AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(const DataSink&)>& fill) {
@@ -95,14 +91,14 @@ AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(con
   ScopedUtf8Locale utf8;
   std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
   if (!header) return AddResult::kWriteFailed;
-  archive_entry_set_pathname(header.get(), entry.path.c_str());
+  SetStoredPath(header.get(), entry.path);
   const bool file = entry.kind == EntryKind::kFile;
   archive_entry_set_filetype(header.get(), entry.IsDirectory()                 ? AE_IFDIR
                                            : entry.kind == EntryKind::kSymlink ? AE_IFLNK
                                                                                : AE_IFREG);
   archive_entry_set_perm(header.get(), entry.permissions.value_or(entry.IsDirectory() ? 0755 : 0644) & 07777);
   if (entry.modified) archive_entry_set_mtime(header.get(), *entry.modified, 0);
-  if (entry.kind == EntryKind::kSymlink) archive_entry_set_symlink(header.get(), entry.linkTarget.c_str());
+  if (entry.kind == EntryKind::kSymlink) SetStoredLinkTarget(header.get(), entry.linkTarget);
   if (!file) archive_entry_set_size(header.get(), 0);
   else if (entry.size) archive_entry_set_size(header.get(), static_cast<la_int64_t>(*entry.size));
   if (archive_write_header(writer_, header.get()) < ARCHIVE_WARN) return AddResult::kWriteFailed;
@@ -122,8 +118,8 @@ bool NewArchive::Commit(std::optional<mode_t> mode) {
   const bool closed = archive_write_close(writer_) == ARCHIVE_OK;
   archive_write_free(writer_);
   writer_ = nullptr;
-  if (!closed || (mode && ::fchmod(file_.get(), *mode) != 0) || !file_.Close()) return false;
-  if (::renameat(folder_.get(), temporary_.c_str(), folder_.get(), finalName_.c_str()) != 0) return false;
+  if (!closed || (mode && !StampOpenFile(file_.get(), *mode, std::nullopt, std::nullopt)) || !file_.Close()) return false;
+  if (!folder_.Replace(temporary_, finalName_)) return false;
   committed_ = true;
   return true;
 }
@@ -131,9 +127,8 @@ bool NewArchive::Commit(std::optional<mode_t> mode) {
 namespace {
 
 DataResult ReadDiskFile(const std::string& path, std::uint64_t size, const DataSink& sink) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  struct stat info {};
-  if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return DataResult::kBroken;
+  const UniqueFd fd = OpenRegularFile(path, false);
+  if (!fd) return DataResult::kBroken;
   std::uint64_t total = 0;
   // A file that grew while it was read would overrun its header's size.
   const DataResult result = ReadAll(

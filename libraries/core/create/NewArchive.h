@@ -17,7 +17,7 @@
 #include "libraries/core/read/Entry.h"
 #include "contract/ResultCodes.h"
 #include "libraries/core/create/FileCollector.h"
-#include "libraries/core/util/UniqueFd.h"
+#include "libraries/core/util/DiskFiles.h"
 
 namespace dv {
 
@@ -47,12 +47,12 @@ class NewArchive {
   bool Commit(std::optional<mode_t> mode);
 
  private:
-  NewArchive(UniqueFd folder, UniqueFd file, std::string temporary, std::string finalName)
+  NewArchive(Folder folder, UniqueFd file, std::string temporary, std::string finalName)
       : folder_(std::move(folder)), file_(std::move(file)), temporary_(std::move(temporary)),
         finalName_(std::move(finalName)) {}
   bool SetUp(ArchiveKind kind, Compression compression, int level);
 
-  UniqueFd folder_;
+  Folder folder_;
   UniqueFd file_;
   std::string temporary_;
   std::string finalName_;

@@ -1,7 +1,5 @@
 #include "libraries/core/create/TarMaker.h"
 
-#include <sys/stat.h>
-
 #include "libraries/core/create/FileCollector.h"
 #include "libraries/core/create/NewArchive.h"
 
@@ -9,10 +7,9 @@ namespace dv {
 
 CommandResult CreateTar(const Command& command) {
   if (command.names.empty()) return {kErrorNoMatch, "no files to add"};
-  struct stat existing {};
-  const bool exists = ::stat(command.archive.c_str(), &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode)) return {kErrorCannotCreate, "cannot replace " + command.archive};
-  const CollectRules rules{.recurse = true, .skip = exists ? &existing : nullptr};
+  const auto existing = LookAt(command.archive, true);
+  if (existing && existing->kind != DiskKind::kFile) return {kErrorCannotCreate, "cannot replace " + command.archive};
+  const CollectRules rules{.recurse = true, .skip = existing ? &*existing : nullptr};
   const CollectedFiles collected = CollectFiles(command, command.names, rules);
   if (collected.code != kOk) return {collected.code, collected.message};
   const std::string passedOver = collected.passedOver.Clause(kPassedOverSpecialFiles);
@@ -24,7 +21,7 @@ CommandResult CreateTar(const Command& command) {
     const AddResult added = AddFromDisk(*archive, file);
     if (added != AddResult::kAdded) return {FailureCode(added, kErrorCannotRead), StoreFailure(added, file.diskPath)};
   }
-  const std::optional<mode_t> mode = exists ? std::optional<mode_t>(existing.st_mode & 07777) : std::nullopt;
+  const std::optional<mode_t> mode = existing ? std::optional<mode_t>(existing->mode) : std::nullopt;
   if (!archive->Commit(mode)) return {kErrorCannotCreate, "cannot write " + command.archive};
   return {kOk, std::to_string(collected.files.size()) + " stored" + passedOver};
 }

@@ -1,8 +1,5 @@
 #include "libraries/core/create/ZipMaker.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <map>
 #include <optional>
 
@@ -34,7 +31,7 @@ struct OldArchive {
   std::shared_ptr<const PositionalFile> file;
   std::unique_ptr<EntrySource> source;
   std::vector<Entry> entries;
-  struct stat info {};
+  DiskInfo info;
 };
 
 std::string Key(std::string_view path) {
@@ -64,10 +61,10 @@ const Maker kSevenZipMaker{Format::kSevenZip, ArchiveKind::kSevenZip, "7z", &Sta
 // Reads the archive at the command's path when there is one (an empty file
 // counts as none). A refusal when it cannot be replaced.
 std::optional<CommandResult> OpenOld(const Maker& maker, const Command& command, std::optional<OldArchive>& old) {
-  struct stat info {};
-  if (::stat(command.archive.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) return std::nullopt;
+  const auto info = LookAt(command.archive, true);
+  if (!info || (info->kind == DiskKind::kFile && info->size == 0)) return std::nullopt;
   OldArchive opened;
-  opened.info = info;
+  opened.info = *info;
   opened.file = PositionalFile::Open(command.archive.c_str());
   if (!opened.file) return CommandResult{kErrorCannotCreate, "cannot replace " + command.archive};
   opened.source = OpenSource(opened.file, maker.format, ReadFor::kData);
@@ -180,11 +177,10 @@ CommandResult Write(const Maker& maker, const Command& command, std::optional<Ol
       return {FailureCode(added, kErrorCannotRead), StoreFailure(added, plan.files[index].diskPath)};
     note(plan.files[index].entry);
   }
-  const std::optional<mode_t> mode = old ? std::optional<mode_t>(old->info.st_mode & 07777) : std::nullopt;
+  const std::optional<mode_t> mode = old ? std::optional<mode_t>(old->info.mode) : std::nullopt;
   if (!archive->Commit(mode)) return {kErrorCannotCreate, "cannot write " + command.archive};
   if (command.dateArchiveToNewest && newest) {
-    const struct timespec times[2] = {{*newest, 0}, {*newest, 0}};
-    ::utimensat(AT_FDCWD, command.archive.c_str(), times, 0);
+    SetPathTime(command.archive, *newest);
   }
   return {kOk, std::to_string(plan.additions.size()) + " added, " + std::to_string(plan.replaced) + " replaced, " +
                    std::to_string(plan.deleted) + " deleted" + plan.passedOver};

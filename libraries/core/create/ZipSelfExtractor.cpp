@@ -1,10 +1,6 @@
 #include "libraries/core/create/ZipSelfExtractor.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <limits>
 #include <optional>
 #include <span>
@@ -12,6 +8,7 @@
 #include <vector>
 
 #include "libraries/core/read/PositionalFile.h"
+#include "libraries/core/util/DiskFiles.h"
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/util/LittleEndian.h"
 #include "libraries/core/util/UniqueFd.h"
@@ -159,13 +156,11 @@ bool CopyPatched(const PositionalFile& file, std::int64_t from, std::int64_t to,
 class Replacement {
  public:
   static std::optional<Replacement> Create(const std::string& target) {
-    const std::filesystem::path path(target);
-    const std::string folderName = path.parent_path().empty() ? "." : path.parent_path().string();
-    Replacement made;
-    made.finalName_ = path.filename().string();
-    made.folder_ = UniqueFd(::open(folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (made.finalName_.empty() || !made.folder_) return std::nullopt;
-    made.file_ = CreateUniqueFileAt(made.folder_.get(), "." + made.finalName_ + ".", 0600, made.temporary_);
+    auto [folderName, finalName] = SplitPath(target);
+    auto folder = Folder::Open(folderName);
+    if (finalName.empty() || !folder) return std::nullopt;
+    Replacement made(std::move(*folder), std::move(finalName));
+    made.file_ = made.folder_.CreateUnique("." + made.finalName_ + ".", 0600, made.temporary_);
     if (!made.file_) return std::nullopt;
     return made;
   }
@@ -174,21 +169,22 @@ class Replacement {
   Replacement(const Replacement&) = delete;
   Replacement& operator=(const Replacement&) = delete;
   ~Replacement() {
-    if (folder_ && !temporary_.empty()) ::unlinkat(folder_.get(), temporary_.c_str(), 0);
+    if (!temporary_.empty()) folder_.Remove(temporary_);
   }
 
   int fd() const { return file_.get(); }
   // Gives the new file `mode` and moves it over the target.
   bool Commit(mode_t mode) {
-    if (::fchmod(file_.get(), mode) != 0 || !file_.Close()) return false;
-    if (::renameat(folder_.get(), temporary_.c_str(), folder_.get(), finalName_.c_str()) != 0) return false;
+    if (!StampOpenFile(file_.get(), mode, std::nullopt, std::nullopt) || !file_.Close()) return false;
+    if (!folder_.Replace(temporary_, finalName_)) return false;
     temporary_.clear();
     return true;
   }
 
  private:
-  Replacement() = default;
-  UniqueFd folder_, file_;
+  Replacement(Folder folder, std::string finalName) : folder_(std::move(folder)), finalName_(std::move(finalName)) {}
+  Folder folder_;
+  UniqueFd file_;
   std::string temporary_, finalName_;
 };
 
@@ -219,12 +215,12 @@ CommandResult AdjustZipSelfExtractor(const Command& command) {
   if (const auto refused = Plan(*file, plan)) return {refused->code, refused->why + " " + path};
   const std::string checked = std::to_string(plan.entries) + " entries checked";
   if (plan.shift == 0) return {kOk, checked + ", offsets already count from the file's start"};
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {kErrorArchiveNotFound, "cannot open " + path};
-  if ((info.st_mode & 0222) == 0) return {kErrorCannotCreate, "read-only, not adjusted: " + path};
+  const auto info = LookAt(path, true);
+  if (!info) return {kErrorArchiveNotFound, "cannot open " + path};
+  if ((info->mode & 0222) == 0) return {kErrorCannotCreate, "read-only, not adjusted: " + path};
   auto replacement = Replacement::Create(path);
   if (!replacement) return {kErrorCannotCreate, "cannot write beside " + path};
-  if (!WriteAdjusted(*file, plan, replacement->fd()) || !replacement->Commit(info.st_mode & 07777))
+  if (!WriteAdjusted(*file, plan, replacement->fd()) || !replacement->Commit(info->mode))
     return {kErrorCannotCreate, "cannot write " + path};
   return {kOk, checked + ", offsets moved by " + std::to_string(plan.shift) + " bytes"};
 }

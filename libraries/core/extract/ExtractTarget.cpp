@@ -1,11 +1,7 @@
 #include "libraries/core/extract/ExtractTarget.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/extract/PathSafety.h"
@@ -13,34 +9,23 @@
 namespace dv {
 namespace {
 
-constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-// The times for futimens: the entry's, or the file system's own when the
-// archive has none.
-void FillTimes(const Stamp& stamp, struct timespec (&times)[2]) {
-  times[0] = times[1] = {0, UTIME_OMIT};
-  if (!stamp.modified) return;
-  times[1] = {*stamp.modified, 0};
-  times[0] = {stamp.accessed.value_or(*stamp.modified), 0};
-}
-
 // Removes a file made beside its final name unless it got there.
 class PendingFile {
  public:
-  PendingFile(int folder, std::string name) : folder_(folder), name_(std::move(name)) {}
+  PendingFile(const Folder& folder, std::string name) : folder_(folder), name_(std::move(name)) {}
   ~PendingFile() {
-    if (!name_.empty()) ::unlinkat(folder_, name_.c_str(), 0);
+    if (!name_.empty()) folder_.Remove(name_);
   }
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
   bool MoveTo(const std::string& finalName) {
-    if (::renameat(folder_, name_.c_str(), folder_, finalName.c_str()) != 0) return false;
+    if (!folder_.Replace(name_, finalName)) return false;
     name_.clear();
     return true;
   }
 
  private:
-  int folder_;
+  const Folder& folder_;
   std::string name_;
 };
 
@@ -58,40 +43,29 @@ WriteOutcome ExtractTarget::Refused(int error) {
 }
 
 std::optional<ExtractTarget> ExtractTarget::Open(const std::string& base) {
-  const std::string folder = base.empty() ? "." : base;
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
   // The base itself is the caller's: a link there is followed.
-  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd) return std::nullopt;
-  return ExtractTarget(std::move(fd));
+  auto folder = Folder::Open(base.empty() ? "." : base, true);
+  if (!folder) return std::nullopt;
+  return ExtractTarget(std::move(*folder));
 }
 
 WriteOutcome ExtractTarget::OpenFolder(const std::vector<std::string>& path, std::size_t count, bool create,
-                                       UniqueFd& folder) {
-  UniqueFd current;
+                                       std::optional<Folder>& folder) {
+  std::optional<Folder> current;
   for (std::size_t i = 0; i < count; ++i) {
-    const int parent = current ? current.get() : base_.get();
-    const char* name = path[i].c_str();
-    int fd = ::openat(parent, name, kFolderFlags);
-    if (fd < 0 && errno == ENOENT && create) {
-      if (::mkdirat(parent, name, 0755) == 0)
+    const Folder& parent = current ? *current : base_;
+    std::optional<Folder> child;
+    int error = parent.OpenChild(path[i], child);
+    if (error == ENOENT && create) {
+      error = parent.MakeChild(path[i]);
+      if (error == 0)
         madeHere_.insert(JoinComponents({path.begin(), path.begin() + static_cast<std::ptrdiff_t>(i) + 1}));
-      else if (errno != EEXIST)
-        return Refused();
-      fd = ::openat(parent, name, kFolderFlags);
+      else if (error != EEXIST)
+        return Refused(error);
+      error = parent.OpenChild(path[i], child);
     }
-    if (fd < 0) {
-      const int error = errno;
-      struct stat info {};
-      const bool link = ::fstatat(parent, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-      return link ? WriteOutcome::kUnsafe : Refused(error);
-    }
-    current = UniqueFd(fd);
-  }
-  if (!current) {
-    current = UniqueFd(::openat(base_.get(), ".", kFolderFlags & ~O_NOFOLLOW));
-    if (!current) return Refused();
+    if (error != 0) return error == ELOOP ? WriteOutcome::kUnsafe : Refused(error);
+    current = std::move(child);
   }
   folder = std::move(current);
   return WriteOutcome::kWritten;
@@ -99,20 +73,19 @@ WriteOutcome ExtractTarget::OpenFolder(const std::vector<std::string>& path, std
 
 WriteOutcome ExtractTarget::WriteFile(const std::vector<std::string>& path, const Stamp& stamp, bool overwrite,
                                       const std::function<DataResult(const DataSink&)>& fill) {
-  UniqueFd folder;
-  if (const WriteOutcome opened = OpenFolder(path, path.size() - 1, true, folder);
-      opened != WriteOutcome::kWritten)
-    return opened;
+  std::optional<Folder> opened;
+  if (const WriteOutcome outcome = OpenFolder(path, path.size() - 1, true, opened); outcome != WriteOutcome::kWritten)
+    return outcome;
+  const Folder& folder = opened ? *opened : base_;
   const std::string& name = path.back();
-  struct stat existing {};
-  if (::fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (S_ISDIR(existing.st_mode)) return Refused(EISDIR);
+  if (const auto existing = folder.LookAtChild(name)) {
+    if (existing->kind == DiskKind::kFolder) return Refused(EISDIR);
     if (!overwrite) return WriteOutcome::kKept;
   }
   std::string temporary;
-  UniqueFd file = CreateUniqueFileAt(folder.get(), ".dv-", 0600, temporary);
+  UniqueFd file = folder.CreateUnique(".dv-", 0600, temporary);
   if (!file) return Refused();
-  PendingFile pending(folder.get(), temporary);
+  PendingFile pending(folder, temporary);
   const int fd = file.get();
   switch (fill([fd](const void* data, std::size_t size) { return WriteAll(fd, data, size); })) {
     case DataResult::kDone: break;
@@ -121,19 +94,16 @@ WriteOutcome ExtractTarget::WriteFile(const std::vector<std::string>& path, cons
     case DataResult::kSinkFailed: return Refused();
     case DataResult::kVolumeMissing: return WriteOutcome::kVolumeMissing;
   }
-  struct timespec times[2];
-  FillTimes(stamp, times);
-  if (::fchmod(fd, stamp.mode) != 0 || ::futimens(fd, times) != 0 || !file.Close()) return Refused();
+  if (!StampOpenFile(fd, stamp.mode, stamp.modified, stamp.accessed) || !file.Close()) return Refused();
   return pending.MoveTo(name) ? WriteOutcome::kWritten : Refused();
 }
 
 WriteOutcome ExtractTarget::CopyFile(const std::vector<std::string>& from, const std::vector<std::string>& path,
                                      const Stamp& stamp, bool overwrite) {
-  UniqueFd folder;
-  if (OpenFolder(from, from.size() - 1, false, folder) != WriteOutcome::kWritten) return Refused(ENOENT);
-  const UniqueFd source(::openat(folder.get(), from.back().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  struct stat info {};
-  if (!source || ::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode)) return Refused(ENOENT);
+  std::optional<Folder> opened;
+  if (OpenFolder(from, from.size() - 1, false, opened) != WriteOutcome::kWritten) return Refused(ENOENT);
+  const UniqueFd source = (opened ? *opened : base_).OpenChildFile(from.back());
+  if (!source) return Refused(ENOENT);
   return WriteFile(path, stamp, overwrite, [&source](const DataSink& sink) {
     std::uint64_t total = 0;
     return ReadAll(source.get(), sink, total);
@@ -141,7 +111,7 @@ WriteOutcome ExtractTarget::CopyFile(const std::vector<std::string>& from, const
 }
 
 WriteOutcome ExtractTarget::MakeDirectory(const std::vector<std::string>& path, const Stamp& stamp) {
-  UniqueFd folder;
+  std::optional<Folder> folder;
   const WriteOutcome opened = OpenFolder(path, path.size(), true, folder);
   // A folder that was there before keeps its own mode and times.
   if (opened == WriteOutcome::kWritten && madeHere_.count(JoinComponents(path)) != 0) pending_.push_back({path, stamp});
@@ -152,12 +122,9 @@ void ExtractTarget::Finish() {
   std::stable_sort(pending_.begin(), pending_.end(),
                    [](const PendingFolder& a, const PendingFolder& b) { return a.path.size() > b.path.size(); });
   for (const PendingFolder& pending : pending_) {
-    UniqueFd folder;
-    if (OpenFolder(pending.path, pending.path.size(), false, folder) != WriteOutcome::kWritten) continue;
-    struct timespec times[2];
-    FillTimes(pending.stamp, times);
-    ::futimens(folder.get(), times);
-    ::fchmod(folder.get(), pending.stamp.mode);
+    std::optional<Folder> folder;
+    if (OpenFolder(pending.path, pending.path.size(), false, folder) != WriteOutcome::kWritten || !folder) continue;
+    folder->Stamp(pending.stamp.mode, pending.stamp.modified, pending.stamp.accessed);
   }
   pending_.clear();
 }

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "libraries/core/read/Entry.h"
-#include "libraries/core/util/UniqueFd.h"
+#include "libraries/core/util/DiskFiles.h"
 
 namespace dv {
 
@@ -63,16 +63,17 @@ class ExtractTarget {
   // kCannotCreate, keeping `error` (errno by default) for the report.
   WriteOutcome Refused(int error = errno);
 
-  explicit ExtractTarget(UniqueFd base) : base_(std::move(base)) {}
+  explicit ExtractTarget(Folder base) : base_(std::move(base)) {}
   // Opens the folder `count` names deep along `path`, making missing ones
-  // when `create`.
-  WriteOutcome OpenFolder(const std::vector<std::string>& path, std::size_t count, bool create, UniqueFd& folder);
+  // when `create`; nothing in `folder` for the base itself (count 0).
+  WriteOutcome OpenFolder(const std::vector<std::string>& path, std::size_t count, bool create,
+                          std::optional<Folder>& folder);
 
   struct PendingFolder {
     std::vector<std::string> path;
     Stamp stamp;
   };
-  UniqueFd base_;
+  Folder base_;
   std::set<std::string> madeHere_;  // folders this extraction made
   std::vector<PendingFolder> pending_;
   int error_ = 0;

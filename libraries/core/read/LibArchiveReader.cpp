@@ -141,11 +141,35 @@ la_int64_t LibArchiveReader::Seek(struct archive* archive, void* self, la_int64_
   return target;
 }
 
+namespace {
+
+// Formats whose names are always text of a declared charset: 7z (UTF-16),
+// RAR 5 (UTF-8), pax (UTF-8 in its extended headers).
+bool NamesAreDeclaredText(struct archive* archive) {
+  switch (archive_format(archive)) {
+    case ARCHIVE_FORMAT_7ZIP:
+    case ARCHIVE_FORMAT_RAR_V5:
+    case ARCHIVE_FORMAT_TAR_PAX_INTERCHANGE:
+    case ARCHIVE_FORMAT_TAR_PAX_RESTRICTED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void FillEntryFromHeader(struct archive* archive, struct archive_entry* header, Entry& entry) {
   entry = Entry{};
-  const char* path = archive_entry_pathname(header);
-  if (path == nullptr) path = archive_entry_pathname_utf8(header);
-  entry.path = path != nullptr ? path : "";
+  // A name stored as text of a charset the format declares is exact in its
+  // wide form on every system; the narrow one goes through the locale (on
+  // Windows, where libarchive keeps such names wide, through no charset at
+  // all). Other names are bytes as stored.
+  const wchar_t* wide = NamesAreDeclaredText(archive) ? archive_entry_pathname_w(header) : nullptr;
+  const char* path = wide != nullptr ? nullptr : archive_entry_pathname(header);
+  if (wide == nullptr && path == nullptr) path = archive_entry_pathname_utf8(header);
+  if (wide == nullptr && path == nullptr) wide = archive_entry_pathname_w(header);
+  entry.path = wide != nullptr ? WideToUtf8(wide) : path != nullptr ? path : "";
   // Names libarchive could not make text come as stored.
   DecodeStoredName(entry.path);
   if (archive_entry_size_is_set(header)) entry.size = static_cast<std::uint64_t>(archive_entry_size(header));

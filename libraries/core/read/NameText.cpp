@@ -1,49 +1,9 @@
 #include "libraries/core/read/NameText.h"
 
-#include <iconv.h>
-
-#include <cerrno>
-#include <mutex>
+#include <cstdint>
 
 namespace dv {
 namespace {
-
-constexpr const char* kLegacyCharset = "CP932";
-
-// One iconv conversion descriptor, closed with the object.
-class Converter {
- public:
-  explicit Converter(const char* from) : cd_(iconv_open("UTF-8", from)) {}
-  ~Converter() {
-    if (valid()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  std::optional<std::string> Convert(std::string_view bytes) {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // from the initial state, whatever came before
-    // CP932 and UTF-16 take at most 3 bytes of UTF-8 for each input byte.
-    std::string out(bytes.size() * 3 + 4, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char* at = out.data();
-    std::size_t outLeft = out.size();
-    while (inLeft > 0) {
-      if (iconv(cd_, &in, &inLeft, &at, &outLeft) != static_cast<std::size_t>(-1)) continue;
-      if (errno != E2BIG) return std::nullopt;  // EILSEQ, or EINVAL: a character cut short
-      const std::size_t used = out.size() - outLeft;
-      out.resize(out.size() * 2);
-      at = out.data() + used;
-      outLeft = out.size() - used;
-    }
-    out.resize(out.size() - outLeft);
-    return out;
-  }
-
- private:
-  iconv_t cd_;
-};
 
 // The length of the UTF-8 sequence `lead` starts, with its allowed second
 // byte range; 0 for a byte that starts none.
@@ -62,16 +22,6 @@ Utf8Lead LeadOf(unsigned char c) {
   if (c >= 0xF1 && c <= 0xF3) return {4, 0x80, 0xBF};
   if (c == 0xF4) return {4, 0x80, 0x8F};  // up to U+10FFFF
   return {0, 0, 0};
-}
-
-// The CP932 converter, opened once per load of the library (opening one
-// costs more than converting a name) and shared under a lock.
-std::optional<std::string> FromLegacyCharset(std::string_view bytes) {
-  static Converter converter(kLegacyCharset);
-  static std::mutex lock;
-  if (!converter.valid()) return std::nullopt;
-  const std::lock_guard guard(lock);
-  return converter.Convert(bytes);
 }
 
 }  // namespace
@@ -100,10 +50,36 @@ bool IsUtf8(std::string_view bytes) {
   return true;
 }
 
-std::optional<std::string> ConvertToUtf8(std::string_view bytes, const char* charset) {
-  Converter converter(charset);
-  if (!converter.valid()) return std::nullopt;
-  return converter.Convert(bytes);
+std::string WideToUtf8(std::wstring_view wide) {
+  std::string text;
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    auto code = static_cast<std::uint32_t>(wide[i]);
+    // UTF-16 (where wchar_t has 16 bits): a pair makes one character.
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < wide.size()) {
+      const auto low = static_cast<std::uint32_t>(wide[i + 1]);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) code = 0xFFFD;
+    if (code < 0x80) {
+      text += static_cast<char>(code);
+    } else if (code < 0x800) {
+      text += static_cast<char>(0xC0 | (code >> 6));
+      text += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      text += static_cast<char>(0xE0 | (code >> 12));
+      text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      text += static_cast<char>(0xF0 | (code >> 18));
+      text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return text;
 }
 
 std::string StoredNameAsText(std::string_view stored, const char* declaredCharset) {
@@ -111,7 +87,7 @@ std::string StoredNameAsText(std::string_view stored, const char* declaredCharse
     if (auto text = ConvertToUtf8(stored, declaredCharset)) return std::move(*text);
   }
   if (IsUtf8(stored)) return std::string(stored);
-  if (auto text = FromLegacyCharset(stored)) return std::move(*text);
+  if (auto text = LegacyToUtf8(stored)) return std::move(*text);
   return std::string(stored);
 }
 

@@ -22,9 +22,16 @@ bool IsUtf8(std::string_view bytes);
 // sequence, or one byte where none starts.
 std::size_t CharacterLength(std::string_view text, std::size_t at);
 
-// `bytes` converted from `charset` (an iconv name: "CP932", "UTF-16LE")
+// `bytes` converted from `charset` ("CP<code page>", "UTF-8", "UTF-16LE")
 // to UTF-8; nothing when they are not text of that charset.
 std::optional<std::string> ConvertToUtf8(std::string_view bytes, const char* charset);
+
+// `bytes` converted from CP932 to UTF-8; nothing when they are not CP932.
+std::optional<std::string> LegacyToUtf8(std::string_view bytes);
+
+// Wide text (UTF-16 or UTF-32, as wide as wchar_t is) as UTF-8; a lone
+// surrogate becomes U+FFFD.
+std::string WideToUtf8(std::wstring_view wide);
 
 // The text of a stored name by the rule above. A charset the archive
 // declares for the name is tried first.

@@ -1,12 +1,9 @@
 #include "libraries/core/read/PositionalFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "libraries/core/util/DiskFiles.h"
 
 namespace dv {
 namespace {
@@ -17,17 +14,11 @@ constexpr std::int64_t kHeldSize = 64 * 1024;
 
 std::shared_ptr<const PositionalFile> PositionalFile::Open(const char* path) {
   if (path == nullptr || *path == '\0') return nullptr;
-  struct stat info {};
-  if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  // O_NONBLOCK: should the path turn into a FIFO between stat and open, the
-  // open still returns at once and fstat below refuses it.
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return nullptr;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  std::shared_ptr<PositionalFile> file(new PositionalFile(fd, path, info.st_size, info.st_mtime));
+  UniqueFd fd = OpenRegularFile(path, true);
+  const auto info = fd ? LookAtOpen(fd.get()) : std::nullopt;
+  if (!info) return nullptr;
+  std::shared_ptr<PositionalFile> file(
+      new PositionalFile(std::move(fd), path, static_cast<std::int64_t>(info->size), info->modified));
   file->HoldIfSmall();
   return file;
 }
@@ -42,7 +33,7 @@ void PositionalFile::HoldIfSmall() {
   held_ = std::move(bytes);
 }
 
-PositionalFile::~PositionalFile() { ::close(fd_); }
+PositionalFile::~PositionalFile() = default;
 
 std::int64_t PositionalFile::ReadAt(std::int64_t offset, void* buffer, std::size_t length) const {
   if (offset < 0) return -1;
@@ -52,11 +43,7 @@ std::int64_t PositionalFile::ReadAt(std::int64_t offset, void* buffer, std::size
     std::memcpy(buffer, held_.data() + offset, count);
     return static_cast<std::int64_t>(count);
   }
-  for (;;) {
-    const ssize_t count = ::pread(fd_, buffer, length, offset);
-    if (count >= 0) return count;
-    if (errno != EINTR) return -1;
-  }
+  return dv::ReadAt(fd_.get(), buffer, length, offset);
 }
 
 bool PositionalFile::ReadExactly(std::int64_t offset, void* buffer, std::size_t length) const {

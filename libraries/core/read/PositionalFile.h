@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "libraries/core/util/UniqueFd.h"
+
 namespace dv {
 
 class PositionalFile {
@@ -40,10 +42,10 @@ class PositionalFile {
   const std::string& path() const { return path_; }
 
  private:
-  PositionalFile(int fd, std::string path, std::int64_t size, std::time_t modified)
-      : fd_(fd), path_(std::move(path)), size_(size), modified_(modified) {}
+  PositionalFile(UniqueFd fd, std::string path, std::int64_t size, std::time_t modified)
+      : fd_(std::move(fd)), path_(std::move(path)), size_(size), modified_(modified) {}
   void HoldIfSmall();
-  int fd_;
+  UniqueFd fd_;
   std::vector<unsigned char> held_;
   std::string path_;
   std::int64_t size_;

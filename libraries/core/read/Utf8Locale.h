@@ -3,9 +3,8 @@
 // hold them (the C locale holds only ASCII). Reading under a UTF-8 locale on
 // this thread alone gives every such name as UTF-8, whatever the host
 // program's locale; names stored without a known charset stay raw bytes.
+// (read/posix/ and read/win32/ each do it their own way.)
 #pragma once
-
-#include <locale.h>
 
 namespace dv {
 
@@ -17,7 +16,7 @@ class ScopedUtf8Locale {
   ScopedUtf8Locale& operator=(const ScopedUtf8Locale&) = delete;
 
  private:
-  locale_t previous_ = nullptr;
+  void* previous_ = nullptr;  // the thread's locale before, where there is one
 };
 
 }  // namespace dv

@@ -1,28 +1,21 @@
 #include "libraries/core/util/FileIo.h"
 
-#include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <random>
 #include <vector>
 
 namespace dv {
 
-UniqueFd CreateUniqueFileAt(int directory, std::string_view prefix, mode_t mode, std::string& name) {
+std::string UniqueCandidate(std::string_view prefix) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937 random{std::random_device{}()};
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate(prefix);
-    for (int i = 0; i < 8; ++i) candidate += kLetters[pick(random)];
-    const int fd = ::openat(directory, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (fd >= 0) {
-      name = std::move(candidate);
-      return UniqueFd(fd);
-    }
-    if (errno != EEXIST) break;
-  }
-  return UniqueFd();
+  std::string candidate(prefix);
+  for (int i = 0; i < 8; ++i) candidate += kLetters[pick(random)];
+  return candidate;
 }
 
 DataResult ReadAll(int fd, const DataSink& sink, std::uint64_t& total) {
@@ -40,7 +33,8 @@ DataResult ReadAll(int fd, const DataSink& sink, std::uint64_t& total) {
 bool WriteAll(int fd, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
-    const ssize_t written = ::write(fd, bytes, size);
+    // Within what one write takes on every system.
+    const ssize_t written = ::write(fd, bytes, std::min<std::size_t>(size, 1u << 30));
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;

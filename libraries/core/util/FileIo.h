@@ -10,15 +10,11 @@
 #include <string_view>
 
 #include "libraries/core/read/Entry.h"
-#include "libraries/core/util/UniqueFd.h"
 
 namespace dv {
 
-// Creates a new file in the folder `directory` (an open folder descriptor,
-// or AT_FDCWD) named `prefix` and a random tail, never following or
-// replacing anything there; `mode` goes through the umask as for any new
-// file. Its name goes to `name`. An invalid descriptor when that fails.
-UniqueFd CreateUniqueFileAt(int directory, std::string_view prefix, mode_t mode, std::string& name);
+// A name for a new file: `prefix` and a random tail.
+std::string UniqueCandidate(std::string_view prefix);
 
 // Writes all of `size` bytes; false on a write error.
 bool WriteAll(int fd, const void* data, std::size_t size);

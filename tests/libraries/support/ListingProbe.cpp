@@ -56,26 +56,3 @@ void WriteConcatenation(const std::string& path, const std::string& bytes, const
   WriteFile(path, bytes + ReadFile(tailFile));
 }
 
-std::string FixturePython(const std::string& code) {
-  // -B: no bytecode left beside the modules in the source tree.
-  return "python3 -B -c " + Quote("import sys; sys.path.insert(0, '" DOVANEL_FIXTURE_SCRIPTS_DIR "')\n" + code);
-}
-
-std::string SampleArchive(const std::string& format, const std::string& dir) {
-  const std::string made = dir + "/sample." + format;
-  const std::string in = "cd " + Quote(dir) + " && ";
-  WriteFile(dir + "/one.txt", "one\n");
-  WriteFile(dir + "/two.txt", "two two\n");
-  if (format == "rar")
-    RunOrFail(in + FixturePython("import rar\n"
-                                 "rar.write('sample.rar', [('one.txt', b'one\\n', 1300000000),\n"
-                                 "                         ('two.txt', b'two two\\n', 1300000002)], 4)"));
-  else if (format == "cab") RunOrFail(in + "gcab -c sample.cab one.txt two.txt");
-  else if (format == "lha") RunOrFail(in + "jlha a sample.lha one.txt two.txt");
-  else if (format == "zip") RunOrFail(in + "zip -X -q sample.zip one.txt two.txt");
-  else if (format == "arj") RunOrFail(in + "arj a sample.arj one.txt two.txt");
-  else if (format == "tar") RunOrFail(in + "tar cf sample.tar one.txt two.txt");
-  else if (format == "7z") RunOrFail(in + "7z a -bd sample.7z one.txt two.txt > /dev/null");
-  else ADD_FAILURE() << "no sample for " << format;
-  return made;
-}

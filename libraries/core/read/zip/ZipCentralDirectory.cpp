@@ -21,6 +21,10 @@
 namespace dv {
 namespace {
 
+// A symbolic link's type in a UNIX mode as ZIP stores it (not every system
+// names it).
+constexpr std::uint32_t kUnixLink = 0120000;
+
 // libarchive's names for the compression methods; the listing shows them as
 // its reader of local headers does.
 std::string MethodName(std::uint16_t method) {
@@ -109,7 +113,7 @@ std::uint32_t ModeOf(const Record& record, const std::string& path) {
   if (mode == 0) mode = S_IFREG | 0664;
   if ((mode & S_IFMT) != S_IFDIR) {
     if (!path.empty() && path.back() == '/') mode = (mode & ~S_IFMT) | S_IFDIR | 0111;
-    else if ((mode & S_IFMT) != S_IFLNK) mode = (mode & ~S_IFMT) | S_IFREG;
+    else if ((mode & S_IFMT) != kUnixLink) mode = (mode & ~S_IFMT) | S_IFREG;
   }
   return mode;
 }
@@ -117,7 +121,7 @@ std::uint32_t ModeOf(const Record& record, const std::string& path) {
 EntryKind KindOf(std::uint32_t mode) {
   switch (mode & S_IFMT) {
     case S_IFDIR: return EntryKind::kDirectory;
-    case S_IFLNK: return EntryKind::kSymlink;
+    case kUnixLink: return EntryKind::kSymlink;
     default: return EntryKind::kFile;
   }
 }

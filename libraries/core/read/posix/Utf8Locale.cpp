@@ -1,5 +1,7 @@
 #include "libraries/core/read/Utf8Locale.h"
 
+#include <locale.h>
+
 namespace dv {
 namespace {
 
@@ -33,7 +35,7 @@ ScopedUtf8Locale::ScopedUtf8Locale() {
 }
 
 ScopedUtf8Locale::~ScopedUtf8Locale() {
-  if (previous_ != nullptr) uselocale(previous_);
+  if (previous_ != nullptr) uselocale(static_cast<locale_t>(previous_));
 }
 
 }  // namespace dv
