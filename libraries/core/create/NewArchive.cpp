@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <clocale>
 #include <filesystem>
+#include <optional>
 
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/read/NameText.h"
@@ -20,6 +22,27 @@ struct EntryFree {
 bool Option(struct archive* writer, const std::string& option) {
   return archive_write_set_options(writer, option.c_str()) == ARCHIVE_OK;
 }
+
+// libarchive's ZIP writer flags every name that is not ASCII as UTF-8 when
+// the thread's locale is UTF-8. A name of other bytes (CP932 from a
+// Japanese system) is written under the C locale instead: its bytes as they
+// are, without the flag, as Info-ZIP writes it.
+class ScopedCLocale {
+ public:
+  ScopedCLocale() : c_(newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr))) {
+    if (c_ != nullptr) previous_ = uselocale(c_);
+  }
+  ~ScopedCLocale() {
+    if (previous_ != nullptr) uselocale(previous_);
+    if (c_ != nullptr) freelocale(c_);
+  }
+  ScopedCLocale(const ScopedCLocale&) = delete;
+  ScopedCLocale& operator=(const ScopedCLocale&) = delete;
+
+ private:
+  locale_t c_;
+  locale_t previous_ = nullptr;
+};
 
 }  // namespace
 
@@ -92,7 +115,10 @@ AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(con
   // it cannot read and keep the rest: a Shift-JIS name's 0x5C trail bytes
   // would become folder separators.
   if (kind_ == ArchiveKind::kSevenZip && !IsUtf8(entry.path)) return AddResult::kNameRefused;
-  ScopedUtf8Locale utf8;
+  std::optional<ScopedUtf8Locale> utf8;
+  std::optional<ScopedCLocale> bytes;
+  if (IsUtf8(entry.path)) utf8.emplace();
+  else bytes.emplace();
   std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
   if (!header) return AddResult::kWriteFailed;
   archive_entry_set_pathname(header.get(), entry.path.c_str());
