@@ -53,7 +53,8 @@ void WalkOnce(const ListingFunctions& library, HARC handle, const char* wildcard
               Outcome& outcome) {
   ENTRYINFO record;
   for (int status = library.findFirst(handle, wildcard, &record);; status = library.findNext(handle, &record)) {
-    if (status == -1) return;
+    // A split archive whose next volume is not there ends its walk so.
+    if (status == -1 || status == dv::kErrorVolumeMissing) return;
     if (status != 0) {
       Fault(outcome, "FindFirst/FindNext returned " + std::to_string(status));
       return;

@@ -56,7 +56,7 @@ std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> fi
     case Format::kCab: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kCab);
     case Format::kRar: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kRar);
     case Format::kArj:
-      return OpenArjSource(std::move(file), purpose == ReadFor::kListing ? ArjVolumes::kThisFile : ArjVolumes::kFollow);
+      return OpenArjSource(std::move(file), purpose == ReadFor::kListing ? ArjVolumes::kListVolumes : ArjVolumes::kFollow);
     case Format::kTar: return OpenTarFamily(std::move(file));
     case Format::kSevenZip: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kSevenZip);
   }
