@@ -1,0 +1,131 @@
+#include "libraries/core/read/sevenzip/SevenZipListing.h"
+
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "libraries/core/read/LibArchiveSource.h"
+#include "libraries/core/read/NameText.h"
+#include "libraries/core/read/SevenZipCoders.h"
+#include "libraries/core/read/sevenzip/SevenZipHeader.h"
+
+namespace dv {
+namespace {
+
+constexpr std::uint32_t kReadOnly = 0x01, kDirectory = 0x10;
+// 7-Zip on Unix keeps the file's mode in the attributes' high 16 bits.
+constexpr std::uint32_t kUnixExtension = 0x8000;
+
+std::optional<std::time_t> FromFileTime(const std::optional<std::uint64_t>& ticks) {
+  constexpr std::int64_t kTicksPerSecond = 10000000, kSecondsTo1970 = 11644473600;
+  if (!ticks) return std::nullopt;
+  return static_cast<std::time_t>(static_cast<std::int64_t>(*ticks / kTicksPerSecond) - kSecondsTo1970);
+}
+
+bool Encrypted(const SevenZipFolder& folder) {
+  for (const SevenZipCoder& coder : folder.coders)
+    if (coder.id == 0x06F10101 || coder.id == 0x06F10303 || coder.id == 0x06F10701) return true;
+  return false;
+}
+
+// The file type and mode libarchive gives the item: the Unix mode when
+// 7-Zip kept one, else one made of the DOS attributes; an item without data
+// that is no empty file is a folder.
+std::uint32_t ModeOf(const SevenZipItem& item) {
+  const std::uint32_t attributes = item.attributes.value_or(0);
+  std::uint32_t mode = attributes >> 16;
+  if ((attributes & kUnixExtension) == 0) mode = 0;
+  const bool folder = !item.hasData && !item.emptyFile;
+  if (mode == 0) mode = folder || (attributes & kDirectory) != 0 ? (S_IFDIR | 0777) : (S_IFREG | 0666);
+  if (folder && (mode & S_IFMT) != S_IFDIR) mode = (mode & ~S_IFMT) | S_IFDIR;
+  if ((attributes & kReadOnly) != 0) mode &= ~0222u;
+  return mode;
+}
+
+Entry EntryOf(const SevenZipHeader& header, const SevenZipItem& item) {
+  Entry entry;
+  entry.path = item.name;
+  DecodeStoredName(entry.path);
+  const std::uint32_t mode = ModeOf(item);
+  switch (mode & S_IFMT) {
+    case S_IFREG: entry.kind = EntryKind::kFile; break;
+    case S_IFDIR: entry.kind = EntryKind::kDirectory; break;
+    // A link's target is its data, which a listing leaves packed; one
+    // without data is a plain file.
+    case S_IFLNK: entry.kind = item.hasData ? EntryKind::kSymlink : EntryKind::kFile; break;
+    default: entry.kind = EntryKind::kOther; break;
+  }
+  if (entry.IsDirectory() && (entry.path.empty() || entry.path.back() != '/')) entry.path += '/';
+  entry.permissions = mode & 07777;
+  entry.size = entry.kind == EntryKind::kSymlink ? 0 : item.size;
+  entry.crc = item.crc;
+  entry.modified = FromFileTime(item.modified);
+  // 7-Zip on Unix stores the inode's change time as the creation time;
+  // libarchive gives it as neither, and nor do we.
+  entry.accessed = FromFileTime(item.accessed);
+  if (item.hasData) {
+    const SevenZipFolder& folder = header.folders[item.folder];
+    entry.encrypted = Encrypted(folder);
+    if (std::string coder = UndecodableCoder(folder); !coder.empty()) {
+      entry.dataReadable = false;
+      entry.method = std::move(coder);
+    }
+  }
+  return entry;
+}
+
+class SevenZipListing final : public EntrySource {
+ public:
+  SevenZipListing(std::shared_ptr<const PositionalFile> file, std::vector<Entry> entries)
+      : file_(std::move(file)), entries_(std::move(entries)) {}
+
+  bool Rewind() override {
+    next_ = 0;
+    return true;
+  }
+
+  ReadResult Next(Entry& entry) override {
+    if (next_ >= entries_.size()) return ReadResult::kEnd;
+    entry = entries_[next_++];
+    return ReadResult::kEntry;
+  }
+
+  // The entry's data through libarchive, whose walk is brought to the same
+  // entry (from the start again when it is past it).
+  DataResult ReadData(const DataSink& sink) override {
+    if (next_ == 0) return DataResult::kBroken;
+    const std::size_t wanted = next_ - 1;
+    if (!data_ || dataGiven_ > wanted) {
+      if (!data_ || !data_->Rewind()) data_ = OpenLibArchiveSourceAt(file_, LibArchiveKind::kSevenZip, 0);
+      dataGiven_ = 0;
+      if (!data_) return DataResult::kBroken;
+    }
+    Entry passed;
+    while (dataGiven_ <= wanted) {
+      if (data_->Next(passed) != ReadResult::kEntry) return DataResult::kBroken;
+      ++dataGiven_;
+    }
+    if (passed.path != entries_[wanted].path) return DataResult::kBroken;
+    return data_->ReadData(sink);
+  }
+
+ private:
+  std::shared_ptr<const PositionalFile> file_;
+  std::vector<Entry> entries_;
+  std::size_t next_ = 0;
+  std::unique_ptr<EntrySource> data_;  // libarchive's reader, once data is asked for
+  std::size_t dataGiven_ = 0;          // entries it gave since it opened
+};
+
+}  // namespace
+
+std::unique_ptr<EntrySource> OpenSevenZipListing(std::shared_ptr<const PositionalFile> file) {
+  const auto header = ReadSevenZipHeader(*file, 0);
+  if (!header) return nullptr;
+  std::vector<Entry> entries;
+  entries.reserve(header->items.size());
+  for (const SevenZipItem& item : header->items) entries.push_back(EntryOf(*header, item));
+  return std::make_unique<SevenZipListing>(std::move(file), std::move(entries));
+}
+
+}  // namespace dv
