@@ -121,7 +121,11 @@ AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(con
   else bytes.emplace();
   std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
   if (!header) return AddResult::kWriteFailed;
-  archive_entry_set_pathname(header.get(), entry.path.c_str());
+  // 7-Zip stores a folder by its name alone; its attributes say it is one.
+  std::string path = entry.path;
+  if (kind_ == ArchiveKind::kSevenZip && entry.IsDirectory())
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+  archive_entry_set_pathname(header.get(), path.c_str());
   const bool file = entry.kind == EntryKind::kFile;
   archive_entry_set_filetype(header.get(), entry.IsDirectory()                 ? AE_IFDIR
                                            : entry.kind == EntryKind::kSymlink ? AE_IFLNK

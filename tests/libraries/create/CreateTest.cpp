@@ -576,6 +576,12 @@ TEST(SevenZipCreate, NewArchiveReadsBackInP7zipAndOurs) {
                                              "name=" + kJapanese + " date=2001-02-03 time=04:05:06"}));
   EXPECT_EQ(RunLine(library, "SevenZip", ExtractLine("7-ZIP32.DLL", archive, dir / "ours")).code, code::kOk);
   EXPECT_EQ(FilesUnder(dir / "ours"), files);
+  // Folders are stored by their names alone, as 7-Zip stores them; the
+  // folder attribute says what they are.
+  RunIn(dir, "LC_ALL=C.UTF-8 7z l -slt " + Quote(archive) +
+                 " | sed '1,/^----------$/d' | sed -n 's/^Path = //p' | LC_ALL=C sort > stored.txt");
+  EXPECT_EQ(Lines(dir / "stored.txt"),
+            (std::vector<std::string>{"a.txt", "d", "d/b.txt", "d/e", "d/e/c.txt", "表ソ能", kJapanese}));
 }
 
 TEST(SevenZipCreate, LevelZeroStoresAndNineCompresses) {
