@@ -198,7 +198,15 @@ class LibArchiveSource final : public EntrySource {
     if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
     // A cabinet parts its names with '\'; libarchive turns it into '/' only
     // in names it could make text. As text now, any '\' left parts names.
-    if (kind_ == LibArchiveKind::kCab) std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
+    if (kind_ == LibArchiveKind::kCab) {
+      std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
+      // libarchive makes the read-only attribute r-xr-xr-x; cabextract
+      // writes such a file r--r--r--.
+      if (entry.permissions && (*entry.permissions & 0222) == 0) {
+        entry.permissions = 0444;
+        entry.readOnly = true;
+      }
+    }
   }
 
   void FillFromLhaHeader(Entry& entry) const {
