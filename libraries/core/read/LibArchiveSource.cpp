@@ -10,6 +10,7 @@
 
 #include "libraries/core/read/LhaHeader.h"
 #include "libraries/core/read/LibArchiveReader.h"
+#include "libraries/core/read/RarFileCrc.h"
 #include "libraries/core/read/SevenZipCoders.h"
 #include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/read/Utf8Locale.h"
@@ -196,6 +197,10 @@ class LibArchiveSource final : public EntrySource {
   void Fill(struct archive_entry* header, Entry& entry) const {
     FillEntryFromHeader(reader_.get(), header, entry);
     if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
+    if (kind_ == LibArchiveKind::kRar && entry.kind == EntryKind::kFile && entry.size) {
+      if (const la_int64_t position = archive_read_header_position(reader_.get()); position >= 0)
+        entry.crc = RarFileCrc(*file_, base_, position, *entry.size);
+    }
     // A cabinet parts its names with '\'; libarchive turns it into '/' only
     // in names it could make text. As text now, any '\' left parts names.
     if (kind_ == LibArchiveKind::kCab) {
