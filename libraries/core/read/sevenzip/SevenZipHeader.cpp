@@ -380,7 +380,11 @@ void ReadDefined(Cursor property, std::vector<SevenZipItem>& items, std::optiona
 }
 
 std::vector<SevenZipItem> ReadFilesInfo(Cursor& in) {
-  std::vector<SevenZipItem> items(static_cast<std::size_t>(in.Count()));
+  // Each item has a name of a character at least, and its terminator, in
+  // UTF-16: four bytes of the header.
+  const std::uint64_t count = in.Number();
+  if (count > in.Left() / 4) throw Unreadable();
+  std::vector<SevenZipItem> items(static_cast<std::size_t>(count));
   std::vector<std::size_t> withoutData;  // indexes of the items that have no data
   for (std::uint64_t id = in.Number(); id != kEnd; id = in.Number()) {
     Cursor property = in.Sized();
