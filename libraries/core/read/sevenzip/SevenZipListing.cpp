@@ -1,7 +1,5 @@
 #include "libraries/core/read/sevenzip/SevenZipListing.h"
 
-#include <sys/stat.h>
-
 #include <vector>
 
 #include "libraries/core/read/LibArchiveSource.h"
@@ -13,8 +11,10 @@ namespace dv {
 namespace {
 
 constexpr std::uint32_t kReadOnly = 0x01, kDirectory = 0x10;
-// 7-Zip on Unix keeps the file's mode in the attributes' high 16 bits.
+// 7-Zip on Unix keeps the file's mode in the attributes' high 16 bits, with
+// the file type in the Unix encoding (which not every system's headers have).
 constexpr std::uint32_t kUnixExtension = 0x8000;
+constexpr std::uint32_t kTypeMask = 0170000, kTypeDirectory = 0040000, kTypeFile = 0100000, kTypeLink = 0120000;
 
 std::optional<std::time_t> FromFileTime(const std::optional<std::uint64_t>& ticks) {
   constexpr std::int64_t kTicksPerSecond = 10000000, kSecondsTo1970 = 11644473600;
@@ -36,8 +36,8 @@ std::uint32_t ModeOf(const SevenZipItem& item) {
   std::uint32_t mode = attributes >> 16;
   if ((attributes & kUnixExtension) == 0) mode = 0;
   const bool folder = !item.hasData && !item.emptyFile;
-  if (mode == 0) mode = folder || (attributes & kDirectory) != 0 ? (S_IFDIR | 0777) : (S_IFREG | 0666);
-  if (folder && (mode & S_IFMT) != S_IFDIR) mode = (mode & ~S_IFMT) | S_IFDIR;
+  if (mode == 0) mode = folder || (attributes & kDirectory) != 0 ? (kTypeDirectory | 0777) : (kTypeFile | 0666);
+  if (folder && (mode & kTypeMask) != kTypeDirectory) mode = (mode & ~kTypeMask) | kTypeDirectory;
   if ((attributes & kReadOnly) != 0) mode &= ~0222u;
   return mode;
 }
@@ -47,12 +47,12 @@ Entry EntryOf(const SevenZipHeader& header, const SevenZipItem& item) {
   entry.path = item.name;
   DecodeStoredName(entry.path);
   const std::uint32_t mode = ModeOf(item);
-  switch (mode & S_IFMT) {
-    case S_IFREG: entry.kind = EntryKind::kFile; break;
-    case S_IFDIR: entry.kind = EntryKind::kDirectory; break;
+  switch (mode & kTypeMask) {
+    case kTypeFile: entry.kind = EntryKind::kFile; break;
+    case kTypeDirectory: entry.kind = EntryKind::kDirectory; break;
     // A link's target is its data, which a listing leaves packed; one
     // without data is a plain file.
-    case S_IFLNK: entry.kind = item.hasData ? EntryKind::kSymlink : EntryKind::kFile; break;
+    case kTypeLink: entry.kind = item.hasData ? EntryKind::kSymlink : EntryKind::kFile; break;
     default: entry.kind = EntryKind::kOther; break;
   }
   if (entry.IsDirectory() && (entry.path.empty() || entry.path.back() != '/')) entry.path += '/';
