@@ -286,13 +286,12 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Po
   return nullptr;
 }
 
-// p7zip's self-extractors are ELF programs, not DOS ones.
+}  // namespace
+
 bool IsSevenZipExecutable(const PositionalFile& file) {
   char magic[4];
   return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) == "\x7F" "ELF");
 }
-
-}  // namespace
 
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind) {
   auto source = std::make_unique<LibArchiveSource>(file, kind);

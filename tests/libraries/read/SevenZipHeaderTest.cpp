@@ -107,6 +107,17 @@ std::vector<Made> MadeArchives() {
       {"Empty", k7z + " a -bd ../x.7z a.txt > /dev/null && " + k7z + " d -bd ../x.7z a.txt > /dev/null"},
       {"ManySolidBlocks", P7zip("-ms=2f")},
       {"ByOurLibrary", "@7-ZIP32.DLL"},
+      // Self-extractors: p7zip's own (an ELF stub), and a DOS stub holding a
+      // bare signature and a start header whose CRC holds but whose header
+      // is nowhere, before the real archive.
+      {"P7zipSelfExtractor", P7zip("-sfx/usr/lib/p7zip/7zCon.sfx")},
+      {"DosStubWithDecoys",
+       P7zip("") + " && python3 -c \"import sys, zlib, struct\n"
+                   "tail = struct.pack('<QQI', 1 << 40, 99, 0)\n"
+                   "decoy = b'7z\\xbc\\xaf\\x27\\x1c\\x00\\x04' + struct.pack('<I', zlib.crc32(tail)) + tail\n"
+                   "stub = b'MZ' + bytes(3000) + b'7z\\xbc\\xaf\\x27\\x1c' + bytes(500) + decoy + bytes(700)\n"
+                   "data = open('../x.7z', 'rb').read()\n"
+                   "open('../x.7z', 'wb').write(stub + data)\""},
   };
 }
 

@@ -5,7 +5,10 @@
 #include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/NameText.h"
 #include "libraries/core/read/SevenZipCoders.h"
+#include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/read/sevenzip/SevenZipHeader.h"
+#include "libraries/core/util/Crc32.h"
+#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -76,8 +79,8 @@ Entry EntryOf(const SevenZipHeader& header, const SevenZipItem& item) {
 
 class SevenZipListing final : public EntrySource {
  public:
-  SevenZipListing(std::shared_ptr<const PositionalFile> file, std::vector<Entry> entries)
-      : file_(std::move(file)), entries_(std::move(entries)) {}
+  SevenZipListing(std::shared_ptr<const PositionalFile> file, std::int64_t base, std::vector<Entry> entries)
+      : file_(std::move(file)), base_(base), entries_(std::move(entries)) {}
 
   bool Rewind() override {
     next_ = 0;
@@ -96,7 +99,7 @@ class SevenZipListing final : public EntrySource {
     if (next_ == 0) return DataResult::kBroken;
     const std::size_t wanted = next_ - 1;
     if (!data_ || dataGiven_ > wanted) {
-      if (!data_ || !data_->Rewind()) data_ = OpenLibArchiveSourceAt(file_, LibArchiveKind::kSevenZip, 0);
+      if (!data_ || !data_->Rewind()) data_ = OpenLibArchiveSourceAt(file_, LibArchiveKind::kSevenZip, base_);
       dataGiven_ = 0;
       if (!data_) return DataResult::kBroken;
     }
@@ -111,21 +114,45 @@ class SevenZipListing final : public EntrySource {
 
  private:
   std::shared_ptr<const PositionalFile> file_;
+  std::int64_t base_;  // where the archive starts: after a self-extractor's stub
   std::vector<Entry> entries_;
   std::size_t next_ = 0;
   std::unique_ptr<EntrySource> data_;  // libarchive's reader, once data is asked for
   std::size_t dataGiven_ = 0;          // entries it gave since it opened
 };
 
+// The signature's six bytes are easily met in a stub; a start header whose
+// CRC matches is not. Only such places count as candidates.
+bool StartHeaderChecks(const PositionalFile& file, std::int64_t at) {
+  unsigned char head[32];
+  return file.ReadExactly(at, head, sizeof head) && Crc32(head + 12, 20) == Le32(head + 8);
+}
+
+std::unique_ptr<EntrySource> ListingAt(std::shared_ptr<const PositionalFile> file, std::int64_t base,
+                                       const SevenZipHeader& header) {
+  std::vector<Entry> entries;
+  entries.reserve(header.items.size());
+  for (const SevenZipItem& item : header.items) entries.push_back(EntryOf(header, item));
+  return std::make_unique<SevenZipListing>(std::move(file), base, std::move(entries));
+}
+
 }  // namespace
 
 std::unique_ptr<EntrySource> OpenSevenZipListing(std::shared_ptr<const PositionalFile> file) {
-  const auto header = ReadSevenZipHeader(*file, 0);
-  if (!header) return nullptr;
-  std::vector<Entry> entries;
-  entries.reserve(header->items.size());
-  for (const SevenZipItem& item : header->items) entries.push_back(EntryOf(*header, item));
-  return std::make_unique<SevenZipListing>(std::move(file), std::move(entries));
+  if (const auto header = ReadSevenZipHeader(*file, 0)) return ListingAt(std::move(file), 0, *header);
+  if (!IsSevenZipExecutable(*file)) return nullptr;
+  // A self-extractor: the first place past the stub's start where a whole
+  // header reads, its CRCs and all; the stub's own bytes may hold the
+  // signature anywhere.
+  SignatureScan scan(*file, 1, kSfxWindow, kSevenZipSignature);
+  for (int tries = 0; tries < kSfxCandidateLimit;) {
+    const auto hit = scan.Next();
+    if (!hit) break;
+    if (!StartHeaderChecks(*file, *hit)) continue;
+    ++tries;
+    if (const auto header = ReadSevenZipHeader(*file, *hit)) return ListingAt(std::move(file), *hit, *header);
+  }
+  return nullptr;
 }
 
 }  // namespace dv

@@ -11,9 +11,9 @@
 
 namespace dv {
 
-// The listing of the 7z that `file` starts with; nothing when it does not
-// start with one whose header reads here (a self-extractor, an encrypted
-// header), which is then left to libarchive.
+// The listing of the 7z that `file` starts with, or that a self-extractor
+// holds after its stub; nothing when no header reads here (an encrypted
+// one, say), which is then left to libarchive.
 std::unique_ptr<EntrySource> OpenSevenZipListing(std::shared_ptr<const PositionalFile> file);
 
 }  // namespace dv
