@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
@@ -107,12 +108,20 @@ std::optional<std::uint32_t> Rar5Crc(const PositionalFile& file, std::int64_t at
 
 std::optional<std::uint32_t> RarFileCrc(const PositionalFile& file, std::int64_t base, std::int64_t position,
                                         std::uint64_t size) {
+  // libarchive finds the archive inside a self-extractor itself: its start
+  // is then the first signature past the stub.
+  std::int64_t start = base;
   char mark[8];
-  if (file.ReadAt(base, mark, sizeof mark) != sizeof mark) return std::nullopt;
+  if (file.ReadAt(start, mark, sizeof mark) != sizeof mark || std::string_view(mark, 6) != kRar4Mark.substr(0, 6)) {
+    const auto found = FindSignature(file, base, base + kSfxWindow, kRar4Mark.substr(0, 6));
+    if (!found || file.ReadAt(*found, mark, sizeof mark) != sizeof mark) return std::nullopt;
+    start = *found;
+  }
+  const std::int64_t from = std::max(base + position, start);
   if (std::string_view(mark, 8) == kRar5Mark)
-    return Rar5Crc(file, base + std::max<std::int64_t>(position, kRar5Mark.size()), size);
+    return Rar5Crc(file, std::max<std::int64_t>(from, start + static_cast<std::int64_t>(kRar5Mark.size())), size);
   // RAR 4's signature reads as a block of its own.
-  if (std::string_view(mark, 7) == kRar4Mark) return Rar4Crc(file, base + position, size);
+  if (std::string_view(mark, 7) == kRar4Mark) return Rar4Crc(file, from, size);
   return std::nullopt;
 }
 

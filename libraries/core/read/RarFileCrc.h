@@ -12,8 +12,8 @@
 namespace dv {
 
 // The stored CRC of the first file header at or after `position` of the
-// archive that starts at `base` (past its signature, and past blocks of
-// other kinds), when its unpacked size is `size` (RAR 4 compares its low 32
+// archive read from `base` (past its signature, which may follow a
+// self-extractor's stub, and past blocks of other kinds), when its unpacked size is `size` (RAR 4 compares its low 32
 // bits). Nothing when no such header reads within a few blocks, or the
 // headers are encrypted.
 std::optional<std::uint32_t> RarFileCrc(const PositionalFile& file, std::int64_t base, std::int64_t position,
