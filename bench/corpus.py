@@ -12,6 +12,9 @@ OUT/size/                    a ZIP and a tar.gz of four large entries at MB/16,
                              a 7z (7-Zip's defaults: LZMA2, solid) and a tar.xz
                              of several blocks (xz -T2)
 OUT/entries/                 ZIPs (Info-ZIP) of N/100, N/10 and N entries
+OUT/solid/tree.7z            a solid 7z (7z a -mx1) of the folders --solid-tree
+                             names (/usr/include and /usr/share/doc: some 16,000
+                             files, which depend on the packages installed)
 
 The same arguments make the same entries with the same names, contents and
 times. A stamp file keeps a finished corpus from being made twice.
@@ -159,6 +162,14 @@ def make_entries(out, entries, seed, scratch_root):
                 subprocess.run(["zip", "-q", "-X", "-r", target, "-@"], cwd=stage, stdin=names_in, check=True)
 
 
+def make_solid(out, folders):
+    folders = [f for f in folders if os.path.isdir(f)]
+    if not folders:
+        return
+    os.makedirs(out, exist_ok=True)
+    run(["7z", "a", "-t7z", "-mx1", "-bd", os.path.join(os.path.abspath(out), "tree.7z")] + folders, out)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("out")
@@ -166,9 +177,11 @@ def main():
     parser.add_argument("--other", type=int, default=300, help="small lzh, cab and arj archives")
     parser.add_argument("--large-mb", type=int, default=128, help="size of the largest large archive")
     parser.add_argument("--entries", type=int, default=100000, help="entries of the largest many-entry ZIP")
+    parser.add_argument("--solid-tree", default="/usr/include /usr/share/doc",
+                        help="folders packed into one solid 7z ('' for none)")
     args = parser.parse_args()
     settings = {"small": args.small, "other": args.other, "large_mb": args.large_mb, "entries": args.entries,
-                "version": 2}
+                "solid_tree": args.solid_tree, "version": 3}
     stamp = os.path.join(args.out, "corpus.json")
     if os.path.exists(stamp):
         with open(stamp) as made:
@@ -190,6 +203,7 @@ def main():
         make_small(os.path.join(args.out, "small", "other"), args.other, OTHER, False, 2, scratch)
         make_large(os.path.join(args.out, "size"), args.large_mb, 3, scratch)
         make_entries(os.path.join(args.out, "entries"), args.entries, 4, scratch)
+        make_solid(os.path.join(args.out, "solid"), args.solid_tree.split())
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
     with open(stamp, "w") as made:

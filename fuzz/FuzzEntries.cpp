@@ -8,6 +8,9 @@
 #include "fuzz/FuzzSupport.h"
 #include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/arj/ArjReader.h"
+#include "libraries/core/read/NameText.h"
+#include "libraries/core/read/sevenzip/SevenZipHeader.h"
+#include "libraries/core/read/sevenzip/SevenZipListing.h"
 #include "libraries/core/command/CommandParser.h"
 #include "libraries/core/command/CommandTokens.h"
 #include "libraries/core/util/Crc32.h"
@@ -53,7 +56,8 @@ void WalkOnce(const ListingFunctions& library, HARC handle, const char* wildcard
               Outcome& outcome) {
   ENTRYINFO record;
   for (int status = library.findFirst(handle, wildcard, &record);; status = library.findNext(handle, &record)) {
-    if (status == -1) return;
+    // A split archive whose next volume is not there ends its walk so.
+    if (status == -1 || status == dv::kErrorVolumeMissing) return;
     if (status != 0) {
       Fault(outcome, "FindFirst/FindNext returned " + std::to_string(status));
       return;
@@ -125,6 +129,56 @@ void CheckTokens(const std::string& text, Outcome& outcome) {
 }
 
 }  // namespace
+
+Outcome SevenZipHeaderOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size) {
+  Outcome outcome;
+  if (!WriteScratch(scratch, bytes, size)) {
+    Fault(outcome, "cannot write " + scratch);
+    return outcome;
+  }
+  const auto file = dv::PositionalFile::Open(scratch.c_str());
+  if (!file) {
+    Fault(outcome, "cannot open " + scratch);
+    return outcome;
+  }
+  const auto header = dv::ReadSevenZipHeader(*file, 0);
+  const auto listing = dv::OpenSevenZipListing(file);
+  // The listing also finds an archive behind a self-extractor's stub.
+  if (header && listing == nullptr) Fault(outcome, "the listing refused a header that reads");
+  std::size_t listed = 0;
+  if (listing) {
+    std::vector<std::string> first, second;
+    dv::Entry entry;
+    while (listing->Next(entry) == dv::ReadResult::kEntry) first.push_back(entry.path);
+    if (!listing->Rewind()) Fault(outcome, "the listing does not rewind");
+    while (listing->Next(entry) == dv::ReadResult::kEntry) second.push_back(entry.path);
+    if (first != second) Fault(outcome, "a second walk listed differently");
+    listed = first.size();
+  }
+  if (!header) {
+    outcome.summary = listing ? "behind a stub: entries=" + std::to_string(listed) : "refused";
+    return outcome;
+  }
+  if (listed != header->items.size()) Fault(outcome, "the listing has not one entry an item");
+  std::vector<std::uint64_t> used(header->folders.size(), 0);
+  std::size_t withData = 0;
+  for (std::size_t i = 0; i < header->items.size(); ++i) {
+    const dv::SevenZipItem& item = header->items[i];
+    if (!dv::IsUtf8(item.name)) Fault(outcome, "item " + std::to_string(i) + " has a name that is no UTF-8");
+    if (!item.hasData) continue;
+    ++withData;
+    if (item.folder >= header->folders.size()) {
+      Fault(outcome, "item " + std::to_string(i) + " is in no folder");
+      continue;
+    }
+    used[item.folder] += item.size;
+    if (used[item.folder] > header->folders[item.folder].unpackSize)
+      Fault(outcome, "the items of folder " + std::to_string(item.folder) + " outgrow it");
+  }
+  outcome.summary = "items=" + std::to_string(header->items.size()) + " folders=" +
+                    std::to_string(header->folders.size()) + " data=" + std::to_string(withData);
+  return outcome;
+}
 
 Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size) {
   Outcome outcome;

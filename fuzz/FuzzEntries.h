@@ -33,6 +33,14 @@ inline constexpr std::size_t kMaxEntries = 5000;
 // done, B broken, U unsupported method, V a volume missing>".
 Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size);
 
+// Our 7z header reader, over the core, on `bytes` (written to `scratch`):
+// the header must hold together (each item with data in a folder, the
+// sizes of a folder's items within its result, names UTF-8), and the
+// listing made of it must walk alike twice. Summary "refused",
+// "items=N folders=M data=D", or "behind a stub: entries=N" for an archive
+// the listing finds after a self-extractor's stub.
+Outcome SevenZipHeaderOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size);
+
 // The libraries the listing target feeds, in the order its first byte picks
 // them, with the prefix of their listing functions.
 struct ListingLibrary {

@@ -92,6 +92,23 @@ inline void FixArjCrcs(std::uint8_t* data, std::size_t size) {
   }
 }
 
+// Gives a 7z start header at the input's start the CRCs it needs: its own,
+// and that of the header it points to when that lies inside the input.
+inline void FixSevenZipCrcs(std::uint8_t* data, std::size_t size) {
+  if (size < 32) return;
+  const auto le64 = [data](std::size_t at) {
+    std::uint64_t value = 0;
+    for (int i = 7; i >= 0; --i) value = value << 8 | data[at + i];
+    return value;
+  };
+  const auto put32 = [data](std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) data[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  const std::uint64_t offset = le64(12), length = le64(20);
+  if (offset <= size - 32 && length <= size - 32 - offset) put32(28, dv::Crc32(data + 32 + offset, length));
+  put32(8, dv::Crc32(data + 12, 20));
+}
+
 // An input whose first byte picks a library, and the rest is the archive:
 // mutated as libFuzzer would, then, when the picked library is the ARJ one,
 // with its header CRCs mended.

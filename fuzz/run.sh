@@ -2,7 +2,7 @@
 # Builds the fuzzers with clang (libFuzzer, address and undefined-behaviour
 # sanitizers) and runs them one after another, one job each, niced.
 #   fuzz/run.sh                          build, make seeds, run every target
-#   fuzz/run.sh arj|listing|commandline|extract|create|bzip2  the same for one target
+#   fuzz/run.sh arj|sevenzip|listing|commandline|extract|create|bzip2  the same for one target
 #   fuzz/run.sh show TARGET FILE...      the outcome of inputs, as the regression test compares it
 # FUZZ_SECONDS (180 per target), FUZZ_MAX_LEN (65536), DOVANEL_FUZZ_BUILD_DIR (build-fuzz/).
 # Findings land in <build>/findings/<target>/; kept ones go to tests/data/fuzz/<target>/.
@@ -18,12 +18,13 @@ corpus=$root/../shared/corpus/peer
 binary() {
   case $1 in
     arj) echo "$build/bin/ArjFuzzer" ;;
+    sevenzip) echo "$build/bin/SevenZipHeaderFuzzer" ;;
     listing) echo "$build/bin/ListingFuzzer" ;;
     commandline) echo "$build/bin/CommandLineFuzzer" ;;
     extract) echo "$build/bin/ExtractFuzzer" ;;
     create) echo "$build/bin/CreateFuzzer" ;;
     bzip2) echo "$build/bin/Bzip2Fuzzer" ;;
-    *) echo "unknown target $1 (arj, listing, commandline, extract, create, bzip2)" >&2; exit 2 ;;
+    *) echo "unknown target $1 (arj, sevenzip, listing, commandline, extract, create, bzip2)" >&2; exit 2 ;;
   esac
 }
 
@@ -39,7 +40,7 @@ build_fuzzers() {
 make_seeds() {
   local seeds=$build/seeds work=$build/seeds/work
   rm -rf "$seeds"
-  mkdir -p "$seeds/arj" "$seeds/listing" "$seeds/commandline" "$seeds/extract" "$seeds/create" "$seeds/bzip2" "$work/in/sub"
+  mkdir -p "$seeds/arj" "$seeds/sevenzip" "$seeds/listing" "$seeds/commandline" "$seeds/extract" "$seeds/create" "$seeds/bzip2" "$work/in/sub"
   printf 'one\n' >"$work/in/one.txt"
   printf 'two two two two two two\n' >"$work/in/sub/two.txt"
   touch -d '2001-02-03 04:05:06' "$work/in/one.txt" "$work/in/sub/two.txt"
@@ -66,6 +67,9 @@ make_seeds() {
   )
   for made in a.arj stored.arj; do
     [ -f "$work/$made" ] && cp "$work/$made" "$seeds/arj/$made"
+  done
+  for made in a.7z stored.7z secret.7z; do
+    [ -f "$work/$made" ] && cp "$work/$made" "$seeds/sevenzip/$made"
   done
   # The first byte picks the library, in the order of kListingLibraries.
   local -a picks=(
@@ -235,6 +239,6 @@ show() {
 
 case ${1:-all} in
   show) shift; show "$@" ;;
-  all) build_fuzzers; make_seeds; for target in arj listing commandline extract create bzip2; do fuzz "$target"; done ;;
+  all) build_fuzzers; make_seeds; for target in arj sevenzip listing commandline extract create bzip2; do fuzz "$target"; done ;;
   *) binary "$1" >/dev/null; build_fuzzers; make_seeds; fuzz "$1" ;;
 esac

@@ -116,6 +116,20 @@ TEST_F(RedateRealArchivesTest, XzZstdAndTbz2ArchivesTakeTheirNewestEntrysTime) {
   EXPECT_EQ(form_->Label1->Caption(), "Finish");
 }
 
+// A split ARJ whose newest entry lies in its second volume is dated by that
+// entry: the listing walks every volume after the one given.
+TEST_F(RedateRealArchivesTest, SplitArjTakesTheNewestEntryOfAnyVolume) {
+  std::string noise;
+  for (unsigned n = 7; noise.size() < 15000; n = n * 1103515245 + 12345) noise += static_cast<char>(n >> 16);
+  WriteFile(src_ / "old.txt", noise);  // stored, it fills the first volume and runs on into the second
+  SetMTime(src_ / "old.txt", kNewestDos - 86400);
+  const std::string archive = Make("split.arj", "arj a -y -m0 -v10K > /dev/null");
+  ASSERT_TRUE(fs::exists(out_ / "split.a01"));
+  const auto outcome = Run(archive);
+  EXPECT_EQ(outcome.at(archive), "2001/05/06 | 10:20:30");
+  EXPECT_EQ(MTime(archive), kNewestDos);
+}
+
 // 7z of each method 7-Zip offers, solid or not, with compressed headers or
 // not, with an empty file and an empty folder (older than the newest entry),
 // and its self-extractors: p7zip's own (an ELF stub) and a DOS stub whose

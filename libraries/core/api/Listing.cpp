@@ -22,6 +22,7 @@ int Listing::FindFirst(const char* wildcard, ENTRYINFO* record) {
   // Opening left the reader at the start; only a walk already begun needs
   // the archive opened again.
   if (!atStart_ && !source_->Rewind()) return kListEnd;
+  ended_ = false;
   return NextMatch(record);
 }
 
@@ -55,7 +56,8 @@ int Listing::NextMatch(ENTRYINFO* record) {
   atStart_ = false;
   current_.reset();
   Entry entry;
-  while (source_->Next(entry) == ReadResult::kEntry) {
+  ReadResult read;
+  while ((read = source_->Next(entry)) == ReadResult::kEntry) {
     if (!WildcardMatches(pattern_, entry.path)) continue;
     // An entry that stores no time (a 7z made with -mtm=off, a RAR 5 entry
     // without its time field) gets the DOS date 0, which is no calendar date:
@@ -66,7 +68,11 @@ int Listing::NextMatch(ENTRYINFO* record) {
     current_ = std::move(entry);
     return kOk;
   }
-  return kListEnd;
+  // The entries listed are not all the archive has: the caller is told why
+  // the walk ended, once.
+  const bool missing = read == ReadResult::kVolumeMissing && !ended_;
+  ended_ = true;
+  return missing ? kErrorVolumeMissing : kListEnd;
 }
 
 }  // namespace dv

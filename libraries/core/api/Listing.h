@@ -22,7 +22,8 @@ class Listing {
   // Restarts the walk at the first entry matching `wildcard`.
   int FindFirst(const char* wildcard, ENTRYINFO* record);
   // The next entry matching the walk's pattern (every entry before any
-  // FindFirst).
+  // FindFirst). A walk that meets a volume of a split archive that is not
+  // there ends with kErrorVolumeMissing, once; then with kListEnd.
   int FindNext(ENTRYINFO* record);
   // True when every header reads, up to a clean end, and with `withData`
   // every entry's data unpacks and checks out too (or is of a method the
@@ -41,6 +42,7 @@ class Listing {
   std::shared_ptr<const PositionalFile> file_;
   std::string pattern_;
   bool atStart_ = true;  // nothing read since the reader opened or rewound
+  bool ended_ = false;    // the walk said its end
   std::optional<Entry> current_;
 };
 

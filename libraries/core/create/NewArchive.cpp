@@ -1,6 +1,9 @@
 #include "libraries/core/create/NewArchive.h"
 
 #include <archive_entry.h>
+
+#include <optional>
+
 #include "libraries/core/create/EntryNames.h"
 #include "libraries/core/util/DiskFiles.h"
 #include "libraries/core/util/FileIo.h"
@@ -88,10 +91,17 @@ AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(con
   // it cannot read and keep the rest: a Shift-JIS name's 0x5C trail bytes
   // would become folder separators.
   if (kind_ == ArchiveKind::kSevenZip && !IsUtf8(entry.path)) return AddResult::kNameRefused;
-  ScopedUtf8Locale utf8;
+  std::optional<ScopedUtf8Locale> utf8;
+  std::optional<ScopedCLocale> bytes;
+  if (IsUtf8(entry.path)) utf8.emplace();
+  else bytes.emplace();
   std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
   if (!header) return AddResult::kWriteFailed;
-  SetStoredPath(header.get(), entry.path);
+  // 7-Zip stores a folder by its name alone; its attributes say it is one.
+  std::string path = entry.path;
+  if (kind_ == ArchiveKind::kSevenZip && entry.IsDirectory())
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+  SetStoredPath(header.get(), path);
   const bool file = entry.kind == EntryKind::kFile;
   archive_entry_set_filetype(header.get(), entry.IsDirectory()                 ? AE_IFDIR
                                            : entry.kind == EntryKind::kSymlink ? AE_IFLNK

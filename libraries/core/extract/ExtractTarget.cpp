@@ -34,6 +34,7 @@ class PendingFile {
 mode_t SafeMode(const Entry& entry) {
   const bool folder = entry.IsDirectory();
   const mode_t stored = entry.permissions.value_or(folder ? 0755u : 0644u);
+  if (entry.readOnly && !folder) return (stored & 0555u) | 0400u;
   return (stored & 0755u) | (folder ? 0700u : 0600u);
 }
 

@@ -81,7 +81,8 @@ class ExtractTarget {
 
 // The mode an extracted entry gets: its own, less the set-id and sticky
 // bits and group and others' write, but always readable and writable (and
-// for folders enterable) by the owner.
+// for folders enterable) by the owner; a file the archive marks read-only
+// (Entry::readOnly) stays so, readable by the owner.
 mode_t SafeMode(const Entry& entry);
 
 }  // namespace dv

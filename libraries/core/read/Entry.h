@@ -41,6 +41,7 @@ struct Entry {
   std::string method;                        // e.g. "-lh5-", "deflate"
   bool dataReadable = true;                  // false: a method this reader cannot unpack
   bool encrypted = false;                    // the data needs a password, which no line gives
+  bool readOnly = false;                     // marked read-only by the archive: extracted so
 
   bool IsDirectory() const { return kind == EntryKind::kDirectory; }
 };

@@ -6,6 +6,7 @@
 #include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/PlainCompressedSource.h"
 #include "libraries/core/read/TarProbe.h"
+#include "libraries/core/read/sevenzip/SevenZipListing.h"
 #include "libraries/core/read/zip/ZipCentralDirectory.h"
 
 namespace dv {
@@ -56,9 +57,15 @@ std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> fi
     case Format::kCab: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kCab);
     case Format::kRar: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kRar);
     case Format::kArj:
-      return OpenArjSource(std::move(file), purpose == ReadFor::kListing ? ArjVolumes::kThisFile : ArjVolumes::kFollow);
+      return OpenArjSource(std::move(file), purpose == ReadFor::kListing ? ArjVolumes::kListVolumes : ArjVolumes::kFollow);
     case Format::kTar: return OpenTarFamily(std::move(file));
-    case Format::kSevenZip: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kSevenZip);
+    case Format::kSevenZip:
+      // libarchive's reader unpacks every solid folder on its way through the
+      // entries; a listing needs the header alone.
+      if (purpose == ReadFor::kListing) {
+        if (auto header = OpenSevenZipListing(file)) return header;
+      }
+      return OpenLibArchiveSource(std::move(file), LibArchiveKind::kSevenZip);
   }
   return nullptr;
 }

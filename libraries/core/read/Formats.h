@@ -20,8 +20,9 @@ enum class Format {
 };
 
 // What the reader is for. A listing reads headers only: a compressed tar is
-// unpacked once for its type check and its listing, and an ARJ volume's data
-// check stays inside that volume. Extraction (and the changes that copy
+// unpacked once for its type check and its listing, and a split ARJ is walked
+// through its later volumes while each entry's data check stays inside the
+// volume it was listed from. Extraction (and the changes that copy
 // entries) reads data: an ARJ entry split across volumes is read whole.
 enum class ReadFor { kListing, kData };
 

@@ -10,6 +10,7 @@
 
 #include "libraries/core/read/LhaHeader.h"
 #include "libraries/core/read/LibArchiveReader.h"
+#include "libraries/core/read/RarFileCrc.h"
 #include "libraries/core/read/SevenZipCoders.h"
 #include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/read/Utf8Locale.h"
@@ -196,9 +197,21 @@ class LibArchiveSource final : public EntrySource {
   void Fill(struct archive_entry* header, Entry& entry) const {
     FillEntryFromHeader(reader_.get(), header, entry);
     if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
+    if (kind_ == LibArchiveKind::kRar && entry.kind == EntryKind::kFile && entry.size) {
+      if (const la_int64_t position = archive_read_header_position(reader_.get()); position >= 0)
+        entry.crc = RarFileCrc(*file_, base_, position, *entry.size);
+    }
     // A cabinet parts its names with '\'; libarchive turns it into '/' only
     // in names it could make text. As text now, any '\' left parts names.
-    if (kind_ == LibArchiveKind::kCab) std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
+    if (kind_ == LibArchiveKind::kCab) {
+      std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
+      // libarchive makes the read-only attribute r-xr-xr-x; cabextract
+      // writes such a file r--r--r--.
+      if (entry.permissions && (*entry.permissions & 0222) == 0) {
+        entry.permissions = 0444;
+        entry.readOnly = true;
+      }
+    }
   }
 
   void FillFromLhaHeader(Entry& entry) const {
@@ -273,13 +286,12 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Po
   return nullptr;
 }
 
-// p7zip's self-extractors are ELF programs, not DOS ones.
+}  // namespace
+
 bool IsSevenZipExecutable(const PositionalFile& file) {
   char magic[4];
   return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) == "\x7F" "ELF");
 }
-
-}  // namespace
 
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind) {
   auto source = std::make_unique<LibArchiveSource>(file, kind);

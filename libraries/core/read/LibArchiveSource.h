@@ -22,6 +22,10 @@ enum class LibArchiveKind {
 // The six bytes a 7z archive starts with.
 inline constexpr std::string_view kSevenZipSignature{"7z\xBC\xAF\x27\x1C", 6};
 
+// Whether `file` may be a 7z self-extractor: a DOS/Windows executable, or
+// an ELF program as p7zip's are.
+bool IsSevenZipExecutable(const PositionalFile& file);
+
 // Opens the archive of `kind` at the start of `file` or, for an executable,
 // where one starts within its first MiB. Nothing when there is none.
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind);

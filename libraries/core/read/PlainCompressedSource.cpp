@@ -12,6 +12,7 @@
 #include "libraries/core/util/LittleEndian.h"
 #include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/ThreadedUnpacking.h"
+#include "libraries/core/read/UnpackedSize.h"
 
 namespace dv {
 namespace {
@@ -49,7 +50,8 @@ bool EndsInsideAMember(const PositionalFile& file) {
 }
 
 // The one entry, read from the file's name and, for gzip, its header and
-// trailer; the compressed data itself is never unpacked.
+// trailer, for xz and zstd what they keep of the original size
+// (UnpackedSize.h); the compressed data itself is never unpacked.
 Entry DescribeFile(const PositionalFile& file, TarType type) {
   Entry entry;
   const std::string& path = file.path();
@@ -67,6 +69,8 @@ Entry DescribeFile(const PositionalFile& file, TarType type) {
         file.ReadExactly(file.size() - 4, trailer, sizeof trailer))
       entry.size = Le32(trailer);
   }
+  if (type == kXzOnly) entry.size = XzUnpackedSize(file);
+  if (type == kZstdOnly) entry.size = ZstdUnpackedSize(file);
   return entry;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "libraries/core/read/PositionalFile.h"
+#include "libraries/core/read/sevenzip/SevenZipHeader.h"
 
 namespace dv {
 
@@ -19,5 +20,10 @@ namespace dv {
 // read here (encrypted, packed by another method than LZMA or LZMA2, damaged):
 // nothing is then known beforehand.
 std::optional<std::vector<std::string>> SevenZipUndecodableCoders(const PositionalFile& file, std::int64_t base);
+
+// The name of the first coder of `folder` that libarchive does not decode;
+// "" when it decodes them all. Encryption is not decoding: it has its own
+// refusal.
+std::string UndecodableCoder(const SevenZipFolder& folder);
 
 }  // namespace dv

@@ -19,4 +19,18 @@ class ScopedUtf8Locale {
   void* previous_ = nullptr;  // the thread's locale before, where there is one
 };
 
+// The C locale on this thread alone: libarchive's ZIP writer then stores a
+// name's bytes as they are (CP932 from a Japanese system), without the UTF-8
+// flag, as Info-ZIP writes them. On Windows names are UTF-8 text by then.
+class ScopedCLocale {
+ public:
+  ScopedCLocale();
+  ~ScopedCLocale();
+  ScopedCLocale(const ScopedCLocale&) = delete;
+  ScopedCLocale& operator=(const ScopedCLocale&) = delete;
+
+ private:
+  void* previous_ = nullptr;
+};
+
 }  // namespace dv

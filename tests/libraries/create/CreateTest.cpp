@@ -80,6 +80,39 @@ TEST(ZipCreate, LmZip32RecursesFromTheCurrentFolder) {
   EXPECT_EQ(FilesUnder(dir / "out"), kFiles);
 }
 
+// Names as the disk gives them: one that is UTF-8 is flagged so (bit 11);
+// CP932 bytes keep their bytes without the flag, as Info-ZIP stores them,
+// so that unzip and Python's zipfile read the archive. Each line: the
+// flag, then the stored name's bytes in hex, sorted.
+TEST(ZipCreate, OnlyUtf8NamesCarryTheUtf8Flag) {
+  const std::string cp932 = "\x95\x5c\x8e\xa6.txt";  // 表示.txt
+  const std::vector<std::string> expected = {"0 612e747874", "0 955c8ea62e747874",
+                                             "1 e697a5e69cace8aa9e2e747874"};
+  struct Row {
+    const char* library;
+    const char* line;  // run in src/
+  };
+  for (const Row& row : {Row{"ZIP32J.DLL", R"( -D "../x.zip" "@S/" "*.txt")"}, Row{"LMZIP32.DLL", R"( "../x.zip" "*.txt")"}}) {
+    SCOPED_TRACE(row.library);
+    TempDir dir;
+    MakeFiles(dir, {{"a.txt", "alpha\n"}, {"日本語.txt", "nihongo\n"}, {cp932, "hyouji\n"}});
+    const ArchiverLibrary zip(LibraryFor(row.library));
+    {
+      const ScopedCurrentFolder in(dir / "src");
+      const CommandRun run = RunWith(zip, "Zip", row.line, dir, dir / "x.zip");
+      ASSERT_EQ(run.code, code::kOk) << run.report;
+    }
+    RunIn(dir, "unzip -tq x.zip > /dev/null");
+    RunIn(dir, "python3 -c \"import zipfile\n"
+               "z = zipfile.ZipFile('x.zip')\n"
+               "assert z.testzip() is None\n"
+               "raw = lambda i: i.filename.encode('utf-8' if i.flag_bits & 0x800 else 'cp437')\n"
+               "for line in sorted('%d %s' % (i.flag_bits >> 11 & 1, raw(i).hex()) for i in z.infolist()):\n"
+               "    print(line)\" > flags.txt");
+    EXPECT_EQ(Lines(dir / "flags.txt"), expected);
+  }
+}
+
 // What the ZIP maker's names and switches put into a new archive.
 struct StoreCase {
   std::string name, line;
@@ -543,6 +576,12 @@ TEST(SevenZipCreate, NewArchiveReadsBackInP7zipAndOurs) {
                                              "name=" + kJapanese + " date=2001-02-03 time=04:05:06"}));
   EXPECT_EQ(RunLine(library, "SevenZip", ExtractLine("7-ZIP32.DLL", archive, dir / "ours")).code, code::kOk);
   EXPECT_EQ(FilesUnder(dir / "ours"), files);
+  // Folders are stored by their names alone, as 7-Zip stores them; the
+  // folder attribute says what they are.
+  RunIn(dir, "LC_ALL=C.UTF-8 7z l -slt " + Quote(archive) +
+                 " | sed '1,/^----------$/d' | sed -n 's/^Path = //p' | LC_ALL=C sort > stored.txt");
+  EXPECT_EQ(Lines(dir / "stored.txt"),
+            (std::vector<std::string>{"a.txt", "d", "d/b.txt", "d/e", "d/e/c.txt", "表ソ能", kJapanese}));
 }
 
 TEST(SevenZipCreate, LevelZeroStoresAndNineCompresses) {

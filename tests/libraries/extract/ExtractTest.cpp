@@ -281,6 +281,25 @@ TEST(ExtractStamps, TimesAndSafePermissionsAreRestored) {
   }
 }
 
+// A cabinet stores DOS attributes, not modes: a file marked read-only comes
+// out read-only, any other readable and writable, none executable, as
+// cabextract writes them.
+TEST(ExtractStamps, CabinetReadOnlyFilesStayReadOnly) {
+  TempDir dir;
+  RunIn(dir, FixturePython("import cab\n"
+                           "cab.write('x.cab', [[('ro.txt', b'r', 0x21), ('rw.txt', b'w'), ('hidden.txt', b'h', 0x23),"
+                           " ('d\\\\in.txt', b'i', 0x01)]])"));
+  const ArchiverLibrary library(LibraryFor("CAB32.DLL"));
+  ASSERT_EQ(RunLine(library, "Cab", ExtractLine("CAB32.DLL", dir / "x.cab", dir / "out")).code, code::kOk);
+  for (const auto& [name, mode] : std::vector<std::pair<std::string, mode_t>>{
+           {"ro.txt", 0444}, {"rw.txt", 0644}, {"hidden.txt", 0444}, {"d/in.txt", 0444}}) {
+    SCOPED_TRACE(name);
+    struct stat extracted {};
+    ASSERT_EQ(::stat((dir / ("out/" + name)).c_str(), &extracted), 0);
+    EXPECT_EQ(extracted.st_mode & 07777, mode);
+  }
+}
+
 // A plain .gz or .bz2 holds one file: it comes out under the archive's name
 // without the extension.
 TEST(ExtractPlainCompressed, WritesTheOneFile) {

@@ -34,6 +34,10 @@ dvfuzz::Outcome ReplayArj(const std::string& input, const std::string& scratch) 
   return dvfuzz::ArjOutcome(scratch, Bytes(input), input.size());
 }
 
+dvfuzz::Outcome ReplaySevenZipHeader(const std::string& input, const std::string& scratch) {
+  return dvfuzz::SevenZipHeaderOutcome(scratch, Bytes(input), input.size());
+}
+
 // As the listing fuzzer: the first byte picks the library, the rest is the file.
 dvfuzz::Outcome ReplayListing(const std::string& input, const std::string& scratch) {
   if (input.empty()) return {"", "an empty input picks no library"};
@@ -109,7 +113,8 @@ TEST_P(FuzzRegressionTest, EveryKeptInputGivesItsExpectedOutcome) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressionTest,
-                         ::testing::Values(Target{"arj", &ReplayArj}, Target{"listing", &ReplayListing},
+                         ::testing::Values(Target{"arj", &ReplayArj}, Target{"sevenzip", &ReplaySevenZipHeader},
+                                           Target{"listing", &ReplayListing},
                                            Target{"commandline", &ReplayCommandLine},
                                            Target{"extract", &ReplayExtract}, Target{"create", &ReplayCreate},
                                            Target{"bzip2", &ReplayBzip2}),

@@ -197,6 +197,38 @@ std::vector<NamesCase> TarCases() {
   };
 }
 
+// arj takes a name's bytes from the disk as they are and stores them; each
+// file is added from a folder of its own, so that the entries keep this
+// order whatever order the folder is read in.
+std::string ArjOfNames(const std::string& entries) {
+  return "python3 -c \"import os, shutil, subprocess\n"
+         "for i, (source, stored) in enumerate(" + entries + "):\n"
+         "    stage = '../stage%d' % i\n"
+         "    target = os.path.join(stage.encode(), stored)\n"
+         "    os.makedirs(os.path.dirname(target), exist_ok=True)\n"
+         "    shutil.copy2(source, target)\n"
+         "    subprocess.run(['arj', 'a', '-r', '-y', '../x.arj', '*'], cwd=stage, stdout=subprocess.DEVNULL, check=True)\"";
+}
+
+std::vector<NamesCase> ArjCases() {
+  const std::string cp932 =
+      "[(n, n.encode('cp932')) for n in ('a.txt', '表示/ソフト.txt', '能.txt')]";
+  const Files files = {{"a.txt", "alpha\n"}, {"表示/ソフト.txt", "soft\n"}, {"能.txt", "nou\n"}};
+  return {
+      {"Cp932", "UNARJ32J.DLL", ArjOfNames(cp932), "x.arj",
+       {Line("a.txt", kA), Line("表示/ソフト.txt", kJ), Line("能.txt", kJ)},
+       {{"", code::kOk, files, ""},
+        {"\"表示/ソフト.txt\"", code::kOk, {{"表示/ソフト.txt", "soft\n"}}, ""},
+        {"\"*能*\"", code::kOk, {{"能.txt", "nou\n"}}, ""}}},
+      // UTF-8 stays as it is; bytes of no character set stay as they are.
+      {"Utf8AndNoCharset", "UNARJ32J.DLL",
+       ArjOfNames("[('日本語.txt', '日本語.txt'.encode()), ('a.txt', b'\\x85\\x40x.txt')]"), "x.arj",
+       {Line("日本語.txt", kJ), Line("\x85\x40x.txt", kA)},
+       {{"", code::kOk, {{"日本語.txt", "nihongo\n"}, {"\x85\x40x.txt", "alpha\n"}}, ""},
+        {"\"日本語.txt\"", code::kOk, {{"日本語.txt", "nihongo\n"}}, ""}}},
+  };
+}
+
 class ListedNamesTest : public ::testing::TestWithParam<NamesCase> {};
 
 TEST_P(ListedNamesTest, ListsTheNamesAsTextAndExtractsWhatTheToolExtracts) {
@@ -231,5 +263,6 @@ INSTANTIATE_TEST_SUITE_P(Unlha32, ListedNamesTest, ::testing::ValuesIn(LhaCases(
 INSTANTIATE_TEST_SUITE_P(Unzip32, ListedNamesTest, ::testing::ValuesIn(ZipCases()), CaseName);
 INSTANTIATE_TEST_SUITE_P(Cab32, ListedNamesTest, ::testing::ValuesIn(CabCases()), CaseName);
 INSTANTIATE_TEST_SUITE_P(Tar32, ListedNamesTest, ::testing::ValuesIn(TarCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Unarj32j, ListedNamesTest, ::testing::ValuesIn(ArjCases()), CaseName);
 
 }  // namespace

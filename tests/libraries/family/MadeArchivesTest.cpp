@@ -5,8 +5,10 @@
 
 #include <ostream>
 
+#include "libraries/core/util/Crc32.h"
 #include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/libraries/support/ListingProbe.h"
+#include "tests/libraries/support/SampleFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -179,5 +181,46 @@ TEST_P(MadeArchivesTest, ListsEntriesWithLocalTimesInItsLibraryOnly) {
 
 INSTANTIATE_TEST_SUITE_P(Tools, MadeArchivesTest, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return info.param.name; });
+
+// Each file's record carries the CRC-32 its archive stores for it: the CRC
+// of its bytes (0 for an empty file, which has none stored or needs none).
+struct CrcCase {
+  std::string name;
+  std::string library;
+  std::string make;  // run in src/, makes ../x.<ext>
+  std::string archive;
+  friend std::ostream& operator<<(std::ostream& out, const CrcCase& value) { return out << value.name; }
+};
+
+class StoredCrcTest : public ::testing::TestWithParam<CrcCase> {};
+
+TEST_P(StoredCrcTest, RecordsCarryTheStoredCrc) {
+  const Files files = {{"a.txt", std::string(3000, 'a')}, {"d/b.txt", "bravo\n"}, {"empty", ""}, {"日本語.txt", "nihongo\n"}};
+  TempDir dir;
+  MakeFiles(dir, files);
+  RunIn(dir, "cd src && " + GetParam().make + " > /dev/null");
+  const ArchiverLibrary library(LibraryFor(GetParam().library));
+  std::map<std::string, std::uint32_t> listed, expected;
+  for (const ENTRYINFO& record : ListArchive(library.api(), dir / GetParam().archive).records)
+    if (files.count(record.szFileName) != 0) listed[record.szFileName] = Copy(record.dwCRC);  // files, not folders
+  for (const auto& [name, bytes] : files) expected[name] = bytes.empty() ? 0 : dv::Crc32(bytes.data(), bytes.size());
+  EXPECT_EQ(listed, expected);
+}
+
+std::string RarOfAll(int version, const std::string& stub = "b''") {
+  return FixturePython("import rar\nrar.write('../x.rar', rar.from_files(['a.txt', 'd', 'd/b.txt', 'empty', "
+                       "'日本語.txt']), " + std::to_string(version) + ", " + stub + ")");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Archives, StoredCrcTest,
+    ::testing::Values(CrcCase{"Rar4", "UNRAR32.DLL", RarOfAll(4), "x.rar"}, CrcCase{"Rar5", "UNRAR32.DLL", RarOfAll(5), "x.rar"},
+                      CrcCase{"Rar5BehindAStub", "UNRAR32.DLL", RarOfAll(5, "b'MZ' + bytes(5000)"), "x.rar"},
+                      CrcCase{"Rar4BehindAStub", "UNRAR32.DLL", RarOfAll(4, "b'MZ' + bytes(5000)"), "x.rar"},
+                      CrcCase{"SevenZipSolid", "7-ZIP32.DLL", "LC_ALL=C.UTF-8 7z a -bd ../x.7z .", "x.7z"},
+                      CrcCase{"SevenZipPlainHeader", "7-ZIP32.DLL", "LC_ALL=C.UTF-8 7z a -bd -mhc=off -ms=off ../x.7z .",
+                              "x.7z"},
+                      CrcCase{"Zip", "UNZIP32.DLL", "LC_ALL=C.UTF-8 zip -qr ../x.zip .", "x.zip"}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -206,6 +206,39 @@ TEST(PlainGzipRecord, CarriesOriginalAndFileSizesAndMethod) {
   EXPECT_STREQ(record.szMode, "gzip");
 }
 
+// The original size of a plain compressed file, where the format keeps it:
+// xz in each stream's index, zstd in each frame's header when zstd knew the
+// size (a file; not standard input). bzip2 and compress keep none: 0.
+TEST(PlainCompressedRecord, CarriesTheOriginalSizeWhereTheFormatKeepsIt) {
+  struct Row {
+    const char* command;  // makes `made` from notes.txt (300,000 bytes)
+    const char* made;
+    std::uint32_t size;
+  };
+  const ArchiverLibrary library(LibraryFor("tar32.dll"));
+  for (const Row& row : {Row{"xz -c notes.txt > n.xz", "n.xz", 300000},
+                         Row{"xz -T2 --block-size=64KiB -c notes.txt > n.xz", "n.xz", 300000},
+                         Row{"xz -c notes.txt > n.xz && xz -c notes.txt | cat >> n.xz && truncate -s +8 n.xz", "n.xz",
+                             600000},
+                         Row{"zstd -q -c notes.txt > n.zst", "n.zst", 300000},
+                         Row{"zstd -q -c notes.txt > n.zst && zstd -q -c notes.txt >> n.zst", "n.zst", 600000},
+                         Row{"zstd -q -c < notes.txt > n.zst", "n.zst", 0},
+                         Row{"head -c 200 notes.txt | zstd -q -c --stream-size=200 > n.zst", "n.zst", 200},
+                         Row{"bzip2 -c notes.txt > n.bz2", "n.bz2", 0},
+                         Row{"gzip -c notes.txt > n.gz", "n.gz", 300000}}) {
+    SCOPED_TRACE(row.command);
+    TempDir dir;
+    std::string text;
+    for (int i = 0; text.size() < 300000; ++i) text += std::to_string(i * 7919 % 10007) + (i % 9 == 0 ? "\n" : " ");
+    text.resize(300000);
+    WriteFile(dir / "notes.txt", text);
+    RunIn(dir, row.command);
+    const Listing listing = ListArchive(library.api(), dir / row.made);
+    ASSERT_EQ(listing.records.size(), 1u);
+    EXPECT_EQ(Copy(listing.records[0].dwOriginalSize), row.size);
+  }
+}
+
 // A file of gzip members or bzip2 streams: a tail that begins another one
 // (as far as its bytes go) and ends before that one is whole is damage, and
 // nothing is written; a tail that cannot begin one is trailing garbage, left

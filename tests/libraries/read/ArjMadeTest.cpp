@@ -12,6 +12,7 @@
 
 #include "fuzz/FuzzEntries.h"
 #include "libraries/core/read/arj/ArjVolumes.h"
+#include "libraries/core/read/NameText.h"
 #include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/libraries/support/ArjBuilder.h"
 #include "tests/libraries/support/CommandProbe.h"
@@ -130,10 +131,10 @@ std::vector<MadeArj> MadeArchives() {
       {"Method4", Whole("-m4"), "", "x.arj", code::kOk, kEverySource, true},
       {"SplitMethod1", Split("-m1"), "", "x.arj", code::kOk, kSplitSources, true},
       {"SplitMethod4", Split("-m4"), "", "x.arj", code::kOk, kSplitSources, true},
-      // Every volume's headers are read before anything is written. Each
-      // volume alone still checks clean: its parts have their own CRCs.
-      {"SplitSecondVolumeMissing", Split("-m1"), "rm x.a01", "x.arj", code::kVolumeMissing, {}, true},
-      {"SplitLastVolumeMissing", Split("-m4"), "rm x.a03", "x.arj", code::kVolumeMissing, {}, true},
+      // Every volume's headers are read before anything is written. The
+      // check walks the volumes too, and fails on the one that is missing.
+      {"SplitSecondVolumeMissing", Split("-m1"), "rm x.a01", "x.arj", code::kVolumeMissing, {}, false},
+      {"SplitLastVolumeMissing", Split("-m4"), "rm x.a03", "x.arj", code::kVolumeMissing, {}, false},
       // text.txt began in x.arj: its rest alone is no file.
       {"SplitFromSecondVolume", Split("-m1"), "", "x.a01", code::kVolumeMissing, {"mixed.bin", "noise.bin"}, true},
       // The byte lies in the part of text.txt that x.a01 holds.
@@ -159,13 +160,20 @@ TEST_P(ArjMadeTest, ExtractsWhatArjExtracts) {
   const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
   const CommandRun run = RunLine(library, "Unarj", "x -+  \"" + archive + "\" \"" + (dir / "out") + "/\"");
   EXPECT_EQ(run.code, row.code) << run.report;
+  // Names come out as text (CP932 ones in UTF-8), where arj writes the
+  // stored bytes.
+  const auto asText = [](const Files& files) {
+    Files text;
+    for (const auto& [name, data] : files) text[dv::StoredNameAsText(name)] = data;
+    return text;
+  };
   Files expected;
   for (const std::string& name : row.extracted) expected[name] = Sources().at(name);
   const Files ours = FilesUnder(dir / "out");
-  EXPECT_EQ(ours, expected);
+  EXPECT_EQ(ours, asText(expected));
   if (row.code == code::kOk) {
     RunIn(dir, "mkdir arj && cd arj && arj x -y -v " + Quote(archive) + " < /dev/null > /dev/null");
-    EXPECT_EQ(ours, FilesUnder(dir / "arj"));
+    EXPECT_EQ(ours, asText(FilesUnder(dir / "arj")));
   }
   EXPECT_EQ(library.api().check(archive.c_str(), 0), row.checks ? TRUE : FALSE);
 }
@@ -173,21 +181,65 @@ TEST_P(ArjMadeTest, ExtractsWhatArjExtracts) {
 INSTANTIATE_TEST_SUITE_P(Arj, ArjMadeTest, ::testing::ValuesIn(MadeArchives()),
                          [](const auto& info) { return info.param.name; });
 
-// A listing stays inside the volume given: its own entries and parts.
-TEST(ArjSplitListing, EachVolumeListsWhatItHolds) {
+// A listing walks from the volume given through the volumes after it, as
+// extraction does, so the newest entry of a later volume dates the
+// archive. A volume that is not there ends the walk with
+// kErrorVolumeMissing (once, then -1), after the entries before it, and
+// the archive no longer checks.
+struct SplitListing {
+  std::string name;
+  std::string volume;   // given to the library
+  std::string removed;  // volume taken away first, if any
+  std::vector<std::string> names;
+  std::string newest;
+  int end;              // what the last FindNext gives
+  BOOL checks;
+  friend std::ostream& operator<<(std::ostream& out, const SplitListing& value) { return out << value.name; }
+};
+
+class ArjSplitListingTest : public ::testing::TestWithParam<SplitListing> {};
+
+TEST_P(ArjSplitListingTest, WalksTheVolumesAfterTheOneGiven) {
+  const SplitListing& row = GetParam();
   TempDir dir;
   MakeFiles(dir, Sources());
-  RunIn(dir, "cd src && " + Split("-m1") + " > /dev/null");
+  // x.arj holds small.txt and text.txt's start; mixed.bin, the newest, is in x.a01.
+  RunIn(dir, "cd src && touch -d '2011-05-06 07:08:10' small.txt text.txt noise.bin"
+             " && touch -d '2022-03-04 05:06:08' mixed.bin && " + Split("-m1") + " > /dev/null");
+  if (!row.removed.empty()) std::filesystem::remove(dir / row.removed);
   const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
-  const auto names = [&](const std::string& volume) {
-    std::vector<std::string> listed;
-    for (const ENTRYINFO& record : ListArchive(library.api(), dir / volume).records) listed.push_back(record.szFileName);
-    return listed;
-  };
-  EXPECT_EQ(names("x.arj"), (std::vector<std::string>{"small.txt", "text.txt"}));
-  EXPECT_EQ(names("x.a01"), (std::vector<std::string>{"text.txt", "mixed.bin", "noise.bin"}));
-  EXPECT_EQ(names("x.a02"), (std::vector<std::string>{"noise.bin"}));
+  const std::string archive = dir / row.volume;
+  const HARC handle = library.api().open(nullptr, archive.c_str(), 0);
+  ASSERT_NE(handle, HARC{});
+  std::vector<ENTRYINFO> records;
+  ENTRYINFO record{};
+  int status = library.api().findFirst(handle, "*.*", &record);
+  for (; status == 0; status = library.api().findNext(handle, &record)) records.push_back(record);
+  EXPECT_EQ(status, row.end);
+  EXPECT_EQ(library.api().findNext(handle, &record), -1);
+  library.api().close(handle);
+  std::vector<std::string> names;
+  for (const ENTRYINFO& listed : records) names.push_back(listed.szFileName);
+  EXPECT_EQ(names, row.names);
+  EXPECT_EQ(NewestText(records), row.newest);
+  EXPECT_EQ(ListArchive(library.api(), archive).records.size(), row.names.size());
+  EXPECT_EQ(library.api().check(archive.c_str(), 0), row.checks);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Arj, ArjSplitListingTest,
+    ::testing::Values(
+        SplitListing{"FromTheFirst", "x.arj", "", {"small.txt", "text.txt", "mixed.bin", "noise.bin"},
+                     "2022-03-04 05:06:08", -1, TRUE},
+        // The volume given starts with the rest of text.txt: it is listed.
+        SplitListing{"FromTheSecond", "x.a01", "", {"text.txt", "mixed.bin", "noise.bin"}, "2022-03-04 05:06:08", -1,
+                     TRUE},
+        SplitListing{"FromTheLast", "x.a02", "", {"noise.bin"}, "2011-05-06 07:08:10", -1, TRUE},
+        SplitListing{"SecondMissing", "x.arj", "x.a01", {"small.txt", "text.txt"}, "2011-05-06 07:08:10",
+                     code::kVolumeMissing, FALSE},
+        SplitListing{"LastMissing", "x.arj", "x.a02", {"small.txt", "text.txt", "mixed.bin", "noise.bin"},
+                     "2022-03-04 05:06:08", code::kVolumeMissing, FALSE}),
+    [](const auto& info) { return info.param.name; });
 
 // The names arj gives the volumes after the first: .a01 to .a99, then
 // .100 on, the letter in the case of the archive's extension.

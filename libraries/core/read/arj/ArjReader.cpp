@@ -22,6 +22,7 @@
 
 #include "libraries/core/read/arj/ArjDecoder.h"
 #include "libraries/core/read/arj/ArjVolumes.h"
+#include "libraries/core/read/NameText.h"
 #include "libraries/core/util/Crc32.h"
 #include "libraries/core/util/DosTime.h"
 #include "libraries/core/read/SignatureScan.h"
@@ -151,7 +152,10 @@ bool Readable(const Part& part) { return ArjMethodKnown(part.data.method) && (pa
 
 void FillEntry(const std::vector<unsigned char>& basic, const Part& part, Entry& entry) {
   entry = Entry{};
-  entry.path = part.path;
+  // arj stores a name's bytes as the system gave them: CP932 from Japanese
+  // Windows, UTF-8 from Linux. The part keeps the bytes, which the next
+  // volume's part is matched against.
+  entry.path = StoredNameAsText(part.path);
   const unsigned host = basic[3], method = part.data.method, type = basic[6];
   const std::uint32_t stamp = Le32(&basic[8]);
   entry.packedSize = part.data.packedSize;

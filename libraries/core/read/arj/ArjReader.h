@@ -17,6 +17,10 @@ enum class ArjVolumes {
   // The walk lists this file's entries; ReadData unpacks and checks the
   // part in this file only.
   kThisFile,
+  // The walk goes on into each next volume as with kFollow, so a listing
+  // sees every entry of the archive; ReadData unpacks and checks the part
+  // in the volume the entry was listed from, as with kThisFile.
+  kListVolumes,
   // The walk goes on into each next volume while the main header says one
   // follows (kVolumeMissing when it is not there); ReadData gives an
   // entry's whole data from all its parts, and kVolumeMissing for a part

@@ -9,14 +9,14 @@ namespace {
 // program that loads and unloads it again and again does not pile them up.
 // C.UTF-8 is built into glibc; only a broken system lacks it, and then the
 // thread's locale is left as it is.
-class Utf8Holder {
+class LocaleHolder {
  public:
-  Utf8Holder() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr))) {}
-  ~Utf8Holder() {
+  explicit LocaleHolder(const char* name) : locale_(newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr))) {}
+  ~LocaleHolder() {
     if (locale_ != nullptr) freelocale(locale_);
   }
-  Utf8Holder(const Utf8Holder&) = delete;
-  Utf8Holder& operator=(const Utf8Holder&) = delete;
+  LocaleHolder(const LocaleHolder&) = delete;
+  LocaleHolder& operator=(const LocaleHolder&) = delete;
   locale_t get() const { return locale_; }
 
  private:
@@ -24,7 +24,12 @@ class Utf8Holder {
 };
 
 locale_t Utf8() {
-  static const Utf8Holder holder;
+  static const LocaleHolder holder("C.UTF-8");
+  return holder.get();
+}
+
+locale_t Plain() {
+  static const LocaleHolder holder("C");
   return holder.get();
 }
 
@@ -35,6 +40,14 @@ ScopedUtf8Locale::ScopedUtf8Locale() {
 }
 
 ScopedUtf8Locale::~ScopedUtf8Locale() {
+  if (previous_ != nullptr) uselocale(static_cast<locale_t>(previous_));
+}
+
+ScopedCLocale::ScopedCLocale() {
+  if (const locale_t plain = Plain()) previous_ = uselocale(plain);
+}
+
+ScopedCLocale::~ScopedCLocale() {
   if (previous_ != nullptr) uselocale(static_cast<locale_t>(previous_));
 }
 

@@ -6,5 +6,7 @@ namespace dv {
 // no locale touches: nothing to change.
 ScopedUtf8Locale::ScopedUtf8Locale() = default;
 ScopedUtf8Locale::~ScopedUtf8Locale() = default;
+ScopedCLocale::ScopedCLocale() = default;
+ScopedCLocale::~ScopedCLocale() = default;
 
 }  // namespace dv

@@ -70,8 +70,36 @@ struct Record {
   std::uint64_t packed = 0, size = 0;
 };
 
+// A Windows FILETIME (100 ns units since 1601, UTC) as a time_t, to the
+// second below; nothing for 0, which says "not set".
+std::optional<std::time_t> FromFileTime(std::uint64_t ticks) {
+  constexpr std::uint64_t kTicksPerSecond = 10000000, kSecondsTo1970 = 11644473600;
+  if (ticks == 0) return std::nullopt;
+  return static_cast<std::time_t>(static_cast<std::int64_t>(ticks / kTicksPerSecond) -
+                                  static_cast<std::int64_t>(kSecondsTo1970));
+}
+
+// 7-Zip and Windows tools store the times in the NTFS field, and the DOS
+// field in the writer's local time (rounded up to even seconds): the NTFS
+// field is the real moment.
+void ApplyNtfsTimes(std::string_view field, Entry& entry) {
+  const auto* p = reinterpret_cast<const unsigned char*>(field.data());
+  for (std::size_t at = 4; at + 4 <= field.size();) {
+    const std::uint16_t tag = Le16(p + at);
+    const std::size_t length = Le16(p + at + 2);
+    if (at + 4 + length > field.size()) return;
+    if (tag == 1 && length >= 24) {
+      if (const auto modified = FromFileTime(Le64(p + at + 4))) entry.modified = modified;
+      if (const auto accessed = FromFileTime(Le64(p + at + 12))) entry.accessed = accessed;
+      if (const auto created = FromFileTime(Le64(p + at + 20))) entry.created = created;
+    }
+    at += 4 + length;
+  }
+}
+
 // The extra fields that change what is listed besides the ZIP64 sizes: the
-// times of the "UT" and old Info-ZIP "UX" fields, the Info-ZIP Unicode name.
+// times of the "UT", old Info-ZIP "UX" and NTFS fields, the Info-ZIP Unicode
+// name.
 // A field too short for what it claims is passed over.
 void ApplyExtra(std::string_view extra, Entry& entry) {
   const auto* p = reinterpret_cast<const unsigned char*>(extra.data());
@@ -88,6 +116,9 @@ void ApplyExtra(std::string_view extra, Entry& entry) {
         break;
       case 0x5855:  // "UX": access time, modification time
         if (length >= 8) entry.modified = static_cast<std::time_t>(Le32(data + 4));
+        break;
+      case 0x000A:  // NTFS: 4 reserved bytes, then tags; tag 1 holds the times in UTC
+        ApplyNtfsTimes(std::string_view(reinterpret_cast<const char*>(data), length), entry);
         break;
       case 0x7075:  // Unicode path: version, CRC-32 of the header's name, the name in UTF-8
         if (length >= 5 && Le32(data + 1) == Crc32(entry.path.data(), entry.path.size()))
