@@ -89,6 +89,20 @@ class RedateRunTest : public ::testing::Test {
     WaitForRunEnd(*form_);
   }
 
+  // Starts a run over `paths` with the window shown and lets the loop run
+  // until the fake library holds the run in its first listing.
+  void StartHeldInFirstListing(TListingHold& hold, const std::vector<std::string>& paths) {
+    form_->Show();
+    lha_.Config().whileListing = [this, &hold] {
+      lha_.Config().whileListing = nullptr;
+      hold.Arrive();
+    };
+    TStringList files;
+    for (const auto& path : paths) files.Add(path);
+    form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
+    ASSERT_TRUE(hold.WaitForArrival());
+  }
+
   // Row r of the three lists as one line.
   std::vector<std::string> Rows() const {
     std::vector<std::string> rows;
@@ -290,18 +304,11 @@ TEST_F(RedateRunTest, ALockHeldForAnInstantIsWaitedFor) {
 // Closing the window while a run lists an archive: that archive is finished,
 // no other is begun, and the window goes once the run has stopped.
 TEST_F(RedateRunTest, ClosingTheWindowDuringARunStopsAfterTheArchiveAtHand) {
-  form_->Show();
   const std::vector<std::string> archives{MakeFile("1.lzh"), MakeFile("2.lzh"), MakeFile("3.lzh")};
   lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
   TListingHold hold;
-  lha_.Config().whileListing = [&] {
-    lha_.Config().whileListing = nullptr;
-    hold.Arrive();
-  };
-  TStringList files;
-  for (const auto& path : archives) files.Add(path);
-  form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
-  ASSERT_TRUE(hold.WaitForArrival());
+  StartHeldInFirstListing(hold, archives);
+  if (HasFatalFailure()) return;
   form_->Widget()->close();
   QApplication::processEvents();
   EXPECT_TRUE(form_->Visible()) << "the window waits for the archive at hand";
@@ -318,19 +325,12 @@ TEST_F(RedateRunTest, ClosingTheWindowDuringARunStopsAfterTheArchiveAtHand) {
 // Closed while a drop's run waits behind the archive at hand: that archive is
 // finished, the waiting run begins nothing, and the window goes.
 TEST_F(RedateRunTest, ClosingTheWindowWhileADroppedRunWaitsEndsBoth) {
-  form_->Show();
   const std::string first = MakeFile("1.lzh");
   const std::string dropped = MakeFile("dropped.lzh");
   lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
   TListingHold hold;
-  lha_.Config().whileListing = [&] {
-    lha_.Config().whileListing = nullptr;
-    hold.Arrive();
-  };
-  TStringList files;
-  files.Add(first);
-  form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
-  ASSERT_TRUE(hold.WaitForArrival());
+  StartHeldInFirstListing(hold, {first});
+  if (HasFatalFailure()) return;
   EXPECT_TRUE(drop_helpers::DropFiles(form_->Widget(), {dropped}));
   form_->Widget()->close();
   hold.Release();
@@ -343,20 +343,13 @@ TEST_F(RedateRunTest, ClosingTheWindowWhileADroppedRunWaitsEndsBoth) {
 // taken at once and starts a run of its own; the run under way finishes the
 // archive at hand without a row and goes no further.
 TEST_F(RedateRunTest, ADropWhileAnArchiveIsListedStartsARunTheOuterOneYieldsTo) {
-  form_->Show();
   const std::string first = MakeFile("outer/1.lzh");
   const std::string second = MakeFile("outer/2.lzh");
   const std::string inner = MakeFile("inner.lzh");
   lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
   TListingHold hold;
-  lha_.Config().whileListing = [&] {
-    lha_.Config().whileListing = nullptr;
-    hold.Arrive();
-  };
-  TStringList files;
-  files.Add(dir_ / "outer");
-  form_->FileDrop1FileDrop(nullptr, files.Count(), files, 0, 0);
-  ASSERT_TRUE(hold.WaitForArrival());
+  StartHeldInFirstListing(hold, {dir_ / "outer"});
+  if (HasFatalFailure()) return;
   EXPECT_EQ(form_->Label1->Caption(), first) << "the label names the archive being listed";
   EXPECT_EQ(form_->Caption(), "running... 0/2");
 

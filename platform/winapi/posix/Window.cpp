@@ -192,15 +192,6 @@ TWndProcThunk::~TWndProcThunk() { LiveThunks().erase(this); }
 
 LONG_PTR TWndProcThunk::Procedure() const { return reinterpret_cast<LONG_PTR>(this); }
 
-LRESULT TWndProcThunk::Call(UINT message, WPARAM wParam, LPARAM lParam) const {
-  TMessage record;
-  record.Msg = message;
-  record.WParam = wParam;
-  record.LParam = lParam;
-  if (method_) method_(record);
-  return record.Result;
-}
-
 std::string WindowSocketPath(const std::string& className) {
   const std::string folder = UserRuntimeFolder();
   if (folder.empty() || className.empty() || className.find('/') != std::string::npos) return {};

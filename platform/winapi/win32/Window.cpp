@@ -43,11 +43,3 @@ TWndProcThunk::~TWndProcThunk() { Slots()[slot_] = nullptr; }
 
 LONG_PTR TWndProcThunk::Procedure() const { return ProcedureValue(kProcedures[slot_]); }
 
-LRESULT TWndProcThunk::Call(UINT message, WPARAM wParam, LPARAM lParam) const {
-  TMessage record;
-  record.Msg = message;
-  record.WParam = wParam;
-  record.LParam = lParam;
-  if (method_) method_(record);
-  return record.Result;
-}
