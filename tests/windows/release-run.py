@@ -49,8 +49,8 @@ def snapshot(root):
 
 
 class Run:
-    def __init__(self, zip_file, tree, wine, without, own):
-        self.root = tempfile.mkdtemp(prefix='dv-release-')
+    def __init__(self, root, zip_file, tree, wine, without, own):
+        self.root = root
         self.program = os.path.join(self.root, PROGRAM)
         self.tree = os.path.join(self.root, TREE)
         with zipfile.ZipFile(zip_file) as z:
@@ -81,9 +81,6 @@ class Run:
         self.status, self.out, self.err = done.returncode, done.stdout.decode(), done.stderr.decode()
         self.after = snapshot(self.root)
 
-    def close(self):
-        shutil.rmtree(self.root)
-
 
 def check(zip_file, tree, cab_reason, own_unlha32, wine):
     with open(os.path.join(tree, 'expected.json'), encoding='utf-8') as f:
@@ -106,8 +103,8 @@ def check(zip_file, tree, cab_reason, own_unlha32, wine):
             failures.append(what)
 
     for case, without, own, told, dates, status in cases:
-        run = Run(zip_file, tree, wine, without, own)
-        try:
+        with tempfile.TemporaryDirectory(prefix='dv-release-') as root:
+            run = Run(root, zip_file, tree, wine, without, own)
             expect(run.out == '', '%s: standard output: %r' % (case, run.out))
             expect(run.status == status, '%s: exit status %d' % (case, run.status))
             if told:
@@ -133,8 +130,6 @@ def check(zip_file, tree, cab_reason, own_unlha32, wine):
                     expect(now[2] == mtime, '%s: %s re-dated (%d -> %d)' % (case, path, mtime, now[2]))
             for name in expected['others']:
                 expect(os.path.join(TREE, name) in run.before, '%s: %s is missing from the tree' % (case, name))
-        finally:
-            run.close()
     for failure in failures:
         print(failure)
     return 1 if failures else 0
