@@ -4,8 +4,8 @@
 # $DOVANEL_WINDOWS_BUILD_DIR): installs what it needs, cross-builds the static
 # dependencies once, then configures and builds. Extra arguments go to cmake;
 # $DOVANEL_BUILD_TARGETS (separated by spaces) builds only those. Then writes
-# the release, dist/dovanel-<version>-windows-<arch>.zip: dovanel.exe, the
-# archiver DLLs built, the README and the licence, nothing else.
+# the release, dist/dovanel-<version>-windows-<arch>.zip, with
+# scripts/windows-release.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-i686}
@@ -31,32 +31,10 @@ for target in ${DOVANEL_BUILD_TARGETS:-}; do
 done
 cmake --build "$build" -j"$(nproc)" "${targets[@]}" >&2
 
-# The release: what the program needs beside the system's own DLLs, and no
-# runtime of the compiler's (everything is linked statically).
-program=$build/bin/dovanel.exe
-[ -f "$program" ] || exit 0
-imports=$("${arch}-w64-mingw32-objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')
-for dll in $imports; do
-  case "${dll,,}" in
-    kernel32.dll | user32.dll | gdi32.dll | shell32.dll | advapi32.dll | msvcrt.dll | bcrypt.dll | ole32.dll) ;;
-    *) echo "build-windows: dovanel.exe imports $dll, which is no system DLL" >&2; exit 1 ;;
-  esac
-done
+# The release. After a build of chosen targets it is written only when all
+# it holds was built (the suites' targets hold it); after a whole build a
+# missing part is an error.
 version=$(sed -n 's/^project(dovanel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-zip_file=$root/dist/dovanel-$version-windows-$arch.zip
-# The binaries without their debugging sections (the build keeps them).
-stage=$build/release
-rm -rf "$stage"
-mkdir -p "$stage" "$root/dist"
-files=()
-for binary in dovanel.exe UNLHA32.DLL UNZIP32.DLL ZIP32J.DLL LMZIP32.DLL CAB32.DLL UNARJ32J.DLL tar32.dll UNRAR32.DLL 7-ZIP32.DLL; do
-  [ -f "$build/bin/$binary" ] || continue
-  "${arch}-w64-mingw32-objcopy" --strip-debug "$build/bin/$binary" "$stage/$binary"
-  files+=("$stage/$binary")
-done
-for text in README.md LICENSE LICENSE.txt COPYING; do
-  [ -f "$root/$text" ] && files+=("$root/$text")
-done
-rm -f "$zip_file"
-zip -q -j -X "$zip_file" "${files[@]}"
-echo "build-windows: $zip_file (${#files[@]} files)" >&2
+complete=()
+[ ${#targets[@]} -eq 0 ] || complete=(--if-complete)
+"$root/scripts/windows-release.sh" "${complete[@]}" "$arch" "$build" "$root/dist/dovanel-$version-windows-$arch.zip"
