@@ -12,7 +12,12 @@ class ScopedRuntimeFolder {
   const std::filesystem::path& path() const { return folder_.path(); }
 
  private:
+  // Only its owner may enter, as a session's runtime folder: Qt refuses one
+  // that others may read and falls back to a folder of its own in /tmp.
+  struct OwnersOnlyFolder : TempDir {
+    OwnersOnlyFolder() { std::filesystem::permissions(path(), std::filesystem::perms::owner_all); }
+  };
   // Declared first: the folder must exist before the variable names it.
-  TempDir folder_;
+  OwnersOnlyFolder folder_;
   ScopedEnvironment variable_{"XDG_RUNTIME_DIR", folder_.path().string()};
 };
