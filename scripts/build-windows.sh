@@ -5,7 +5,7 @@
 # dependencies once, then configures and builds. Extra arguments go to cmake;
 # $DOVANEL_BUILD_TARGETS (separated by spaces) builds only those. Then writes
 # the release, dist/dovanel-<version>-windows-<arch>.zip, with
-# scripts/windows-release.sh.
+# scripts/windows-release.sh (not when $DOVANEL_WINDOWS_RELEASE is "no").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-i686}
@@ -34,6 +34,7 @@ cmake --build "$build" -j"$(nproc)" "${targets[@]}" >&2
 # The release. After a build of chosen targets it is written only when all
 # it holds was built (the suites' targets hold it); after a whole build a
 # missing part is an error.
+[ "${DOVANEL_WINDOWS_RELEASE:-yes}" != no ] || exit 0
 version=$(sed -n 's/^project(dovanel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 complete=()
 [ ${#targets[@]} -eq 0 ] || complete=(--if-complete)
