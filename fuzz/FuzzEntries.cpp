@@ -128,19 +128,24 @@ void CheckTokens(const std::string& text, Outcome& outcome) {
   if (!again || *again != *tokens) Fault(outcome, "the tokens written back read differently");
 }
 
+// The input as a file our readers open; null, with the fault told, when it cannot be.
+std::shared_ptr<const dv::PositionalFile> OpenScratch(const std::string& scratch, const std::uint8_t* bytes,
+                                                      std::size_t size, Outcome& outcome) {
+  if (!WriteScratch(scratch, bytes, size)) {
+    Fault(outcome, "cannot write " + scratch);
+    return nullptr;
+  }
+  auto file = dv::PositionalFile::Open(scratch.c_str());
+  if (!file) Fault(outcome, "cannot open " + scratch);
+  return file;
+}
+
 }  // namespace
 
 Outcome SevenZipHeaderOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size) {
   Outcome outcome;
-  if (!WriteScratch(scratch, bytes, size)) {
-    Fault(outcome, "cannot write " + scratch);
-    return outcome;
-  }
-  const auto file = dv::PositionalFile::Open(scratch.c_str());
-  if (!file) {
-    Fault(outcome, "cannot open " + scratch);
-    return outcome;
-  }
+  const auto file = OpenScratch(scratch, bytes, size, outcome);
+  if (!file) return outcome;
   const auto header = dv::ReadSevenZipHeader(*file, 0);
   const auto listing = dv::OpenSevenZipListing(file);
   // The listing also finds an archive behind a self-extractor's stub.
@@ -182,15 +187,8 @@ Outcome SevenZipHeaderOutcome(const std::string& scratch, const std::uint8_t* by
 
 Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::size_t size) {
   Outcome outcome;
-  if (!WriteScratch(scratch, bytes, size)) {
-    Fault(outcome, "cannot write " + scratch);
-    return outcome;
-  }
-  const auto file = dv::PositionalFile::Open(scratch.c_str());
-  if (!file) {
-    Fault(outcome, "cannot open " + scratch);
-    return outcome;
-  }
+  const auto file = OpenScratch(scratch, bytes, size, outcome);
+  if (!file) return outcome;
   // As extraction reads it: a split entry goes on into name.a01, which a
   // scratch file never has beside it.
   const auto source = dv::OpenArjSource(file, dv::ArjVolumes::kFollow);
