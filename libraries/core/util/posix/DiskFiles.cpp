@@ -93,11 +93,6 @@ std::filesystem::path PathOf(const std::string& text) { return std::filesystem::
 
 std::string TextOf(const std::filesystem::path& path) { return path.string(); }
 
-Folder::Folder(std::shared_ptr<const State> state) : state_(std::move(state)) {}
-Folder::Folder(Folder&&) noexcept = default;
-Folder& Folder::operator=(Folder&&) noexcept = default;
-Folder::~Folder() = default;
-
 std::optional<Folder> Folder::Open(const std::string& path, bool create) {
   if (create) {
     std::error_code error;

@@ -198,11 +198,6 @@ std::string TextOf(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-Folder::Folder(std::shared_ptr<const State> state) : state_(std::move(state)) {}
-Folder::Folder(Folder&&) noexcept = default;
-Folder& Folder::operator=(Folder&&) noexcept = default;
-Folder::~Folder() = default;
-
 std::optional<Folder> Folder::Open(const std::string& path, bool create) {
   if (create) {
     std::error_code error;
