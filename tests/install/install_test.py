@@ -319,36 +319,35 @@ class InstallTest(unittest.TestCase):
                 self.assertGreater(len(list(icon.iter())), 5)
 
     def test_the_manual_page_renders_without_warnings_and_covers_its_sections(self):
+        # The English page without hyphenation, so that the words are found whole; the Japanese one,
+        # which `man -L ja dovanel` shows, in a UTF-8 locale.
+        pages = (
+            (("man", "man1"), {"MANROFFOPT": "-rHY=0"},
+             ("NAME dovanel - give archive files the date of their newest entry", "SYNOPSIS",
+              "/Q, -q, --quiet Re-date without showing a window", "-n, --dry-run",
+              "-v, --verbose", "FORMATS", ".lzh LHA", ".tgz, .taz, .gz, .z",
+              "LIBRARIES", "CAB32.DLL (CAB)", "ENVIRONMENT DOVANEL_LIBRARY_PATH", "EXIT STATUS",
+              "0 Every archive was re-dated", "1 Some archive could not be handled",
+              "2 The command line was refused", "DOVANEL_THREADS", "QT_QPA_PLATFORM",
+              "lists no entry (an empty archive, or one damaged before its first entry)"
+              " is left as it is",
+              "EXAMPLES", "--help", "--version")),
+            (("man", "ja", "man1"), {"LANG": "C.UTF-8"},
+             ("名前 dovanel - 書庫ファイルの日付を中の最新のエントリの日付にする", "/Q, -q, --quiet",
+              "-n, --dry-run", "-v, --verbose", "環境変数 DOVANEL_LIBRARY_PATH", "終了ステータス",
+              "2 コマンドラインを受け付けませんでした")),
+        )
         for tree, prefix in self.trees.items():
-            with self.subTest(tree=tree):
-                page = os.path.join(prefix, "share", "man", "man1", "dovanel.1.gz")
-                # Without hyphenation, so that the words are found whole.
-                shown = run(["man", "--warnings", "-l", page],
-                            env=dict(os.environ, MANWIDTH="80", MANPAGER="cat", PAGER="cat", MANROFFOPT="-rHY=0"))
-                self.assertEqual(shown.returncode, 0, shown.stderr)
-                self.assertEqual(shown.stderr, b"")
-                text = " ".join(shown.stdout.decode().split())
-                for words in ("NAME dovanel - give archive files the date of their newest entry", "SYNOPSIS",
-                              "/Q, -q, --quiet Re-date without showing a window", "-n, --dry-run",
-                              "-v, --verbose", "FORMATS", ".lzh LHA", ".tgz, .taz, .gz, .z",
-                              "LIBRARIES", "CAB32.DLL (CAB)", "ENVIRONMENT DOVANEL_LIBRARY_PATH", "EXIT STATUS",
-                              "0 Every archive was re-dated", "1 Some archive could not be handled",
-                              "2 The command line was refused", "DOVANEL_THREADS", "QT_QPA_PLATFORM",
-                              "lists no entry (an empty archive, or one damaged before its first entry)"
-                              " is left as it is",
-                              "EXAMPLES", "--help", "--version"):
-                    self.assertIn(words, text)
-                # The Japanese page, which `man -L ja dovanel` shows.
-                page = os.path.join(prefix, "share", "man", "ja", "man1", "dovanel.1.gz")
-                shown = run(["man", "--warnings", "-l", page],
-                            env=dict(os.environ, MANWIDTH="80", MANPAGER="cat", PAGER="cat", LANG="C.UTF-8"))
-                self.assertEqual(shown.returncode, 0, shown.stderr)
-                self.assertEqual(shown.stderr, b"")
-                text = " ".join(shown.stdout.decode().split())
-                for words in ("名前 dovanel - 書庫ファイルの日付を中の最新のエントリの日付にする", "/Q, -q, --quiet",
-                              "-n, --dry-run", "-v, --verbose", "環境変数 DOVANEL_LIBRARY_PATH", "終了ステータス",
-                              "2 コマンドラインを受け付けませんでした"):
-                    self.assertIn(words, text)
+            for folders, settings, phrases in pages:
+                with self.subTest(tree=tree, page=os.path.join(*folders)):
+                    page = os.path.join(prefix, "share", *folders, "dovanel.1.gz")
+                    shown = run(["man", "--warnings", "-l", page],
+                                env=dict(os.environ, MANWIDTH="80", MANPAGER="cat", PAGER="cat", **settings))
+                    self.assertEqual(shown.returncode, 0, shown.stderr)
+                    self.assertEqual(shown.stderr, b"")
+                    text = " ".join(shown.stdout.decode().split())
+                    for words in phrases:
+                        self.assertIn(words, text)
 
     def test_the_uninstall_target_removes_the_install_and_the_folders_it_left_empty(self):
         prefix = self.work.path("prefix")
