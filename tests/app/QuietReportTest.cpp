@@ -78,14 +78,6 @@ std::time_t DeepMTime(const fs::path& base, const std::string& name) {
   return read ? st.st_mtime : 0;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
 class QuietReportTest : public ::testing::Test {
  protected:
   // A ZIP of `entries` (none: an empty archive), dated kBefore.
@@ -151,7 +143,7 @@ TEST_F(QuietReportTest, EachArchiveThatCouldNotBeHandledIsNamedWithItsReason) {
   ASSERT_TRUE(run.finished);
   EXPECT_FALSE(run.crashed);
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_EQ(Lines(run.err), Lines("dovanel: " + damaged + ": the archive could not be opened or read\n" +  //
+  EXPECT_EQ(SortedLines(run.err), SortedLines("dovanel: " + damaged + ": the archive could not be opened or read\n" +  //
                                   "dovanel: " + zeroBytes + ": the archive could not be opened or read\n" +
                                   "dovanel: " + held +
                                   ": the last-write time could not be set: another process holds the file\n"));
@@ -267,7 +259,7 @@ TEST_F(QuietReportTest, EveryPartOfTheTreeIsReachedOrNamed) {
   ASSERT_TRUE(run.finished);
   EXPECT_FALSE(run.crashed);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(Lines(run.err), Lines("dovanel: " + (tree / "closed").string() + "/: could not be read: Permission denied\n" +
+  EXPECT_EQ(SortedLines(run.err), SortedLines("dovanel: " + (tree / "closed").string() + "/: could not be read: Permission denied\n" +
                                   "dovanel: " + unsearchable + ": could not be read: Permission denied\n" +
                                   "dovanel: " + missing + ": No such file or directory\n"));
   EXPECT_EQ(MTime(ok), kNewestDos);

@@ -21,14 +21,6 @@ namespace fs = std::filesystem;
 using sample_archives::kBefore;
 using sample_archives::kNewestDos;
 
-std::vector<std::string> SortedLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
 class RunOptionsTest : public ::testing::Test {
  protected:
   void SetUp() override {

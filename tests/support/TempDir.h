@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 class TempDir {
  public:
@@ -41,6 +42,9 @@ struct CommandOutput {
   std::string text;
 };
 CommandOutput RunAndCapture(const std::string& command);
+// A program's output as its lines, sorted, for a test that checks which
+// lines came and not their order.
+std::vector<std::string> SortedLines(const std::string& text);
 // The path quoted for a shell command.
 std::string Quote(const std::string& path);
 // Every regular file below `folder` (links are left out): path relative to
