@@ -202,9 +202,10 @@ void Tdovanel::FileDrop1FileDrop(TComponent*, int num, TStrings& files, int, int
     bool& flag;
     ~UnderWay() { flag = false; }
   } underWay{runUnderWay_};
+  const bool dryRun = CommandLineArguments().dryRun;  // read once: a command line may name thousands of paths
   for (const TRedateTask& task : tasks) {
     FileBegun(run_.id, task.row);
-    FileDone(run_.id, task.row, RedateFile(task.path, this, Handle(), CommandLineArguments().dryRun));
+    FileDone(run_.id, task.row, RedateFile(task.path, this, Handle(), dryRun));
   }
   RunEnded(run_.id, false, nullptr);
 }
