@@ -8,29 +8,31 @@
 
 namespace dv {
 
-class ScopedUtf8Locale {
+enum class ThreadLocale { kUtf8, kC };
+
+// The locale of the calling thread alone, for the life of the object, and back.
+class ScopedThreadLocale {
  public:
-  ScopedUtf8Locale();
-  ~ScopedUtf8Locale();
-  ScopedUtf8Locale(const ScopedUtf8Locale&) = delete;
-  ScopedUtf8Locale& operator=(const ScopedUtf8Locale&) = delete;
+  explicit ScopedThreadLocale(ThreadLocale locale);
+  ~ScopedThreadLocale();
+  ScopedThreadLocale(const ScopedThreadLocale&) = delete;
+  ScopedThreadLocale& operator=(const ScopedThreadLocale&) = delete;
 
  private:
   void* previous_ = nullptr;  // the thread's locale before, where there is one
 };
 
+class ScopedUtf8Locale : public ScopedThreadLocale {
+ public:
+  ScopedUtf8Locale() : ScopedThreadLocale(ThreadLocale::kUtf8) {}
+};
+
 // The C locale on this thread alone: libarchive's ZIP writer then stores a
 // name's bytes as they are (CP932 from a Japanese system), without the UTF-8
 // flag, as Info-ZIP writes them. On Windows names are UTF-8 text by then.
-class ScopedCLocale {
+class ScopedCLocale : public ScopedThreadLocale {
  public:
-  ScopedCLocale();
-  ~ScopedCLocale();
-  ScopedCLocale(const ScopedCLocale&) = delete;
-  ScopedCLocale& operator=(const ScopedCLocale&) = delete;
-
- private:
-  void* previous_ = nullptr;
+  ScopedCLocale() : ScopedThreadLocale(ThreadLocale::kC) {}
 };
 
 }  // namespace dv

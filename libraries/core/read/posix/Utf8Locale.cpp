@@ -35,19 +35,11 @@ locale_t Plain() {
 
 }  // namespace
 
-ScopedUtf8Locale::ScopedUtf8Locale() {
-  if (const locale_t utf8 = Utf8()) previous_ = uselocale(utf8);
+ScopedThreadLocale::ScopedThreadLocale(ThreadLocale locale) {
+  if (const locale_t chosen = locale == ThreadLocale::kUtf8 ? Utf8() : Plain()) previous_ = uselocale(chosen);
 }
 
-ScopedUtf8Locale::~ScopedUtf8Locale() {
-  if (previous_ != nullptr) uselocale(static_cast<locale_t>(previous_));
-}
-
-ScopedCLocale::ScopedCLocale() {
-  if (const locale_t plain = Plain()) previous_ = uselocale(plain);
-}
-
-ScopedCLocale::~ScopedCLocale() {
+ScopedThreadLocale::~ScopedThreadLocale() {
   if (previous_ != nullptr) uselocale(static_cast<locale_t>(previous_));
 }
 
