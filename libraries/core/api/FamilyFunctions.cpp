@@ -7,7 +7,7 @@
 #include <new>
 
 #include "libraries/core/api/CallerText.h"
-#include "libraries/core/command/CommandRunner.h"
+#include "libraries/core/api/CommandRunner.h"
 #include "contract/ResultCodes.h"
 #include "libraries/core/api/Registry.h"
 #include "libraries/core/read/TarProbe.h"

@@ -3,7 +3,7 @@
 #include "libraries/core/api/EntryRecord.h"
 #include "contract/ResultCodes.h"
 #include "libraries/core/read/Formats.h"
-#include "libraries/core/command/Wildcard.h"
+#include "libraries/core/select/Wildcard.h"
 
 namespace dv {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "libraries/core/api/CallerText.h"
-#include "libraries/core/command/CommandRunner.h"
+#include "libraries/core/api/CommandRunner.h"
 #include "libraries/core/util/DosTime.h"
 #include "libraries/core/api/EntryRecord.h"
 #include "contract/ResultCodes.h"

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "contract/ResultCodes.h"
-#include "libraries/core/command/NameSelection.h"
+#include "libraries/core/select/NameSelection.h"
 
 namespace dv {
 namespace {

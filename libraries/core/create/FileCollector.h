@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "libraries/core/command/CommandParser.h"
+#include "libraries/core/command/Command.h"
 #include "libraries/core/read/Entry.h"
-#include "libraries/core/extract/LeftOut.h"
+#include "libraries/core/select/LeftOut.h"
 #include "libraries/core/util/DiskFiles.h"
 
 namespace dv {

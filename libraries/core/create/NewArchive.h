@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "libraries/core/command/CommandParser.h"
+#include "libraries/core/command/Command.h"
 #include "libraries/core/read/Entry.h"
 #include "contract/ResultCodes.h"
 #include "libraries/core/create/FileCollector.h"

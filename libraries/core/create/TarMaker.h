@@ -5,8 +5,7 @@
 // are refused, so an archive is never replaced by an empty one.
 #pragma once
 
-#include "libraries/core/command/CommandParser.h"
-#include "libraries/core/command/CommandResult.h"
+#include "libraries/core/command/Command.h"
 
 namespace dv {
 

@@ -7,7 +7,7 @@
 #include "libraries/core/create/FileCollector.h"
 #include "libraries/core/read/Formats.h"
 #include "libraries/core/read/LibArchiveSource.h"
-#include "libraries/core/command/NameSelection.h"
+#include "libraries/core/select/NameSelection.h"
 #include "libraries/core/create/NewArchive.h"
 
 namespace dv {

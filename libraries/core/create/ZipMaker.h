@@ -18,8 +18,7 @@
 // ("-A path" is ZipSelfExtractor.h's.)
 #pragma once
 
-#include "libraries/core/command/CommandParser.h"
-#include "libraries/core/command/CommandResult.h"
+#include "libraries/core/command/Command.h"
 
 namespace dv {
 

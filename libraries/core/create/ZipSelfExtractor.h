@@ -17,8 +17,7 @@
 //   and written one block at a time.
 #pragma once
 
-#include "libraries/core/command/CommandParser.h"
-#include "libraries/core/command/CommandResult.h"
+#include "libraries/core/command/Command.h"
 
 namespace dv {
 

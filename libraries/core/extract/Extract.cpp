@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "libraries/core/extract/ExtractTarget.h"
-#include "libraries/core/extract/LeftOut.h"
-#include "libraries/core/command/NameSelection.h"
-#include "libraries/core/extract/PathSafety.h"
+#include "libraries/core/select/LeftOut.h"
+#include "libraries/core/select/NameSelection.h"
+#include "libraries/core/select/PathSafety.h"
 
 namespace dv {
 namespace {

@@ -24,8 +24,7 @@
 // - Files and folders get their stored times and SafeMode permissions.
 #pragma once
 
-#include "libraries/core/command/CommandParser.h"
-#include "libraries/core/command/CommandResult.h"
+#include "libraries/core/command/Command.h"
 #include "libraries/core/read/Formats.h"
 
 namespace dv {

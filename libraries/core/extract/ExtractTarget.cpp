@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "libraries/core/util/FileIo.h"
-#include "libraries/core/extract/PathSafety.h"
+#include "libraries/core/select/PathSafety.h"
 
 namespace dv {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <functional>
 #include <optional>
 #include <string>
 
+#include "libraries/core/util/DataSink.h"
 #include "libraries/core/util/DosTime.h"
 
 namespace dv {
@@ -52,17 +52,6 @@ enum class ReadResult {
   kBroken,  // a header could not be read: the listing stops here
   kVolumeMissing,  // a split archive goes on in a volume that is not there
 };
-
-enum class DataResult {
-  kDone,         // every byte went to the sink and checked out
-  kBroken,       // the data is damaged, cut short or fails its check
-  kUnsupported,  // the entry's method is one this reader cannot unpack
-  kSinkFailed,   // the sink refused a block
-  kVolumeMissing,  // part of the data is in another volume that is not there
-};
-
-// Receives an entry's data block by block; false stops the copy.
-using DataSink = std::function<bool(const void* data, std::size_t size)>;
 
 class EntrySource {
  public:

@@ -6,10 +6,11 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "libraries/core/read/Entry.h"
+#include "libraries/core/util/DataSink.h"
 
 namespace dv {
 

@@ -1,4 +1,4 @@
-#include "libraries/core/command/Wildcard.h"
+#include "libraries/core/select/Wildcard.h"
 
 #include <cctype>
 

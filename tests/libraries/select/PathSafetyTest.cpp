@@ -5,7 +5,7 @@
 #include <optional>
 #include <ostream>
 
-#include "libraries/core/extract/PathSafety.h"
+#include "libraries/core/select/PathSafety.h"
 
 namespace {
 

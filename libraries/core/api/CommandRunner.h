@@ -3,7 +3,6 @@
 #pragma once
 
 #include "libraries/core/command/CommandParser.h"
-#include "libraries/core/command/CommandResult.h"
 #include "libraries/core/read/Formats.h"
 
 namespace dv {

@@ -1,4 +1,4 @@
-#include "libraries/core/extract/PathSafety.h"
+#include "libraries/core/select/PathSafety.h"
 
 #include <cctype>
 

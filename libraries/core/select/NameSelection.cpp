@@ -1,8 +1,8 @@
-#include "libraries/core/command/NameSelection.h"
+#include "libraries/core/select/NameSelection.h"
 
 #include <algorithm>
 
-#include "libraries/core/extract/PathSafety.h"
+#include "libraries/core/select/PathSafety.h"
 
 namespace dv {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "libraries/core/command/Wildcard.h"
+#include "libraries/core/select/Wildcard.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "libraries/core/command/NameSelection.h"
+#include "libraries/core/select/NameSelection.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "libraries/core/command/Wildcard.h"
+#include "libraries/core/select/Wildcard.h"
 
 namespace dv {
 

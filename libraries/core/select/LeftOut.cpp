@@ -1,4 +1,4 @@
-#include "libraries/core/extract/LeftOut.h"
+#include "libraries/core/select/LeftOut.h"
 
 namespace dv {
 

@@ -1,4 +1,4 @@
-#include "libraries/core/command/CommandRunner.h"
+#include "libraries/core/api/CommandRunner.h"
 
 #include <atomic>
 
