@@ -1,10 +1,13 @@
 #include "drivers/TAR32.h"
 
+#include <algorithm>
+#include <array>
 #include <exception>
 
 #include "drivers/base/CmdOpt.h"
 #include "drivers/base/UnsetMarker.h"
 #include "drivers/SelfExtracting.h"
+#include "contract/TarArchiveTypes.h"
 #include "platform/winapi/Window.h"
 
 namespace {
@@ -27,28 +30,36 @@ TSingleLibraryUnit& TarUnit() {
 
 TDriverUnit& TTar32::ListingUnit() const { return TarUnit(); }
 
-namespace {
-// What each compressed member of the family adds: its switch alone (jm < 1)
-// or with jm as its level, and why it cannot become self-extracting (empty:
-// it can).
-struct TarCompression {
+// The tar family, one row per driver class: the codes TarGetArchiveType
+// gives for the files it takes, the compression switch it adds alone (jm
+// < 1) or with jm as its level (nullptr: none, a bare tar), and why it
+// cannot become self-extracting (empty: it can; the stub unpacks tar and
+// tar.gz only).
+struct TTarKindRow {
+  TArchiverType type;
+  std::array<int, 4> codes;  // 0 (no file of the family) fills the rest
   const char* plain;
   const char* leveled;  // followed by jm in decimal
   const char* noSelfExtracting;
 };
 
-const TarCompression* CompressionOf(const TTar32* archiver) {
-  static constexpr TarCompression kGzip{"-z", "-z", ""};
-  static constexpr TarCompression kBzip2{"-B", "-B", "BZ2 形式書庫は自己解凍形式にできません。"};
-  static constexpr TarCompression kXz{"-J", "-J", "XZ 形式書庫は自己解凍形式にできません。"};
-  static constexpr TarCompression kZstd{"--zstd", "--zstd=", "ZSTD 形式書庫は自己解凍形式にできません。"};
-  if (dynamic_cast<const TTgz32*>(archiver) != nullptr) return &kGzip;
-  if (dynamic_cast<const TBZ232*>(archiver) != nullptr) return &kBzip2;
-  if (dynamic_cast<const TTxz32*>(archiver) != nullptr) return &kXz;
-  if (dynamic_cast<const TTzst32*>(archiver) != nullptr) return &kZstd;
-  return nullptr;
+namespace {
+const TTarKindRow kTarKinds[] = {
+    {atTar, {dv::kTarPlain}, nullptr, nullptr, ""},
+    {atTgz, {dv::kTarGzip, dv::kTarCompress, dv::kGzipOnly, dv::kCompressOnly}, "-z", "-z", ""},
+    {atBZ2, {dv::kTarBzip2, dv::kBzip2Only}, "-B", "-B", "BZ2 形式書庫は自己解凍形式にできません。"},
+    {atTxz, {dv::kTarXz, dv::kXzOnly}, "-J", "-J", "XZ 形式書庫は自己解凍形式にできません。"},
+    {atTzst, {dv::kTarZstd, dv::kZstdOnly}, "--zstd", "--zstd=", "ZSTD 形式書庫は自己解凍形式にできません。"},
+};
+
+const TTarKindRow& KindRow(TArchiverType type) {
+  for (const TTarKindRow& row : kTarKinds)
+    if (row.type == type) return row;
+  return kTarKinds[0];
 }
 }  // namespace
+
+TTar32::TTar32(TArchiverType type) : Kind(KindRow(type)) {}
 
 std::string TTar32::MakeCommandLine(const std::string& word, const std::string& archiveName,
                                     const TArchiverOptions& options, const std::string& baseDirectory,
@@ -57,11 +68,11 @@ std::string TTar32::MakeCommandLine(const std::string& word, const std::string& 
   builder.Spaced = true;
   AddPieces(builder, kTarPieces, {options, OwnerWindow != nullptr});
   // The compression switch, with jm as its level when one above 0 is given.
-  if (const TarCompression* compression = CompressionOf(this)) {
+  if (Kind.plain != nullptr) {
     if (options.jm < 1)
-      builder.Append(compression->plain);
+      builder.Append(Kind.plain);
     else
-      builder.Append(compression->leveled + std::to_string(options.jm));
+      builder.Append(Kind.leveled + std::to_string(options.jm));
   }
   builder.Append(options.UserOptions);
   if (!archiveName.empty()) builder.AddValue("f", archiveName);
@@ -92,8 +103,7 @@ int TTar32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiv
 
 int TTar32::MakeSFX(HWND, const std::string& archiveName, const TArchiverOptions&, const std::string& directory,
                     std::string&) {
-  if (const TarCompression* compression = CompressionOf(this); compression != nullptr && *compression->noSelfExtracting)
-    throw EArchiver(compression->noSelfExtracting);
+  if (*Kind.noSelfExtracting) throw EArchiver(Kind.noSelfExtracting);
   const std::string stub = FindStub(kStubName);
   if (stub.empty()) throw EArchiver("tar/tgz 書庫からの自己解凍書庫の作成には kmtarsef.exe が必要です。");
   WriteSelfExtracting(stub, archiveName, SelfExtractingName(archiveName, directory));
@@ -103,14 +113,11 @@ int TTar32::MakeSFX(HWND, const std::string& archiveName, const TArchiverOptions
 TArchiverType TarArchiveType(const std::string& fileName) {
   try {
     // The entry's look-up loads the library.
-    switch (TarUnit().GetArchiveType(fileName)) {
-      case 1: return atTar;
-      case 2: case 3: case 4: case 5: return atTgz;
-      case 6: case 7: return atBZ2;
-      case 10: case 11: return atTxz;
-      case 12: case 13: return atTzst;
-      default: return atNone;
-    }
+    const int code = TarUnit().GetArchiveType(fileName);
+    if (code == dv::kTarOther) return atNone;
+    for (const TTarKindRow& row : kTarKinds)
+      if (std::find(row.codes.begin(), row.codes.end(), code) != row.codes.end()) return row.type;
+    return atNone;
   } catch (const std::exception&) {
     return atNone;
   }

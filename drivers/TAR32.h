@@ -1,13 +1,15 @@
-// The tar family over tar32.dll: plain, gzip-, bzip2-, xz- and
-// zstd-compressed tar differ only in their class, which adds the compression
-// switch (and keeps bzip2, xz and zstd archives from becoming
-// self-extracting: the stub unpacks tar and tar.gz only).
+// The tar family over tar32.dll: a bare tar and each compressed one differ
+// only in their class, which is made with its row of the family's table
+// (TAR32.cpp): the compression switch it adds, whether it may become
+// self-extracting, the codes of the files it takes.
 #pragma once
 
 #include <string>
 
 #include "drivers/base/ArchiverType.h"
 #include "drivers/FamilyArchiver.h"
+
+struct TTarKindRow;
 
 class TTar32 : public TFamilyArchiver {
   friend class TArchiver;
@@ -27,7 +29,7 @@ class TTar32 : public TFamilyArchiver {
               const std::string& directory, std::string& output) override;
 
  protected:
-  TTar32() = default;
+  explicit TTar32(TArchiverType type = atTar);
   TDriverUnit& ListingUnit() const override;
 
   // Switches joined to their values by a blank; -f archive and -o directory.
@@ -35,37 +37,40 @@ class TTar32 : public TFamilyArchiver {
                               const TArchiverOptions& options, const std::string& baseDirectory,
                               const TStringList* files, bool useResponseFile) const;
   int ExecuteCommand(HWND ownerWindow, std::string& output);
+
+ private:
+  const TTarKindRow& Kind;
 };
 
 class TTgz32 : public TTar32 {
   friend class TArchiver;
 
  protected:
-  TTgz32() = default;
+  TTgz32() : TTar32(atTgz) {}
 };
 
 class TBZ232 : public TTar32 {
   friend class TArchiver;
 
  protected:
-  TBZ232() = default;
+  TBZ232() : TTar32(atBZ2) {}
 };
 
 class TTxz32 : public TTar32 {
   friend class TArchiver;
 
  protected:
-  TTxz32() = default;
+  TTxz32() : TTar32(atTxz) {}
 };
 
 class TTzst32 : public TTar32 {
   friend class TArchiver;
 
  protected:
-  TTzst32() = default;
+  TTzst32() : TTar32(atTzst) {}
 };
 
 TSingleLibraryUnit& TarUnit();
-// The type the tar library sees in a file: atTar, atTgz, atBZ2, atTxz, atTzst
-// or atNone.
+// The type the tar library sees in a file: the type of the family's row
+// whose codes hold the library's answer, or atNone.
 TArchiverType TarArchiveType(const std::string& fileName);

@@ -25,7 +25,7 @@ enum class Operation {
 // A short lower-case name of the operation ("extract", "add", ...), for reports.
 const char* OperationName(Operation operation);
 
-enum class Compression { kNone, kGzip, kBzip2, kXz, kZstd };
+struct Compression;  // a row of read/Compressions.h
 
 struct Command {
   Operation operation = Operation::kExtract;
@@ -41,7 +41,7 @@ struct Command {
   bool dateArchiveToNewest = false;  // ZIP: the archive takes its newest entry's time
   bool dropStub = false;            // ZIP: a changed self-extractor loses its stub
   int level = -1;                   // compression level 0-9; -1 = the method's default
-  Compression compression = Compression::kNone;
+  const Compression* compression = nullptr;  // tar's c: what it writes; nullptr: a bare tar
 };
 
 // What a command function returns: its code and the short report it leaves

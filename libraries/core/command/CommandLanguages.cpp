@@ -4,6 +4,9 @@
 // those change nothing). Any other switch is refused.
 #include "libraries/core/command/CommandLanguages.h"
 
+#include <iterator>
+#include <vector>
+
 namespace dv {
 namespace {
 
@@ -138,33 +141,13 @@ constexpr SwitchRule kRarSwitches[] = {
 // ---- tar32.dll ---------------------------------------------------------------
 // Words: x extracts (tar, tar.gz, tar.Z, tar.bz2, or the one file of a plain
 // .gz, .Z or .bz2), c creates. -f names the archive, -o the folder to
-// extract into or to take the files from. -z and -zN make c write gzip
-// (level N), -B and -BN bzip2, -J and -JN xz (N 0-9), --zstd and --zstd=N
-// zstd (N 1-19); x finds the compression itself.
+// extract into or to take the files from. Each compression's switches
+// (Compressions.h: -z and -zN gzip, -J and -JN xz, ...) make c write it, at
+// level N within the compression's range; x finds the compression itself.
 // --use-directory=0 drops folders; --exclude=PATTERN leaves entries out;
 // --overwrite replaces existing files (the driver has no option for it, so
 // only a user's own options carry it). -AH, -I, -g, -v, --display-dialog=N
 // and --check-all-path=N are ignored.
-bool Gzip(Command& c, const SwitchValue& v) {
-  c.compression = Compression::kGzip;
-  c.level = v.number.value_or(-1);
-  return c.level >= -1 && c.level <= 9;
-}
-bool Bzip2(Command& c, const SwitchValue& v) {
-  c.compression = Compression::kBzip2;
-  c.level = v.number.value_or(-1);
-  return c.level == -1 || (c.level >= 1 && c.level <= 9);
-}
-bool Xz(Command& c, const SwitchValue& v) {
-  c.compression = Compression::kXz;
-  c.level = v.number.value_or(-1);
-  return c.level >= -1 && c.level <= 9;
-}
-bool Zstd(Command& c, const SwitchValue& v) {
-  c.compression = Compression::kZstd;
-  c.level = v.number.value_or(-1);
-  return c.level == -1 || (c.level >= 1 && c.level <= 19);
-}
 bool TarFolders(Command& c, const SwitchValue& v) {
   c.junkPaths = v.number.value_or(1) == 0;
   return true;
@@ -181,11 +164,6 @@ bool BaseDirectory(Command& c, const SwitchValue& v) {
 
 constexpr WordRule kTarWords[] = {{"x", Operation::kExtract}, {"c", Operation::kTarCreate}};
 constexpr SwitchRule kTarSwitches[] = {
-    {"z", F::kNumber, &Gzip},
-    {"B", F::kNumber, &Bzip2},
-    {"J", F::kNumber, &Xz},
-    {"-zstd", F::kFlag, &Zstd},
-    {"-zstd=", F::kNumber, &Zstd},
     {"f", F::kNextToken, &ArchiveName},
     {"o", F::kNextToken, &BaseDirectory},
     {"-use-directory=", F::kNumber, &TarFolders},
@@ -238,7 +216,25 @@ constexpr SwitchRule kSevenZipSwitches[] = {
     {"bd", F::kFlag},
 };
 
+// The switches above and those of every compression.
+std::vector<SwitchRule> TarSwitches() {
+  std::vector<SwitchRule> rules(std::begin(kTarSwitches), std::end(kTarSwitches));
+  for (const Compression& compression : Compressions()) {
+    if (!compression.flagSwitch.empty())
+      rules.push_back({.name = compression.flagSwitch, .form = F::kFlag, .compression = &compression});
+    if (!compression.levelSwitch.empty())
+      rules.push_back({.name = compression.levelSwitch, .form = F::kNumber, .compression = &compression});
+  }
+  return rules;
+}
+
 }  // namespace
+
+bool ChooseCompression(Command& command, const SwitchValue& value, const Compression& compression) {
+  command.compression = &compression;
+  command.level = value.number.value_or(-1);
+  return command.level == -1 || (command.level >= compression.lowestLevel && command.level <= compression.highestLevel);
+}
 
 const Language& LanguageOf(CommandLanguage language) {
   static const Language kLha{.words = kLhaWords, .switches = kLhaSwitches, .quotedSwitches = true};
@@ -251,7 +247,8 @@ const Language& LanguageOf(CommandLanguage language) {
                              .syntax = WildcardSyntax::kBrackets};
   static const Language kCab{.words = kCabWords, .switches = kCabSwitches};
   static const Language kRar{.words = kRarWords, .switches = kRarSwitches, .overwriteByDefault = true};
-  static const Language kTar{.words = kTarWords, .switches = kTarSwitches, .switchesAnywhere = true};
+  static const std::vector<SwitchRule> kTarAllSwitches = TarSwitches();
+  static const Language kTar{.words = kTarWords, .switches = kTarAllSwitches, .switchesAnywhere = true};
   // Quoted switches: "-oFOLDER" holds blanks.
   static const Language kSevenZip{.words = kSevenZipWords, .switches = kSevenZipSwitches, .quotedSwitches = true};
   switch (language) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "libraries/core/command/CommandParser.h"
+#include "libraries/core/read/Compressions.h"
 
 namespace dv {
 
@@ -28,6 +29,8 @@ struct SwitchRule {
   SwitchForm form;
   // nullptr: accepted and ignored. False: the value is impossible.
   bool (*apply)(Command&, const SwitchValue&) = nullptr;
+  // tar's compression switches: the one they choose, at the level they give.
+  const Compression* compression = nullptr;
 };
 
 struct WordRule {
@@ -49,5 +52,10 @@ struct Language {
 };
 
 const Language& LanguageOf(CommandLanguage language);
+
+// What a compression switch does: the command writes `compression`, at the
+// level the switch gives (none: the compression's default). False for a
+// level outside the compression's range.
+bool ChooseCompression(Command& command, const SwitchValue& value, const Compression& compression);
 
 }  // namespace dv

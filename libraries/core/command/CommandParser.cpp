@@ -137,8 +137,10 @@ class Parser {
       if (AtEnd()) return Fail(kErrorBadLine, text + " needs a value");
       value.text = tokens_[next_++].text;
     }
-    if (rule->apply != nullptr && !rule->apply(parsed_.command, value))
-      return Fail(kErrorBadSwitch, "impossible value for " + text);
+    const bool possible = rule->compression != nullptr ? ChooseCompression(parsed_.command, value, *rule->compression)
+                          : rule->apply != nullptr  ? rule->apply(parsed_.command, value)
+                                                    : true;
+    if (!possible) return Fail(kErrorBadSwitch, "impossible value for " + text);
     return true;
   }
 

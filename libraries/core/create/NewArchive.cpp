@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "libraries/core/create/EntryNames.h"
+#include "libraries/core/read/Compressions.h"
 #include "libraries/core/util/DiskFiles.h"
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/read/NameText.h"
@@ -23,7 +24,7 @@ bool Option(struct archive* writer, const std::string& option) {
 
 }  // namespace
 
-std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, ArchiveKind kind, Compression compression,
+std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, ArchiveKind kind, const Compression* compression,
                                                int level) {
   const auto [folderName, finalName] = SplitPath(target);
   if (finalName.empty()) return nullptr;
@@ -39,7 +40,7 @@ std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, Archiv
   return archive;
 }
 
-bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
+bool NewArchive::SetUp(ArchiveKind kind, const Compression* compression, int level) {
   kind_ = kind;
   writer_ = archive_write_new();
   if (writer_ == nullptr) return false;
@@ -61,21 +62,11 @@ bool NewArchive::SetUp(ArchiveKind kind, Compression compression, int level) {
       return false;
   } else {
     if (archive_write_set_format_pax_restricted(writer_) != ARCHIVE_OK) return false;
-    if (compression == Compression::kGzip &&
-        (archive_write_add_filter_gzip(writer_) != ARCHIVE_OK ||
-         (level >= 0 && !Option(writer_, "gzip:compression-level=" + digit))))
-      return false;
-    if (compression == Compression::kBzip2 &&
-        (archive_write_add_filter_bzip2(writer_) != ARCHIVE_OK ||
-         (level >= 1 && !Option(writer_, "bzip2:compression-level=" + digit))))
-      return false;
-    if (compression == Compression::kXz &&
-        (archive_write_add_filter_xz(writer_) != ARCHIVE_OK ||
-         (level >= 0 && !Option(writer_, "xz:compression-level=" + digit))))
-      return false;
-    if (compression == Compression::kZstd &&
-        (archive_write_add_filter_zstd(writer_) != ARCHIVE_OK ||
-         (level >= 1 && !Option(writer_, "zstd:compression-level=" + digit))))
+    // A level below the compression's lowest is its own default.
+    if (compression != nullptr &&
+        (compression->writeFilter == nullptr || compression->writeFilter(writer_) != ARCHIVE_OK ||
+         (level >= compression->lowestLevel &&
+          !Option(writer_, std::string(compression->name) + ":compression-level=" + digit))))
       return false;
   }
   return archive_write_open_fd(writer_, file_.get()) == ARCHIVE_OK;

@@ -34,7 +34,7 @@ class NewArchive {
  public:
   // Nothing when the file cannot be made or the writer set up. `level` -1
   // is the method's default; for ZIP and 7z 0 stores.
-  static std::unique_ptr<NewArchive> Create(const std::string& target, ArchiveKind kind, Compression compression,
+  static std::unique_ptr<NewArchive> Create(const std::string& target, ArchiveKind kind, const Compression* compression,
                                             int level);
   ~NewArchive();
   NewArchive(const NewArchive&) = delete;
@@ -50,7 +50,7 @@ class NewArchive {
   NewArchive(Folder folder, UniqueFd file, std::string temporary, std::string finalName)
       : folder_(std::move(folder)), file_(std::move(file)), temporary_(std::move(temporary)),
         finalName_(std::move(finalName)) {}
-  bool SetUp(ArchiveKind kind, Compression compression, int level);
+  bool SetUp(ArchiveKind kind, const Compression* compression, int level);
 
   Folder folder_;
   UniqueFd file_;

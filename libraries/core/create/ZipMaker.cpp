@@ -149,7 +149,7 @@ std::optional<CommandResult> PlanStore(const Command& command, const std::option
 
 // Writes the plan into a new archive and puts it in place.
 CommandResult Write(const Maker& maker, const Command& command, std::optional<OldArchive>& old, const Plan& plan) {
-  auto archive = NewArchive::Create(command.archive, maker.kind, Compression::kNone, command.level);
+  auto archive = NewArchive::Create(command.archive, maker.kind, nullptr, command.level);
   if (!archive) return {kErrorCannotCreate, "cannot create " + command.archive};
   std::optional<std::time_t> newest;
   const auto note = [&newest](const Entry& entry) {

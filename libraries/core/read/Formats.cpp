@@ -1,6 +1,7 @@
 #include "libraries/core/read/Formats.h"
 
 #include "libraries/core/read/arj/ArjReader.h"
+#include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/PackedTarSource.h"
 #include "libraries/core/read/ThreadedUnpacking.h"
@@ -16,28 +17,19 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile>
   // The probe decides between a tar and a plain compressed file, so both
   // readers agree with what TarGetArchiveType says about the same file.
   const TarFind found = FindTarArchive(file);
-  switch (const TarType type = found.type) {
-    case kTarBzip2:
-    case kTarXz:
-      // The threaded path reads a bzip2 or xz file from its first byte; one
-      // behind a stub takes libarchive's filter.
-      if (found.start == 0) {
-        if (auto threads = OpenThreadedUnpacking(file)) {
-          if (auto packed = OpenPackedTarSource(file, std::move(threads))) return packed;
-        }
-      }
-      return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
-    case kTarPlain:
-    case kTarGzip:
-    case kTarCompress:
-    case kTarZstd: return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
-    case kGzipOnly:
-    case kCompressOnly:
-    case kBzip2Only:
-    case kXzOnly:
-    case kZstdOnly: return OpenPlainCompressedSource(std::move(file), type);
-    default: return nullptr;
+  const TarType type = found.type;
+  const Compression* compression = CompressionOfType(type);
+  if (compression != nullptr && type == compression->plainType)
+    return OpenPlainCompressedSource(std::move(file), type);
+  if (type != kTarPlain && compression == nullptr) return nullptr;
+  // The threaded path (a bzip2 or xz file of several blocks) reads the file
+  // from its first byte; one behind a stub takes libarchive's filter.
+  if (found.start == 0) {
+    if (auto threads = OpenThreadedUnpacking(file)) {
+      if (auto packed = OpenPackedTarSource(file, std::move(threads))) return packed;
+    }
   }
+  return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
 }
 
 }  // namespace

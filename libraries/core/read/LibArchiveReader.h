@@ -7,6 +7,7 @@
 #include <archive.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -19,7 +20,7 @@ namespace dv {
 
 class LibArchiveReader {
  public:
-  using Setup = void (*)(struct archive*);
+  using Setup = std::function<void(struct archive*)>;
   static constexpr std::int64_t kNoLimit = std::numeric_limits<std::int64_t>::max();
 
   LibArchiveReader() = default;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/LhaHeader.h"
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/RarFileCrc.h"
@@ -43,11 +44,7 @@ void SetupRar(struct archive* a) {
 void SetupSevenZip(struct archive* a) { archive_read_support_format_7zip(a); }
 void SetupTar(struct archive* a) {
   archive_read_support_format_tar(a);
-  archive_read_support_filter_gzip(a);
-  archive_read_support_filter_compress(a);
-  archive_read_support_filter_bzip2(a);
-  archive_read_support_filter_xz(a);
-  archive_read_support_filter_zstd(a);
+  for (const Compression& compression : Compressions()) compression.readFilter(a);
 }
 
 LibArchiveReader::Setup SetupFor(LibArchiveKind kind) {

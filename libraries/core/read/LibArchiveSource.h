@@ -15,7 +15,7 @@ enum class LibArchiveKind {
   kZip,  // read from the central directory; from local headers when it is lost
   kCab,
   kRar,  // RAR 4 and RAR 5
-  kTar,  // tar, bare or in gzip, compress, bzip2, xz or zstd
+  kTar,  // tar, bare or in a compression of Compressions.h
   kSevenZip,
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/TarProbe.h"
@@ -152,8 +153,9 @@ class PackedTarSource final : public EntrySource {
 std::unique_ptr<EntrySource> OpenPackedTarSource(std::shared_ptr<const PositionalFile> file,
                                                  std::unique_ptr<ThreadedUnpacking> threads) {
   if (!file) return nullptr;
-  const LibArchiveReader::Setup unpack = RawUnpackSetup(CompressionAt(*file, 0));
-  if (unpack == nullptr) return nullptr;
+  const Compression* compression = CompressionAt(*file, 0);
+  if (compression == nullptr) return nullptr;
+  const LibArchiveReader::Setup unpack = RawUnpackSetup(compression->plainType);
   auto source = std::make_unique<PackedTarSource>(std::move(file), unpack, std::move(threads));
   if (!source->Open()) return nullptr;
   return source;

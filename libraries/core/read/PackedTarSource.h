@@ -1,4 +1,4 @@
-// A tar inside one layer of gzip, compress, bzip2, xz or zstd, unpacked once for both
+// A tar inside one layer of a compression (Compressions.h), unpacked once for both
 // the look inside and the listing. The type check needs the first 512
 // unpacked bytes, and bzip2 yields no byte before its whole first block (all
 // of a small archive), so checking and then listing apart unpacked every

@@ -4,15 +4,15 @@
 #include <archive_entry.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
+#include <optional>
 #include <string_view>
 
+#include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/util/LittleEndian.h"
 #include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/ThreadedUnpacking.h"
-#include "libraries/core/read/UnpackedSize.h"
 
 namespace dv {
 namespace {
@@ -24,17 +24,6 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail) {
                     [](char a, char b) {
                       return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
                     });
-}
-
-const char* MethodName(TarType type) {
-  switch (type) {
-    case kGzipOnly: return "gzip";
-    case kCompressOnly: return "compress";
-    case kBzip2Only: return "bzip2";
-    case kXzOnly: return "xz";
-    case kZstdOnly: return "zstd";
-    default: return "";
-  }
 }
 
 // A gzip member of nothing: header, an empty block and the trailer.
@@ -50,15 +39,16 @@ bool EndsInsideAMember(const PositionalFile& file) {
 }
 
 // The one entry, read from the file's name and, for gzip, its header and
-// trailer, for xz and zstd what they keep of the original size
+// trailer, for the others what they keep of the original size, if anything
 // (UnpackedSize.h); the compressed data itself is never unpacked.
 Entry DescribeFile(const PositionalFile& file, TarType type) {
+  const Compression& compression = *CompressionOfType(type);
   Entry entry;
   const std::string& path = file.path();
   entry.path = NameWithoutCompressionExtension(path.substr(path.find_last_of('/') + 1));
   entry.packedSize = static_cast<std::uint64_t>(file.size());
   entry.modified = file.modified();
-  entry.method = MethodName(type);
+  entry.method = compression.name;
   if (type == kGzipOnly) {
     unsigned char header[10], trailer[4];
     // MTIME, bytes 4-7 of the header; 0 means the compressor recorded none.
@@ -69,8 +59,7 @@ Entry DescribeFile(const PositionalFile& file, TarType type) {
         file.ReadExactly(file.size() - 4, trailer, sizeof trailer))
       entry.size = Le32(trailer);
   }
-  if (type == kXzOnly) entry.size = XzUnpackedSize(file);
-  if (type == kZstdOnly) entry.size = ZstdUnpackedSize(file);
+  if (compression.unpackedSize != nullptr) entry.size = compression.unpackedSize(file);
   return entry;
 }
 
@@ -115,24 +104,22 @@ class PlainCompressedSource final : public EntrySource {
 }  // namespace
 
 std::string NameWithoutCompressionExtension(const std::string& fileName) {
-  struct Rename {
-    std::string_view extension, replacement;
+  // Each extension of each compression: a tar's becomes ".tar", a plain
+  // file's goes.
+  const auto renamed = [&fileName](std::string_view extensions, std::string_view replacement) -> std::optional<std::string> {
+    for (std::size_t at = 0; at < extensions.size();) {
+      const std::size_t end = std::min(extensions.find(' ', at), extensions.size());
+      const std::string_view extension = extensions.substr(at, end - at);
+      if (!extension.empty() && EndsWithNoCase(fileName, extension))
+        return fileName.substr(0, fileName.size() - extension.size()) + std::string(replacement);
+      at = end + 1;
+    }
+    return std::nullopt;
   };
-  static constexpr std::array<Rename, 12> kRenames{{{".tgz", ".tar"},
-                                                    {".taz", ".tar"},
-                                                    {".tbz2", ".tar"},
-                                                    {".tbz", ".tar"},
-                                                    {".txz", ".tar"},
-                                                    {".tzst", ".tar"},
-                                                    {".gz", ""},
-                                                    {".bz2", ""},
-                                                    {".z", ""},
-                                                    {".bz", ""},
-                                                    {".xz", ""},
-                                                    {".zst", ""}}};
-  for (const Rename& rename : kRenames)
-    if (EndsWithNoCase(fileName, rename.extension))
-      return fileName.substr(0, fileName.size() - rename.extension.size()) + std::string(rename.replacement);
+  for (const Compression& compression : Compressions()) {
+    if (auto name = renamed(compression.tarExtensions, ".tar")) return *name;
+    if (auto name = renamed(compression.plainExtensions, "")) return *name;
+  }
   return fileName;
 }
 

@@ -1,4 +1,4 @@
-// A file that is gzip, compress or bzip2 data with no tar inside, listed as
+// A file of one compression alone (Compressions.h), no tar inside, listed as
 // one entry: the file's name without the compression extension.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 namespace dv {
 
-// `type` is kGzipOnly, kCompressOnly, kBzip2Only, kXzOnly or kZstdOnly, as ProbeTarType found.
+// `type` is the plain code of a compression, as ProbeTarType found.
 std::unique_ptr<EntrySource> OpenPlainCompressedSource(std::shared_ptr<const PositionalFile> file, TarType type);
 
 // "notes.txt.gz" -> "notes.txt", "backup.tgz" -> "backup.tar"; a name

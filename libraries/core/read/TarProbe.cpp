@@ -14,84 +14,27 @@
 #include <utility>
 #include <vector>
 
+#include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
-#include "libraries/core/util/Crc32.h"
-#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
 
-enum class Packing { kNone, kGzip, kCompress, kBzip2, kXz, kZstd };
-
-constexpr unsigned char kXzMagic[] = {0xFD, '7', 'z', 'X', 'Z', 0x00};
-constexpr unsigned char kZstdMagic[] = {0x28, 0xB5, 0x2F, 0xFD};
-
-Packing PackingAt(const PositionalFile& file, std::int64_t start) {
-  unsigned char magic[6] = {};
-  // A file shorter than the longest magic may still be gzip, compress or bzip2.
-  const std::int64_t got = file.ReadAt(start, magic, sizeof magic);
-  if (got < 3) return Packing::kNone;
-  if (magic[0] == 0x1F && magic[1] == 0x8B) return Packing::kGzip;
-  if (magic[0] == 0x1F && magic[1] == 0x9D) return Packing::kCompress;
-  if (magic[0] == 'B' && magic[1] == 'Z' && magic[2] == 'h') return Packing::kBzip2;
-  if (got >= 6 && std::memcmp(magic, kXzMagic, sizeof kXzMagic) == 0) return Packing::kXz;
-  if (got >= 4 && std::memcmp(magic, kZstdMagic, sizeof kZstdMagic) == 0) return Packing::kZstd;
-  return Packing::kNone;
-}
-
 // Only the filter of the outer layer: what it unpacks is looked at as data.
-void SetupGzip(struct archive* a) {
-  archive_read_support_format_raw(a);
-  archive_read_support_filter_gzip(a);
-}
-void SetupCompress(struct archive* a) {
-  archive_read_support_format_raw(a);
-  archive_read_support_filter_compress(a);
-}
-void SetupBzip2(struct archive* a) {
-  archive_read_support_format_raw(a);
-  archive_read_support_filter_bzip2(a);
-}
-void SetupXz(struct archive* a) {
-  archive_read_support_format_raw(a);
-  archive_read_support_filter_xz(a);
-}
-void SetupZstd(struct archive* a) {
-  archive_read_support_format_raw(a);
-  archive_read_support_filter_zstd(a);
+LibArchiveReader::Setup RawSetup(const Compression& compression) {
+  return [&compression](struct archive* a) {
+    archive_read_support_format_raw(a);
+    compression.readFilter(a);
+  };
 }
 
-LibArchiveReader::Setup SetupOf(Packing packing) {
-  switch (packing) {
-    case Packing::kGzip: return &SetupGzip;
-    case Packing::kCompress: return &SetupCompress;
-    case Packing::kBzip2: return &SetupBzip2;
-    case Packing::kXz: return &SetupXz;
-    case Packing::kZstd: return &SetupZstd;
-    case Packing::kNone: break;
-  }
-  return nullptr;
-}
-
-// Whether the header of `packing` at `start` is whole: the bytes a filter
-// checks before it unpacks anything. Never for bzip2, whose data cut inside
-// its first block gives not one byte: what it holds cannot be known.
-bool HeaderWhole(const PositionalFile& file, std::int64_t start, Packing packing) {
-  unsigned char head[12];
-  switch (packing) {
-    case Packing::kGzip:
-      return file.ReadExactly(start, head, 10) && head[2] == 8 && (head[3] & 0xE0) == 0;
-    case Packing::kXz:  // the stream flags and their CRC-32
-      return file.ReadExactly(start, head, 12) && Crc32(head + 6, 2) == Le32(head + 8);
-    case Packing::kZstd:  // the frame header's descriptor, reserved bit clear
-      return file.ReadExactly(start, head, 6) && (head[4] & 0x08) == 0;
-    case Packing::kBzip2:
-    case Packing::kCompress:  // cut data unpacks as far as it goes
-    case Packing::kNone: break;
-  }
-  return false;
+// Whether the header at `start` is whole. Never for a compression whose data
+// cut inside its first block gives not one byte (bzip2): what it holds
+// cannot be known; nor for one that unpacks as far as it goes (compress).
+bool HeaderWhole(const PositionalFile& file, std::int64_t start, const Compression* compression) {
+  return compression != nullptr && compression->headerWhole != nullptr && compression->headerWhole(file, start);
 }
 
 // How the gzip or xz data at `start` unpacks within the probe's input
@@ -129,10 +72,10 @@ Head UnpackWith(const PositionalFile& file, std::int64_t start, Step step) {
 }
 
 // Nothing for a packing with no decoder here.
-std::optional<Head> UnpackHead(const PositionalFile& file, std::int64_t start, Packing packing) {
+std::optional<Head> UnpackHead(const PositionalFile& file, std::int64_t start, const Compression& compression) {
   // A step: from `in` past `used` into `out`; -1 on damage, 1 at the
   // stream's end, else 0.
-  if (packing == Packing::kGzip) {
+  if (compression.plainType == kGzipOnly) {
     z_stream stream{};
     if (inflateInit2(&stream, 15 + 16) != Z_OK) return std::nullopt;
     const Head head = UnpackWith(file, start, [&](const unsigned char* in, std::size_t size, char* out,
@@ -149,7 +92,7 @@ std::optional<Head> UnpackHead(const PositionalFile& file, std::int64_t start, P
     inflateEnd(&stream);
     return head;
   }
-  if (packing == Packing::kXz) {
+  if (compression.plainType == kXzOnly) {
     lzma_stream stream = LZMA_STREAM_INIT;
     if (lzma_stream_decoder(&stream, UINT64_MAX, 0) != LZMA_OK) return std::nullopt;
     const Head head = UnpackWith(file, start, [&](const unsigned char* in, std::size_t size, char* out,
@@ -174,11 +117,12 @@ std::optional<Head> UnpackHead(const PositionalFile& file, std::int64_t start, P
 // a file of that compression, taken as a plain compressed one (whose
 // unpacking then fails) unless what it holds is known to be a tar, or
 // cannot be known at all (HeaderWhole): that stays refused, as a cut tar
-// always was, and so does data that is damaged rather than cut. zstd has no
-// decoder here: libarchive's reason tells.
-bool CutShortButPlain(const PositionalFile& file, std::int64_t start, Packing packing, const std::string& reason) {
-  if (!HeaderWhole(file, start, packing)) return false;
-  const auto head = UnpackHead(file, start, packing);
+// always was, and so does data that is damaged rather than cut. A
+// compression with no decoder here: libarchive's reason tells.
+bool CutShortButPlain(const PositionalFile& file, std::int64_t start, const Compression& compression,
+                      const std::string& reason) {
+  if (!HeaderWhole(file, start, &compression)) return false;
+  const auto head = UnpackHead(file, start, compression);
   if (!head) return reason.find("Truncated") != std::string::npos;
   if (head->damaged) return false;
   if (head->bytes.size() < 512) return true;
@@ -189,11 +133,12 @@ bool CutShortButPlain(const PositionalFile& file, std::int64_t start, Packing pa
 
 // Unpacks the first block. False when the filter does not take the file;
 // `tar` tells whether one unpacked layer down there is a tar header.
-bool UnpackFirstBlock(std::shared_ptr<const PositionalFile> file, std::int64_t start, Packing packing, bool& tar) {
+bool UnpackFirstBlock(std::shared_ptr<const PositionalFile> file, std::int64_t start, const Compression& compression,
+                      bool& tar) {
   LibArchiveReader reader;
   tar = false;
-  if (!reader.Open(file, start, kTarProbeInputLimit, SetupOf(packing)))
-    return CutShortButPlain(*file, start, packing, reader.openError());
+  if (!reader.Open(file, start, kTarProbeInputLimit, RawSetup(compression)))
+    return CutShortButPlain(*file, start, compression, reader.openError());
   // One filter alone is the file itself: the magic bytes were there but the
   // unpacker refused the header after them, so the file is no such file.
   // Two filters means one unpacking layer over the file itself; a second
@@ -231,58 +176,25 @@ bool NumberFieldReads(const unsigned char* field, std::size_t length) {
 
 // The type of what starts at `start`.
 TarType ProbeAt(const std::shared_ptr<const PositionalFile>& file, std::int64_t start) {
-  const Packing packing = PackingAt(*file, start);
-  if (packing == Packing::kNone) {
+  const Compression* compression = CompressionAt(*file, start);
+  if (compression == nullptr) {
     unsigned char block[512];
     return file->ReadExactly(start, block, sizeof block) && IsTarHeader(block) ? kTarPlain : kTarOther;
   }
   bool tar = false;
-  if (!UnpackFirstBlock(file, start, packing, tar)) return kTarOther;
-  switch (packing) {
-    case Packing::kGzip: return tar ? kTarGzip : kGzipOnly;
-    case Packing::kCompress: return tar ? kTarCompress : kCompressOnly;
-    case Packing::kBzip2: return tar ? kTarBzip2 : kBzip2Only;
-    case Packing::kXz: return tar ? kTarXz : kXzOnly;
-    case Packing::kZstd: return tar ? kTarZstd : kZstdOnly;
-    case Packing::kNone: break;
-  }
-  return kTarOther;
+  if (!UnpackFirstBlock(file, start, *compression, tar)) return kTarOther;
+  return tar ? compression->tarType : compression->plainType;
 }
 
 // Where a tar-family archive may start inside an executable: a signature,
 // how far into the archive it lies, and a cheap look at the start before a
-// full try. The compress magic is left out: two bytes show up too often in
-// code to be worth a try each.
+// full try.
 struct SfxSign {
   std::string_view signature;
   std::int64_t lead;
   bool (*plausible)(const PositionalFile&, std::int64_t start);
   bool cheap;  // `plausible` already decides: no try to count
 };
-
-bool GzipFlagsPlausible(const PositionalFile& file, std::int64_t start) {
-  unsigned char head[4];
-  return file.ReadExactly(start, head, sizeof head) && (head[3] & 0xE0) == 0;  // reserved flag bits clear
-}
-
-bool Bzip2HeadPlausible(const PositionalFile& file, std::int64_t start) {
-  unsigned char head[4];
-  return file.ReadExactly(start, head, sizeof head) && head[0] == 'B' && head[1] == 'Z' && head[2] == 'h' &&
-         head[3] >= '1' && head[3] <= '9';
-}
-
-// The stream flags after the magic: a check type of 0, 1, 4 or 10.
-bool XzHeadPlausible(const PositionalFile& file, std::int64_t start) {
-  unsigned char head[8];
-  return file.ReadExactly(start, head, sizeof head) && head[6] == 0 &&
-         (head[7] == 0 || head[7] == 1 || head[7] == 4 || head[7] == 10);
-}
-
-// The frame header's descriptor has its reserved bit clear.
-bool ZstdHeadPlausible(const PositionalFile& file, std::int64_t start) {
-  unsigned char head[5];
-  return file.ReadExactly(start, head, sizeof head) && (head[4] & 0x08) == 0;
-}
 
 bool TarHeaderAt(const PositionalFile& file, std::int64_t start) {
   unsigned char block[512];
@@ -319,15 +231,25 @@ class SfxCandidates {
   std::vector<std::optional<std::int64_t>> next_;
 };
 
-TarFind FindInsideExecutable(const std::shared_ptr<const PositionalFile>& file) {
+// A tar header, and each compression that is looked for in a stub.
+std::vector<SfxSign> SfxSigns() {
   using namespace std::string_view_literals;
-  static constexpr SfxSign kSigns[] = {
-      {"ustar"sv, 257, &TarHeaderAt, true},
-      {"\x1F\x8B\x08"sv, 0, &GzipFlagsPlausible, false},
-      {"1AY&SY"sv, 4, &Bzip2HeadPlausible, false},  // "BZh", the block size, then the first block's magic
-      {"\xFD" "7zXZ"sv, 0, &XzHeadPlausible, false},
-      {"\x28\xB5\x2F\xFD"sv, 0, &ZstdHeadPlausible, false},
-  };
+  std::vector<SfxSign> signs{{"ustar"sv, 257, &TarHeaderAt, true}};
+  for (const Compression& compression : Compressions())
+    if (!compression.stubSignature.empty())
+      signs.push_back({compression.stubSignature, compression.stubLead, compression.stubPlausible, false});
+  return signs;
+}
+
+// Only a tar counts: compressed data alone may be any part of the stub.
+bool IsSfxTar(TarType type) {
+  if (type == kTarPlain) return true;
+  const Compression* compression = CompressionOfType(type);
+  return compression != nullptr && type == compression->tarType && !compression->stubSignature.empty();
+}
+
+TarFind FindInsideExecutable(const std::shared_ptr<const PositionalFile>& file) {
+  static const std::vector<SfxSign> kSigns = SfxSigns();
   // Even a cheap look reads the file: a stub full of "ustar" gets a bound too.
   constexpr int kLookLimit = 1024;
   SfxCandidates candidates(*file, kSigns);
@@ -337,15 +259,7 @@ TarFind FindInsideExecutable(const std::shared_ptr<const PositionalFile>& file) 
     const auto [start, sign] = *candidate;
     if (start <= 0 || !sign->plausible(*file, start)) continue;
     if (!sign->cheap) ++tries;
-    // Only a tar counts: compressed data alone may be any part of the stub.
-    switch (const TarType type = ProbeAt(file, start)) {
-      case kTarPlain:
-      case kTarGzip:
-      case kTarBzip2:
-      case kTarXz:
-      case kTarZstd: return {type, start};
-      default: break;
-    }
+    if (const TarType type = ProbeAt(file, start); IsSfxTar(type)) return {type, start};
   }
   return {};
 }
@@ -388,14 +302,9 @@ bool IsTarHeader(const unsigned char (&block)[512]) {
 }
 
 LibArchiveReader::Setup RawUnpackSetup(TarType type) {
-  switch (type) {
-    case kGzipOnly: return &SetupGzip;
-    case kCompressOnly: return &SetupCompress;
-    case kBzip2Only: return &SetupBzip2;
-    case kXzOnly: return &SetupXz;
-    case kZstdOnly: return &SetupZstd;
-    default: return nullptr;
-  }
+  const Compression* compression = CompressionOfType(type);
+  if (compression == nullptr || type != compression->plainType) return nullptr;
+  return RawSetup(*compression);
 }
 
 TarFind FindTarArchive(const std::shared_ptr<const PositionalFile>& file) {
@@ -405,18 +314,6 @@ TarFind FindTarArchive(const std::shared_ptr<const PositionalFile>& file) {
 }
 
 TarType ProbeTarType(const std::shared_ptr<const PositionalFile>& file) { return FindTarArchive(file).type; }
-
-TarType CompressionAt(const PositionalFile& file, std::int64_t start) {
-  switch (PackingAt(file, start)) {
-    case Packing::kGzip: return kGzipOnly;
-    case Packing::kCompress: return kCompressOnly;
-    case Packing::kBzip2: return kBzip2Only;
-    case Packing::kXz: return kXzOnly;
-    case Packing::kZstd: return kZstdOnly;
-    case Packing::kNone: break;
-  }
-  return kTarOther;
-}
 
 bool MemberMayStartAt(const PositionalFile& file, std::int64_t at, TarType type) {
   static constexpr unsigned char kGzipStart[] = {0x1F, 0x8B, 0x08};
@@ -435,8 +332,9 @@ bool MemberMayStartAt(const PositionalFile& file, std::int64_t at, TarType type)
 }
 
 bool BeginsAsCompressedFile(const PositionalFile& file) {
-  const Packing packing = PackingAt(file, 0);
-  return packing == Packing::kBzip2 ? Bzip2StreamLevelAt(file, 0).has_value() : HeaderWhole(file, 0, packing);
+  const Compression* compression = CompressionAt(file, 0);
+  if (compression != nullptr && compression->plainType == kBzip2Only) return Bzip2StreamLevelAt(file, 0).has_value();
+  return HeaderWhole(file, 0, compression);
 }
 
 }  // namespace dv

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/bzip2/ParallelBzip2.h"
 #include "libraries/core/read/xz/ThreadedXz.h"
@@ -23,10 +24,11 @@ std::unique_ptr<ThreadedUnpacking> OpenThreadedUnpacking(const std::shared_ptr<c
   if (!file) return nullptr;
   // The magic first: every compressed tar comes here, and only a bzip2 or
   // xz file is worth a look at its layout.
-  const TarType compression = CompressionAt(*file, 0);
-  if (compression == kBzip2Only) {
+  const Compression* compression = CompressionAt(*file, 0);
+  const TarType type = compression != nullptr ? compression->plainType : kTarOther;
+  if (type == kBzip2Only) {
     if (HasSeveralBzip2Blocks(file)) return std::make_unique<ParallelBzip2>(file, UnpackingThreads());
-  } else if (compression == kXzOnly) {
+  } else if (type == kXzOnly) {
     // liblzma's threaded decoder holds whole blocks in memory (77 MiB
     // against 10 for xz -dc on xz -6 blocks): worth it only with a second
     // thread.

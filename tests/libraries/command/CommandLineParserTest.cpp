@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "libraries/core/command/CommandParser.h"
+#include "libraries/core/read/Compressions.h"
 #include "tests/libraries/support/CommandProbe.h"
 #include "tests/support/TempDir.h"
 
@@ -35,8 +36,7 @@ std::string Render(const dv::Command& c) {
   if (c.dateArchiveToNewest) text += " date-archive";
   if (c.dropStub) text += " drop-stub";
   if (c.level != -1) text += " level=" + std::to_string(c.level);
-  if (c.compression == dv::Compression::kGzip) text += " gzip";
-  if (c.compression == dv::Compression::kBzip2) text += " bzip2";
+  if (c.compression != nullptr) text += std::string(" ") + c.compression->name;
   return text;
 }
 
