@@ -29,7 +29,7 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile>
       if (auto packed = OpenPackedTarSource(file, std::move(threads))) return packed;
     }
   }
-  return OpenLibArchiveSourceAt(std::move(file), LibArchiveKind::kTar, found.start);
+  return OpenLibArchiveSourceAt(std::move(file), Format::kTar, found.start);
 }
 
 }  // namespace
@@ -39,15 +39,12 @@ std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> fi
     if (auto packed = OpenPackedTarSource(file)) return packed;
   }
   switch (format) {
-    case Format::kLha: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kLha);
     case Format::kZip: {
       // libarchive's own reader keeps every entry of the directory; it is
       // left for a directory that does not read.
       if (auto directory = OpenZipCentralDirectory(file)) return directory;
-      return OpenLibArchiveSource(std::move(file), LibArchiveKind::kZip);
+      break;
     }
-    case Format::kCab: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kCab);
-    case Format::kRar: return OpenLibArchiveSource(std::move(file), LibArchiveKind::kRar);
     case Format::kArj:
       return OpenArjSource(std::move(file), purpose == ReadFor::kListing ? ArjVolumes::kListVolumes : ArjVolumes::kFollow);
     case Format::kTar: return OpenTarFamily(std::move(file));
@@ -57,9 +54,12 @@ std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> fi
       if (purpose == ReadFor::kListing) {
         if (auto header = OpenSevenZipListing(file)) return header;
       }
-      return OpenLibArchiveSource(std::move(file), LibArchiveKind::kSevenZip);
+      break;
+    case Format::kLha:
+    case Format::kCab:
+    case Format::kRar: break;
   }
-  return nullptr;
+  return OpenLibArchiveSource(std::move(file), format);
 }
 
 bool BeginsAsFormat(const PositionalFile& file, Format format) {

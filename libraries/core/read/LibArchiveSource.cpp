@@ -47,19 +47,7 @@ void SetupTar(struct archive* a) {
   for (const Compression& compression : Compressions()) compression.readFilter(a);
 }
 
-LibArchiveReader::Setup SetupFor(LibArchiveKind kind) {
-  switch (kind) {
-    case LibArchiveKind::kLha: return &SetupLha;
-    case LibArchiveKind::kZip: return &SetupZip;
-    case LibArchiveKind::kCab: return &SetupCab;
-    case LibArchiveKind::kRar: return &SetupRar;
-    case LibArchiveKind::kTar: return &SetupTar;
-    case LibArchiveKind::kSevenZip: return &SetupSevenZip;
-  }
-  return &SetupTar;
-}
-
-// Where an archive of the kind may start inside an executable whose stub is
+// Where an archive of a format may start inside an executable whose stub is
 // larger than libarchive's own search reaches: the signature, how far before
 // it the archive starts, and a quick check of the bytes at that start.
 struct SfxMark {
@@ -87,29 +75,114 @@ bool SevenZipStart(const PositionalFile& file, std::int64_t start) {
   return Crc32(head + 12, 20) == Le32(head + 8);
 }
 
-const SfxMark* SfxMarkFor(LibArchiveKind kind) {
-  using namespace std::string_view_literals;
-  static const SfxMark lha{"-l"sv, 2, &LhaStart};
-  static const SfxMark cab{"MSCF\0\0\0\0"sv, 0, &AnyStart};
-  static const SfxMark rar{"Rar!\x1a\x07"sv, 0, &AnyStart};
-  static const SfxMark sevenZip{kSevenZipSignature, 0, &SevenZipStart};
-  switch (kind) {
-    case LibArchiveKind::kLha: return &lha;
-    case LibArchiveKind::kCab: return &cab;
-    case LibArchiveKind::kRar: return &rar;
-    case LibArchiveKind::kSevenZip: return &sevenZip;
-    default: return nullptr;  // ZIP is found from its end, tar by its probe (TarProbe.h)
+// Where libarchive's header for the entry Next gave last lies in the file.
+struct HeaderPlace {
+  struct archive* reader;
+  const PositionalFile& file;
+  std::int64_t base;  // where the archive starts
+};
+
+// LHA: the real name from the header's own bytes (libarchive's is read as
+// Latin-1 here), and what libarchive leaves out of its entry.
+void FixLhaEntry(const HeaderPlace& place, Entry& entry) {
+  const la_int64_t position = archive_read_header_position(place.reader);
+  if (position < 0) return;
+  const auto facts = ReadLhaHeaderFacts(place.file, place.base + position);
+  if (!facts) return;
+  entry.packedSize = facts->packedSize;
+  entry.crc = facts->crc;
+  entry.osType = facts->osType;
+  if (facts->path.empty()) return;
+  entry.path = facts->path;
+  if (entry.kind != EntryKind::kSymlink) return;
+  // A link stores "name|target" as its name.
+  if (const auto bar = entry.path.find('|'); bar != std::string::npos) {
+    entry.linkTarget = entry.path.substr(bar + 1);
+    entry.path.resize(bar);
   }
+}
+
+// RAR: the file's CRC, which libarchive does not give.
+void FixRarEntry(const HeaderPlace& place, Entry& entry) {
+  if (entry.kind != EntryKind::kFile || !entry.size) return;
+  if (const la_int64_t position = archive_read_header_position(place.reader); position >= 0)
+    entry.crc = RarFileCrc(place.file, place.base, position, *entry.size);
+}
+
+// A cabinet parts its names with '\'; libarchive turns it into '/' only in
+// names it could make text. As text now, any '\' left parts names.
+void FixCabEntry(const HeaderPlace&, Entry& entry) {
+  std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
+  // libarchive makes the read-only attribute r-xr-xr-x; cabextract writes
+  // such a file r--r--r--.
+  if (entry.permissions && (*entry.permissions & 0222) == 0) {
+    entry.permissions = 0444;
+    entry.readOnly = true;
+  }
+}
+
+bool IsExecutable(const PositionalFile& file) { return file.IsExecutable(); }
+
+// Each format libarchive reads for us, with its quirks in one place.
+struct LibArchiveFormat {
+  Format format;
+  void (*setup)(struct archive*);
+  // Where one may start inside a stub larger than libarchive's own search
+  // reaches; none: ZIP is found from its end, tar by its probe (TarProbe.h).
+  std::optional<SfxMark> sfxMark;
+  // Whether the file may be a self-extractor, whose archive is looked for.
+  bool (*executable)(const PositionalFile& file) = &IsExecutable;
+  // What libarchive's entry lacks or has wrong for this format.
+  void (*fixEntry)(const HeaderPlace& place, Entry& entry) = nullptr;
+  // The whole directory is checked before the first entry: an empty
+  // archive has proved itself (ZIP, 7z).
+  bool emptyProvesItself = false;
+  // The first header must read even at the file's start: all headers sit
+  // in one block at the end, so one that does not read leaves nothing (7z).
+  bool firstHeaderMustRead = false;
+  // Skipping data crosses folders and fails: data passed over is read and
+  // thrown away once data is read at all (CAB).
+  bool readPassedData = false;
+  // Folders may need coders libarchive lacks, and encrypted data is passed
+  // over only by opening afresh (7z).
+  bool checksCoders = false;
+};
+
+const LibArchiveFormat kLibArchiveFormats[] = {
+    {.format = Format::kLha, .setup = &SetupLha, .sfxMark = SfxMark{"-l", 2, &LhaStart}, .fixEntry = &FixLhaEntry},
+    {.format = Format::kZip, .setup = &SetupZip, .emptyProvesItself = true},
+    {.format = Format::kCab,
+     .setup = &SetupCab,
+     .sfxMark = SfxMark{std::string_view("MSCF\0\0\0\0", 8), 0, &AnyStart},
+     .fixEntry = &FixCabEntry,
+     .readPassedData = true},
+    {.format = Format::kRar, .setup = &SetupRar, .sfxMark = SfxMark{"Rar!\x1a\x07", 0, &AnyStart},
+     .fixEntry = &FixRarEntry},
+    {.format = Format::kTar, .setup = &SetupTar},
+    {.format = Format::kSevenZip,
+     .setup = &SetupSevenZip,
+     .sfxMark = SfxMark{kSevenZipSignature, 0, &SevenZipStart},
+     .executable = &IsSevenZipExecutable,
+     .emptyProvesItself = true,
+     .firstHeaderMustRead = true,
+     .checksCoders = true},
+};
+
+// The row of `format`; nullptr for one libarchive does not read for us (ARJ).
+const LibArchiveFormat* LibArchiveFormatOf(Format format) {
+  for (const LibArchiveFormat& row : kLibArchiveFormats)
+    if (row.format == format) return &row;
+  return nullptr;
 }
 
 class LibArchiveSource final : public EntrySource {
  public:
-  LibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind)
-      : file_(std::move(file)), kind_(kind), setup_(SetupFor(kind)) {}
+  LibArchiveSource(std::shared_ptr<const PositionalFile> file, const LibArchiveFormat& format)
+      : file_(std::move(file)), format_(format) {}
 
   bool OpenAt(std::int64_t base) {
     base_ = base;
-    if (kind_ == LibArchiveKind::kSevenZip) undecodable_ = SevenZipUndecodableCoders(*file_, base);
+    if (format_.checksCoders) undecodable_ = SevenZipUndecodableCoders(*file_, base);
     return Rewind();
   }
 
@@ -119,7 +192,7 @@ class LibArchiveSource final : public EntrySource {
     entryPending_ = false;
     given_ = 0;
     dataDecoded_ = false;
-    return reader_.Open(file_, base_, LibArchiveReader::kNoLimit, setup_);
+    return reader_.Open(file_, base_, LibArchiveReader::kNoLimit, format_.setup);
   }
 
   ReadResult Next(Entry& entry) override {
@@ -154,7 +227,7 @@ class LibArchiveSource final : public EntrySource {
   // fails when the skip crosses a folder: the entries of a later folder
   // could not be read once an earlier one was passed over. Reading their
   // data and throwing it away never crosses anything.
-  void ExpectDataReads() override { discardPassedData_ = kind_ == LibArchiveKind::kCab; }
+  void ExpectDataReads() override { discardPassedData_ = format_.readPassedData; }
 
  private:
   // Reads away the data of the entry Next gave last when nothing read it
@@ -172,7 +245,7 @@ class LibArchiveSource final : public EntrySource {
   // afresh and walked to that entry by headers alone, it passes the data by
   // its size.
   bool PassEncryptedSevenZipData() {
-    if (kind_ != LibArchiveKind::kSevenZip || !entryPending_ || dataTouched_ || !pendingEncrypted_ || !dataDecoded_)
+    if (!format_.checksCoders || !entryPending_ || dataTouched_ || !pendingEncrypted_ || !dataDecoded_)
       return true;
     const std::size_t reached = given_;
     if (!Rewind()) return false;
@@ -193,45 +266,11 @@ class LibArchiveSource final : public EntrySource {
 
   void Fill(struct archive_entry* header, Entry& entry) const {
     FillEntryFromHeader(reader_.get(), header, entry);
-    if (kind_ == LibArchiveKind::kLha) FillFromLhaHeader(entry);
-    if (kind_ == LibArchiveKind::kRar && entry.kind == EntryKind::kFile && entry.size) {
-      if (const la_int64_t position = archive_read_header_position(reader_.get()); position >= 0)
-        entry.crc = RarFileCrc(*file_, base_, position, *entry.size);
-    }
-    // A cabinet parts its names with '\'; libarchive turns it into '/' only
-    // in names it could make text. As text now, any '\' left parts names.
-    if (kind_ == LibArchiveKind::kCab) {
-      std::replace(entry.path.begin(), entry.path.end(), '\\', '/');
-      // libarchive makes the read-only attribute r-xr-xr-x; cabextract
-      // writes such a file r--r--r--.
-      if (entry.permissions && (*entry.permissions & 0222) == 0) {
-        entry.permissions = 0444;
-        entry.readOnly = true;
-      }
-    }
-  }
-
-  void FillFromLhaHeader(Entry& entry) const {
-    const la_int64_t position = archive_read_header_position(reader_.get());
-    if (position < 0) return;
-    const auto facts = ReadLhaHeaderFacts(*file_, base_ + position);
-    if (!facts) return;
-    entry.packedSize = facts->packedSize;
-    entry.crc = facts->crc;
-    entry.osType = facts->osType;
-    if (facts->path.empty()) return;
-    entry.path = facts->path;
-    if (entry.kind != EntryKind::kSymlink) return;
-    // A link stores "name|target" as its name.
-    if (const auto bar = entry.path.find('|'); bar != std::string::npos) {
-      entry.linkTarget = entry.path.substr(bar + 1);
-      entry.path.resize(bar);
-    }
+    if (format_.fixEntry != nullptr) format_.fixEntry({reader_.get(), *file_, base_}, entry);
   }
 
   std::shared_ptr<const PositionalFile> file_;
-  LibArchiveKind kind_;
-  LibArchiveReader::Setup setup_;
+  const LibArchiveFormat& format_;
   LibArchiveReader reader_;
   std::int64_t base_ = 0;
   ReadResult state_ = ReadResult::kEntry;
@@ -248,14 +287,14 @@ class LibArchiveSource final : public EntrySource {
 // may hold any bytes. A start counts only when its first header reads, or,
 // for ZIP, whose reader starts from a checked end record, when that record
 // says the archive is empty.
-bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
+bool FirstHeaderReads(LibArchiveSource& source, const LibArchiveFormat& format) {
   Entry first;
   switch (source.Next(first)) {
     case ReadResult::kEntry: break;
     case ReadResult::kEnd:
       // ZIP and 7z check their whole directory before the first entry, so
       // an empty one has proved itself.
-      if (kind != LibArchiveKind::kZip && kind != LibArchiveKind::kSevenZip) return false;
+      if (!format.emptyProvesItself) return false;
       break;
     case ReadResult::kBroken:
     case ReadResult::kVolumeMissing: return false;
@@ -267,18 +306,18 @@ bool FirstHeaderReads(LibArchiveSource& source, LibArchiveKind kind) {
 // libarchive's own search may have taken; candidates whose first header does
 // not read are passed over.
 std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const PositionalFile>& file,
-                                                  LibArchiveKind kind) {
-  const SfxMark* mark = SfxMarkFor(kind);
-  if (mark == nullptr) return nullptr;
-  SignatureScan scan(*file, 0, kSfxWindow + mark->lead, mark->signature);
+                                                  const LibArchiveFormat& format) {
+  if (!format.sfxMark) return nullptr;
+  const SfxMark& mark = *format.sfxMark;
+  SignatureScan scan(*file, 0, kSfxWindow + mark.lead, mark.signature);
   for (int tries = 0; tries < kSfxCandidateLimit;) {
     const auto hit = scan.Next();
     if (!hit) break;
-    const std::int64_t start = *hit - mark->lead;
-    if (start <= 0 || !mark->plausible(*file, start)) continue;
+    const std::int64_t start = *hit - mark.lead;
+    if (start <= 0 || !mark.plausible(*file, start)) continue;
     ++tries;
-    auto source = std::make_unique<LibArchiveSource>(file, kind);
-    if (source->OpenAt(start) && FirstHeaderReads(*source, kind)) return source;
+    auto source = std::make_unique<LibArchiveSource>(file, format);
+    if (source->OpenAt(start) && FirstHeaderReads(*source, format)) return source;
   }
   return nullptr;
 }
@@ -290,21 +329,25 @@ bool IsSevenZipExecutable(const PositionalFile& file) {
   return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) == "\x7F" "ELF");
 }
 
-std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind) {
-  auto source = std::make_unique<LibArchiveSource>(file, kind);
-  const bool sevenZip = kind == LibArchiveKind::kSevenZip;
-  const bool executable = sevenZip ? IsSevenZipExecutable(*file) : file->IsExecutable();
+std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, Format format) {
+  const LibArchiveFormat* row = LibArchiveFormatOf(format);
+  if (row == nullptr) return nullptr;
+  auto source = std::make_unique<LibArchiveSource>(file, *row);
+  const bool executable = row->executable(*file);
   // A file that starts with the format is taken as it is: a damaged header
   // ends its listing rather than its opening. A 7z keeps every header in one
   // block at its end, so one whose first header does not read (cut short,
   // or headers encrypted) has nothing to list at all.
-  if (source->OpenAt(0) && (!(executable || sevenZip) || FirstHeaderReads(*source, kind))) return source;
-  return executable ? OpenInsideExecutable(file, kind) : nullptr;
+  if (source->OpenAt(0) && (!(executable || row->firstHeaderMustRead) || FirstHeaderReads(*source, *row)))
+    return source;
+  return executable ? OpenInsideExecutable(file, *row) : nullptr;
 }
 
-std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const PositionalFile> file, LibArchiveKind kind,
+std::unique_ptr<EntrySource> OpenLibArchiveSourceAt(std::shared_ptr<const PositionalFile> file, Format format,
                                                     std::int64_t start) {
-  auto source = std::make_unique<LibArchiveSource>(std::move(file), kind);
+  const LibArchiveFormat* row = LibArchiveFormatOf(format);
+  if (row == nullptr) return nullptr;
+  auto source = std::make_unique<LibArchiveSource>(std::move(file), *row);
   if (!source->OpenAt(start)) return nullptr;
   return source;
 }

@@ -65,7 +65,7 @@ TEST_P(PackedTarTest, ListsWhatLibArchivesTarReaderLists) {
   ASSERT_NE(file, nullptr);
   const auto packed = dv::OpenPackedTarSource(file);
   ASSERT_NE(packed, nullptr);
-  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kTar);
+  const auto reference = dv::OpenLibArchiveSource(file, dv::Format::kTar);
   ASSERT_NE(reference, nullptr);
   const Walk expected = WalkAll(*reference);
   EXPECT_EQ(expected.end, ReadResult::kEnd);
@@ -142,7 +142,7 @@ TEST(PackedTar, ACutArchiveListsWhatLibArchiveListsAndEndsBroken) {
   const auto file = dv::PositionalFile::Open((dir / "x").c_str());
   ASSERT_NE(file, nullptr);
   const auto packed = dv::OpenSource(file, dv::Format::kTar, dv::ReadFor::kListing);
-  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kTar);
+  const auto reference = dv::OpenLibArchiveSource(file, dv::Format::kTar);
   ASSERT_NE(packed, nullptr);
   ASSERT_NE(reference, nullptr);
   const Walk walk = WalkAll(*packed);

@@ -387,7 +387,7 @@ TEST(ParallelBzip2Tar, ListsAndReadsWhatLibArchivesFilterGives) {
   const auto file = dv::PositionalFile::Open((dir / "x.tbz").c_str());
   ASSERT_TRUE(dv::HasSeveralBzip2Blocks(file));
   const auto threaded = dv::OpenSource(file, dv::Format::kTar, dv::ReadFor::kData);
-  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kTar);
+  const auto reference = dv::OpenLibArchiveSource(file, dv::Format::kTar);
   ASSERT_NE(threaded, nullptr);
   ASSERT_NE(reference, nullptr);
   dv::ReadResult threadedEnd{}, referenceEnd{};

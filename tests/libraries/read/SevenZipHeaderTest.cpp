@@ -144,7 +144,7 @@ class SevenZipHeaderTest : public ::testing::TestWithParam<Made> {
 TEST_P(SevenZipHeaderTest, ListsWhatLibArchiveLists) {
   const auto header = dv::OpenSevenZipListing(file_);
   ASSERT_NE(header, nullptr) << "the header was refused";
-  const auto reference = dv::OpenLibArchiveSource(file_, dv::LibArchiveKind::kSevenZip);
+  const auto reference = dv::OpenLibArchiveSource(file_, dv::Format::kSevenZip);
   ASSERT_NE(reference, nullptr);
   const std::vector<std::string> expected = Lines(*reference);
   EXPECT_EQ(Lines(*header), expected);
@@ -270,7 +270,7 @@ TEST_P(SevenZipHeaderDamageTest, IsRefusedAndTheListingIsLibArchives) {
   EXPECT_EQ(dv::OpenSevenZipListing(file), nullptr);
   // What the libraries list is what libarchive makes of it, as before.
   const auto listing = dv::OpenSource(file, dv::Format::kSevenZip, dv::ReadFor::kListing);
-  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kSevenZip);
+  const auto reference = dv::OpenLibArchiveSource(file, dv::Format::kSevenZip);
   ASSERT_EQ(listing == nullptr, reference == nullptr);
   if (listing) {
     EXPECT_EQ(Lines(*listing), Lines(*reference));

@@ -176,7 +176,7 @@ class SameAsLibArchiveTest : public ::testing::TestWithParam<Made> {
     ASSERT_NE(file, nullptr);
     directory_ = dv::OpenZipCentralDirectory(file);
     ASSERT_NE(directory_, nullptr) << "the central directory was refused";
-    reference_ = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kZip);
+    reference_ = dv::OpenLibArchiveSource(file, dv::Format::kZip);
     ASSERT_NE(reference_, nullptr);
   }
 
@@ -361,7 +361,7 @@ TEST_P(DamagedDirectoryTest, IsRefusedAndTheListingIsLibArchivesAsBefore) {
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(dv::OpenZipCentralDirectory(file), nullptr);
   const auto listing = dv::OpenSource(file, dv::Format::kZip, dv::ReadFor::kListing);
-  const auto reference = dv::OpenLibArchiveSource(file, dv::LibArchiveKind::kZip);
+  const auto reference = dv::OpenLibArchiveSource(file, dv::Format::kZip);
   ASSERT_NE(listing, nullptr);
   ASSERT_NE(reference, nullptr);
   const Walk listed = WalkAll(*listing);

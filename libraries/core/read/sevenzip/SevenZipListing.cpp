@@ -99,7 +99,7 @@ class SevenZipListing final : public EntrySource {
     if (next_ == 0) return DataResult::kBroken;
     const std::size_t wanted = next_ - 1;
     if (!data_ || dataGiven_ > wanted) {
-      if (!data_ || !data_->Rewind()) data_ = OpenLibArchiveSourceAt(file_, LibArchiveKind::kSevenZip, base_);
+      if (!data_ || !data_->Rewind()) data_ = OpenLibArchiveSourceAt(file_, Format::kSevenZip, base_);
       dataGiven_ = 0;
       if (!data_) return DataResult::kBroken;
     }
