@@ -10,7 +10,7 @@ TDriverUnit& TArj32::ListingUnit() const { return ArjUnit(); }
 int TArj32::Unpack(HWND, const std::string& archiveName, const TArchiverOptions& options,
                    const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
                    std::string& output) {
-  CommandLine = MakeCommandLine("x", archiveName, options, baseDirectory, files, useResponseFile);
+  CommandLine = MakeCommandLine("x", {archiveName, options, baseDirectory, files, useResponseFile});
   return RunCommandLine(ArjUnit(), TEntry::Command, nullptr, output);
 }
 

@@ -19,29 +19,27 @@ TSingleLibraryUnit& CabUnit() {
 
 TDriverUnit& TCab32::ListingUnit() const { return CabUnit(); }
 
-int TCab32::Run(const std::string& word, HWND ownerWindow, const std::string& archiveName,
-                const TArchiverOptions& options, const std::string& baseDirectory, const TStringList* files,
-                bool useResponseFile, std::string& output) {
-  CommandLine =
-      MakePieceLine(word, kCabPieces, nullptr, archiveName, options, baseDirectory, files, useResponseFile);
+int TCab32::Run(const std::string& word, HWND ownerWindow, const TCommandRequest& request, std::string& output) {
+  CommandLine = MakePieceLine(word, kCabPieces, nullptr, request);
   return RunCommandLine(CabUnit(), TEntry::Command, ownerWindow, output);
 }
 
 int TCab32::Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                    const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run("-x", ownerWindow, ExpandFileName(archiveName), options, baseDirectory, files,
-             options.ResFileUsage.Contains(ruOnUnpack), output);
+  return Run("-x", ownerWindow,
+             {ExpandFileName(archiveName), options, baseDirectory, files, options.ResFileUsage.Contains(ruOnUnpack)},
+             output);
 }
 
 int TCab32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                  const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run("-a", ownerWindow, archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack),
+  return Run("-a", ownerWindow, {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack)},
              output);
 }
 
 int TCab32::MakeSFX(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                     const std::string& directory, std::string& output) {
-  return Run("-f", ownerWindow, archiveName, options, directory, nullptr, false, output);
+  return Run("-f", ownerWindow, {archiveName, options, directory, nullptr, false}, output);
 }
 
 bool IsCabArchive(const std::string& fileName) { return ProbeArchive(CabUnit(), fileName, true); }

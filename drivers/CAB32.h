@@ -27,9 +27,7 @@ class TCab32 : public TFamilyArchiver {
   TDriverUnit& ListingUnit() const override;
 
  private:
-  int Run(const std::string& word, HWND ownerWindow, const std::string& archiveName,
-          const TArchiverOptions& options, const std::string& baseDirectory, const TStringList* files,
-          bool useResponseFile, std::string& output);
+  int Run(const std::string& word, HWND ownerWindow, const TCommandRequest& request, std::string& output);
 };
 
 TSingleLibraryUnit& CabUnit();

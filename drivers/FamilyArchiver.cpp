@@ -33,22 +33,18 @@ bool TFamilyArchiver::KillOwnerWindow(HWND window) {
   return accepted != 0;
 }
 
-void TFamilyArchiver::AddCommonTail(TCmdOpt& builder, const std::string& archiveName,
-                                    const TArchiverOptions& options, const std::string& baseDirectory,
-                                    const TStringList* files, bool useResponseFile) const {
-  builder.Append(options.UserOptions);
-  AddArchiveAndDirectory(builder, archiveName, baseDirectory);
-  AddFileList(builder, options, files, useResponseFile);
+void TFamilyArchiver::AddCommonTail(TCmdOpt& builder, const TCommandRequest& request) const {
+  builder.Append(request.options.UserOptions);
+  AddArchiveAndDirectory(builder, request.archiveName, request.baseDirectory);
+  AddFileList(builder, request.options, request.files, request.useResponseFile);
 }
 
 std::string TFamilyArchiver::MakePieceLine(const std::string& word, std::span<const TCommandPiece> pieces,
-                                           TCmdOpt::TNameFilter nameFilter, const std::string& archiveName,
-                                           const TArchiverOptions& options, const std::string& baseDirectory,
-                                           const TStringList* files, bool useResponseFile) const {
+                                           TCmdOpt::TNameFilter nameFilter, const TCommandRequest& request) const {
   TCmdOpt builder;
   builder.NameFilter = nameFilter;
-  AddPieces(builder, pieces, {options, OwnerWindow != nullptr});
-  AddCommonTail(builder, archiveName, options, baseDirectory, files, useResponseFile);
+  AddPieces(builder, pieces, {request.options, OwnerWindow != nullptr});
+  AddCommonTail(builder, request);
   return word + builder.Text;
 }
 

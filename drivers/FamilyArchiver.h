@@ -10,6 +10,17 @@
 #include "drivers/CommandPieces.h"
 #include "drivers/DriverUnit.h"
 
+// What one command operation works on, as its slot was handed it: the
+// archive, the option set, the base directory, the file list (or none) and
+// whether it goes by a response file (already decided by the driver).
+struct TCommandRequest {
+  std::string archiveName;
+  const TArchiverOptions& options;
+  std::string baseDirectory;
+  const TStringList* files;
+  bool useResponseFile;
+};
+
 class TFamilyArchiver : public TArchiver {
  public:
   void LoadDLL() override;
@@ -32,14 +43,11 @@ class TFamilyArchiver : public TArchiver {
   // How every command line but tar's ends: UserOptions as given, the archive
   // name, the base directory, the file list (or its response file) and
   // UserFileList.
-  void AddCommonTail(TCmdOpt& builder, const std::string& archiveName, const TArchiverOptions& options,
-                     const std::string& baseDirectory, const TStringList* files, bool useResponseFile) const;
+  void AddCommonTail(TCmdOpt& builder, const TCommandRequest& request) const;
   // The word, then the table's pieces that apply, then the common tail; file
   // names pass through `nameFilter` when one is given.
   std::string MakePieceLine(const std::string& word, std::span<const TCommandPiece> pieces,
-                            TCmdOpt::TNameFilter nameFilter, const std::string& archiveName,
-                            const TArchiverOptions& options, const std::string& baseDirectory,
-                            const TStringList* files, bool useResponseFile) const;
+                            TCmdOpt::TNameFilter nameFilter, const TCommandRequest& request) const;
   // Runs CommandLine through one of the unit's command functions.
   int RunCommandLine(TDriverUnit& unit, TEntry which, HWND window, std::string& output) const;
 };

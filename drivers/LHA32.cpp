@@ -1,6 +1,8 @@
 #include "drivers/LHA32.h"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "drivers/base/CmdOpt.h"
 
@@ -21,38 +23,29 @@ struct TLhaSwitch {
 
 constexpr TLhaSwitch Fixed(const char* piece) { return {piece, TLhaForm::Fixed}; }
 constexpr TLhaSwitch Num(const char* name, std::int8_t O::*number) { return {name, TLhaForm::Number, number}; }
-constexpr TLhaSwitch Owner(const char* name, std::int8_t O::*number) {
-  return {name, TLhaForm::OwnerNumber, number};
-}
 constexpr TLhaSwitch Txt(const char* name, std::string O::*text) { return {name, TLhaForm::Text, nullptr, text}; }
-constexpr TLhaSwitch Dir(const char* name, std::string O::*text) {
-  return {name, TLhaForm::Directory, nullptr, text};
-}
 constexpr TLhaSwitch Lst(const char* name, TStringList O::*list) {
   return {name, TLhaForm::List, nullptr, nullptr, list};
 }
 
-// In the order the library expects them.
-const TLhaSwitch kLhaSwitches[] = {
-    Fixed("-+"),
-    Num("a", &O::a), Num("c", &O::c), Num("e", &O::e), Num("f", &O::f),
-    Num("h", &O::h), Num("i", &O::i), Num("l", &O::l), Num("m", &O::m),
-    Owner("n", &O::n),
-    Num("o", &O::o), Num("p", &O::p), Num("r", &O::r), Num("s", &O::s), Num("t", &O::t), Num("u", &O::u),
-    Dir("w", &O::w),
-    Num("x", &O::x), Num("y", &O::y), Num("z", &O::z), Num("jc", &O::jc), Num("jd", &O::jd),
-    Num("je", &O::je), Num("jf", &O::jf), Num("jh", &O::jh), Num("ji", &O::ji), Num("jm", &O::jm),
-    Num("jn", &O::jn),
-    Txt("jo", &O::jo), Txt("job", &O::job),
-    Num("jp", &O::jp), Num("jr", &O::jr), Num("jss", &O::jss), Num("jw", &O::jw),
-    Lst("jx", &O::jx),
-    Num("jyc", &O::jyc), Num("jyd", &O::jyd), Num("jyk", &O::jyk), Num("jyn", &O::jyn), Num("jyo", &O::jyo),
-    Txt("jz", &O::jz),
-    Num("ga", &O::ga), Num("gd", &O::gd), Num("ge", &O::ge), Num("gf", &O::gf), Num("gj", &O::gj),
-    Num("gm", &O::gm), Num("gn", &O::gn), Num("go", &O::go), Num("gp", &O::gp),
-    Txt("gr", &O::gr),
-    Num("gs", &O::gs), Num("gu", &O::gu), Num("gw", &O::gw),
-};
+// In the order the library expects them: "-+", then every option of the set
+// in its own order, each written as its kind; only n (n1 while an owner
+// window is registered) and w (a folder) are written their own way.
+#define DV_LHA_NUMBER(name) Num(#name, &O::name),
+#define DV_LHA_TEXT(name) Txt(#name, &O::name),
+#define DV_LHA_LIST(name) Lst(#name, &O::name),
+constexpr auto kLhaSwitches = [] {
+  std::array rows{Fixed("-+"), DV_OPTION_SWITCHES(DV_LHA_NUMBER, DV_LHA_TEXT, DV_LHA_LIST)};
+  for (TLhaSwitch& row : rows) {
+    const std::string_view name = row.name;
+    if (name == "n") row.form = TLhaForm::OwnerNumber;
+    if (name == "w") row.form = TLhaForm::Directory;
+  }
+  return rows;
+}();
+#undef DV_LHA_NUMBER
+#undef DV_LHA_TEXT
+#undef DV_LHA_LIST
 
 void AddLhaSwitch(TCmdOpt& builder, const TLhaSwitch& row, const O& options, bool hasOwnerWindow) {
   switch (row.form) {
@@ -74,49 +67,45 @@ TSingleLibraryUnit& LhaUnit() {
 
 TDriverUnit& TLha32::ListingUnit() const { return LhaUnit(); }
 
-std::string TLha32::MakeCommandLine(const std::string& word, const std::string& archiveName,
-                                    const TArchiverOptions& options, const std::string& baseDirectory,
-                                    const TStringList* files, bool useResponseFile) const {
+std::string TLha32::MakeCommandLine(const std::string& word, const TCommandRequest& request) const {
   TCmdOpt builder;
-  for (const TLhaSwitch& row : kLhaSwitches) AddLhaSwitch(builder, row, options, OwnerWindow != nullptr);
-  AddCommonTail(builder, archiveName, options, baseDirectory, files, useResponseFile);
+  for (const TLhaSwitch& row : kLhaSwitches) AddLhaSwitch(builder, row, request.options, OwnerWindow != nullptr);
+  AddCommonTail(builder, request);
   return word + builder.Text;
 }
 
-int TLha32::Run(const std::string& word, HWND ownerWindow, const std::string& archiveName,
-                const TArchiverOptions& options, const std::string& baseDirectory, const TStringList* files,
-                bool useResponseFile, std::string& output) {
-  CommandLine = MakeCommandLine(word, archiveName, options, baseDirectory, files, useResponseFile);
+int TLha32::Run(const std::string& word, HWND ownerWindow, const TCommandRequest& request, std::string& output) {
+  CommandLine = MakeCommandLine(word, request);
   return RunCommandLine(LhaUnit(), TEntry::Command, ownerWindow, output);
 }
 
 int TLha32::Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                    const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run("x", ownerWindow, archiveName, options, baseDirectory, files,
-             options.ResFileUsage.Contains(ruOnUnpack), output);
+  return Run("x", ownerWindow, {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnUnpack)},
+             output);
 }
 
 int TLha32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                  const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run("u", ownerWindow, archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack),
+  return Run("u", ownerWindow, {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack)},
              output);
 }
 
 int TLha32::RemoveItem(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                        const std::string&, const TStringList* files, bool, std::string& output) {
-  return Run("d", ownerWindow, archiveName, options, "", files, options.ResFileUsage.Contains(ruOnRemoveItem),
+  return Run("d", ownerWindow, {archiveName, options, "", files, options.ResFileUsage.Contains(ruOnRemoveItem)},
              output);
 }
 
 int TLha32::Update(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                    const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run("f", ownerWindow, archiveName, options, baseDirectory, files,
-             options.ResFileUsage.Contains(ruOnUpdate), output);
+  return Run("f", ownerWindow, {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnUpdate)},
+             output);
 }
 
 int TLha32::MakeSFX(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                     const std::string& directory, std::string& output) {
-  return Run("s", ownerWindow, archiveName, options, directory, nullptr, false, output);
+  return Run("s", ownerWindow, {archiveName, options, directory, nullptr, false}, output);
 }
 
 bool IsLhaArchive(const std::string& fileName) { return ProbeArchive(LhaUnit(), fileName, true); }

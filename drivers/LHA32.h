@@ -34,14 +34,10 @@ class TLha32 : public TFamilyArchiver {
 
   // The command word, every LHA switch the options give (n forced to 1 while
   // an owner window is registered), then the common tail.
-  std::string MakeCommandLine(const std::string& word, const std::string& archiveName,
-                              const TArchiverOptions& options, const std::string& baseDirectory,
-                              const TStringList* files, bool useResponseFile) const;
+  std::string MakeCommandLine(const std::string& word, const TCommandRequest& request) const;
 
  private:
-  int Run(const std::string& word, HWND ownerWindow, const std::string& archiveName,
-          const TArchiverOptions& options, const std::string& baseDirectory, const TStringList* files,
-          bool useResponseFile, std::string& output);
+  int Run(const std::string& word, HWND ownerWindow, const TCommandRequest& request, std::string& output);
 };
 
 TSingleLibraryUnit& LhaUnit();

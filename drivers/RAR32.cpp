@@ -18,8 +18,8 @@ TDriverUnit& TRar32::ListingUnit() const { return RarUnit(); }
 int TRar32::Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                    const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
   const char* word = options.x == 0 ? "-e" : "-x";
-  CommandLine = MakePieceLine(word, kRarPieces, nullptr, archiveName, options, baseDirectory, files,
-                              options.ResFileUsage.Contains(ruOnUnpack));
+  CommandLine = MakePieceLine(word, kRarPieces, nullptr,
+                              {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnUnpack)});
   return RunCommandLine(RarUnit(), TEntry::Command, ownerWindow, output);
 }
 

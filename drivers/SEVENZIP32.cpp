@@ -27,36 +27,35 @@ TSingleLibraryUnit& SevenZipUnit() {
 
 TDriverUnit& TSevenZip32::ListingUnit() const { return SevenZipUnit(); }
 
-int TSevenZip32::Run(const std::string& word, std::span<const TCommandPiece> pieces, HWND ownerWindow, const std::string& archiveName,
-                     const TArchiverOptions& options, const std::string& baseDirectory, const TStringList* files,
-                     bool useResponseFile, std::string& output) {
-  CommandLine = MakePieceLine(word, pieces, nullptr, archiveName, options, baseDirectory, files,
-                              useResponseFile);
+int TSevenZip32::Run(const std::string& word, std::span<const TCommandPiece> pieces, HWND ownerWindow,
+                     const TCommandRequest& request, std::string& output) {
+  CommandLine = MakePieceLine(word, pieces, nullptr, request);
   return RunCommandLine(SevenZipUnit(), TEntry::Command, ownerWindow, output);
 }
 
 int TSevenZip32::Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                         const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run(options.x == 0 ? "e" : "x", kUnpackPieces, ownerWindow, ExpandFileName(archiveName), options, baseDirectory, files,
-             options.ResFileUsage.Contains(ruOnUnpack), output);
+  return Run(options.x == 0 ? "e" : "x", kUnpackPieces, ownerWindow,
+             {ExpandFileName(archiveName), options, baseDirectory, files, options.ResFileUsage.Contains(ruOnUnpack)},
+             output);
 }
 
 int TSevenZip32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                       const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run("a", kChangePieces, ownerWindow, archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack),
-             output);
+  return Run("a", kChangePieces, ownerWindow,
+             {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack)}, output);
 }
 
 int TSevenZip32::RemoveItem(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                             const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run("d", kRemovePieces, ownerWindow, archiveName, options, baseDirectory, files,
-             options.ResFileUsage.Contains(ruOnRemoveItem), output);
+  return Run("d", kRemovePieces, ownerWindow,
+             {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnRemoveItem)}, output);
 }
 
 int TSevenZip32::Update(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                         const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  return Run("u", kChangePieces, ownerWindow, archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnUpdate),
-             output);
+  return Run("u", kChangePieces, ownerWindow,
+             {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnUpdate)}, output);
 }
 
 bool IsSevenZipArchive(const std::string& fileName) { return ProbeArchive(SevenZipUnit(), fileName, true); }

@@ -33,9 +33,8 @@ class TSevenZip32 : public TFamilyArchiver {
   TDriverUnit& ListingUnit() const override;
 
  private:
-  int Run(const std::string& word, std::span<const TCommandPiece> pieces, HWND ownerWindow, const std::string& archiveName,
-          const TArchiverOptions& options, const std::string& baseDirectory, const TStringList* files,
-          bool useResponseFile, std::string& output);
+  int Run(const std::string& word, std::span<const TCommandPiece> pieces, HWND ownerWindow,
+          const TCommandRequest& request, std::string& output);
 };
 
 TSingleLibraryUnit& SevenZipUnit();

@@ -61,9 +61,8 @@ const TTarKindRow& KindRow(TArchiverType type) {
 
 TTar32::TTar32(TArchiverType type) : Kind(KindRow(type)) {}
 
-std::string TTar32::MakeCommandLine(const std::string& word, const std::string& archiveName,
-                                    const TArchiverOptions& options, const std::string& baseDirectory,
-                                    const TStringList* files, bool useResponseFile) const {
+std::string TTar32::MakeCommandLine(const std::string& word, const TCommandRequest& request) const {
+  const TArchiverOptions& options = request.options;
   TCmdOpt builder;
   builder.Spaced = true;
   AddPieces(builder, kTarPieces, {options, OwnerWindow != nullptr});
@@ -75,9 +74,9 @@ std::string TTar32::MakeCommandLine(const std::string& word, const std::string& 
       builder.Append(Kind.leveled + std::to_string(options.jm));
   }
   builder.Append(options.UserOptions);
-  if (!archiveName.empty()) builder.AddValue("f", archiveName);
-  builder.AddPath("o", baseDirectory);
-  AddFileList(builder, options, files, useResponseFile);
+  if (!request.archiveName.empty()) builder.AddValue("f", request.archiveName);
+  builder.AddPath("o", request.baseDirectory);
+  AddFileList(builder, options, request.files, request.useResponseFile);
   return word + builder.Text;
 }
 
@@ -89,15 +88,15 @@ int TTar32::ExecuteCommand(HWND ownerWindow, std::string& output) {
 
 int TTar32::Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                    const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
-  CommandLine = MakeCommandLine("x", archiveName, options, baseDirectory, files,
-                                options.ResFileUsage.Contains(ruOnUnpack));
+  CommandLine =
+      MakeCommandLine("x", {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnUnpack)});
   return ExecuteCommand(ownerWindow, output);
 }
 
 int TTar32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                  const std::string& baseDirectory, const TStringList* files, bool, std::string& output) {
   CommandLine =
-      MakeCommandLine("c", archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack));
+      MakeCommandLine("c", {archiveName, options, baseDirectory, files, options.ResFileUsage.Contains(ruOnPack)});
   return ExecuteCommand(ownerWindow, output);
 }
 

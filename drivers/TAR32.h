@@ -33,9 +33,7 @@ class TTar32 : public TFamilyArchiver {
   TDriverUnit& ListingUnit() const override;
 
   // Switches joined to their values by a blank; -f archive and -o directory.
-  std::string MakeCommandLine(const std::string& word, const std::string& archiveName,
-                              const TArchiverOptions& options, const std::string& baseDirectory,
-                              const TStringList* files, bool useResponseFile) const;
+  std::string MakeCommandLine(const std::string& word, const TCommandRequest& request) const;
   int ExecuteCommand(HWND ownerWindow, std::string& output);
 
  private:

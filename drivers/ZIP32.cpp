@@ -163,24 +163,16 @@ bool TZip32::KillOwnerWindow(HWND window) {
   return true;
 }
 
-std::string TZip32::MakeUnZipCommandLine(const std::string& word, const std::string& archiveName,
-                                         const TArchiverOptions& options, const std::string& baseDirectory,
-                                         const TStringList* files, bool useResponseFile) const {
-  return MakePieceLine(word, kUnZipPieces, EscapeZipName, archiveName, options, baseDirectory, files,
-                       useResponseFile);
+std::string TZip32::MakeUnZipCommandLine(const std::string& word, const TCommandRequest& request) const {
+  return MakePieceLine(word, kUnZipPieces, EscapeZipName, request);
 }
 
-std::string TZip32::MakeZipCommandLine(const std::string& word, const std::string& archiveName,
-                                       const TArchiverOptions& options, const std::string& baseDirectory,
-                                       const TStringList* files, bool useResponseFile) const {
-  return MakePieceLine(word, kZipPieces, EscapeZipName, archiveName, options, baseDirectory, files,
-                       useResponseFile);
+std::string TZip32::MakeZipCommandLine(const std::string& word, const TCommandRequest& request) const {
+  return MakePieceLine(word, kZipPieces, EscapeZipName, request);
 }
 
-std::string TZip32::MakeLmZipCommandLine(const std::string& word, const std::string& archiveName,
-                                         const TArchiverOptions& options, const std::string& baseDirectory,
-                                         const TStringList* files, bool useResponseFile) const {
-  return MakePieceLine(word, kLmZipPieces, nullptr, archiveName, options, baseDirectory, files, useResponseFile);
+std::string TZip32::MakeLmZipCommandLine(const std::string& word, const TCommandRequest& request) const {
+  return MakePieceLine(word, kLmZipPieces, nullptr, request);
 }
 
 int TZip32::ExecuteUnZipCommand(HWND ownerWindow, std::string& output) {
@@ -194,7 +186,7 @@ int TZip32::ExecuteZipCommand(HWND ownerWindow, std::string& output) {
 int TZip32::Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                    const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
                    std::string& output) {
-  CommandLine = MakeUnZipCommandLine("-x", archiveName, options, baseDirectory, files, useResponseFile);
+  CommandLine = MakeUnZipCommandLine("-x", {archiveName, options, baseDirectory, files, useResponseFile});
   return ExecuteUnZipCommand(ownerWindow, output);
 }
 
@@ -203,11 +195,11 @@ int TZip32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiv
                  const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
                  std::string& output) {
   if (ZipUnit().Handle(TZipLibrary::Zip32j) != nullptr) {
-    CommandLine = MakeZipCommandLine("", archiveName, options, baseDirectory, files, useResponseFile);
+    CommandLine = MakeZipCommandLine("", {archiveName, options, baseDirectory, files, useResponseFile});
     return ExecuteZipCommand(ownerWindow, output);
   }
   if (ZipUnit().Handle(TZipLibrary::Lmzip32) != nullptr) {
-    CommandLine = MakeLmZipCommandLine("-ru", archiveName, options, "", files, useResponseFile);
+    CommandLine = MakeLmZipCommandLine("-ru", {archiveName, options, "", files, useResponseFile});
     TArchiveSetAside oldArchive(archiveName);
     const int result = ExecuteZipCommand(ownerWindow, output);
     if (result == 0) oldArchive.Discard();
@@ -218,14 +210,14 @@ int TZip32::Pack(HWND ownerWindow, const std::string& archiveName, const TArchiv
 
 int TZip32::RemoveItem(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                        const std::string&, const TStringList* files, bool useResponseFile, std::string& output) {
-  CommandLine = MakeZipCommandLine("-d", archiveName, options, "", files, useResponseFile);
+  CommandLine = MakeZipCommandLine("-d", {archiveName, options, "", files, useResponseFile});
   return ExecuteZipCommand(ownerWindow, output);
 }
 
 int TZip32::Update(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                    const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
                    std::string& output) {
-  CommandLine = MakeZipCommandLine("-f", archiveName, options, baseDirectory, files, useResponseFile);
+  CommandLine = MakeZipCommandLine("-f", {archiveName, options, baseDirectory, files, useResponseFile});
   return ExecuteZipCommand(ownerWindow, output);
 }
 

@@ -64,15 +64,9 @@ class TZip32 : public TFamilyArchiver {
   TDriverUnit& ListingUnit() const override;
 
   // The three switch sets, each followed by the common tail.
-  std::string MakeUnZipCommandLine(const std::string& word, const std::string& archiveName,
-                                   const TArchiverOptions& options, const std::string& baseDirectory,
-                                   const TStringList* files, bool useResponseFile) const;
-  std::string MakeZipCommandLine(const std::string& word, const std::string& archiveName,
-                                 const TArchiverOptions& options, const std::string& baseDirectory,
-                                 const TStringList* files, bool useResponseFile) const;
-  std::string MakeLmZipCommandLine(const std::string& word, const std::string& archiveName,
-                                   const TArchiverOptions& options, const std::string& baseDirectory,
-                                   const TStringList* files, bool useResponseFile) const;
+  std::string MakeUnZipCommandLine(const std::string& word, const TCommandRequest& request) const;
+  std::string MakeZipCommandLine(const std::string& word, const TCommandRequest& request) const;
+  std::string MakeLmZipCommandLine(const std::string& word, const TCommandRequest& request) const;
   int ExecuteUnZipCommand(HWND ownerWindow, std::string& output);
   int ExecuteZipCommand(HWND ownerWindow, std::string& output);
 };
