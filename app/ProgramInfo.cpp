@@ -71,6 +71,8 @@ A start without /Q exits with 0, or, with no display, as a /Q run does; with
 
 const char* ProgramVersion() { return DOVANEL_VERSION; }
 
+const char* ProgramName() { return "DOVANEL For Archiver"; }
+
 const char* UsageLine() { return Translate(kUsageLine); }
 
 int AnswerInformationRequest(const TArguments& arguments, std::FILE* out) {
@@ -78,7 +80,7 @@ int AnswerInformationRequest(const TArguments& arguments, std::FILE* out) {
     std::fputs(UsageLine(), out);
     std::fputs(Translate(kHelp), out);
   } else if (arguments.version) {
-    std::fprintf(out, "DOVANEL For Archiver %s\n", ProgramVersion());
+    std::fprintf(out, "%s %s\n", ProgramName(), ProgramVersion());
   } else {
     return -1;
   }

@@ -9,6 +9,10 @@ struct TArguments;
 // The version, as the build sets it ("1.0.8.9").
 const char* ProgramVersion();
 
+// The program's name: the application's title, and so the window's caption
+// and the message boxes'; the version line names it too.
+const char* ProgramName();
+
 // "Usage: dovanel [OPTION]... [PATH]...", and the line's end.
 const char* UsageLine();
 

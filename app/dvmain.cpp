@@ -19,7 +19,6 @@
 #include "platform/winapi/MessageBox.h"
 
 namespace {
-const char* const kTitle = "DOVANEL For Archiver";
 const char* const kSkippedMessage = "Some archives were skipped: their library is missing";
 // Some archives keep a time that is not their newest entry's, and not by choice.
 const char* const kFailedMessage = "The dates of some archives could not be set";
@@ -69,7 +68,7 @@ void ScanFolder(const std::string& folder, TStringList& list, const TScanProblem
   Walker{list, problem}.Walk(folder);
 }
 
-Tdovanel::Tdovanel(TComponent* owner) : TForm(owner, "Tdovanel") {
+Tdovanel::Tdovanel(TComponent* owner) : TForm(owner, kClassName) {
   Name = "dovanel";
   SetCaption("DV");
   Label1 = new TLabel(this, 18);
@@ -105,7 +104,7 @@ Tdovanel::Tdovanel(TComponent* owner) : TForm(owner, "Tdovanel") {
 
 void Tdovanel::FormCreate(TComponent*) {
   TApplication* application = Application();
-  SetCaption(application != nullptr ? application->Title : kTitle);
+  SetCaption(application != nullptr ? application->Title : ProgramName());
   if (application != nullptr) application->HookActivate(this, [this](TComponent* sender) { AppActivate(sender); });
   bool quit = false;
   if (ParamCount() >= 1) {
@@ -342,7 +341,7 @@ void Tdovanel::Label1DblClick(TComponent*) {
   TApplication* application = Application();
   const std::string text = "          " + std::string(Translate("version")) + " " + ProgramVersion() + "          ";
   MessageBoxA(Handle(), text.c_str(),
-              application != nullptr ? application->Title.c_str() : kTitle, MB_OK);
+              application != nullptr ? application->Title.c_str() : ProgramName(), MB_OK);
 }
 
 void Tdovanel::ListBox1Click(TComponent*) {

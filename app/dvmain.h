@@ -18,6 +18,9 @@
 
 class Tdovanel : public TForm {
  public:
+  // The window class a second start finds the running window by.
+  static constexpr const char* kClassName = "Tdovanel";
+
   // Creating the form runs FormCreate, and so the command line's run.
   explicit Tdovanel(TComponent* owner);
   // Waits for the file at hand, if a run is under way.

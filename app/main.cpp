@@ -29,7 +29,6 @@
 
 namespace {
 const char* const kMutexName = "hdv";
-const char* const kWindowClass = "Tdovanel";
 
 struct CloseHandleOnExit {
   void operator()(void* handle) const { CloseHandle(handle); }
@@ -45,7 +44,7 @@ std::vector<std::string> GivenPaths() { return CommandLineArguments().paths; }
 int HandOverToRunningInstance() {
   const std::vector<std::string> paths = GivenPaths();
   HWND window = nullptr;
-  for (int tries = 0; tries < 50 && (window = FindWindowA(kWindowClass, nullptr)) == nullptr; ++tries)
+  for (int tries = 0; tries < 50 && (window = FindWindowA(Tdovanel::kClassName, nullptr)) == nullptr; ++tries)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   const bool taken = window != nullptr && (paths.empty() || HandPathsOver(window, paths));
   if (window != nullptr) SetForegroundWindow(window);
@@ -88,7 +87,7 @@ int Run(int argc, char** argv) {
   TOwnedHandle mutex;
   if (mode == TStartMode::Window && !TakeInstanceLock(mutex)) return HandOverToRunningInstance();
   TApplication application(argc, argv);
-  application.Title = "DOVANEL For Archiver";
+  application.Title = ProgramName();
   application.SetIcon(ProgramIconSvg());
   const std::unique_ptr<Tdovanel> form = std::make_unique<Tdovanel>(nullptr);
   // Nobody would see the window, and it would wait for ever.

@@ -96,5 +96,3 @@ class TWidgetSet {
 // What a toolkit's module exports under kWidgetSetEntry.
 using TWidgetSetFactory = TWidgetSet* (*)(int& argc, char** argv);
 inline constexpr const char* kWidgetSetEntry = "DovanelMakeWidgetSet";
-// The module that holds the Qt widget set, kept with the archiver libraries.
-inline constexpr const char* kWidgetSetModule = "libdovanel-qt.so";

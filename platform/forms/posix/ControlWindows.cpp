@@ -52,9 +52,9 @@ void TForm::Show() {
 }
 
 std::string TForm::Answer(const std::string& request) {
-  if (request == "foreground") {
+  if (request == kForegroundRequest) {
     HandleEventErrors([this] { SetForegroundWindow(&handle_); });
-    return "ok";
+    return kForegroundAnswer;
   }
   COPYDATASTRUCT data;
   std::string bytes;

@@ -3,23 +3,27 @@
 #include <dlfcn.h>
 
 #include <string>
+#include <vector>
 
-#include "platform/rtl/Ansi.h"
 #include "platform/rtl/Exception.h"
-#include "platform/rtl/Files.h"
-#include "platform/winapi/LibraryFolders.h"
+#include "platform/winapi/Library.h"
 
 namespace {
 TWidgetSetFactory g_linked = nullptr;
 
+#ifndef DOVANEL_WIDGET_SET_MODULE
+#error "the build defines DOVANEL_WIDGET_SET_MODULE, the module's file name"
+#endif
+// The module that holds the Qt widget set, kept with the archiver libraries.
+constexpr const char* kWidgetSetModule = DOVANEL_WIDGET_SET_MODULE;
+
 // Found where the archiver libraries are, so that an installed program finds
-// it in its private folder; else the loader's own search.
+// it in its private folder; else the loader's own search. Loaded here rather
+// than by LoadLibraryByName, whose last try would hide why a module that
+// was found did not load.
 std::string ModulePath() {
-  for (const std::string& folder : LibrarySearchFolders()) {
-    const std::string path = IncludeTrailingPathDelimiter(folder) + kWidgetSetModule;
-    if (FileExists(path)) return path;
-  }
-  return kWidgetSetModule;
+  const std::vector<std::string> found = LibraryFilesNamed(kWidgetSetModule);
+  return found.empty() ? std::string(kWidgetSetModule) : found.front();
 }
 
 TWidgetSetFactory LoadModule() {

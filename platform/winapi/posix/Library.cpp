@@ -63,20 +63,21 @@ std::string CopyOut(const std::string& text, LPSTR buffer, DWORD size, DWORD& co
 }
 }  // namespace
 
+std::vector<std::string> LibraryFilesNamed(const std::string& name) {
+  if (name.find('/') != std::string::npos) return {name};
+  std::vector<std::string> found;
+  for (const auto& folder : LibrarySearchFolders()) {
+    std::string path = FindIgnoringCase(folder, name);
+    if (!path.empty()) found.push_back(std::move(path));
+  }
+  return found;
+}
+
 HMODULE LoadLibraryByName(LPCSTR fileName) {
   ++g_loadCalls;
   if (fileName == nullptr || *fileName == '\0') return nullptr;
   const std::string name = fileName;
-  std::vector<std::string> candidates;
-  if (name.find('/') != std::string::npos) {
-    candidates.push_back(name);
-  } else {
-    for (const auto& folder : LibrarySearchFolders()) {
-      const std::string found = FindIgnoringCase(folder, name);
-      if (!found.empty()) candidates.push_back(found);
-    }
-  }
-  for (const auto& path : candidates) {
+  for (const auto& path : LibraryFilesNamed(name)) {
     // The loader keeps the name it was given: a full one, so that
     // GetModuleFileNameA gives a full path whatever the search folders were.
     if (void* handle = ::dlopen(ExpandFileName(path).c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;

@@ -2,7 +2,15 @@
 // platform/winapi/Library.h.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "contract/WinTypes.h"
+
+// The files named `name` (ignoring case, an exact match first) in the
+// folders LoadLibraryByName searches, in its order; what it tries before the
+// loader's own search. A name with a '/' is itself.
+std::vector<std::string> LibraryFilesNamed(const std::string& name);
 
 BOOL FreeLibrary(HMODULE module);
 // Null for a null module or a missing export.

@@ -217,6 +217,6 @@ BOOL SetForegroundWindow(HWND window) {
   }
   if (!IsRemoteWindow(window)) return FALSE;
   TSocket socket(window->socketPath);
-  if (!socket.Send("foreground\n")) return FALSE;
-  return socket.ReadLine(kAnswerTimeout) == "ok" ? TRUE : FALSE;
+  if (!socket.Send(std::string(kForegroundRequest) + "\n")) return FALSE;
+  return socket.ReadLine(kAnswerTimeout) == kForegroundAnswer ? TRUE : FALSE;
 }

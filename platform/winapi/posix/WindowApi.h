@@ -83,6 +83,8 @@ std::string WindowSocketPath(const std::string& className);
 // The requests that socket takes, one line each, answered with one line:
 // "foreground" (answer "ok"), and "copydata TAG HEX" (the bytes in hex,
 // answer "1" when the window took them, else "0").
+inline constexpr const char* kForegroundRequest = "foreground";
+inline constexpr const char* kForegroundAnswer = "ok";
 std::string CopyDataRequest(const COPYDATASTRUCT& data);
 // The tag and bytes of a "copydata" request; false when it is none.
 bool ParseCopyDataRequest(const std::string& line, std::uintptr_t& tag, std::string& bytes);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <set>
+#include <utility>
 
 #include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/libraries/support/CommandProbe.h"
@@ -22,6 +23,21 @@ std::set<std::string> ExpectedExports(const LibraryEntry& info) {
   for (const char* suffix : {"SetOwnerWindowEx", "KillOwnerWindowEx"}) names.insert(info.ownerPrefix + suffix);
   if (info.file == "tar32.dll") names.insert("TarGetArchiveType");
   return names;
+}
+
+// The numbers callers have always read, spelled out here once: the suites
+// name the codes, so a changed number would otherwise pass unseen.
+TEST(ResultCodes, KeepTheValuesCallersRead) {
+  const std::pair<int, int> kCodes[] = {
+      {code::kOk, 0},
+      {code::kNotSupported, 0x8001},        {code::kBadCommand, 0x8002},   {code::kBadSwitch, 0x8003},
+      {code::kBadLine, 0x8004},             {code::kCannotRead, 0x8005},   {code::kArchiveNotFound, 0x8006},
+      {code::kNotAnArchive, 0x8007},        {code::kBrokenArchive, 0x8008}, {code::kMethodNotSupported, 0x8009},
+      {code::kCannotCreate, 0x800A},        {code::kNoMatch, 0x800B},      {code::kUnsafeEntry, 0x800C},
+      {code::kVolumeMissing, 0x800D},       {code::kEncrypted, 0x800E},    {code::kNothingWritten, 0x800F},
+  };
+  for (const auto& [named, value] : kCodes) EXPECT_EQ(named, value);
+  EXPECT_EQ(dv::kListEnd, -1);
 }
 
 class ContractTest : public ::testing::TestWithParam<LibraryEntry> {};

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "contract/ResultCodes.h"
 #include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/support/TempDir.h"  // FilesUnder, which the runs' results are read with
 
@@ -25,22 +26,22 @@ std::string ExtractLine(const std::string& library, const std::string& archive, 
 // Every path below `folder`, folders ending in '/', links in '@'.
 std::vector<std::string> PathsUnder(const std::filesystem::path& folder);
 
-// The command codes of the family (contract/ResultCodes.h).
+// The command codes of the family by shorter names.
 namespace code {
-inline constexpr int kOk = 0;
-inline constexpr int kNotSupported = 0x8001;
-inline constexpr int kBadCommand = 0x8002;
-inline constexpr int kBadSwitch = 0x8003;
-inline constexpr int kBadLine = 0x8004;
-inline constexpr int kCannotRead = 0x8005;
-inline constexpr int kArchiveNotFound = 0x8006;
-inline constexpr int kNotAnArchive = 0x8007;
-inline constexpr int kBrokenArchive = 0x8008;
-inline constexpr int kMethodNotSupported = 0x8009;
-inline constexpr int kCannotCreate = 0x800A;
-inline constexpr int kNoMatch = 0x800B;
-inline constexpr int kUnsafeEntry = 0x800C;
-inline constexpr int kVolumeMissing = 0x800D;
-inline constexpr int kEncrypted = 0x800E;
-inline constexpr int kNothingWritten = 0x800F;
+inline constexpr int kOk = dv::kOk;
+inline constexpr int kNotSupported = dv::kErrorNotSupported;
+inline constexpr int kBadCommand = dv::kErrorBadCommand;
+inline constexpr int kBadSwitch = dv::kErrorBadSwitch;
+inline constexpr int kBadLine = dv::kErrorBadLine;
+inline constexpr int kCannotRead = dv::kErrorCannotRead;
+inline constexpr int kArchiveNotFound = dv::kErrorArchiveNotFound;
+inline constexpr int kNotAnArchive = dv::kErrorNotAnArchive;
+inline constexpr int kBrokenArchive = dv::kErrorBrokenArchive;
+inline constexpr int kMethodNotSupported = dv::kErrorMethodNotSupported;
+inline constexpr int kCannotCreate = dv::kErrorCannotCreate;
+inline constexpr int kNoMatch = dv::kErrorNoMatch;
+inline constexpr int kUnsafeEntry = dv::kErrorUnsafeEntry;
+inline constexpr int kVolumeMissing = dv::kErrorVolumeMissing;
+inline constexpr int kEncrypted = dv::kErrorEncrypted;
+inline constexpr int kNothingWritten = dv::kErrorNothingWritten;
 }  // namespace code
