@@ -16,11 +16,13 @@ struct Option {
   Flag flag;
 };
 
+// clang-format off
 constexpr Option kOptions[] = {
     {'q', "--quiet", &TArguments::quiet},  {'n', "--dry-run", &TArguments::dryRun},
     {'v', "--verbose", &TArguments::verbose}, {0, "--help", &TArguments::help},
     {0, "--version", &TArguments::version},
 };
+// clang-format on
 
 const Option* ByName(std::string_view name) {
   for (const Option& option : kOptions)

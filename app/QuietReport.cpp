@@ -18,9 +18,7 @@ void TQuietReport::Describe(std::FILE* out, bool verbose, bool dryRun) {
 void TQuietReport::Redated(const std::string& path, const TRedateResult& result) {
   switch (result.outcome) {
     case TRedateOutcome::Skipped:
-    case TRedateOutcome::NotRead:
-      Failed(path, result.reason);
-      break;
+    case TRedateOutcome::NotRead: Failed(path, result.reason); break;
     case TRedateOutcome::NotSet:
       Failed(path, std::string(Translate("the last-write time could not be set")) + ": " + result.reason);
       break;
@@ -36,8 +34,7 @@ void TQuietReport::Redated(const std::string& path, const TRedateResult& result)
     case TRedateOutcome::OutOfRange:
       if (verbose_) Tell(path, std::string(Translate("left as it is")) + " (" + result.reason + ")");
       break;
-    case TRedateOutcome::NoArchive:
-      break;
+    case TRedateOutcome::NoArchive: break;
   }
 }
 

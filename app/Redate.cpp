@@ -143,9 +143,9 @@ TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerW
   }
   TDateTime before = 0;
   const bool hadTime = FileAgeDateTime(access.Path(), before);
-  TRedateResult result =
-      identified ? SetNewestTime(access.Path(), identity, newest, !dryRun)
-                 : TRedateResult{TRedateOutcome::NotSet, newest.date, newest.time, false, 0, RefusalReason(kFileReplaced)};
+  TRedateResult result = identified ? SetNewestTime(access.Path(), identity, newest, !dryRun)
+                                    : TRedateResult{TRedateOutcome::NotSet,      newest.date, newest.time, false, 0,
+                                                    RefusalReason(kFileReplaced)};
   result.hadTime = hadTime;
   result.before = before;
   return result;
@@ -153,20 +153,14 @@ TRedateResult RedateFile(const std::string& path, TComponent* owner, HWND ownerW
 
 std::string ResultText(const TRedateResult& result) {
   switch (result.outcome) {
-    case TRedateOutcome::Redated:
-      return DateTimeText(result.date, result.time);
-    case TRedateOutcome::NoArchive:
-      return Translate("No Archive");
-    case TRedateOutcome::Skipped:
-      return Translate("Skip");
-    case TRedateOutcome::NoEntry:
-      return Translate("No Entry");
-    case TRedateOutcome::NotRead:
-      return Translate("Not Read");
+    case TRedateOutcome::Redated: return DateTimeText(result.date, result.time);
+    case TRedateOutcome::NoArchive: return Translate("No Archive");
+    case TRedateOutcome::Skipped: return Translate("Skip");
+    case TRedateOutcome::NoEntry: return Translate("No Entry");
+    case TRedateOutcome::NotRead: return Translate("Not Read");
     case TRedateOutcome::ReadOnly:
     case TRedateOutcome::OutOfRange:
-    case TRedateOutcome::NotSet:
-      return std::string(Translate("Not Set")) + " (" + result.reason + ")";
+    case TRedateOutcome::NotSet: return std::string(Translate("Not Set")) + " (" + result.reason + ")";
   }
   return {};
 }

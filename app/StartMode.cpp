@@ -20,7 +20,8 @@ std::string NoDisplayNotice() {
 std::string UnreachableDisplayNotice() {
   std::string named;
   for (const char* variable : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"})
-    if (const char* value = std::getenv(variable)) named += std::string(named.empty() ? "" : ", ") + variable + "=" + value;
+    if (const char* value = std::getenv(variable))
+      named += std::string(named.empty() ? "" : ", ") + variable + "=" + value;
   return std::string("dovanel: ") + Translate("no display can be reached") + " (" + named + "), " +
          Translate("so no window: the paths given are re-dated as with /Q") + "\n";
 }

@@ -89,6 +89,7 @@ Tdovanel::Tdovanel(TComponent* owner) : TForm(owner, kClassName) {
   OnCopyData = [this](const COPYDATASTRUCT& data) {
     std::vector<std::string> paths = UnpackPaths(data);
     if (paths.empty()) return false;
+    // clang-format off
     Post([this, paths = std::move(paths)] {
       TStringList files;
       for (const std::string& path : paths) files.Add(path);
@@ -217,6 +218,7 @@ TRedateWorker& Tdovanel::Worker() {
     events.done = [this](int run, int row, const TRedateResult& result) {
       Post([this, run, row, result] { FileDone(run, row, result); });
     };
+    // clang-format on
     events.ended = [this](int run, bool stopped, std::exception_ptr error) {
       Post([this, run, stopped, error] { RunEnded(run, stopped, error); });
     };
@@ -237,21 +239,14 @@ void Tdovanel::FileDone(int run, int row, const TRedateResult& result) {
   ListBox3->Add(ResultText(result));
   quietReport_.Redated(ListBox1->Item(row), result);
   switch (result.outcome) {
-    case TRedateOutcome::Redated:
-      ++run_.redated;
-      break;
-    case TRedateOutcome::NoArchive:
-      break;
+    case TRedateOutcome::Redated: ++run_.redated; break;
+    case TRedateOutcome::NoArchive: break;
     case TRedateOutcome::NoEntry:
     case TRedateOutcome::ReadOnly:
-    case TRedateOutcome::OutOfRange:
-      ++run_.left;
-      break;
+    case TRedateOutcome::OutOfRange: ++run_.left; break;
     case TRedateOutcome::Skipped:
     case TRedateOutcome::NotRead:
-    case TRedateOutcome::NotSet:
-      ++run_.notHandled;
-      break;
+    case TRedateOutcome::NotSet: ++run_.notHandled; break;
   }
   run_.skipped = run_.skipped || result.outcome == TRedateOutcome::Skipped;
   run_.failed = run_.failed || result.Failed();
@@ -340,8 +335,7 @@ void Tdovanel::AppActivate(TComponent*) { FormatSettings().ShortDateFormat = "yy
 void Tdovanel::Label1DblClick(TComponent*) {
   TApplication* application = Application();
   const std::string text = "          " + std::string(Translate("version")) + " " + ProgramVersion() + "          ";
-  MessageBoxA(Handle(), text.c_str(),
-              application != nullptr ? application->Title.c_str() : ProgramName(), MB_OK);
+  MessageBoxA(Handle(), text.c_str(), application != nullptr ? application->Title.c_str() : ProgramName(), MB_OK);
 }
 
 void Tdovanel::ListBox1Click(TComponent*) {

@@ -13,8 +13,7 @@
 
 struct EXTRACTINGINFOEX;
 using LPEXTRACTINGINFOEX = EXTRACTINGINFOEX*;
-using TArchiverProgressEvent =
-    std::function<void(TComponent* sender, int state, LPEXTRACTINGINFOEX info, bool& abort)>;
+using TArchiverProgressEvent = std::function<void(TComponent* sender, int state, LPEXTRACTINGINFOEX info, bool& abort)>;
 
 class TArchiveFile : public TComponent {
  public:

@@ -9,18 +9,18 @@
 
 #pragma pack(push, 1)
 struct ENTRYINFO {
-  std::uint32_t dwOriginalSize;    // uncompressed size
+  std::uint32_t dwOriginalSize;  // uncompressed size
   std::uint32_t dwCompressedSize;
   std::uint32_t dwCRC;
   std::uint32_t uFlag;
   std::uint32_t uOSType;
-  std::uint16_t wRatio;            // per mille
-  std::uint16_t wDate;             // DOS date, local time
-  std::uint16_t wTime;             // DOS time, local time
-  char szFileName[513];            // ANSI, NUL-terminated
+  std::uint16_t wRatio;  // per mille
+  std::uint16_t wDate;   // DOS date, local time
+  std::uint16_t wTime;   // DOS time, local time
+  char szFileName[513];  // ANSI, NUL-terminated
   char dummy1[3];
   char szAttribute[8];
-  char szMode[8];                  // method text, e.g. "-lh5-"
+  char szMode[8];  // method text, e.g. "-lh5-"
 };
 #pragma pack(pop)
 

@@ -25,9 +25,9 @@
 #include <cstdint>
 
 struct HWND__;
-using HWND = HWND__*;          // a window of platform/forms
-using HMODULE = void*;         // a loaded shared library
-using HANDLE = void*;          // a kernel object (named mutex)
+using HWND = HWND__*;   // a window of platform/forms
+using HMODULE = void*;  // a loaded shared library
+using HANDLE = void*;   // a kernel object (named mutex)
 using BOOL = int;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;

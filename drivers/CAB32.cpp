@@ -3,6 +3,7 @@
 #include "platform/rtl/Ansi.h"
 
 namespace {
+// clang-format off
 const TCommandPiece kCabPieces[] = {
     {"-o", [](const TPieceContext& c) { return c.options.c == 1; }},
     {"-i", [](const TPieceContext& c) { return c.options.n > 0 || c.hasOwnerWindow; }},
@@ -10,6 +11,7 @@ const TCommandPiece kCabPieces[] = {
     {"-j", [](const TPieceContext& c) { return c.options.x == 0; }},
     {"-q", [](const TPieceContext& c) { return c.options.ji > 0; }},
 };
+// clang-format on
 }  // namespace
 
 TSingleLibraryUnit& CabUnit() {

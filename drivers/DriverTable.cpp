@@ -20,11 +20,14 @@ TArchiverType Probe(const std::string& fileName) {
   return isFormat(fileName) ? type : atNone;
 }
 
-const TDriverKind kTarKinds[] = {{atTar, Make<TTar32>},  {atTgz, Make<TTgz32>},  {atBZ2, Make<TBZ232>},
-                                 {atTxz, Make<TTxz32>}, {atTzst, Make<TTzst32>}};
-const TDriverExtension kTarExtensions[] = {{".z", atTgz},    {".gz", atTgz},   {".tgz", atTgz},  {".taz", atTgz},
-                                           {".tar", atTar},  {".bz2", atBZ2},  {".tbz2", atBZ2}, {".xz", atTxz},
-                                           {".txz", atTxz},  {".zst", atTzst}, {".tzst", atTzst}};
+const TDriverKind kTarKinds[] = {{atTar, Make<TTar32>},
+                                 {atTgz, Make<TTgz32>},
+                                 {atBZ2, Make<TBZ232>},
+                                 {atTxz, Make<TTxz32>},
+                                 {atTzst, Make<TTzst32>}};
+const TDriverExtension kTarExtensions[] = {{".z", atTgz},   {".gz", atTgz},   {".tgz", atTgz},  {".taz", atTgz},
+                                           {".tar", atTar}, {".bz2", atBZ2},  {".tbz2", atBZ2}, {".xz", atTxz},
+                                           {".txz", atTxz}, {".zst", atTzst}, {".tzst", atTzst}};
 const TDriverKind kRarKinds[] = {{atRar, Make<TRar32>}};
 const TDriverExtension kRarExtensions[] = {{".rar", atRar}};
 const TDriverKind kArjKinds[] = {{atArj, Make<TArj32>}};
@@ -38,6 +41,7 @@ const TDriverExtension kLhaExtensions[] = {{".lzh", atLha}};
 const TDriverKind kSevenZipKinds[] = {{atSevenZip, Make<TSevenZip32>}};
 const TDriverExtension kSevenZipExtensions[] = {{".7z", atSevenZip}};
 
+// clang-format off
 const TDriverRow kDriverTable[] = {
     {kSevenZipKinds, kSevenZipExtensions, Probe<IsSevenZipArchive, atSevenZip>,
      []() -> TDriverUnit& { return SevenZipUnit(); }},
@@ -48,6 +52,7 @@ const TDriverRow kDriverTable[] = {
     {kZipKinds, kZipExtensions, Probe<IsZipArchive, atZip>, []() -> TDriverUnit& { return ZipUnit(); }},
     {kLhaKinds, kLhaExtensions, Probe<IsLhaArchive, atLha>, []() -> TDriverUnit& { return LhaUnit(); }},
 };
+// clang-format on
 }  // namespace
 
 std::span<const TDriverRow> DriverTable() { return kDriverTable; }

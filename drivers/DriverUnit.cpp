@@ -2,11 +2,11 @@
 
 #include <exception>
 
-#include "drivers/base/Archiver.h"
 #include "contract/LibraryFunctions.h"
+#include "drivers/base/Archiver.h"
 #include "platform/rtl/Ansi.h"
-#include "platform/winapi/Library.h"
 #include "platform/rtl/Translate.h"
+#include "platform/winapi/Library.h"
 
 namespace {
 // The entries whose wrapper runs the load routine before it looks up.
@@ -14,10 +14,8 @@ bool LoadsFirst(TEntry entry) {
   switch (entry) {
     case TEntry::FindNext:
     case TEntry::SetOwnerWindowEx:
-    case TEntry::KillOwnerWindowEx:
-      return false;
-    default:
-      return true;
+    case TEntry::KillOwnerWindowEx: return false;
+    default: return true;
   }
 }
 
@@ -65,9 +63,7 @@ HARC TDriverUnit::OpenArchive(HWND window, const std::string& path, DWORD mode) 
   return As<ArcOpenArchiveFn>(Address(TEntry::OpenArchive))(window, path.c_str(), mode);
 }
 
-int TDriverUnit::CloseArchive(HARC archive) {
-  return As<ArcCloseArchiveFn>(Address(TEntry::CloseArchive))(archive);
-}
+int TDriverUnit::CloseArchive(HARC archive) { return As<ArcCloseArchiveFn>(Address(TEntry::CloseArchive))(archive); }
 
 int TDriverUnit::FindFirst(HARC archive, const std::string& wildcard, ENTRYINFO* entry) {
   return As<ArcFindFirstFn>(Address(TEntry::FindFirst))(archive, wildcard.c_str(), entry);
@@ -93,8 +89,7 @@ int TDriverUnit::GetArchiveType(const std::string& path) {
   return As<ArcGetArchiveTypeFn>(Address(TEntry::GetArchiveType))(path.c_str());
 }
 
-TSingleLibraryUnit::TSingleLibraryUnit(const char* libraryName, const char* prefix,
-                                       const char* missingLibraryMessage)
+TSingleLibraryUnit::TSingleLibraryUnit(const char* libraryName, const char* prefix, const char* missingLibraryMessage)
     : libraryName_(libraryName), prefix_(prefix), missingLibraryMessage_(missingLibraryMessage) {}
 
 void TSingleLibraryUnit::Load() {

@@ -5,10 +5,10 @@
 #include <span>
 #include <string>
 
-#include "drivers/base/Archiver.h"
-#include "drivers/base/CmdOpt.h"
 #include "drivers/CommandPieces.h"
 #include "drivers/DriverUnit.h"
+#include "drivers/base/Archiver.h"
+#include "drivers/base/CmdOpt.h"
 
 // What one command operation works on, as its slot was handed it: the
 // archive, the option set, the base directory, the file list (or none) and

@@ -1,11 +1,13 @@
 #include "drivers/RAR32.h"
 
 namespace {
+// clang-format off
 const TCommandPiece kRarPieces[] = {
     {"-u", [](const TPieceContext& c) { return c.options.c < 1; }},
     {"-y", [](const TPieceContext& c) { return c.options.m > 0; }},
     {"-s", [](const TPieceContext& c) { return c.options.p > 0; }},
 };
+// clang-format on
 }  // namespace
 
 TSingleLibraryUnit& RarUnit() {

@@ -6,18 +6,24 @@ namespace {
 // -y answers any question yes. Extraction says outright what becomes of
 // existing files (-aoa overwrites, -aos keeps), so the library never has to
 // ask; the changes carry the level (-mx=0 stores).
+// clang-format off
 const TCommandPiece kUnpackPieces[] = {
     {"-aoa", [](const TPieceContext& c) { return c.options.c == 1; }},
     {"-aos", [](const TPieceContext& c) { return c.options.c != 1; }},
     {"-y", [](const TPieceContext&) { return true; }},
 };
+// clang-format on
+// clang-format off
 const TCommandPiece kChangePieces[] = {
     {"-mx=", [](const TPieceContext& c) { return c.options.jm >= 0 && c.options.jm <= 9; }, &TArchiverOptions::jm},
     {"-y", [](const TPieceContext&) { return true; }},
 };
+// clang-format on
+// clang-format off
 const TCommandPiece kRemovePieces[] = {
     {"-y", [](const TPieceContext&) { return true; }},
 };
+// clang-format on
 }  // namespace
 
 TSingleLibraryUnit& SevenZipUnit() {

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "drivers/base/EArchiver.h"
 #include "drivers/PathJoin.h"
+#include "drivers/base/EArchiver.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/FileMove.h"
 #include "platform/rtl/FileStream.h"

@@ -4,13 +4,14 @@
 #include <array>
 #include <exception>
 
+#include "contract/TarArchiveTypes.h"
+#include "drivers/SelfExtracting.h"
 #include "drivers/base/CmdOpt.h"
 #include "drivers/base/UnsetMarker.h"
-#include "drivers/SelfExtracting.h"
-#include "contract/TarArchiveTypes.h"
 #include "platform/winapi/Window.h"
 
 namespace {
+// clang-format off
 const TCommandPiece kTarPieces[] = {
     {"-AH", [](const TPieceContext& c) { return c.options.a > 0; }},
     {"-I", [](const TPieceContext& c) { return c.options.a == 0; }},
@@ -19,6 +20,7 @@ const TCommandPiece kTarPieces[] = {
     {"--check-all-path=", [](const TPieceContext& c) { return c.options.p != -1; }, &TArchiverOptions::p},
     {"--use-directory=", [](const TPieceContext& c) { return c.options.x != -1; }, &TArchiverOptions::x},
 };
+// clang-format on
 
 const char* const kStubName = "kmtarsef.exe";
 }  // namespace
@@ -44,6 +46,7 @@ struct TTarKindRow {
 };
 
 namespace {
+// clang-format off
 const TTarKindRow kTarKinds[] = {
     {atTar, {dv::kTarPlain}, nullptr, nullptr, ""},
     {atTgz, {dv::kTarGzip, dv::kTarCompress, dv::kGzipOnly, dv::kCompressOnly}, "-z", "-z", ""},
@@ -51,6 +54,7 @@ const TTarKindRow kTarKinds[] = {
     {atTxz, {dv::kTarXz, dv::kXzOnly}, "-J", "-J", "XZ 形式書庫は自己解凍形式にできません。"},
     {atTzst, {dv::kTarZstd, dv::kZstdOnly}, "--zstd", "--zstd=", "ZSTD 形式書庫は自己解凍形式にできません。"},
 };
+// clang-format on
 
 const TTarKindRow& KindRow(TArchiverType type) {
   for (const TTarKindRow& row : kTarKinds)

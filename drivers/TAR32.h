@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "drivers/base/ArchiverType.h"
 #include "drivers/FamilyArchiver.h"
+#include "drivers/base/ArchiverType.h"
 
 struct TTarKindRow;
 

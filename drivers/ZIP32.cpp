@@ -1,24 +1,27 @@
 #include "drivers/ZIP32.h"
 
-#include "drivers/base/Archiver.h"
 #include "drivers/SelfExtracting.h"
+#include "drivers/base/Archiver.h"
 #include "platform/rtl/Ansi.h"
 #include "platform/rtl/FileMove.h"
 #include "platform/rtl/Files.h"
-#include "platform/winapi/Library.h"
 #include "platform/rtl/Translate.h"
+#include "platform/winapi/Library.h"
 
 namespace {
 const char* const kLibraryNames[3] = {"UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL"};
 const char* const kNoCreatingLibrary = "ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。";
 const char* const kNoExtractingLibrary = "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。";
 
+// clang-format off
 const TCommandPiece kUnZipPieces[] = {
     {"-o", [](const TPieceContext& c) { return c.options.c == 1; }},
     {"--i", [](const TPieceContext& c) { return c.options.n > 0 || c.hasOwnerWindow; }},
     {"-j", [](const TPieceContext& c) { return c.options.x == 0; }},
 };
+// clang-format on
 
+// clang-format off
 const TCommandPiece kZipPieces[] = {
     {"-S", [](const TPieceContext& c) { return c.options.a > 0; }},
     {"-D", [](const TPieceContext& c) { return c.options.a < 2; }},
@@ -33,11 +36,14 @@ const TCommandPiece kZipPieces[] = {
     {"-", [](const TPieceContext& c) { return c.options.jm != -1; }, &TArchiverOptions::jm},
     {"-J", [](const TPieceContext& c) { return c.options.gd > 0; }},
 };
+// clang-format on
 
+// clang-format off
 const TCommandPiece kLmZipPieces[] = {
     {"-o", [](const TPieceContext& c) { return c.options.c == 1; }},
     {"-j", [](const TPieceContext& c) { return c.options.x == 0; }},
 };
+// clang-format on
 
 // LMZIP32.DLL creates its archive afresh, so the old one has to leave its
 // name first. It waits in a private folder of the system's temporary
@@ -134,14 +140,12 @@ void* TZipUnit::Resolve(TEntry entry) {
     case TEntry::SecondCommand:
       if (Handle(L::Unzip32) == nullptr && Handle(L::Lmzip32) == nullptr) throw EArchiver(kNoExtractingLibrary);
       return ResolveZipEntry(name, {L::Unzip32, L::Lmzip32});
-    case TEntry::CheckArchive:
-      return ResolveZipEntry(name, {L::Unzip32, L::Lmzip32, L::Zip32j});
+    case TEntry::CheckArchive: return ResolveZipEntry(name, {L::Unzip32, L::Lmzip32, L::Zip32j});
     case TEntry::SetOwnerWindowEx:
     case TEntry::KillOwnerWindowEx:
       // UNZIP32.DLL alone; its look-up error reaches the caller unchanged.
       return reinterpret_cast<void*>(GetEntryPoint(Handle(L::Unzip32), name.c_str()));
-    default:
-      return ResolveZipEntry(name, {L::Lmzip32, L::Zip32j, L::Unzip32});
+    default: return ResolveZipEntry(name, {L::Lmzip32, L::Zip32j, L::Unzip32});
   }
 }
 

@@ -7,11 +7,11 @@
 #include <span>
 #include <vector>
 
-#include "libraries/core/read/PositionalFile.h"
-#include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
 #include "libraries/core/read/LibArchiveReader.h"
-#include "libraries/core/read/bzip2/ParallelBzip2.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/TarProbe.h"
+#include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
+#include "libraries/core/read/bzip2/ParallelBzip2.h"
 
 namespace dvfuzz {
 namespace {
@@ -56,8 +56,8 @@ bool OneThread(const std::shared_ptr<const dv::PositionalFile>& file, Unpacked& 
       archive_filter_count(reader.get()) != 2 || archive_read_next_header(reader.get(), &header) != ARCHIVE_OK)
     return false;
   bool fatal = false;  // one entry: nothing is asked after it either way
-  switch (dv::CopyArchiveData(reader.get(), [&](const void* data, std::size_t size) { return Take(out, data, size); },
-                              fatal)) {
+  switch (dv::CopyArchiveData(
+      reader.get(), [&](const void* data, std::size_t size) { return Take(out, data, size); }, fatal)) {
     case dv::DataResult::kDone: out.end = End::kEnd; break;
     case dv::DataResult::kSinkFailed: out.end = End::kEnough; break;
     default: out.end = End::kBroken; break;
@@ -123,7 +123,8 @@ Outcome Bzip2Outcome(const std::string& scratch, const std::uint8_t* bytes, std:
     if (threaded.bytes.compare(0, common, reference.bytes, 0, common) != 0)
       Fault(outcome, "bytes differ from libarchive's" + with);
     if (threaded.end != reference.end)
-      Fault(outcome, std::string("ended ") + Name(threaded.end) + " where libarchive ended " + Name(reference.end) + with);
+      Fault(outcome,
+            std::string("ended ") + Name(threaded.end) + " where libarchive ended " + Name(reference.end) + with);
     else if (threaded.end != End::kBroken && threaded.bytes.size() != reference.bytes.size())
       Fault(outcome, "a different number of bytes" + with);
   }

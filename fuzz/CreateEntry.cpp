@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "contract/ResultCodes.h"
 #include "fuzz/FuzzEntries.h"
 #include "fuzz/FuzzSupport.h"
-#include "contract/ResultCodes.h"
 
 namespace dvfuzz {
 namespace {
@@ -238,9 +238,9 @@ Outcome CreateOutcome(const CreateFunctions& library, const CreateLibrary& which
     struct stat taken {};
     const bool free = ::lstat(archive.c_str(), &taken) != 0;
     const std::vector<std::string> none;
-    const int made = Run(library.command, LineFor(lmzip ? CreateKind::kZip32j : which.kind, none, archive, old,
-                                                  {"old.txt"}),
-                         "", outcome);
+    const int made =
+        Run(library.command, LineFor(lmzip ? CreateKind::kZip32j : which.kind, none, archive, old, {"old.txt"}), "",
+            outcome);
     if (made != dv::kOk && free) Fault(outcome, "the old archive could not be made: " + Hex(made));
   } else if (request.junkOld) {
     const std::uint8_t junk[] = {'n', 'o', ' ', 'a', 'r', 'c', 'h', 'i', 'v', 'e', '\n'};

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "contract/ResultCodes.h"
 #include "fuzz/FuzzEntries.h"
 #include "fuzz/FuzzSupport.h"
-#include "contract/ResultCodes.h"
 
 namespace dvfuzz {
 namespace {

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const dvfuzz::ScratchDir scratch;
   if (size == 0) return 0;
   const std::size_t picked = dvfuzz::PickedExtractLibrary(data);
-  dvfuzz::Settle(dvfuzz::ExtractOutcome(commands[picked], dvfuzz::kExtractLibraries[picked], scratch.Folder(),
-                                        data + 1, size - 1));
+  dvfuzz::Settle(dvfuzz::ExtractOutcome(commands[picked], dvfuzz::kExtractLibraries[picked], scratch.Folder(), data + 1,
+                                        size - 1));
   return 0;
 }

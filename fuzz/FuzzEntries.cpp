@@ -5,16 +5,16 @@
 #include <iterator>
 #include <vector>
 
+#include "contract/ResultCodes.h"
 #include "fuzz/FuzzSupport.h"
-#include "libraries/core/read/PositionalFile.h"
-#include "libraries/core/read/arj/ArjReader.h"
-#include "libraries/core/read/NameText.h"
-#include "libraries/core/read/sevenzip/SevenZipHeader.h"
-#include "libraries/core/read/sevenzip/SevenZipListing.h"
 #include "libraries/core/command/CommandParser.h"
 #include "libraries/core/command/CommandTokens.h"
+#include "libraries/core/read/NameText.h"
+#include "libraries/core/read/PositionalFile.h"
+#include "libraries/core/read/arj/ArjReader.h"
+#include "libraries/core/read/sevenzip/SevenZipHeader.h"
+#include "libraries/core/read/sevenzip/SevenZipListing.h"
 #include "libraries/core/util/Crc32.h"
-#include "contract/ResultCodes.h"
 
 namespace dvfuzz {
 namespace {
@@ -41,9 +41,9 @@ char DataLetter(dv::DataResult result) {
 // ---- listing -------------------------------------------------------------------
 
 bool SameRecords(const std::vector<ENTRYINFO>& a, const std::vector<ENTRYINFO>& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](const ENTRYINFO& x, const ENTRYINFO& y) { return std::memcmp(&x, &y, sizeof x) == 0; });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const ENTRYINFO& x, const ENTRYINFO& y) {
+           return std::memcmp(&x, &y, sizeof x) == 0;
+         });
 }
 
 template <std::size_t N>
@@ -104,11 +104,13 @@ struct LanguageName {
   dv::CommandLanguage language;
   const char* name;
 };
+// clang-format off
 constexpr LanguageName kLanguages[] = {
     {dv::CommandLanguage::kLha, "lha"}, {dv::CommandLanguage::kUnzip, "unzip"}, {dv::CommandLanguage::kZip, "zip"},
     {dv::CommandLanguage::kCab, "cab"}, {dv::CommandLanguage::kRar, "rar"},     {dv::CommandLanguage::kTar, "tar"},
     {dv::CommandLanguage::kSevenZip, "7z"},
 };
+// clang-format on
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -180,8 +182,8 @@ Outcome SevenZipHeaderOutcome(const std::string& scratch, const std::uint8_t* by
     if (used[item.folder] > header->folders[item.folder].unpackSize)
       Fault(outcome, "the items of folder " + std::to_string(item.folder) + " outgrow it");
   }
-  outcome.summary = "items=" + std::to_string(header->items.size()) + " folders=" +
-                    std::to_string(header->folders.size()) + " data=" + std::to_string(withData);
+  outcome.summary = "items=" + std::to_string(header->items.size()) +
+                    " folders=" + std::to_string(header->folders.size()) + " data=" + std::to_string(withData);
   return outcome;
 }
 
@@ -234,7 +236,7 @@ Outcome ArjOutcome(const std::string& scratch, const std::uint8_t* bytes, std::s
       Fault(outcome, "the walk after the rewind differs");
   }
   outcome.summary = (last == dv::ReadResult::kEntry ? "entries>=" : "entries=") + std::to_string(entries.size()) +
-                    (last == dv::ReadResult::kEnd              ? " end"
+                    (last == dv::ReadResult::kEnd             ? " end"
                      : last == dv::ReadResult::kBroken        ? " broken"
                      : last == dv::ReadResult::kVolumeMissing ? " volume-missing"
                                                               : "") +

@@ -47,11 +47,13 @@ struct ListingLibrary {
   const char* file;
   const char* prefix;
 };
+// clang-format off
 inline constexpr ListingLibrary kListingLibraries[] = {
     {"UNLHA32.DLL", "Unlha"}, {"UNZIP32.DLL", "UnZip"},   {"ZIP32J.DLL", "UnZip"}, {"LMZIP32.DLL", "Unzip"},
     {"CAB32.DLL", "Cab"},     {"UNARJ32J.DLL", "Unarj"}, {"tar32.dll", "Tar"},    {"UNRAR32.DLL", "Unrar"},
     {"7-ZIP32.DLL", "SevenZip"},
 };
+// clang-format on
 inline constexpr std::size_t kListingLibraryCount = std::size(kListingLibraries);
 
 // A listing input: the first byte picks the library (modulo the count), the
@@ -93,12 +95,14 @@ struct ExtractLibrary {
   const char* function;
   const char* line;
 };
+// clang-format off
 inline constexpr ExtractLibrary kExtractLibraries[] = {
     {"UNLHA32.DLL", "Unlha", R"(x -+  "@A" "@O/")"},  {"UNZIP32.DLL", "UnZip", R"(-x  "@A" "@O/")"},
     {"LMZIP32.DLL", "Unzip", R"(-x -o  "@A" "@O/")"}, {"CAB32.DLL", "Cab", R"(-x -i  "@A" "@O/")"},
     {"UNARJ32J.DLL", "Unarj", R"(x -+  "@A" "@O/")"}, {"tar32.dll", "Tar", R"(x  -f "@A" -o "@O/")"},
     {"UNRAR32.DLL", "Unrar", R"(-x -u  "@A" "@O/")"}, {"7-ZIP32.DLL", "SevenZip", R"(x -aos -y  "@A" "@O/")"},
 };
+// clang-format on
 inline constexpr std::size_t kExtractLibraryCount = std::size(kExtractLibraries);
 inline std::size_t PickedExtractLibrary(const std::uint8_t* input) { return input[0] % kExtractLibraryCount; }
 

@@ -113,8 +113,7 @@ inline void FixSevenZipCrcs(std::uint8_t* data, std::size_t size) {
 // mutated as libFuzzer would, then, when the picked library is the ARJ one,
 // with its header CRCs mended.
 template <typename Library, std::size_t Count>
-std::size_t MutatePicked(const Library (&libraries)[Count], std::uint8_t* data, std::size_t size,
-                         std::size_t maxSize) {
+std::size_t MutatePicked(const Library (&libraries)[Count], std::uint8_t* data, std::size_t size, std::size_t maxSize) {
   size = LLVMFuzzerMutate(data, size, maxSize);
   if (size > 1 && std::string(libraries[data[0] % Count].file) == "UNARJ32J.DLL") FixArjCrcs(data + 1, size - 1);
   return size;

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "libraries/core/util/Crc32.h"
 #include "contract/ResultCodes.h"
+#include "libraries/core/util/Crc32.h"
 #include "libraries/core/util/UniqueFd.h"
 
 namespace dvfuzz {

@@ -24,7 +24,7 @@ enum TUnlhaIndex : std::size_t {
 #define DV_UNLHA_INDEX(name, stubName, Result, parameters, arguments) k##name,
   DV_UNLHA_FUNCTIONS(DV_UNLHA_INDEX)
 #undef DV_UNLHA_INDEX
-  kEntryCount
+      kEntryCount
 };
 static_assert(kEntryCount == 41 && std::size(kNames) == kEntryCount);
 

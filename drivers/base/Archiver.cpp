@@ -9,23 +9,23 @@ int TArchiver::FindFirst(HARC, ENTRYINFO*, const std::string&) { return -1; }
 int TArchiver::FindNext(HARC, ENTRYINFO*) { return -1; }
 int TArchiver::CloseArchive(HARC) { return 0; }
 
-int TArchiver::Unpack(HWND, const std::string&, const TArchiverOptions&, const std::string&, const TStringList*,
-                      bool, std::string&) {
+int TArchiver::Unpack(HWND, const std::string&, const TArchiverOptions&, const std::string&, const TStringList*, bool,
+                      std::string&) {
   throw EArchiver("Abstract method 'TArchiver.Unpack' was called");
 }
 
-int TArchiver::Pack(HWND, const std::string&, const TArchiverOptions&, const std::string&, const TStringList*,
-                    bool, std::string&) {
+int TArchiver::Pack(HWND, const std::string&, const TArchiverOptions&, const std::string&, const TStringList*, bool,
+                    std::string&) {
   throw EArchiver("この形式では書庫ファイルの作成をサポートしておりません。");
 }
 
-int TArchiver::RemoveItem(HWND, const std::string&, const TArchiverOptions&, const std::string&,
-                          const TStringList*, bool, std::string&) {
+int TArchiver::RemoveItem(HWND, const std::string&, const TArchiverOptions&, const std::string&, const TStringList*,
+                          bool, std::string&) {
   throw EArchiver("この形式の書庫ではファイルの削除をサポートしておりません。");
 }
 
-int TArchiver::Update(HWND, const std::string&, const TArchiverOptions&, const std::string&, const TStringList*,
-                      bool, std::string&) {
+int TArchiver::Update(HWND, const std::string&, const TArchiverOptions&, const std::string&, const TStringList*, bool,
+                      std::string&) {
   throw EArchiver("この形式の書庫では書庫の更新をサポートしておりません。");
 }
 

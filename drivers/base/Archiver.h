@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "contract/EntryInfo.h"
 #include "drivers/base/ArchiverOptions.h"
 #include "drivers/base/EArchiver.h"
-#include "contract/EntryInfo.h"
 #include "platform/rtl/Strings.h"
 
 class TCmdOpt;
@@ -29,12 +29,12 @@ class TArchiver {
   std::string CommandLine;  // built by the last command operation
   HWND OwnerWindow = nullptr;
 
-  virtual void LoadDLL();                                                            // 0
-  virtual void FreeDLL();                                                            // 1
+  virtual void LoadDLL();                                                                  // 0
+  virtual void FreeDLL();                                                                  // 1
   virtual HARC OpenArchive(HWND ownerWindow, const std::string& archiveName, DWORD mode);  // 2
-  virtual int FindFirst(HARC archive, ENTRYINFO* entry, const std::string& wildcard);     // 3
-  virtual int FindNext(HARC archive, ENTRYINFO* entry);                                   // 4
-  virtual int CloseArchive(HARC archive);                                                 // 5
+  virtual int FindFirst(HARC archive, ENTRYINFO* entry, const std::string& wildcard);      // 3
+  virtual int FindNext(HARC archive, ENTRYINFO* entry);                                    // 4
+  virtual int CloseArchive(HARC archive);                                                  // 5
   virtual int Unpack(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
                      const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
                      std::string& output);  // 6
@@ -48,7 +48,7 @@ class TArchiver {
                      const std::string& baseDirectory, const TStringList* files, bool useResponseFile,
                      std::string& output);  // 9
   virtual int MakeSFX(HWND ownerWindow, const std::string& archiveName, const TArchiverOptions& options,
-                      const std::string& directory, std::string& output);  // 10
+                      const std::string& directory, std::string& output);                   // 10
   virtual int CheckArchive(const std::string& fileName, int modePartOne, int modePartTwo);  // 11
   virtual bool SetOwnerWindow(HWND window, void* procedure);                                // 12
   virtual bool KillOwnerWindow(HWND window);                                                // 13
@@ -57,8 +57,7 @@ class TArchiver {
   TArchiver() = default;
 
   // The archive name quoted, then the base directory with a trailing delimiter.
-  void AddArchiveAndDirectory(TCmdOpt& builder, const std::string& archiveName,
-                              const std::string& baseDirectory) const;
+  void AddArchiveAndDirectory(TCmdOpt& builder, const std::string& archiveName, const std::string& baseDirectory) const;
   // The file list (on the line or through the response file), then UserFileList.
   void AddFileList(TCmdOpt& builder, const TArchiverOptions& options, const TStringList* files,
                    bool useResponseFile) const;

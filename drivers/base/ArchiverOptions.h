@@ -32,20 +32,14 @@ class TResFileUsage {
 // The switch options in declaration order (X-macro, so that declaration,
 // reset and copy never miss one): NUMBER for the 8-bit options, TEXT for the
 // text options, LIST for jx.
-#define DV_OPTION_SWITCHES(NUMBER, TEXT, LIST)                                                          \
-  NUMBER(a) NUMBER(c) NUMBER(e) NUMBER(f) NUMBER(h) NUMBER(i) NUMBER(l) NUMBER(m) NUMBER(n) NUMBER(o) \
-  NUMBER(p) NUMBER(r) NUMBER(s) NUMBER(t) NUMBER(u)                                                   \
-  TEXT(w)                                                                                             \
-  NUMBER(x) NUMBER(y) NUMBER(z) NUMBER(jc) NUMBER(jd) NUMBER(je) NUMBER(jf) NUMBER(jh) NUMBER(ji)    \
-  NUMBER(jm) NUMBER(jn)                                                                               \
-  TEXT(jo) TEXT(job)                                                                                  \
-  NUMBER(jp) NUMBER(jr) NUMBER(jss) NUMBER(jw)                                                        \
-  LIST(jx)                                                                                            \
-  NUMBER(jyc) NUMBER(jyd) NUMBER(jyk) NUMBER(jyn) NUMBER(jyo)                                         \
-  TEXT(jz)                                                                                            \
-  NUMBER(ga) NUMBER(gd) NUMBER(ge) NUMBER(gf) NUMBER(gj) NUMBER(gm) NUMBER(gn) NUMBER(go) NUMBER(gp)  \
-  TEXT(gr)                                                                                            \
-  NUMBER(gs) NUMBER(gu) NUMBER(gw)
+#define DV_OPTION_SWITCHES(NUMBER, TEXT, LIST)                                                                        \
+  NUMBER(a)                                                                                                           \
+  NUMBER(c) NUMBER(e) NUMBER(f) NUMBER(h) NUMBER(i) NUMBER(l) NUMBER(m) NUMBER(n) NUMBER(o) NUMBER(p) NUMBER(r)       \
+      NUMBER(s) NUMBER(t) NUMBER(u) TEXT(w) NUMBER(x) NUMBER(y) NUMBER(z) NUMBER(jc) NUMBER(jd) NUMBER(je) NUMBER(jf) \
+          NUMBER(jh) NUMBER(ji) NUMBER(jm) NUMBER(jn) TEXT(jo) TEXT(job) NUMBER(jp) NUMBER(jr) NUMBER(jss) NUMBER(jw) \
+              LIST(jx) NUMBER(jyc) NUMBER(jyd) NUMBER(jyk) NUMBER(jyn) NUMBER(jyo) TEXT(jz) NUMBER(ga) NUMBER(gd)     \
+                  NUMBER(ge) NUMBER(gf) NUMBER(gj) NUMBER(gm) NUMBER(gn) NUMBER(go) NUMBER(gp) TEXT(gr) NUMBER(gs)    \
+                      NUMBER(gu) NUMBER(gw)
 
 class TArchiverOptions : public TPersistent {
  public:

@@ -48,9 +48,7 @@ std::string TCmdOpt::Filtered(const std::string& fileName) const {
   return NameFilter != nullptr ? NameFilter(fileName) : fileName;
 }
 
-void TCmdOpt::AddFileName(const std::string& name, const std::string& fileName) {
-  AddValue(name, Filtered(fileName));
-}
+void TCmdOpt::AddFileName(const std::string& name, const std::string& fileName) { AddValue(name, Filtered(fileName)); }
 
 void TCmdOpt::AddFileNames(const std::string& name, const TStringList& fileNames) {
   for (const std::string& fileName : fileNames) AddFileName(name, fileName);

@@ -82,4 +82,3 @@ void TApplication::BringToFront() {
 void TApplication::ShowException(const std::exception& error) {
   MessageBoxA(mainForm_ != nullptr ? mainForm_->Handle() : nullptr, error.what(), Title.c_str(), MB_ICONERROR);
 }
-

@@ -17,8 +17,7 @@ std::size_t AnsiCharLength(const std::string& text, std::size_t index) {
   const auto lead = static_cast<unsigned char>(text[index]);
   const std::size_t left = text.size() - index;
   if (g_codePage == TCodePage::ShiftJis) {
-    if (IsShiftJisLead(lead) && left >= 2 && IsShiftJisTrail(static_cast<unsigned char>(text[index + 1])))
-      return 2;
+    if (IsShiftJisLead(lead) && left >= 2 && IsShiftJisTrail(static_cast<unsigned char>(text[index + 1]))) return 2;
     return 1;
   }
   std::size_t want = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;

@@ -7,9 +7,7 @@ std::vector<std::string>& Arguments() {
 }
 }  // namespace
 
-void SetCommandLine(int argc, const char* const* argv) {
-  Arguments().assign(argv, argv + argc);
-}
+void SetCommandLine(int argc, const char* const* argv) { Arguments().assign(argv, argv + argc); }
 
 void SetCommandLine(const std::vector<std::string>& arguments) { Arguments() = arguments; }
 

@@ -42,8 +42,7 @@ void TComponent::FreeNotification(TComponent* other) {
 
 void TComponent::RemoveFreeNotification(TComponent* other) {
   notified_.erase(std::remove(notified_.begin(), notified_.end(), other), notified_.end());
-  other->notified_.erase(std::remove(other->notified_.begin(), other->notified_.end(), this),
-                         other->notified_.end());
+  other->notified_.erase(std::remove(other->notified_.begin(), other->notified_.end(), this), other->notified_.end());
 }
 
 void TComponent::Loaded() { state_ &= ~csLoading; }

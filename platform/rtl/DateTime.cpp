@@ -1,7 +1,7 @@
 #include "platform/rtl/DateTime.h"
 
-#include <clocale>
 #include <cctype>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -53,19 +53,31 @@ std::vector<int> Numbers(const std::string& text, char separator, bool& ok) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   while (i < text.size()) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) { ok = false; return numbers; }
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+      ok = false;
+      return numbers;
+    }
     long value = 0;
     int digits = 0;
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
       value = value * 10 + (text[i] - '0');
-      if (++digits > 4) { ok = false; return numbers; }
+      if (++digits > 4) {
+        ok = false;
+        return numbers;
+      }
       ++i;
     }
     numbers.push_back(static_cast<int>(value));
     if (i < text.size()) {
-      if (text[i] != separator) { ok = false; return numbers; }
+      if (text[i] != separator) {
+        ok = false;
+        return numbers;
+      }
       ++i;
-      if (i == text.size()) { ok = false; return numbers; }
+      if (i == text.size()) {
+        ok = false;
+        return numbers;
+      }
     }
   }
   return numbers;
@@ -90,8 +102,7 @@ TFormatSettings& FormatSettings() {
 void LoadRegionalFormats() { FormatSettings() = ReadRegional(); }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& value) {
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
-    return false;
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
   value = static_cast<double>(DaysFromCivil(year, month, day) - kDelta);
   return true;
 }

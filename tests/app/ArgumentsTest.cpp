@@ -29,6 +29,7 @@ std::string Flags(const TArguments& parsed) {
 }
 
 TEST(ArgumentsTest, EachCommandLineGivesItsOptionsAndPaths) {
+  // clang-format off
   const Case cases[] = {
       {"nothing", {}, "", {}, ""},
       {"paths alone", {"a.zip", "dir/"}, "", {"a.zip", "dir/"}, ""},
@@ -51,6 +52,7 @@ TEST(ArgumentsTest, EachCommandLineGivesItsOptionsAndPaths) {
       {"a file named like an option, before --", {"-x.zip"}, "", {}, "-x.zip"},
       {"an option's case counts", {"-Q"}, "", {}, "-Q"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const TArguments parsed = ParseArguments(c.arguments);

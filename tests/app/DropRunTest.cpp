@@ -46,8 +46,8 @@ class DropRunTest : public ::testing::Test {
     SetCommandLine(std::vector<std::string>{"dovanel"});
     UseYmdHmsFormats();
     // Every real library but the LHA one.
-    for (const char* name : {"UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL", "tar32.dll",
-                             "UNRAR32.DLL"}) {
+    for (const char* name :
+         {"UNZIP32.DLL", "ZIP32J.DLL", "LMZIP32.DLL", "CAB32.DLL", "UNARJ32J.DLL", "tar32.dll", "UNRAR32.DLL"}) {
       ASSERT_TRUE(fs::exists(OutputDir() / name)) << name << " is not built";
       fs::create_symlink(OutputDir() / name, libs_.path() / name);
     }
@@ -151,8 +151,8 @@ TEST_F(DropRunTest, ADropThatOvertakesARunLeavesTheWindowToTheNewRun) {
   TempDir outer;
   // The outer run's first file, which it may or may not have begun.
   sample_archives::MakeArchive(src_.path(), outer.path() / "a.zip", "zip -q", "old.txt new.txt");
-  const std::string second = sample_archives::MakeArchive(src_.path(), outer.path() / "b.zip", "zip -q",
-                                                          "old.txt new.txt");
+  const std::string second =
+      sample_archives::MakeArchive(src_.path(), outer.path() / "b.zip", "zip -q", "old.txt new.txt");
   const std::string inner = Archive("inner.tar", "tar cf");
   const auto outerMime = drop_helpers::FilesMime({outer.path().string()});
   const auto innerMime = drop_helpers::FilesMime({inner});

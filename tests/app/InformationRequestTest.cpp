@@ -56,6 +56,7 @@ TEST_F(InformationRequestTest, EachIsAnsweredAtOnceWithoutDisplayOrWindowEvenBes
     const char* argument;
     std::vector<std::string> mustSay;
   };
+  // clang-format off
   const Case cases[] = {
       {"--version", {"DOVANEL For Archiver " + VersionInTheBox() + "\n"}},
       {"--help",
@@ -65,6 +66,7 @@ TEST_F(InformationRequestTest, EachIsAnsweredAtOnceWithoutDisplayOrWindowEvenBes
         "  1  some archive could not be handled", "  2  the command line was refused", "refused to open",
         "lists no entry (an empty archive, or one damaged\nbefore its first entry) is left as it is."}},
   };
+  // clang-format on
   // This process holds the instance lock: a start that looked at it would defer and say nothing.
   const std::unique_ptr<void, BOOL (*)(HANDLE)> running(CreateMutexA(nullptr, FALSE, "hdv"), CloseHandle);
   ASSERT_NE(running.get(), nullptr);
@@ -78,7 +80,8 @@ TEST_F(InformationRequestTest, EachIsAnsweredAtOnceWithoutDisplayOrWindowEvenBes
     for (const std::string& words : c.mustSay) EXPECT_NE(run.out.find(words), std::string::npos) << words;
     EXPECT_FALSE(std::filesystem::exists(WindowSocketPath("Tdovanel"))) << "no window was made";
     // An answer that cannot be written is no answer.
-    const ProgramResult full = RunProgram({c.argument}, kNoDisplay, {}, {}, {"sh", "-c", "exec \"$@\" >/dev/full", "sh"});
+    const ProgramResult full =
+        RunProgram({c.argument}, kNoDisplay, {}, {}, {"sh", "-c", "exec \"$@\" >/dev/full", "sh"});
     ASSERT_TRUE(full.finished);
     EXPECT_EQ(full.exitCode, 1);
   }
@@ -97,12 +100,14 @@ TEST_F(InformationRequestTest, AmongOtherArgumentsTheyAreAnsweredAndAfterTheOpti
     const char* says;  // the start of standard output
     std::time_t inHelpAfter, inVersionAfter;
   };
+  // clang-format off
   const Case cases[] = {
       {{"/Q", "--help", "--version"}, "Usage: ", kBefore, kBefore},
       {{"--version", "/q", "--version"}, "DOVANEL For Archiver ", kBefore, kBefore},
       {{"/Q", "--", "--help"}, "", kNewestDos, kBefore},
       {{"/Q", "--", "--version", "--help"}, "", kNewestDos, kNewestDos},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.front() + " ... " + c.arguments.back());
     SetMTime(inHelp, kBefore);

@@ -11,8 +11,8 @@
 #include "app/dvmain.h"
 #include "drivers/DriverTable.h"
 #include "platform/rtl/Translate.h"
-#include "tests/app/RunWaits.h"
 #include "tests/app/ProgramRun.h"
+#include "tests/app/RunWaits.h"
 #include "tests/app/SampleArchives.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
@@ -26,15 +26,15 @@ using sample_archives::kNewestDos;
 
 struct Language {
   const char* locale;
-  const char* missingCab;   // the reason of a CAB archive without CAB32.DLL
-  const char* skipLabel;    // the label after a run that skipped an archive
-  const char* skipRow;      // the skipped archive's row
-  const char* refused;      // the first line for an unknown option "-x"
+  const char* missingCab;  // the reason of a CAB archive without CAB32.DLL
+  const char* skipLabel;   // the label after a run that skipped an archive
+  const char* skipRow;     // the skipped archive's row
+  const char* refused;     // the first line for an unknown option "-x"
 };
 
 const Language kLanguages[] = {
-    {"C", "CAB32.DLL is needed to handle CAB archives.", "Some archives were skipped: their library is missing",
-     "Skip", "dovanel: unknown option '-x'"},
+    {"C", "CAB32.DLL is needed to handle CAB archives.", "Some archives were skipped: their library is missing", "Skip",
+     "dovanel: unknown option '-x'"},
     {"en_US.UTF-8", "CAB32.DLL is needed to handle CAB archives.",
      "Some archives were skipped: their library is missing", "Skip", "dovanel: unknown option '-x'"},
     {"ja_JP.UTF-8", "CAB 形式書庫を扱うには CAB32.DLL が 必要です。", "一部 DLL が無いためスキップしました", "Skip",
@@ -62,16 +62,15 @@ TEST_F(LanguageTest, AQuietRunWithoutALibraryTellsItInTheLocalesLanguage) {
   const std::string program = alone / "dovanel";
   fs::copy_file(OutputDir() / "dovanel", program);
   LinkRealLibraries(alone.path().string(), {"CAB32.DLL"});
-  const std::string searched =
-      alone.path().string() + ", " + (alone.path().parent_path() / "lib" / "dovanel").string();
+  const std::string searched = alone.path().string() + ", " + (alone.path().parent_path() / "lib" / "dovanel").string();
   for (const Language& language : kLanguages) {
     SCOPED_TRACE(language.locale);
     SetMTime(cab_, kBefore);
     SetMTime(zip_, kBefore);
-    const ProgramResult run =
-        RunProgram({"/Q", set_.path().string()},
-                   {{"LOCPATH", TestLocalesFolder()}, {"LC_ALL", language.locale}, {"DOVANEL_LIBRARY_PATH", std::nullopt}},
-                   program);
+    const ProgramResult run = RunProgram(
+        {"/Q", set_.path().string()},
+        {{"LOCPATH", TestLocalesFolder()}, {"LC_ALL", language.locale}, {"DOVANEL_LIBRARY_PATH", std::nullopt}},
+        program);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "dovanel: " + cab_ + ": " + language.missingCab + " (searched " + searched +
@@ -84,8 +83,8 @@ TEST_F(LanguageTest, AQuietRunWithoutALibraryTellsItInTheLocalesLanguage) {
 TEST_F(LanguageTest, ARefusedOptionIsToldInTheLocalesLanguage) {
   for (const Language& language : kLanguages) {
     SCOPED_TRACE(language.locale);
-    const ProgramResult run = RunProgram({"-x", set_.path().string()},
-                                         {{"LOCPATH", TestLocalesFolder()}, {"LC_ALL", language.locale}});
+    const ProgramResult run =
+        RunProgram({"-x", set_.path().string()}, {{"LOCPATH", TestLocalesFolder()}, {"LC_ALL", language.locale}});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err.substr(0, run.err.find('\n')), language.refused);

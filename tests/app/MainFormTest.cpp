@@ -117,9 +117,9 @@ TEST_F(MainFormTest, RowsAre18PixelsAndTheFontsHoldJapanese) {
       if (!between(pixel.red(), background.red(), colour.red()) ||
           !between(pixel.green(), background.green(), colour.green()) ||
           !between(pixel.blue(), background.blue(), colour.blue()))
-        return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << pixel.name().toStdString()
-                                             << ", not between " << background.name().toStdString() << " and "
-                                             << colour.name().toStdString();
+        return ::testing::AssertionFailure()
+               << "pixel (" << x << ", " << y << ") is " << pixel.name().toStdString() << ", not between "
+               << background.name().toStdString() << " and " << colour.name().toStdString();
     }
   if (ink == 0) return ::testing::AssertionFailure() << "nothing is drawn";
   return ::testing::AssertionSuccess();

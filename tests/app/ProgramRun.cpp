@@ -58,7 +58,6 @@ void Dovanel::Kill() {
   process_.waitForFinished(kPatienceMs);
 }
 
-
 ProgramResult RunProgram(const std::vector<std::string>& arguments, const EnvironmentChanges& environment,
                          const std::string& program, const std::string& folder,
                          const std::vector<std::string>& wrapper) {

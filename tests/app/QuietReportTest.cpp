@@ -2,8 +2,8 @@
 // archive was re-dated or deliberately left as it is; one line "dovanel: path: reason"
 // on standard error for each archive it could not handle, and a status that
 // is not 0. A window start tells nothing and keeps its status.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,9 +20,9 @@
 #include "tests/app/ProgramRun.h"
 #include "tests/app/RunWaits.h"
 #include "tests/app/SampleArchives.h"
-#include "tests/support/RuntimeFolder.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -110,6 +110,7 @@ TEST_F(QuietReportTest, ReDatedAndDeliberatelyLeftArchivesGiveNoWordAndStatusZer
   const fs::path set = data_.path() / "set";
   const std::string readOnly = Zip(set / "readonly.zip", {kNewestEntry});
   ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  // clang-format off
   const Case cases[] = {
       {"re-dated", Zip(set / "ok.zip", {kOlderEntry, kNewestEntry}), kNewestDos},
       {"an empty archive its library opens", Zip(set / "empty.zip", {}), kBefore},
@@ -117,6 +118,7 @@ TEST_F(QuietReportTest, ReDatedAndDeliberatelyLeftArchivesGiveNoWordAndStatusZer
       {"not an archive", Bytes(set / "notes.txt", "PK\x03\x04 not read\n"), kBefore},
       {"newest entry past the last settable year", Zip(set / "future.zip", {"far.txt=2105-1-1-0-0-0"}), kBefore},
   };
+  // clang-format on
 
   const ProgramResult run = RunProgram({"/Q", set.string()}, ownLibraries_);
   ASSERT_TRUE(run.finished);
@@ -143,10 +145,10 @@ TEST_F(QuietReportTest, EachArchiveThatCouldNotBeHandledIsNamedWithItsReason) {
   ASSERT_TRUE(run.finished);
   EXPECT_FALSE(run.crashed);
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_EQ(SortedLines(run.err), SortedLines("dovanel: " + damaged + ": the archive could not be opened or read\n" +  //
-                                  "dovanel: " + zeroBytes + ": the archive could not be opened or read\n" +
-                                  "dovanel: " + held +
-                                  ": the last-write time could not be set: another process holds the file\n"));
+  EXPECT_EQ(SortedLines(run.err),
+            SortedLines("dovanel: " + damaged + ": the archive could not be opened or read\n" +  //
+                        "dovanel: " + zeroBytes + ": the archive could not be opened or read\n" + "dovanel: " + held +
+                        ": the last-write time could not be set: another process holds the file\n"));
   EXPECT_EQ(MTime(ok), kNewestDos) << "the others are still re-dated";
   for (const std::string& path : {damaged, zeroBytes, held}) EXPECT_EQ(MTime(path), kBefore) << path;
 }
@@ -165,12 +167,14 @@ TEST_F(QuietReportTest, AMissingLibraryIsNamedWithTheFoldersSearched) {
   const std::string zip = sample_archives::MakeArchive(sources.path(), set / "a.zip", "zip -q", "new.txt");
   const std::string tar = sample_archives::MakeArchive(sources.path(), set / "a.tar", "tar -cf", "new.txt");
 
-  const ProgramResult run = RunProgram({"/Q", set.string()}, {{"DOVANEL_LIBRARY_PATH", extra.path().string()}}, program);
+  const ProgramResult run =
+      RunProgram({"/Q", set.string()}, {{"DOVANEL_LIBRARY_PATH", extra.path().string()}}, program);
   ASSERT_TRUE(run.finished);
   EXPECT_NE(run.exitCode, 0);
   const std::string privateFolder = (alone.path().parent_path() / "lib" / "dovanel").string();
-  EXPECT_EQ(run.err, "dovanel: " + cab + ": CAB32.DLL is needed to handle CAB archives. (searched " + extra.path().string() + ", " +
-                         alone.path().string() + ", " + privateFolder + ", then the system's library path)\n");
+  EXPECT_EQ(run.err, "dovanel: " + cab + ": CAB32.DLL is needed to handle CAB archives. (searched " +
+                         extra.path().string() + ", " + alone.path().string() + ", " + privateFolder +
+                         ", then the system's library path)\n");
   EXPECT_EQ(MTime(cab), kBefore);
   EXPECT_EQ(MTime(zip), kNewestDos);
   EXPECT_EQ(MTime(tar), kNewestDos);
@@ -203,8 +207,8 @@ TEST_F(QuietReportTest, SevenZipIsRedatedQuietlyAndNamedWhenItsLibraryIsMissing)
   ASSERT_TRUE(without.finished);
   EXPECT_NE(without.exitCode, 0);
   const std::string privateFolder = (alone.path().parent_path() / "lib" / "dovanel").string();
-  EXPECT_EQ(without.err, "dovanel: " + seven + ": 7-ZIP32.DLL is needed to handle 7z archives. (searched " + alone.path().string() +
-                             ", " + privateFolder + ", then the system's library path)\n");
+  EXPECT_EQ(without.err, "dovanel: " + seven + ": 7-ZIP32.DLL is needed to handle 7z archives. (searched " +
+                             alone.path().string() + ", " + privateFolder + ", then the system's library path)\n");
   EXPECT_EQ(MTime(seven), kBefore);
   EXPECT_EQ(MTime(sfx), kBefore) << "an executable no library here takes is no archive";
   EXPECT_EQ(MTime(txz), kNewestDos);
@@ -220,9 +224,9 @@ TEST_F(QuietReportTest, ATimeTheUserMayNotSetIsNamed) {
   TempDir runtime;
   fs::permissions(runtime.path(), fs::perms::all);
 
-  const ProgramResult run =
-      RunProgram({"/Q", archive}, {{"XDG_RUNTIME_DIR", runtime.path().string()}, {"DOVANEL_LIBRARY_PATH", std::nullopt}}, {}, {},
-                 {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
+  const ProgramResult run = RunProgram(
+      {"/Q", archive}, {{"XDG_RUNTIME_DIR", runtime.path().string()}, {"DOVANEL_LIBRARY_PATH", std::nullopt}}, {}, {},
+      {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
   ASSERT_TRUE(run.finished);
   EXPECT_NE(run.exitCode, 0);
   EXPECT_EQ(run.err, "dovanel: " + archive + ": the last-write time could not be set: Operation not permitted\n");
@@ -251,17 +255,18 @@ TEST_F(QuietReportTest, EveryPartOfTheTreeIsReachedOrNamed) {
 
   std::vector<std::string> asUser;
   if (root) asUser = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
-  const ProgramResult run = RunProgram({"/Q", tree.string(), missing},
-                                       {{"XDG_RUNTIME_DIR", runtime.path().string()}, {"DOVANEL_LIBRARY_PATH", std::nullopt}},
-                                       {}, {}, asUser);
+  const ProgramResult run = RunProgram(
+      {"/Q", tree.string(), missing},
+      {{"XDG_RUNTIME_DIR", runtime.path().string()}, {"DOVANEL_LIBRARY_PATH", std::nullopt}}, {}, {}, asUser);
   ASSERT_EQ(::chmod((tree / "closed").c_str(), 0755), 0);
   ASSERT_EQ(::chmod((tree / "nosearch").c_str(), 0755), 0);
   ASSERT_TRUE(run.finished);
   EXPECT_FALSE(run.crashed);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(SortedLines(run.err), SortedLines("dovanel: " + (tree / "closed").string() + "/: could not be read: Permission denied\n" +
-                                  "dovanel: " + unsearchable + ": could not be read: Permission denied\n" +
-                                  "dovanel: " + missing + ": No such file or directory\n"));
+  EXPECT_EQ(SortedLines(run.err),
+            SortedLines("dovanel: " + (tree / "closed").string() + "/: could not be read: Permission denied\n" +
+                        "dovanel: " + unsearchable + ": could not be read: Permission denied\n" +
+                        "dovanel: " + missing + ": No such file or directory\n"));
   EXPECT_EQ(MTime(ok), kNewestDos);
   EXPECT_EQ(DeepMTime(tree, "deep.zip"), kNewestDos) << "a path of " << deep.size() << " bytes is reached";
   EXPECT_EQ(MTime(closedInside), kBefore);

@@ -47,8 +47,7 @@ std::string KindOf(const std::string& path) {
   if (S_ISFIFO(st.st_mode)) return "fifo";
   if (S_ISSOCK(st.st_mode)) return "socket";
   if (S_ISDIR(st.st_mode)) return "folder";
-  if (S_ISCHR(st.st_mode))
-    return "char " + std::to_string(major(st.st_rdev)) + "," + std::to_string(minor(st.st_rdev));
+  if (S_ISCHR(st.st_mode)) return "char " + std::to_string(major(st.st_rdev)) + "," + std::to_string(minor(st.st_rdev));
   if (S_ISBLK(st.st_mode)) return "block";
   return S_ISREG(st.st_mode) ? "file" : "other";
 }
@@ -100,20 +99,21 @@ TEST_F(RedateFaultsTest, DamagedArchivesOfEveryFormatKeepTheirBytes) {
     const char* name;
     const char* command;
   };
-  const Tool tools[] = {{"a.zip", "zip -q"},    {"b.tar", "tar cf"}, {"c.tgz", "tar czf"}, {"d.tar.bz2", "tar cjf"},
-                        {"e.lzh", "jlha a"},    {"f.arj", "arj a -y"}, {"g.cab", "gcab -c"}};
+  const Tool tools[] = {{"a.zip", "zip -q"}, {"b.tar", "tar cf"},   {"c.tgz", "tar czf"}, {"d.tar.bz2", "tar cjf"},
+                        {"e.lzh", "jlha a"}, {"f.arj", "arj a -y"}, {"g.cab", "gcab -c"}};
   std::vector<std::string> damaged;
   for (const Tool& tool : tools) {
     const std::string whole = ReadFile(Make(out_.path() / "whole" / tool.name, tool.command));
     // Cut in the middle, cut to its first bytes, and flipped bytes all through.
-    for (const auto& [suffix, bytes] : std::map<std::string, std::string>{
-             {"half", whole.substr(0, whole.size() / 2)},
-             {"head", whole.substr(0, 10)},
-             {"flipped", [&] {
-                std::string flipped = whole;
-                for (std::size_t i = 7; i < flipped.size(); i += 13) flipped[i] = static_cast<char>(~flipped[i]);
-                return flipped;
-              }()}}) {
+    for (const auto& [suffix, bytes] :
+         std::map<std::string, std::string>{{"half", whole.substr(0, whole.size() / 2)},
+                                            {"head", whole.substr(0, 10)},
+                                            {"flipped", [&] {
+                                               std::string flipped = whole;
+                                               for (std::size_t i = 7; i < flipped.size(); i += 13)
+                                                 flipped[i] = static_cast<char>(~flipped[i]);
+                                               return flipped;
+                                             }()}}) {
       const fs::path path = out_.path() / suffix / tool.name;
       WriteFile(path, bytes);
       SetMTime(path.string(), kBefore);
@@ -140,7 +140,10 @@ TEST_F(RedateFaultsTest, DamagedArchivesOfEveryFormatKeepTheirBytes) {
       EXPECT_EQ(OwnMTime(path), kBefore) << path;
     }
   }
-  for (const Tool& tool : tools) EXPECT_EQ(OwnMTime(out_.path() / "whole" / tool.name), tool.name == std::string("g.cab") ? kNewestDos - 9 * 3600 : kNewestDos) << tool.name;
+  for (const Tool& tool : tools)
+    EXPECT_EQ(OwnMTime(out_.path() / "whole" / tool.name),
+              tool.name == std::string("g.cab") ? kNewestDos - 9 * 3600 : kNewestDos)
+        << tool.name;
   // The empty ZIP at least could not be read: the label does not say all went well.
   EXPECT_EQ(label_, "The dates of some archives could not be set");
 }
@@ -150,7 +153,8 @@ TEST_F(RedateFaultsTest, FileThatVanishesDuringTheRunStillHasItsRow) {
   const std::string gone = Make(out_.path() / "2.zip", "zip -q");
   const std::string last = Make(out_.path() / "3.zip", "zip -q");
   // Runs at the run's first pass over pending events, after the folder was read.
-  QMetaObject::invokeMethod(QCoreApplication::instance(), [gone] { fs::remove(gone); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [gone] { fs::remove(gone); }, Qt::QueuedConnection);
   const auto outcome = Run({first, gone, last});
   EXPECT_EQ(outcome.at(first), "2001/05/06 | 10:20:30");
   EXPECT_EQ(outcome.at(gone), "Not Read");
@@ -239,6 +243,7 @@ TEST_F(RedateFaultsTest, AFileSwappedDuringTheRunIsLeftAsItIs) {
     std::function<void(const std::string&)> swap;
     std::string kind;  // what the path is afterwards
   };
+  // clang-format off
   const Case cases[] = {
       {"a FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); }, "fifo"},
       {"a folder",
@@ -250,6 +255,7 @@ TEST_F(RedateFaultsTest, AFileSwappedDuringTheRunIsLeftAsItIs) {
       {"a link to /dev/zero", [](const std::string& path) { fs::create_symlink("/dev/zero", path); },
        "link to /dev/zero"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;

@@ -1,8 +1,8 @@
 // The re-dating run with our real libraries on archives made by the usual
 // tools: each archive takes its newest entry's local time, to the second
 // (DOS precision: two seconds), and nothing else changes.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -64,15 +64,9 @@ TEST_F(RedateRealArchivesTest, EveryFormatTakesItsNewestEntrysTime) {
     const char* command;  // the archive path and the two files follow
   };
   const Tool tools[] = {
-      {"info.zip", "zip -q -X"},
-      {"extra.zip", "zip -q"},  // with the extended-time field
-      {"seven.zip", "7z a -bd -tzip"},
-      {"plain.tar", "tar cf"},
-      {"gnu.tgz", "tar czf"},
-      {"gnu.tar.gz", "tar czf"},
-      {"gnu.tar.bz2", "tar cjf"},
-      {"dos.arj", "arj a -y"},
-      {"lh5.lzh", "jlha a"},
+      {"info.zip", "zip -q -X"},       {"extra.zip", "zip -q"},  // with the extended-time field
+      {"seven.zip", "7z a -bd -tzip"}, {"plain.tar", "tar cf"}, {"gnu.tgz", "tar czf"}, {"gnu.tar.gz", "tar czf"},
+      {"gnu.tar.bz2", "tar cjf"},      {"dos.arj", "arj a -y"}, {"lh5.lzh", "jlha a"},
   };
   std::vector<std::string> archives;
   for (const Tool& tool : tools) archives.push_back(Make(tool.name, tool.command));
@@ -144,12 +138,9 @@ TEST_F(RedateRealArchivesTest, SevenZipOfEveryMethodAndItsSelfExtractorsTakeThei
     return sample_archives::MakeArchive(src_.path(), out_ / name, command, names);
   };
   const std::string archives[] = {
-      make("lzma2.7z", "7z a -bd -m0=LZMA2"),
-      make("lzma.7z", "7z a -bd -m0=LZMA -ms=off"),
-      make("ppmd.7z", "7z a -bd -m0=PPMd -ms=on"),
-      make("bzip2.7z", "7z a -bd -m0=BZip2 -mhc=off"),
-      make("copy.7z", "7z a -bd -m0=Copy"),
-      make("p7zip.exe", "7z a -bd -sfx/usr/lib/p7zip/7zCon.sfx"),
+      make("lzma2.7z", "7z a -bd -m0=LZMA2"),      make("lzma.7z", "7z a -bd -m0=LZMA -ms=off"),
+      make("ppmd.7z", "7z a -bd -m0=PPMd -ms=on"), make("bzip2.7z", "7z a -bd -m0=BZip2 -mhc=off"),
+      make("copy.7z", "7z a -bd -m0=Copy"),        make("p7zip.exe", "7z a -bd -sfx/usr/lib/p7zip/7zCon.sfx"),
   };
   const std::string inner = make("dos.inner", "7z a -bd -t7z");
   const std::string dos = out_ / "dos.exe";
@@ -172,8 +163,8 @@ TEST_F(RedateRealArchivesTest, SevenZipOfEveryMethodAndItsSelfExtractorsTakeThei
 // A 7z whose entries store no time has nothing to be dated by: it keeps its
 // own date to the second (an odd one here), not 1980 nor a rounded copy.
 TEST_F(RedateRealArchivesTest, ASevenZipWithoutEntryTimesKeepsItsDate) {
-  const std::string untimed = sample_archives::MakeArchive(src_.path(), out_ / "untimed.7z", "7z a -bd -mtm=off",
-                                                           "old.txt dir/new.txt");
+  const std::string untimed =
+      sample_archives::MakeArchive(src_.path(), out_ / "untimed.7z", "7z a -bd -mtm=off", "old.txt dir/new.txt");
   SetMTime(untimed, kBefore + 1);
   const auto outcome = Run(out_.path().string());
   EXPECT_EQ(outcome.at(untimed), "No Entry");
@@ -282,8 +273,9 @@ TEST_F(RedateRealArchivesTest, QuietCommandLineRedatesAndEndsWithoutAWindow) {
   SetMTime(out_ / "other.txt", kBefore);
   // The real program, as the README runs it; its libraries sit beside it.
   unsetenv("DOVANEL_LIBRARY_PATH");
-  const int status = std::system(((OutputDir() / "dovanel").string() + " /q " + out_.path().string() +
-                                  " /Q -- -not-a-path >/dev/null 2>&1").c_str());
+  const int status = std::system(
+      ((OutputDir() / "dovanel").string() + " /q " + out_.path().string() + " /Q -- -not-a-path >/dev/null 2>&1")
+          .c_str());
   UseRealLibraries();
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1) << "-not-a-path names nothing";

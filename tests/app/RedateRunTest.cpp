@@ -1,7 +1,7 @@
 // The re-dating run over fake libraries: what each file's row says, what its
 // last-write time becomes, and how the run ends.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,10 +18,10 @@
 
 #include "app/dvmain.h"
 #include "drivers/DriverTable.h"
-#include "tests/app/DropHelpers.h"
-#include "tests/app/RunWaits.h"
 #include "platform/rtl/CommandLine.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/app/DropHelpers.h"
+#include "tests/app/RunWaits.h"
 #include "tests/support/DateFormats.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/FileTimes.h"
@@ -140,7 +140,8 @@ TEST_F(RedateRunTest, LaterTimeOfTheSameNewestDayWinsWhateverTheOrder) {
     const std::string archive = MakeFile(laterFirst ? "first.lzh" : "second.lzh");
     const FakeEntry later = Entry("later", {2010, 1, 1, 18, 0, 0});
     const FakeEntry earlier = Entry("earlier", {2010, 1, 1, 6, 0, 0});
-    lha_.Config().entries = laterFirst ? std::vector<FakeEntry>{later, earlier} : std::vector<FakeEntry>{earlier, later};
+    lha_.Config().entries =
+        laterFirst ? std::vector<FakeEntry>{later, earlier} : std::vector<FakeEntry>{earlier, later};
     Run({archive});
     EXPECT_EQ(MTime(archive), LocalSeconds({2010, 1, 1, 18, 0, 0})) << "later first: " << laterFirst;
   }
@@ -150,8 +151,7 @@ TEST_F(RedateRunTest, EntriesThatAreNoCalendarValueArePassedOver) {
   const std::string mixed = MakeFile("mixed.lzh");
   // Month 13, day 0, hour 24 and 62 seconds, around one valid entry.
   lha_.Config().entries = {RawEntry("bad-month", (30u << 9) | (13u << 5) | 1u, 0),
-                           RawEntry("bad-day", (40u << 9) | (1u << 5) | 0u, 0),
-                           Entry("good", {2003, 3, 3, 3, 3, 4}),
+                           RawEntry("bad-day", (40u << 9) | (1u << 5) | 0u, 0), Entry("good", {2003, 3, 3, 3, 3, 4}),
                            RawEntry("bad-hour", (41u << 9) | (1u << 5) | 1u, 24u << 11),
                            RawEntry("bad-second", (42u << 9) | (1u << 5) | 1u, 0x1F)};
   Run({mixed});
@@ -167,11 +167,13 @@ TEST_F(RedateRunTest, ArchiveWithoutValidEntriesKeepsItsTime) {
     bool acceptOpen;
     const char* row;
   };
+  // clang-format off
   const Case cases[] = {
       {"empty.lzh", {}, true, "No Entry"},
       {"only-bad.lzh", {RawEntry("bad", 0, 0)}, true, "No Entry"},
       {"unopenable.lzh", {Entry("never", {2005, 5, 5, 5, 5, 6})}, false, "Not Read"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const std::string archive = MakeFile(c.name);
     lha_.Config().entries = c.entries;
@@ -205,9 +207,9 @@ TEST_F(RedateRunTest, NonArchivesMissingLibrariesAndReadOnlyFiles) {
   lha_.Config().entries = {Entry("x", {2011, 11, 11, 11, 11, 12})};
   Run({text, zip, readOnly, writable});
 
-  EXPECT_EQ(Rows(), (std::vector<std::string>{text + " => No Archive", zip + " => Skip",
-                                              readOnly + " => Not Set (read-only)",
-                                              writable + " => 2011/11/11 | 11:11:12"}));
+  EXPECT_EQ(Rows(),
+            (std::vector<std::string>{text + " => No Archive", zip + " => Skip", readOnly + " => Not Set (read-only)",
+                                      writable + " => 2011/11/11 | 11:11:12"}));
   EXPECT_EQ(form_->ListBox2->Item(0), "2020/01/02 | 03:04:06");
   EXPECT_EQ(MTime(text), LocalSeconds(kOld));
   EXPECT_EQ(MTime(zip), LocalSeconds(kOld));
@@ -260,8 +262,9 @@ TEST_F(RedateRunTest, WhatTakesTheArchivesPlaceDuringItsListingKeepsItsTime) {
     lha_.Config().whileListing = [&] { c.swap(archive, victim); };
     Run({archive});
     lha_.Config().whileListing = nullptr;
-    EXPECT_EQ(Rows(), std::vector<std::string>{
-                          archive + " => Not Set (another file took its place during the run; both are left as they are)"});
+    EXPECT_EQ(Rows(),
+              std::vector<std::string>{
+                  archive + " => Not Set (another file took its place during the run; both are left as they are)"});
     EXPECT_EQ(MTime(archive), LocalSeconds(kOld)) << "what stands at the path now";
     EXPECT_EQ(form_->Label1->Caption(), "The dates of some archives could not be set");
     std::filesystem::remove(archive);
@@ -378,11 +381,13 @@ TEST_F(RedateRunTest, TheCaptionShowsProgressAndThenWhatBecameOfTheArchives) {
   const std::string redatedToo = MakeFile("a5.lzh");
   std::vector<std::string> captions;
   int listing = 0;
+  // clang-format off
   lha_.Config().whileListing = [&] {
     // The second archive lists no entry.
     lha_.Config().entries = ++listing == 2 ? std::vector<FakeEntry>{}
                                            : std::vector<FakeEntry>{Entry("x", {2012, 12, 12, 12, 12, 12})};
   };
+  // clang-format on
   lha_.Config().entries = {Entry("x", {2012, 12, 12, 12, 12, 12})};
   TStringList files;
   files.Add(dir_.path().string());
@@ -449,8 +454,8 @@ TEST_F(RedateRunTest, FileNamedTwiceIsExaminedTwice) {
   const std::string archive = MakeFile("twice.lzh");
   lha_.Config().entries = {Entry("x", {2001, 2, 3, 4, 5, 6})};
   Run({archive, archive});
-  EXPECT_EQ(Rows(), (std::vector<std::string>{archive + " => 2001/02/03 | 04:05:06",
-                                              archive + " => 2001/02/03 | 04:05:06"}));
+  EXPECT_EQ(Rows(),
+            (std::vector<std::string>{archive + " => 2001/02/03 | 04:05:06", archive + " => 2001/02/03 | 04:05:06"}));
 }
 
 TEST_F(RedateRunTest, EmptyDropClearsTheListsAndFinishes) {

@@ -45,7 +45,8 @@ class RunOptionsTest : public ::testing::Test {
   std::map<std::string, std::pair<std::string, std::time_t>> State() {
     std::map<std::string, std::pair<std::string, std::time_t>> state;
     for (const auto& entry : fs::recursive_directory_iterator(tree_.path()))
-      if (entry.is_regular_file()) state[entry.path().string()] = {ReadFile(entry.path()), MTime(entry.path().string())};
+      if (entry.is_regular_file())
+        state[entry.path().string()] = {ReadFile(entry.path()), MTime(entry.path().string())};
     return state;
   }
 
@@ -59,16 +60,19 @@ TEST_F(RunOptionsTest, ARefusedCommandLineChangesNothingAndEndsWithTheUsageLine)
     std::vector<std::string> arguments;
     const char* refused;
   };
+  // clang-format off
   const Case cases[] = {
       {{"/Q", "--halp", "<tree>"}, "--halp"},
       {{"<tree>", "-q", "-x.zip"}, "-x.zip"},
       {{"-qz", "<tree>"}, "-qz"},
   };
+  // clang-format on
   const auto before = State();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.refused);
     std::vector<std::string> arguments;
-    for (const std::string& argument : c.arguments) arguments.push_back(argument == "<tree>" ? tree_.path().string() : argument);
+    for (const std::string& argument : c.arguments)
+      arguments.push_back(argument == "<tree>" ? tree_.path().string() : argument);
     const ProgramResult run = RunProgram(arguments, ownLibraries_);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 2);
@@ -90,6 +94,7 @@ TEST_F(RunOptionsTest, DryRunAndVerboseTellTheirLinesAndOnlyARealRunChangesTimes
     bool changes;
     bool tellsLeft;
   };
+  // clang-format off
   const Case cases[] = {
       {{"-n", "/Q"}, false, false},
       {{"--dry-run", "-q"}, false, false},
@@ -97,6 +102,7 @@ TEST_F(RunOptionsTest, DryRunAndVerboseTellTheirLinesAndOnlyARealRunChangesTimes
       {{"--verbose", "--quiet"}, true, true},
       {{"-nvq"}, false, true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options.front());
     for (const std::string& path : {redated_, dashed_, readOnly_}) SetMTime(path, kBefore);

@@ -64,7 +64,8 @@ class RunWindowTest : public ::testing::Test {
 
   // A folder of `count` archives the fake library lists, s01.lzh onwards.
   std::string Folder(int count) {
-    for (int i = 1; i <= count; ++i) WriteFile(dir_.path() / "many" / ((i < 10 ? "s0" : "s") + std::to_string(i) + ".lzh"), "");
+    for (int i = 1; i <= count; ++i)
+      WriteFile(dir_.path() / "many" / ((i < 10 ? "s0" : "s") + std::to_string(i) + ".lzh"), "");
     return dir_ / "many";
   }
   // Runs over `paths` and, while the library lists the archive of row
@@ -147,7 +148,8 @@ TEST_F(RunWindowTest, AfterTheRunRowZeroIsSelectedAndInViewInEveryList) {
   // all three lists, and scrolls every list to its end.
   RunLookingAt({folder}, 34, [&] {
     QListWidget* first = form_->ListBox1->Widget();
-    QTest::mouseClick(first->viewport(), Qt::LeftButton, Qt::NoModifier, first->visualItemRect(first->item(0)).center());
+    QTest::mouseClick(first->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      first->visualItemRect(first->item(0)).center());
     for (TListBox* list : {form_->ListBox1, form_->ListBox2, form_->ListBox3}) list->Widget()->scrollToBottom();
   });
   QApplication::processEvents();

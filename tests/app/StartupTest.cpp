@@ -16,8 +16,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -169,12 +169,14 @@ TEST_F(StartupTest, WithoutAReachableDisplayAStartReportsAsAQuietRun) {
   };
   // No server listens for this display here.
   ASSERT_FALSE(std::filesystem::exists("/tmp/.X11-unix/X87"));
+  // clang-format off
   const Case cases[] = {
       {"no display", {}, {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
        "no display (DISPLAY and WAYLAND_DISPLAY are unset)"},
       {"a display nobody serves", {{"DISPLAY", ":87"}}, {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
        "no display can be reached (DISPLAY=:87)"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string good = Zip("good.zip");
@@ -261,8 +263,7 @@ TEST_F(StartupTest, PathsTheRunningInstanceCannotTakeAreNotDroppedSilently) {
   Dovanel second({archive});
   ASSERT_TRUE(second.Started());
   EXPECT_EQ(second.EndStatus(5000), 1);
-  EXPECT_EQ(second.Errors(),
-            "dovanel: the running window could not be given the paths; they were not re-dated\n");
+  EXPECT_EQ(second.Errors(), "dovanel: the running window could not be given the paths; they were not re-dated\n");
   EXPECT_EQ(MTime(archive), kBefore);
 }
 
@@ -272,6 +273,7 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndDashNamesAreReachedAfterTheOpt
     std::vector<std::string> args;  // "<a>" is the archive's path, "<dash>" one whose name starts with "-"
     std::string errors;             // a path that names nothing is told
   };
+  // clang-format off
   const Case cases[] = {
       {"switch alone, lower case", {"/q"}, ""},
       {"archive then switch", {"<a>", "/Q"}, ""},
@@ -279,6 +281,7 @@ TEST_F(StartupTest, QuitSwitchInAnyCaseAnywhereAndDashNamesAreReachedAfterTheOpt
        {"/q", "/x", "/Q", "--", "<dash>", "-x"},
        "dovanel: /x: No such file or directory\ndovanel: -x: No such file or directory\n"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string archive = Zip("a.zip");

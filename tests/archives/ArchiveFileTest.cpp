@@ -172,9 +172,9 @@ TEST_F(ArchiveFileTest, AutoDetectMakesTheNextOpenDetectByContent) {
   EXPECT_EQ(file_.OpenArchive(kWindow, 0), 0u);
   EXPECT_EQ(file_.Archiver(), lha);
   EXPECT_EQ(file_.ArchiverType(), atAutoDetect);
-  EXPECT_EQ(lha_.Calls(), (std::vector<std::string>{"OpenArchive(window=0, path=/d/a.lzh, mode=0x800002)",
-                                                    "CloseArchive(0)",
-                                                    "OpenArchive(window=0x1234, path=/d/a.lzh, mode=0x0)"}));
+  EXPECT_EQ(lha_.Calls(),
+            (std::vector<std::string>{"OpenArchive(window=0, path=/d/a.lzh, mode=0x800002)", "CloseArchive(0)",
+                                      "OpenArchive(window=0x1234, path=/d/a.lzh, mode=0x0)"}));
   file_.CloseArchive();
 
   for (FakeLibrary* fake : Probed()) fake->Clear();
@@ -183,9 +183,9 @@ TEST_F(ArchiveFileTest, AutoDetectMakesTheNextOpenDetectByContent) {
   EXPECT_EQ(file_.ArchiverType(), atCab);
   ASSERT_NE(file_.Archiver(), nullptr);
   EXPECT_EQ(typeid(*file_.Archiver()), typeid(TCab32));
-  EXPECT_EQ(cab_.Calls(), (std::vector<std::string>{"OpenArchive(window=0, path=/d/a.lzh, mode=0x800002)",
-                                                    "CloseArchive(17185)",
-                                                    "OpenArchive(window=0x1234, path=/d/a.lzh, mode=0x0)"}));
+  EXPECT_EQ(cab_.Calls(),
+            (std::vector<std::string>{"OpenArchive(window=0, path=/d/a.lzh, mode=0x800002)", "CloseArchive(17185)",
+                                      "OpenArchive(window=0x1234, path=/d/a.lzh, mode=0x0)"}));
   file_.CloseArchive();
 }
 
@@ -210,6 +210,7 @@ TEST_F(ArchiveFileTest, ListingForwardsTheStoredHandle) {
     bool acceptOpen;
     std::vector<std::string> listed;
     std::vector<std::string> calls;
+    // clang-format off
   } rows[] = {
       {true,
        {"a.txt", "b.txt"},
@@ -218,6 +219,7 @@ TEST_F(ArchiveFileTest, ListingForwardsTheStoredHandle) {
       {false, {}, {"OpenArchive(window=0x1234, path=/d/a.lzh, mode=0x0)", "FindFirst(0, *.*)", "CloseArchive(0)",
                       "FindFirst(0, *.*)"}},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.acceptOpen ? "accept" : "reject");
     lha_.Clear();

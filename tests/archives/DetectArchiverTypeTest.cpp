@@ -52,6 +52,7 @@ TEST_F(DetectArchiverTypeTest, ByExtensionUsesTheTableOnly) {
   const struct {
     const char* name;
     TArchiverType expected;
+    // clang-format off
   } rows[] = {
       {"/d/x.z", atTgz},         {"/d/x.Z", atTgz},         {"/d/x.gz", atTgz},        {"/d/x.tgz", atTgz},
       {"/d/x.TAZ", atTgz},       {"/d/x.tar", atTar},       {"/d/x.bz2", atBZ2},       {"/d/x.rar", atRar},
@@ -61,6 +62,7 @@ TEST_F(DetectArchiverTypeTest, ByExtensionUsesTheTableOnly) {
       {"/d/x.", atNone},         {"/dir.zip/file", atNone}, {"/d/noextension", atNone}, {"", atNone},
       {"/d/x.gz ", atNone},      {"/d/xlzh", atNone},
   };
+  // clang-format on
   const int loadsBefore = LoadLibraryCallCount();
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -74,10 +76,12 @@ TEST_F(DetectArchiverTypeTest, XzZstdAndTbz2ByExtensionAndByContent) {
   const struct {
     const char* name;
     TArchiverType expected;
+    // clang-format off
   } rows[] = {
       {"/d/x.tar.xz", atTxz}, {"/d/x.TXZ", atTxz},   {"/d/x.xz", atTxz},  {"/d/x.tar.zst", atTzst},
       {"/d/x.tzst", atTzst},  {"/d/x.Zst", atTzst},  {"/d/x.tbz2", atBZ2}, {"/d/x.zstd", atNone},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(DetectArchiverType(row.name, true), row.expected);
@@ -107,13 +111,10 @@ TEST_F(DetectArchiverTypeTest, ByExtensionScansShiftJisByCharacters) {
     std::string extension;
     TArchiverType expected;
   } rows[] = {
-      {"/d/" + hyo + ".lzh", ".lzh", atLha},
-      {"/d" + hyo + "/x.zip", ".zip", atZip},
-      {"/d/x." + hyo, "." + hyo, atNone},
-      {"/d.zip/" + hyo, "", atNone},
-      {"/d/x\x81.cab", ".cab", atCab},     // a lead byte before "." stands alone
-      {"/d.tar/x\x95/y", "", atNone},      // and before "/" too
-      {"/d/x.lzh\x95", ".lzh\x95", atNone},     // a stray lead byte at the end
+      {"/d/" + hyo + ".lzh", ".lzh", atLha}, {"/d" + hyo + "/x.zip", ".zip", atZip}, {"/d/x." + hyo, "." + hyo, atNone},
+      {"/d.zip/" + hyo, "", atNone},         {"/d/x\x81.cab", ".cab", atCab},  // a lead byte before "." stands alone
+      {"/d.tar/x\x95/y", "", atNone},                                          // and before "/" too
+      {"/d/x.lzh\x95", ".lzh\x95", atNone},                                    // a stray lead byte at the end
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.name));
@@ -129,6 +130,7 @@ TEST_F(DetectArchiverTypeTest, ByContentRunsEveryProbeAndTheLaterYesWins) {
     int tarKind;
     std::vector<std::string> accepting;
     TArchiverType expected;
+    // clang-format off
   } rows[] = {
       {0, {}, atNone},
       {1, {}, atTar},
@@ -142,6 +144,7 @@ TEST_F(DetectArchiverTypeTest, ByContentRunsEveryProbeAndTheLaterYesWins) {
       {0, {"zip", "lha"}, atLha},
       {7, {"rar", "arj", "cab", "zip", "lha"}, atLha},
   };
+  // clang-format on
   const std::string path = "/d/setup.exe";
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.accepting) + " tar kind " + std::to_string(row.tarKind));
@@ -165,8 +168,10 @@ TEST_F(DetectArchiverTypeTest, ByContentRunsEveryProbeAndTheLaterYesWins) {
       const bool accepts = std::find(row.accepting.begin(), row.accepting.end(), name) != row.accepting.end();
       std::vector<std::string> expected{open};
       // ZIP's probe closes only a handle it got.
-      if (accepts) expected.push_back("CloseArchive(17185)");
-      else if (std::string(name) != "zip") expected.push_back("CloseArchive(0)");
+      if (accepts)
+        expected.push_back("CloseArchive(17185)");
+      else if (std::string(name) != "zip")
+        expected.push_back("CloseArchive(0)");
       EXPECT_EQ(fake->Calls(), expected);
     }
   }
@@ -184,10 +189,12 @@ TEST_F(DetectArchiverTypeTest, SevenZipByExtensionAndAsTheWeakestProbe) {
     int tarKind;
     const char* otherAccepting;
     TArchiverType expected;
+    // clang-format off
   } rows[] = {
       {true, 0, nullptr, atSevenZip}, {false, 0, nullptr, atNone}, {true, 1, nullptr, atTar},
       {true, 0, "rar", atRar},        {true, 0, "lha", atLha},     {true, 0, "zip", atZip},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.otherAccepting ? row.otherAccepting : "-") + " tar kind " +
                  std::to_string(row.tarKind));

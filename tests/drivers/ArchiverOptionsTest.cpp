@@ -16,8 +16,8 @@ std::string Rendered(const TArchiverOptions& o) {
   std::string text;
 #define DV_RENDER_NUMBER(name) text += #name "=" + std::to_string(o.name) + "\n";
 #define DV_RENDER_TEXT(name) text += #name "=" + (IsUnset(o.name) ? std::string("(unset)") : "[" + o.name + "]") + "\n";
-#define DV_RENDER_LIST(name)                                    \
-  text += #name "=";                                            \
+#define DV_RENDER_LIST(name)                                       \
+  text += #name "=";                                               \
   for (const std::string& line : o.name) text += "[" + line + "]"; \
   text += "\n";
   DV_OPTION_SWITCHES(DV_RENDER_NUMBER, DV_RENDER_TEXT, DV_RENDER_LIST)
@@ -114,7 +114,8 @@ TEST(ArchiverOptionsTest, AnyOtherClassRaisesTheConversionError) {
             "Cannot assign a TArchiverOptions to a TOtherPersistent");
   EXPECT_EQ(RaisedMessage<EConvertError>([&] { options.Assign(&other); }),
             "Cannot assign a TOtherPersistent to a TArchiverOptions");
-  EXPECT_EQ(RaisedMessage<EConvertError>([&] { options.Assign(nullptr); }), "Cannot assign a nil to a TArchiverOptions");
+  EXPECT_EQ(RaisedMessage<EConvertError>([&] { options.Assign(nullptr); }),
+            "Cannot assign a nil to a TArchiverOptions");
   EXPECT_EQ(Rendered(options), kInitial);
 }
 }  // namespace

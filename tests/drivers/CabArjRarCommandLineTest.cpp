@@ -60,6 +60,7 @@ struct CabRarLineCase {
   std::string expected;
 };
 
+// clang-format off
 const CabRarLineCase kCabRarLines[] = {
     {.name = "CabUnpackWithDefaults", .expected = R"(-x  "/a.arc" "/out/" "x.txt" )"},
     {.name = "CabC1GivesO", .setUp = [](TArchiverOptions& o) { o.c = 1; },
@@ -90,6 +91,7 @@ const CabRarLineCase kCabRarLines[] = {
     {.name = "RarKeepsTheArchiveNameAsGiven", .rar = true, .archive = "rel.rar",
      .expected = R"(-x -u  "rel.rar" "/out/" "x.txt" )"},
 };
+// clang-format on
 
 std::unique_ptr<TArchiver> CabOrRar(bool rar) {
   if (rar) return TArchiver::Create<TRar32>();
@@ -179,15 +181,16 @@ TEST_F(CabArjRarFixture, UnsupportedOperationsRaiseTheBaseMessages) {
     TArchiver* driver;
     Op operation;
     const char* message;
+    // clang-format off
   } cases[] = {
       {cab.get(), Op::RemoveItem, kNoRemove}, {cab.get(), Op::Update, kNoUpdate},
       {rar.get(), Op::Pack, kNoPack},         {rar.get(), Op::RemoveItem, kNoRemove},
       {rar.get(), Op::Update, kNoUpdate},     {rar.get(), Op::MakeSFX, kNoSelfExtracting},
   };
+  // clang-format on
   for (const auto& c : cases) {
-    EXPECT_EQ(RaisedMessage([&] {
-                Operate(*c.driver, c.operation, nullptr, "/a", options_, "/out", &files_, false, output_);
-              }),
+    EXPECT_EQ(RaisedMessage(
+                  [&] { Operate(*c.driver, c.operation, nullptr, "/a", options_, "/out", &files_, false, output_); }),
               c.message)
         << (c.driver == cab.get() ? "CAB " : "RAR ") << OperationName(c.operation);
   }

@@ -8,8 +8,8 @@
 #include <set>
 #include <string>
 
-#include "platform/rtl/Ansi.h"
 #include "contract/WinTypes.h"
+#include "platform/rtl/Ansi.h"
 #include "tests/support/Raised.h"
 #include "tests/support/Scoped.h"
 
@@ -72,8 +72,7 @@ inline int Operate(TArchiver& driver, TCommandOperation operation, HWND window, 
       return driver.RemoveItem(window, archive, options, directory, files, useResponseFile, output);
     case TCommandOperation::Update:
       return driver.Update(window, archive, options, directory, files, useResponseFile, output);
-    case TCommandOperation::MakeSFX:
-      return driver.MakeSFX(window, archive, options, directory, output);
+    case TCommandOperation::MakeSFX: return driver.MakeSFX(window, archive, options, directory, output);
   }
   return -1;
 }

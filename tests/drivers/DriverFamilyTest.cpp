@@ -84,8 +84,8 @@ struct AllFakes {
 
 // The entries of a unit that are in its cache, by suffix, in cache order.
 std::string CachedEntries(const TDriverUnit& unit) {
-  const TEntry entries[] = {TEntry::Command,      TEntry::OpenArchive,      TEntry::CloseArchive,
-                            TEntry::FindFirst,    TEntry::FindNext,         TEntry::CheckArchive,
+  const TEntry entries[] = {TEntry::Command,          TEntry::OpenArchive,       TEntry::CloseArchive,
+                            TEntry::FindFirst,        TEntry::FindNext,          TEntry::CheckArchive,
                             TEntry::SetOwnerWindowEx, TEntry::KillOwnerWindowEx, TEntry::GetArchiveType};
   std::string cached;
   for (TEntry entry : entries) {
@@ -154,12 +154,11 @@ TEST_F(DriverFamilyTest, EachDriverListsThroughItsOwnLibrary) {
     own.Config().entries = {{"a.txt", 0x3C21, 0x6000}, {"sub/b.txt", 0x3C22, 0x6001}};
 
     std::unique_ptr<TArchiver> driver = member.create();
-    EXPECT_EQ(ListThrough(*driver, "rel/arc.x"),
-              (std::vector<std::string>{"a.txt 3c21 6000", "sub/b.txt 3c22 6001"}));
-    EXPECT_EQ(own.Calls(), (std::vector<std::string>{
-                               "OpenArchive(window=0x1234, path=" + Absolute("rel/arc.x") + ", mode=0x0)",
-                               "FindFirst(" + kOpen + ", *.*)", "FindNext(" + kOpen + ")", "FindNext(" + kOpen + ")",
-                               "CloseArchive(" + kOpen + ")"}));
+    EXPECT_EQ(ListThrough(*driver, "rel/arc.x"), (std::vector<std::string>{"a.txt 3c21 6000", "sub/b.txt 3c22 6001"}));
+    EXPECT_EQ(own.Calls(),
+              (std::vector<std::string>{"OpenArchive(window=0x1234, path=" + Absolute("rel/arc.x") + ", mode=0x0)",
+                                        "FindFirst(" + kOpen + ", *.*)", "FindNext(" + kOpen + ")",
+                                        "FindNext(" + kOpen + ")", "CloseArchive(" + kOpen + ")"}));
     for (FakeLibrary* other : fakes_.All()) {
       if (other != &own) {
         EXPECT_TRUE(other->Calls().empty()) << other->Path();
@@ -170,7 +169,8 @@ TEST_F(DriverFamilyTest, EachDriverListsThroughItsOwnLibrary) {
 
 TEST_F(DriverFamilyTest, LibraryLoadsOnceAndEachEntryIsLookedUpAtFirstUse) {
   UseFakeLibraries({"lha"});
-  fakes_.lha.Config().entries = {{"1", 0x3C21, 0}, {"2", 0x3C21, 0}, {"3", 0x3C21, 0}, {"4", 0x3C21, 0}, {"5", 0x3C21, 0}};
+  fakes_.lha.Config().entries = {
+      {"1", 0x3C21, 0}, {"2", 0x3C21, 0}, {"3", 0x3C21, 0}, {"4", 0x3C21, 0}, {"5", 0x3C21, 0}};
   const int before = LoadLibraryCallCount();
 
   std::unique_ptr<TArchiver> first = TArchiver::Create<TLha32>();
@@ -208,6 +208,7 @@ TEST_F(DriverFamilyTest, WhichWrappersLoadBeforeLookingUp) {
     std::function<void(TSingleLibraryUnit&)> call;
     bool loads;
   };
+  // clang-format off
   const Row rows[] = {
       {"Unlha", LhaUnit, [&](TSingleLibraryUnit& u) { u.Command(TEntry::Command, nullptr, "l", output); }, true},
       {"UnlhaOpenArchive", LhaUnit, [&](TSingleLibraryUnit& u) { u.OpenArchive(nullptr, "/a", 0); }, true},
@@ -219,6 +220,7 @@ TEST_F(DriverFamilyTest, WhichWrappersLoadBeforeLookingUp) {
       {"UnlhaSetOwnerWindowEx", LhaUnit, [&](TSingleLibraryUnit& u) { u.SetOwnerWindowEx(kWindow, nullptr); }, false},
       {"UnlhaKillOwnerWindowEx", LhaUnit, [&](TSingleLibraryUnit& u) { u.KillOwnerWindowEx(kWindow); }, false},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
     ReleaseAllDriverUnits();
@@ -226,8 +228,8 @@ TEST_F(DriverFamilyTest, WhichWrappersLoadBeforeLookingUp) {
     const std::string raised = RaisedMessage([&] { row.call(row.unit()); });
     EXPECT_EQ(LoadLibraryCallCount() - before, row.loads ? 1 : 0);
     EXPECT_EQ(row.unit().Handle() != nullptr, row.loads);
-    EXPECT_EQ(raised, row.loads ? "(nothing raised)"
-                                : ExecutablePath() + " に " + row.entry + " のエントリが見つかりません。");
+    EXPECT_EQ(raised,
+              row.loads ? "(nothing raised)" : ExecutablePath() + " に " + row.entry + " のエントリが見つかりません。");
   }
 }
 
@@ -240,11 +242,13 @@ TEST_F(DriverFamilyTest, MissingExportFailsEachTimeAndOnlyItsOperation) {
     std::function<void(TArchiver&)> call;
   };
   ENTRYINFO record{};
+  // clang-format off
   const Row rows[] = {
       {"lha_no_findnext", "UnlhaFindNext", [&](TArchiver& d) { d.FindNext(17185, &record); }},
       {"lha_no_owner", "UnlhaSetOwnerWindowEx", [](TArchiver& d) { d.SetOwnerWindow(kWindow, kProcedure); }},
       {"lha_no_owner", "UnlhaKillOwnerWindowEx", [](TArchiver& d) { d.KillOwnerWindow(kWindow); }},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
     ReleaseAllDriverUnits();
@@ -305,7 +309,7 @@ TEST_F(DriverFamilyTest, CheckAndOwnerWindowSlots) {
       EXPECT_EQ(driver->KillOwnerWindow(kWindow), answer == 1);
       EXPECT_EQ(driver->OwnerWindow, nullptr);
       EXPECT_EQ(own.Calls(), (std::vector<std::string>{"CheckArchive(rel/a.x, 5)", "SetOwnerWindowEx(0x1234, 0x5678)",
-                                                        "KillOwnerWindowEx(0x1234)"}));
+                                                       "KillOwnerWindowEx(0x1234)"}));
     }
   }
 }
@@ -318,9 +322,8 @@ TEST_F(DriverFamilyTest, CommandWrapperPassesNoBufferForAnEmptyOutput) {
   std::string sized(10, '\0');
   EXPECT_EQ(LhaUnit().Command(TEntry::Command, kWindow, "l a.lzh", empty), 7);
   EXPECT_EQ(LhaUnit().Command(TEntry::Command, nullptr, "l b.lzh", sized), 7);
-  EXPECT_EQ(fakes_.lha.Calls(), (std::vector<std::string>{
-                                    "Unlha(window=0x1234, line=[l a.lzh], buffer=null, size=0)",
-                                    "Unlha(window=0, line=[l b.lzh], buffer=set, size=10)"}));
+  EXPECT_EQ(fakes_.lha.Calls(), (std::vector<std::string>{"Unlha(window=0x1234, line=[l a.lzh], buffer=null, size=0)",
+                                                          "Unlha(window=0, line=[l b.lzh], buffer=set, size=10)"}));
 }
 
 // A probe opens in probe mode with no window and closes whatever handle it got.
@@ -368,7 +371,8 @@ TEST_F(DriverFamilyTest, TarArchiveTypeMapsTheLibrarysKinds) {
   const struct {
     int kind;
     TArchiverType expected;
-  } rows[] = {{1, atTar}, {2, atTgz}, {3, atTgz}, {5, atTgz}, {6, atBZ2}, {7, atBZ2}, {0, atNone}, {8, atNone}, {-1, atNone}};
+  } rows[] = {{1, atTar}, {2, atTgz},  {3, atTgz},  {5, atTgz},  {6, atBZ2},
+              {7, atBZ2}, {0, atNone}, {8, atNone}, {-1, atNone}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.kind);
     fakes_.tar.Clear();

@@ -51,6 +51,7 @@ struct LhaLineCase {
   std::string expected;
 };
 
+// clang-format off
 const LhaLineCase kLhaLines[] = {
     {.name = "UnpackWithDefaults", .expected = R"(x -+  "/a.lzh" "/out/" "x.txt" )"},
     {.name = "PackWithDefaults", .operation = Op::Pack, .expected = R"(u -+  "/a.lzh" "/out/" "x.txt" )"},
@@ -97,6 +98,7 @@ const LhaLineCase kLhaLines[] = {
     {.name = "NoBaseDirectory", .directory = "", .expected = R"(x -+  "/a.lzh" "x.txt" )"},
     {.name = "NoFileList", .files = std::nullopt, .expected = R"(x -+  "/a.lzh" "/out/" )"},
 };
+// clang-format on
 
 class LhaLineTest : public LhaCommandFixture, public ::testing::TestWithParam<LhaLineCase> {
  protected:
@@ -108,8 +110,8 @@ TEST_P(LhaLineTest, BuildsAndSendsTheLine) {
   const LhaLineCase& row = GetParam();
   row.setUp(options_);
   const std::optional<TStringList> files = row.files ? std::optional(ListOf(*row.files)) : std::nullopt;
-  EXPECT_EQ(Operate(*driver_, row.operation, nullptr, row.archive, options_, row.directory,
-                    files ? &*files : nullptr, false, output_),
+  EXPECT_EQ(Operate(*driver_, row.operation, nullptr, row.archive, options_, row.directory, files ? &*files : nullptr,
+                    false, output_),
             0);
   EXPECT_EQ(driver_->CommandLine, row.expected);
   EXPECT_EQ(lha_->Calls(), std::vector<std::string>{CommandCall("Unlha", nullptr, row.expected)});
@@ -164,12 +166,14 @@ TEST_F(LhaCommandTest, ResFileUsageAloneDecidesTheResponseFile) {
     TResFileUsage others;
     const char* word;
     const char* directory;
+    // clang-format off
   } operations[] = {
       {Op::Unpack, ruOnUnpack, {ruOnPack, ruOnRemoveItem, ruOnUpdate}, "x", R"( "/out/")"},
       {Op::Pack, ruOnPack, {ruOnUnpack, ruOnRemoveItem, ruOnUpdate}, "u", R"( "/out/")"},
       {Op::RemoveItem, ruOnRemoveItem, {ruOnPack, ruOnUnpack, ruOnUpdate}, "d", ""},
       {Op::Update, ruOnUpdate, {ruOnPack, ruOnUnpack, ruOnRemoveItem}, "f", R"( "/out/")"},
   };
+  // clang-format on
   options_.ResFileName = temp_ / "list.txt";
   for (const auto& op : operations) {
     SCOPED_TRACE(OperationName(op.operation));
@@ -212,11 +216,13 @@ TEST_F(LhaCommandTest, DoubleQuoteInAValueRunsNothingAndWritesNothing) {
     std::string jo;
     std::vector<std::string> files;
     std::string named;
+    // clang-format off
   } cases[] = {
       {"ArchiveName", "/a\"b.lzh", UnsetMarker(), {"x.txt"}, "/a\"b.lzh"},
       {"TextSwitch", "/a.lzh", "x\" -d", {"x.txt"}, "x\" -d"},
       {"NameInTheResponseFile", "/a.lzh", UnsetMarker(), {"ok.txt", "say \"hi\".txt"}, "say \"hi\".txt"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     options_.jo = c.jo;

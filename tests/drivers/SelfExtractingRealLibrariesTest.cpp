@@ -26,19 +26,21 @@ struct RealSfxCase {
   std::string archive;  // its name in arc/
   std::string command;  // makes it in arc/ from a.txt and d/b.txt
   std::function<std::unique_ptr<TArchiver>()> driver;
-  int gw;               // the option that picks ZIP's Win32 stub
-  TArchiverType type;   // what detection by content says of the executable
+  int gw;              // the option that picks ZIP's Win32 stub
+  TArchiverType type;  // what detection by content says of the executable
   friend std::ostream& operator<<(std::ostream& out, const RealSfxCase& value) { return out << value.name; }
 };
 
 std::vector<RealSfxCase> RealSfxCases() {
   const auto zip = [] { return TArchiver::Create<TZip32>(); };
+  // clang-format off
   return {
       {"ZipDosStubOf30002Bytes", "a.zip", "zip -q -r a.zip a.txt d", zip, 0, atZip},
       {"Zip64Win32Stub", "a.zip", "zip -q -fz -r a.zip a.txt d", zip, 1, atZip},
       {"Tar", "a.tar", "tar cf a.tar a.txt d", [] { return TArchiver::Create<TTar32>(); }, 0, atTar},
       {"TarGzip", "a.tgz", "tar czf a.tgz a.txt d", [] { return TArchiver::Create<TTgz32>(); }, 0, atTgz},
   };
+  // clang-format on
 }
 
 class RealSelfExtractingTest : public ::testing::TestWithParam<RealSfxCase> {

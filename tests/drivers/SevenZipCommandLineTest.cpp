@@ -27,6 +27,7 @@ struct SevenZipLineCase {
   std::string expected;
 };
 
+// clang-format off
 const SevenZipLineCase kSevenZipLines[] = {
     {.name = "UnpackKeepsExistingFilesByDefault", .expected = R"(x -aos -y  "/a.7z" "/out/" "x.txt" )"},
     {.name = "UnpackC1Overwrites", .setUp = [](TArchiverOptions& o) { o.c = 1; },
@@ -49,6 +50,7 @@ const SevenZipLineCase kSevenZipLines[] = {
     {.name = "UserOptionsBeforeTheArchive", .setUp = [](TArchiverOptions& o) { o.UserOptions = "-x!*.bak"; },
      .expected = R"(x -aos -y -x!*.bak "/a.7z" "/out/" "x.txt" )"},
 };
+// clang-format on
 
 class SevenZipLineTest : public ::testing::TestWithParam<SevenZipLineCase> {
  protected:
@@ -128,8 +130,7 @@ TEST(SevenZipRealLibraryTest, LinesTheDriverBuildsDoWhatTheySay) {
   EXPECT_EQ(RunAndCapture("7z t " + Quote(archive)).status, 0);
 
   const fs::path tree = temp.path() / "tree";
-  EXPECT_EQ(driver->Unpack(nullptr, archive, options, tree.string(), nullptr, false, output), 0)
-      << driver->CommandLine;
+  EXPECT_EQ(driver->Unpack(nullptr, archive, options, tree.string(), nullptr, false, output), 0) << driver->CommandLine;
   EXPECT_EQ(ReadFile(tree / "表/ソ.txt"), "second\n");
   EXPECT_FALSE(fs::exists(tree / "a.txt"));
 

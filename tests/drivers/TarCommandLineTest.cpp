@@ -61,6 +61,7 @@ struct TarLineCase {
   std::string expected;
 };
 
+// clang-format off
 const TarLineCase kTarLines[] = {
     {.name = "TarUnpackWithDefaults", .expected = R"(x  -f "/a.tar" -o "/out/" "sub\x.txt" )"},
     {.name = "TarPackWithDefaults", .operation = Op::Pack, .expected = R"(c  -f "/a.tar" -o "/out/" "sub\x.txt" )"},
@@ -99,6 +100,7 @@ const TarLineCase kTarLines[] = {
     {.name = "DirectoryKeepsItsOwnDelimiter", .archive = "rel.tar", .directory = "/out/",
      .expected = R"(x  -f "rel.tar" -o "/out/" "sub\x.txt" )"},
 };
+// clang-format on
 
 class TarLineTest : public TarCommandFixture, public ::testing::TestWithParam<TarLineCase> {
  protected:
@@ -120,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Tar, TarLineTest, ::testing::ValuesIn(kTarLines),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // xz and zstd: their switch where gzip's and bzip2's go, with jm as the level.
+// clang-format off
 const TarLineCase kXzZstdLines[] = {
     {.name = "TxzPackWithDefaults", .kind = TarClass::Txz, .operation = Op::Pack,
      .expected = R"(c -J  -f "/a.tar" -o "/out/" "sub\x.txt" )"},
@@ -130,6 +133,7 @@ const TarLineCase kXzZstdLines[] = {
     {.name = "TzstLevel19", .kind = TarClass::Tzst, .operation = Op::Pack,
      .setUp = [](TArchiverOptions& o) { o.jm = 19; }, .expected = R"(c --zstd=19  -f "/a.tar" -o "/out/" "sub\x.txt" )"},
 };
+// clang-format on
 INSTANTIATE_TEST_SUITE_P(TarXzZstd, TarLineTest, ::testing::ValuesIn(kXzZstdLines),
                          [](const auto& info) { return std::string(info.param.name); });
 

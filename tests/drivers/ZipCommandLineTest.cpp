@@ -32,11 +32,8 @@ TEST(EscapeZipNameTest, RewritesBackslashesAndOpeningBrackets) {
     std::string given;
     std::string expected;
   } cases[] = {
-      {"Both", "dir\\a[1].txt", "dir/a[[]1].txt"},
-      {"ClosingBracketStays", "a]b", "a]b"},
-      {"Empty", "", ""},
-      {"EveryOccurrence", "[[\\\\", "[[][[]//"},
-      {"Utf8TextAround", "表\\[x", "表/[[]x"},
+      {"Both", "dir\\a[1].txt", "dir/a[[]1].txt"}, {"ClosingBracketStays", "a]b", "a]b"},   {"Empty", "", ""},
+      {"EveryOccurrence", "[[\\\\", "[[][[]//"},   {"Utf8TextAround", "表\\[x", "表/[[]x"},
   };
   for (const auto& c : cases) EXPECT_EQ(EscapeZipName(c.given), c.expected) << c.name;
 }
@@ -52,7 +49,11 @@ TEST(EscapeZipNameTest, CopiesDoubleByteCharactersWhole) {
   } cases[] = {
       {"TrailByteIsBackslash", "\x95\x5C\\a", "\x95\x5C/a"},
       {"TrailByteIsBracket", "\x83\x5B[", "\x83\x5B[[]"},
-      {"SingleByteAfterDoubleByte", "\x95\x5C" "a\\[", "\x95\x5C" "a/[[]"},
+      {"SingleByteAfterDoubleByte",
+       "\x95\x5C"
+       "a\\[",
+       "\x95\x5C"
+       "a/[[]"},
       {"LoneLeadByteAtTheEnd", "a\\\x95", "a/\x95"},
   };
   for (const auto& c : cases) EXPECT_EQ(EscapeZipName(c.given), c.expected) << c.name;
@@ -93,6 +94,7 @@ struct ZipLineCase {
   std::string expected;
 };
 
+// clang-format off
 const ZipLineCase kZipLines[] = {
     {.name = "UnpackWithDefaults", .operation = Op::Unpack, .directory = "/out", .files = {"x[1].txt"},
      .expected = R"(-x  "/a.zip" "/out/" "x[[]1].txt" )"},
@@ -135,6 +137,7 @@ const ZipLineCase kZipLines[] = {
     {.name = "ArchiveAndDirectoryAreNotFiltered", .operation = Op::Unpack, .archive = "/x[1]\\a.zip",
      .directory = "/d[2]", .expected = R"(-x  "/x[1]\a.zip" "/d[2]/" "sub/x.txt" )"},
 };
+// clang-format on
 
 // ZIP32J.DLL creates and UNZIP32.DLL extracts.
 class ZipLineTest : public ZipCommandFixture, public ::testing::TestWithParam<ZipLineCase> {
@@ -302,7 +305,8 @@ TEST_P(LmZipRealPackTest, TheOldArchiveNeverGetsIntoTheNewOne) {
   const LmZipRealCase& row = GetParam();
   const TempDir folder, libraries;
   const auto tmp = row.otherFileSystem ? std::make_unique<TempDir>(kOtherFileSystem) : std::make_unique<TempDir>();
-  struct stat here {}, there {};
+  struct stat here {
+  }, there{};
   ASSERT_EQ(::stat(folder.path().c_str(), &here), 0);
   ASSERT_EQ(::stat(tmp->path().c_str(), &there), 0);
   ASSERT_EQ(here.st_dev != there.st_dev, row.otherFileSystem) << kOtherFileSystem;
@@ -344,11 +348,10 @@ TEST_P(LmZipRealPackTest, TheOldArchiveNeverGetsIntoTheNewOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lmzip32, LmZipRealPackTest,
-    ::testing::Values(
-        LmZipRealCase{"StarOnTheSameFileSystem", false, {"*"}, 0, {"a.txt", "表示.txt"}},
-        LmZipRealCase{"StarAcrossFileSystems", true, {"*"}, 0, {"a.txt", "表示.txt"}},
-        LmZipRealCase{"NothingToStoreOnTheSameFileSystem", false, {"fifo"}, 0x800B, {}},
-        LmZipRealCase{"NothingToStoreAcrossFileSystems", true, {"fifo"}, 0x800B, {}}),
+    ::testing::Values(LmZipRealCase{"StarOnTheSameFileSystem", false, {"*"}, 0, {"a.txt", "表示.txt"}},
+                      LmZipRealCase{"StarAcrossFileSystems", true, {"*"}, 0, {"a.txt", "表示.txt"}},
+                      LmZipRealCase{"NothingToStoreOnTheSameFileSystem", false, {"fifo"}, 0x800B, {}},
+                      LmZipRealCase{"NothingToStoreAcrossFileSystems", true, {"fifo"}, 0x800B, {}}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(LmZipPackTest, ExtractsThroughItsUnzipFunction) {
@@ -377,9 +380,8 @@ TEST_F(ZipCommandTest, LmZipPackThatRaisesBringsTheOldArchiveBack) {
 TEST_F(ZipCommandTest, OnlyUnzip32CannotCreateOrChange) {
   Start({"unzip32"});
   for (Op operation : {Op::Pack, Op::RemoveItem, Op::Update}) {
-    EXPECT_EQ(RaisedMessage([&] {
-                Operate(*driver_, operation, nullptr, "/a.zip", options_, "/src", &files_, false, output_);
-              }),
+    EXPECT_EQ(RaisedMessage(
+                  [&] { Operate(*driver_, operation, nullptr, "/a.zip", options_, "/src", &files_, false, output_); }),
               kNoCreatingLibrary)
         << OperationName(operation);
   }

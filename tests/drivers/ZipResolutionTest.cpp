@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "drivers/base/Archiver.h"
 #include "drivers/ZIP32.h"
+#include "drivers/base/Archiver.h"
 #include "platform/winapi/Library.h"
 #include "tests/support/FakeLibraries.h"
 #include "tests/support/Raised.h"
@@ -72,6 +72,7 @@ TEST_F(ZipResolutionTest, EachEntryAsksItsLibrariesInItsOwnOrder) {
   const struct {
     std::vector<std::string> present;
     std::vector<std::string> servedBy;
+    // clang-format off
   } rows[] = {
       {{"unzip32", "zip32j", "lmzip32"},
        {"zip32j", "unzip32", "lmzip32", "lmzip32", "lmzip32", "lmzip32", "unzip32", "unzip32", "unzip32"}},
@@ -87,6 +88,7 @@ TEST_F(ZipResolutionTest, EachEntryAsksItsLibrariesInItsOwnOrder) {
       {{"lmzip32"},
        {"lmzip32", "lmzip32", "lmzip32", "lmzip32", "lmzip32", "lmzip32", "lmzip32", setOwner, killOwner}},
   };
+  // clang-format on
   ENTRYINFO entry{};
   std::string output;
   TZipUnit& unit = ZipUnit();
@@ -131,7 +133,9 @@ TEST_F(ZipResolutionTest, ResolveZipEntryLowersTheZOnlyForLmzip32) {
       << "the first library that has it wins";
   EXPECT_EQ(unit.ResolveZipEntry("UnZipFindFirst", {L::Unzip32, L::Lmzip32}), address(lmzip, "UnzipFindFirst"))
       << "a library not loaded is skipped";
-  EXPECT_EQ(RaisedMessage([&] { unit.ResolveZipEntry("UnZipNothing", {L::Lmzip32, L::Zip32j}); }),
+  EXPECT_EQ(RaisedMessage([&] {
+              unit.ResolveZipEntry("UnZipNothing", {L::Lmzip32, L::Zip32j});
+            }),
             "UnZipNothing のエントリが見つかりません。")
       << "the message names the entry as asked by the caller";
 }
@@ -216,12 +220,14 @@ TEST_F(ZipResolutionTest, ProbeClosesOnlyAnOpenedHandle) {
     bool expected;
     std::vector<std::string> lmzipCalls;
     std::vector<std::string> unzipCalls;
+    // clang-format off
   } rows[] = {
       {{"unzip32", "zip32j", "lmzip32"}, true, true, {open, "CloseArchive(17185)"}, {}},
       {{"unzip32", "zip32j", "lmzip32"}, false, false, {open}, {}},
       {{"unzip32"}, true, true, {}, {open, "CloseArchive(17185)"}},
       {{"unzip32"}, false, false, {}, {open}},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.present) + (row.accept ? " accept" : " reject"));
     Reset();
@@ -253,8 +259,7 @@ TEST_F(ZipResolutionTest, OwnerWindowOnlyThroughUnzip32AndAlwaysTrue) {
   driver = TArchiver::Create<TZip32>();
   const HWND kept = reinterpret_cast<HWND>(0x99);
   driver->OwnerWindow = kept;
-  EXPECT_EQ(RaisedMessage([&] { driver->SetOwnerWindow(kWindow, kProcedure); }),
-            NotInProgram("UnZipSetOwnerWindowEx"));
+  EXPECT_EQ(RaisedMessage([&] { driver->SetOwnerWindow(kWindow, kProcedure); }), NotInProgram("UnZipSetOwnerWindowEx"));
   EXPECT_EQ(RaisedMessage([&] { driver->KillOwnerWindow(kWindow); }), NotInProgram("UnZipKillOwnerWindowEx"));
   EXPECT_EQ(driver->OwnerWindow, kept);
   EXPECT_TRUE(lmzip_.Calls().empty());

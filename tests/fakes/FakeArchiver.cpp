@@ -105,8 +105,8 @@ int Fill(ENTRYINFO* entry) {
 }
 
 int RunCommand(const char* which, HWND window, LPCSTR line, LPSTR output, DWORD size) {
-  Record(std::string(which) + "(window=" + Pointer(window) + ", line=[" + Text(line) + "], buffer=" +
-         (output == nullptr ? "null" : "set") + ", size=" + std::to_string(size) + ")");
+  Record(std::string(which) + "(window=" + Pointer(window) + ", line=[" + Text(line) +
+         "], buffer=" + (output == nullptr ? "null" : "set") + ", size=" + std::to_string(size) + ")");
   FakeState& state = State();
   if (!state.config.watchPath.empty()) {
     FILE* watched = std::fopen(state.config.watchPath.c_str(), "rb");

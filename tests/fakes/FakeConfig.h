@@ -19,11 +19,11 @@ struct FakeEntry {
 struct FakeConfig {
   std::vector<FakeEntry> entries;
   bool acceptOpen = true;
-  int archiveType = 1;     // TarGetArchiveType's answer
-  int commandResult = 0;   // the command functions' answer (every function's, for the LHA table)
-  int ownerResult = 1;     // SetOwnerWindowEx's and KillOwnerWindowEx's answer
-  std::string watchPath;   // each command call records whether this path is present
-  std::string writePath;   // each command call writes writeBytes here (a library creating its archive)
+  int archiveType = 1;    // TarGetArchiveType's answer
+  int commandResult = 0;  // the command functions' answer (every function's, for the LHA table)
+  int ownerResult = 1;    // SetOwnerWindowEx's and KillOwnerWindowEx's answer
+  std::string watchPath;  // each command call records whether this path is present
+  std::string writePath;  // each command call writes writeBytes here (a library creating its archive)
   std::string writeBytes;
   // Called as a listing begins (FindFirst), to change the world in mid-run.
   std::function<void()> whileListing;

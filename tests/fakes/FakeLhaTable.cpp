@@ -43,8 +43,7 @@ std::string Argument(char* buffer) { return Argument(static_cast<const void*>(bu
 // Formatted by hand: std::to_string would bring a unique symbol, which keeps
 // the library loaded for good and so hides whether it is ever released.
 template <class Number>
-  requires std::is_integral_v<Number>
-std::string Argument(Number number) {
+requires std::is_integral_v<Number> std::string Argument(Number number) {
   char text[32];
   if constexpr (std::is_signed_v<Number>) {
     std::snprintf(text, sizeof text, "%lld", static_cast<long long>(number));

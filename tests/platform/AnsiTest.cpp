@@ -14,8 +14,8 @@ TEST_F(AnsiTest, ExtensionIsFromTheLastDotAfterTheLastDelimiter) {
     const char* path;
     const char* ext;
   };
-  for (Row row : {Row{"a.lzh", ".lzh"}, Row{"/x/backup.tar.gz", ".gz"}, Row{"/dir.zip/file", ""},
-                  Row{"name.", "."}, Row{"noext", ""}, Row{"/x/.hidden", ".hidden"}, Row{"", ""}}) {
+  for (Row row : {Row{"a.lzh", ".lzh"}, Row{"/x/backup.tar.gz", ".gz"}, Row{"/dir.zip/file", ""}, Row{"name.", "."},
+                  Row{"noext", ""}, Row{"/x/.hidden", ".hidden"}, Row{"", ""}}) {
     EXPECT_EQ(ExtractFileExt(row.path), row.ext) << row.path;
   }
   EXPECT_EQ(ChangeFileExt("/arc/a.tar.gz", ".EXE"), "/arc/a.tar.EXE");

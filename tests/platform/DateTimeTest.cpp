@@ -75,8 +75,8 @@ TEST_F(DateTimeTest, TheShortDateFormatIsTheLocalesOwnAndTheWindowsOrderWithoutA
     const char* charmap;
     const char* name;
   };
-  for (const Made& m : {Made{"en_US", "ISO-8859-1", "en_US.ISO-8859-1"}, Made{"de_DE", "ISO-8859-1", "de_DE.ISO-8859-1"},
-                        Made{"ja_JP", "EUC-JP", "ja_JP.EUC-JP"}})
+  for (const Made& m : {Made{"en_US", "ISO-8859-1", "en_US.ISO-8859-1"},
+                        Made{"de_DE", "ISO-8859-1", "de_DE.ISO-8859-1"}, Made{"ja_JP", "EUC-JP", "ja_JP.EUC-JP"}})
     RunOrFail(std::string("localedef -i ") + m.source + " -f " + m.charmap + " " + Quote(locales / m.name));
   struct Case {
     const char* locale;
@@ -91,7 +91,10 @@ TEST_F(DateTimeTest, TheShortDateFormatIsTheLocalesOwnAndTheWindowsOrderWithoutA
       {"xx_NOWHERE.UTF-8", false, "yyyy/mm/dd"},  // not installed: the C locale stands in
       {"en_US.ISO-8859-1", true, "mm/dd/yyyy"},
       {"de_DE.ISO-8859-1", true, "dd.mm.yyyy"},
-      {"ja_JP.EUC-JP", true, "yyyy\xC7\xAF" "mm\xB7\xEE" "dd\xC6\xFC"},  // 年 月 日 in EUC-JP
+      {"ja_JP.EUC-JP", true,
+       "yyyy\xC7\xAF"
+       "mm\xB7\xEE"
+       "dd\xC6\xFC"},  // 年 月 日 in EUC-JP
   };
   for (const Case& c : cases) {
     ScopedEnvironment path("LOCPATH", c.madeHere ? locales.path().string() : "");
@@ -126,10 +129,19 @@ TEST_F(DateTimeTest, TimesAreWrittenAsTheRegionWritesThem) {
       {"en_GB", "ISO-8859-1", "hh:nn:ss", "14:05:06", "2020/01/02"},
       {"de_DE", "ISO-8859-1", "hh:nn:ss", "14:05:06", "2020.01.02"},
       {"fr_FR", "ISO-8859-1", "hh:nn:ss", "14:05:06", "2020/01/02"},
-      {"ja_JP", "EUC-JP", "hh\xBB\xFEnn\xCA\xACss\xC9\xC3", "14\xBB\xFE" "05\xCA\xAC" "06\xC9\xC3", "2020/01/02"},  // 時 分 秒
+      {"ja_JP", "EUC-JP", "hh\xBB\xFEnn\xCA\xACss\xC9\xC3",
+       "14\xBB\xFE"
+       "05\xCA\xAC"
+       "06\xC9\xC3",
+       "2020/01/02"},  // 時 分 秒
       {"ja_JP", "UTF-8", "hh時nn分ss秒", "14時05分06秒", "2020/01/02"},
-      {"zh_CN", "GB2312", "hh\xCA\xB1nn\xB7\xD6ss\xC3\xEB", "14\xCA\xB1" "05\xB7\xD6" "06\xC3\xEB", "2020/01/02"},  // 时 分 秒
-      {"ko_KR", "EUC-KR", "hh\xBD\xC3 nn\xBA\xD0 ss\xC3\xCA", "14\xBD\xC3 05\xBA\xD0 06\xC3\xCA", "2020/01/02"},  // 시 분 초
+      {"zh_CN", "GB2312", "hh\xCA\xB1nn\xB7\xD6ss\xC3\xEB",
+       "14\xCA\xB1"
+       "05\xB7\xD6"
+       "06\xC3\xEB",
+       "2020/01/02"},  // 时 分 秒
+      {"ko_KR", "EUC-KR", "hh\xBD\xC3 nn\xBA\xD0 ss\xC3\xCA", "14\xBD\xC3 05\xBA\xD0 06\xC3\xCA",
+       "2020/01/02"},  // 시 분 초
   };
   for (const Case& c : cases) {
     const std::string name = std::string(c.source) + "." + c.charmap;
@@ -162,8 +174,8 @@ TEST_F(DateTimeTest, DatesParseInTheOrderOfTheShortDateFormat) {
 
 TEST_F(DateTimeTest, DosDatesConvertBothWaysWithinTheirRange) {
   // 2010-01-01 23:59:58.
-  const TDosDateTime dos = static_cast<TDosDateTime>((((30u << 9) | (1u << 5) | 1u) << 16) | (23u << 11) |
-                                                     (59u << 5) | 29u);
+  const TDosDateTime dos =
+      static_cast<TDosDateTime>((((30u << 9) | (1u << 5) | 1u) << 16) | (23u << 11) | (59u << 5) | 29u);
   EXPECT_EQ(FileDateToDateTime(dos), EncodeDate(2010, 1, 1) + EncodeTime(23, 59, 58, 0));
   EXPECT_EQ(DateTimeToFileDate(EncodeDate(2010, 1, 1) + EncodeTime(23, 59, 59, 0)), dos) << "odd seconds round down";
   EXPECT_EQ(DateTimeToFileDate(EncodeDate(1979, 12, 31)), 0);
@@ -194,10 +206,11 @@ TEST_F(DateTimeTest, AnUnsetZoneIsPinnedToTheDefaultZoneFileAndASetOneKept) {
     bool pins;
     const char* after;
   };
-  for (const Case& c : {Case{nullptr, true, ":/etc/localtime"}, Case{"JST-9", false, "JST-9"},
-                        Case{"", false, ""}}) {
-    if (c.before == nullptr) unsetenv("TZ");
-    else setenv("TZ", c.before, 1);
+  for (const Case& c : {Case{nullptr, true, ":/etc/localtime"}, Case{"JST-9", false, "JST-9"}, Case{"", false, ""}}) {
+    if (c.before == nullptr)
+      unsetenv("TZ");
+    else
+      setenv("TZ", c.before, 1);
     EXPECT_EQ(PinLocalTimeZone(), c.pins) << (c.before ? c.before : "unset");
     ASSERT_NE(std::getenv("TZ"), nullptr);
     EXPECT_STREQ(std::getenv("TZ"), c.after);

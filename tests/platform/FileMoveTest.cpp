@@ -29,8 +29,8 @@ std::set<std::string> NamesIn(const std::filesystem::path& folder) {
 
 struct MoveCase {
   std::string name;
-  bool otherFileSystem;   // the new name is on another file system
-  bool targetExists;      // a file stands at the new name already
+  bool otherFileSystem;      // the new name is on another file system
+  bool targetExists;         // a file stands at the new name already
   bool targetFolderMissing;  // the new name's folder does not exist: the move fails
   friend std::ostream& operator<<(std::ostream& out, const MoveCase& value) { return out << value.name; }
 };

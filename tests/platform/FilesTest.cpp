@@ -38,10 +38,10 @@ TEST(FilesTest, OnlyRegularFilesAfterLinksAreFiles) {
     const char* name;
     bool file, folder, link;
   };
-  for (Row row : {Row{"file", true, false, false}, Row{"folder", false, true, false},
-                  Row{"link-to-file", true, false, true}, Row{"link-to-folder", false, true, true},
-                  Row{"dangling", false, false, true}, Row{"fifo", false, false, false},
-                  Row{"missing", false, false, false}}) {
+  for (Row row :
+       {Row{"file", true, false, false}, Row{"folder", false, true, false}, Row{"link-to-file", true, false, true},
+        Row{"link-to-folder", false, true, true}, Row{"dangling", false, false, true}, Row{"fifo", false, false, false},
+        Row{"missing", false, false, false}}) {
     EXPECT_EQ(FileExists(dir / row.name), row.file) << row.name;
     EXPECT_EQ(DirectoryExists(dir / row.name), row.folder) << row.name;
     EXPECT_EQ(IsSymbolicLink(dir / row.name), row.link) << row.name;
@@ -75,8 +75,8 @@ TEST(FilesTest, ListingComesInByteOrderOfTheNamesWhateverTheCreationOrder) {
   TSearchRec rec;
   for (int found = FindFirst(dir / "*.*", faAnyFile, rec); found == 0; found = FindNext(rec)) seen.push_back(rec.Name);
   FindClose(rec);
-  const std::vector<std::string> expected{
-      ".", "..", "B.zip", "a.zip", "s01", "s05", "s10", "s14", "\x83\x5c.zip", "\x95\x5c.lzh", "\xe8\xa1\xa8.zip"};
+  const std::vector<std::string> expected{".",   "..",           "B.zip",        "a.zip",           "s01", "s05", "s10",
+                                          "s14", "\x83\x5c.zip", "\x95\x5c.lzh", "\xe8\xa1\xa8.zip"};
   EXPECT_EQ(seen, expected);
 }
 
@@ -111,8 +111,8 @@ TEST(FilesTest, ExclusiveOpenRefusesWhatMustKeepItsTime) {
     const char* name;
     int error;
   };
-  for (const Case& c : {Case{"readonly", EROFS}, Case{"fifo", EINVAL}, Case{"held", EWOULDBLOCK},
-                        Case{"missing", ENOENT}}) {
+  for (const Case& c :
+       {Case{"readonly", EROFS}, Case{"fifo", EINVAL}, Case{"held", EWOULDBLOCK}, Case{"missing", ENOENT}}) {
     errno = 0;
     EXPECT_EQ(FileOpen(dir / c.name, fmOpenReadWrite | fmShareExclusive), -1) << c.name;
     EXPECT_EQ(errno, c.error) << c.name << ": " << std::strerror(errno);

@@ -98,8 +98,8 @@ TEST_F(FormDropTest, ADropOnARegisteredWindowIsOneDropMessageWithPathsAndPoint) 
   const std::string japanese = "/tmp/書庫/アーカイブ.lzh";
   // A name that is no UTF-8 at all, as a file manager escapes it.
   const QUrl odd = QUrl::fromEncoded("file:///tmp/odd%FF%FE%20name.zip");
-  const DragResult result = DragAndDrop(
-      form_->Widget(), {Local(japanese), Local("/tmp/folder/"), odd, Local("/tmp/b.zip")}, QPoint(30, 40));
+  const DragResult result =
+      DragAndDrop(form_->Widget(), {Local(japanese), Local("/tmp/folder/"), odd, Local("/tmp/b.zip")}, QPoint(30, 40));
   EXPECT_TRUE(result.entered);
   EXPECT_TRUE(result.dropped);
   ASSERT_EQ(g_drops.size(), 1u);
@@ -118,11 +118,13 @@ TEST_F(FormDropTest, NothingArrivesWhenTheWindowIsNotRegisteredOrNothingIsLocal)
     bool registered;
     std::vector<QUrl> urls;
   };
+  // clang-format off
   const Case cases[] = {
       {"never registered", false, {Local("/tmp/a.zip")}},
       {"only remote addresses", true, {QUrl("https://example.invalid/a.zip")}},
       {"no urls at all", true, {}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     DragAcceptFiles(form_->Handle(), c.registered ? TRUE : FALSE);

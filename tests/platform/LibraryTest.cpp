@@ -50,7 +50,8 @@ TEST(LibraryTest, ALibraryFoundThroughARelativeSearchFolderHasItsFullPath) {
     TempDir dir;
     std::filesystem::create_directories(dir.path() / "work");
     std::filesystem::create_directories(dir.path() / c.holds);
-    std::filesystem::copy_file(std::string(DOVANEL_FAKES_DIR) + "/lha/UNLHA32.DLL", dir.path() / c.holds / "UNLHA32.DLL");
+    std::filesystem::copy_file(std::string(DOVANEL_FAKES_DIR) + "/lha/UNLHA32.DLL",
+                               dir.path() / c.holds / "UNLHA32.DLL");
     HMODULE module = nullptr;
     {
       const ScopedCurrentFolder in(dir.path() / "work");

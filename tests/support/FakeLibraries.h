@@ -9,8 +9,7 @@
 
 // Only the libraries in these fake folders (see tests/fakes) can be loaded,
 // plus `extraFolders` as given.
-void UseFakeLibraries(const std::vector<std::string>& fakeFolders,
-                      const std::vector<std::string>& extraFolders = {});
+void UseFakeLibraries(const std::vector<std::string>& fakeFolders, const std::vector<std::string>& extraFolders = {});
 // Only the real libraries of the build.
 void UseRealLibraries();
 // Links the build's real libraries into `folder`, all but those named in

@@ -36,8 +36,8 @@ TempDir::~TempDir() {
   for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
     if (!it->is_symlink(ignored))
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ignored);
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                   ignored);
   }
   std::filesystem::remove_all(path_, ignored);
 }
@@ -71,8 +71,8 @@ std::string ReadFile(const std::filesystem::path& file) {
 
 std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder) {
   std::map<std::string, std::string> files;
-  for (const auto& item :
-       std::filesystem::recursive_directory_iterator(folder, std::filesystem::directory_options::skip_permission_denied))
+  for (const auto& item : std::filesystem::recursive_directory_iterator(
+           folder, std::filesystem::directory_options::skip_permission_denied))
     if (item.is_regular_file() && !item.is_symlink())
       files[item.path().lexically_relative(folder).string()] = ReadFile(item.path());
   return files;

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 #include <functional>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -81,21 +81,37 @@ std::vector<Row> Table() {
 template <class T>
 T Sample();
 template <>
-HWND Sample<HWND>() { return reinterpret_cast<HWND>(0x123456789aULL); }
+HWND Sample<HWND>() {
+  return reinterpret_cast<HWND>(0x123456789aULL);
+}
 template <>
-HARC Sample<HARC>() { return 9000000000ULL; }
+HARC Sample<HARC>() {
+  return 9000000000ULL;
+}
 template <>
-LPCSTR Sample<LPCSTR>() { return "sample.lzh"; }
+LPCSTR Sample<LPCSTR>() {
+  return "sample.lzh";
+}
 template <>
-LPSTR Sample<LPSTR>() { return reinterpret_cast<LPSTR>(0x5a00); }
+LPSTR Sample<LPSTR>() {
+  return reinterpret_cast<LPSTR>(0x5a00);
+}
 template <>
-ENTRYINFO* Sample<ENTRYINFO*>() { return reinterpret_cast<ENTRYINFO*>(0x6b00); }
+ENTRYINFO* Sample<ENTRYINFO*>() {
+  return reinterpret_cast<ENTRYINFO*>(0x6b00);
+}
 template <>
-DWORD Sample<DWORD>() { return 4000000000U; }
+DWORD Sample<DWORD>() {
+  return 4000000000U;
+}
 template <>
-int Sample<int>() { return -7; }
+int Sample<int>() {
+  return -7;
+}
 template <>
-WORD Sample<WORD>() { return 65535; }
+WORD Sample<WORD>() {
+  return 65535;
+}
 
 template <class Result, class... Arguments>
 long long CallWithSamples(Result(WINAPI* function)(Arguments...)) {
@@ -198,13 +214,13 @@ TEST_P(UnlhaTableTest, EachEntryReachesTheLibraryOrReportsThroughItsStub) {
 }
 
 // The missing names are those the lha_table_missing fake hides (tests/fakes).
-INSTANTIATE_TEST_SUITE_P(
-    Libraries, UnlhaTableTest,
-    ::testing::Values(Variant{"NoLibrary", nullptr, {}}, Variant{"FullLibrary", "lha_table", {}},
-                      Variant{"SomeNamesMissing", "lha_table_missing",
-                              {"UnlhaGetVersion", "UnlhaGetArcCompressedSize", "UnlhaGetAccessTime",
-                               "UnlhaClearOwnerWindow"}}),
-    [](const ::testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Libraries, UnlhaTableTest,
+                         ::testing::Values(Variant{"NoLibrary", nullptr, {}}, Variant{"FullLibrary", "lha_table", {}},
+                                           Variant{"SomeNamesMissing",
+                                                   "lha_table_missing",
+                                                   {"UnlhaGetVersion", "UnlhaGetArcCompressedSize",
+                                                    "UnlhaGetAccessTime", "UnlhaClearOwnerWindow"}}),
+                         [](const ::testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 // True while the process still has the file loaded.
 bool StillLoaded(const std::string& path) {

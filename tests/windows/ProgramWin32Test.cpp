@@ -14,7 +14,7 @@
 #include "tests/windows/WindowsTestSupport.h"
 
 namespace {
-constexpr TDosDateTime kOld = (21 << 25) | (1 << 21) | (1 << 16);                   // 2001-01-01 00:00:00
+constexpr TDosDateTime kOld = (21 << 25) | (1 << 21) | (1 << 16);                  // 2001-01-01 00:00:00
 constexpr TDosDateTime kNewest = (40 << 25) | (1 << 21) | (1 << 16) | (12 << 11);  // 2020-01-01 12:00:00
 
 class ProgramWin32Test : public ::testing::Test {
@@ -27,8 +27,8 @@ class ProgramWin32Test : public ::testing::Test {
     CopyInto(TestSetting("DOVANEL_TEST_PROGRAM"), program_ + "dovanel.exe");
     CopyInto(FakeLibrary("lha", "UNLHA32.DLL"), program_ + "UNLHA32.DLL");
     // The fake lists these entries: an older one and the newest, Japanese names.
-    entries_ = WriteFile(tree_.Path() + "entries.txt",
-                         "3ccf 0000 古い/ファイル.txt\n5021 6000 新しい/ファイル.txt\n", kOld);
+    entries_ =
+        WriteFile(tree_.Path() + "entries.txt", "3ccf 0000 古い/ファイル.txt\n5021 6000 新しい/ファイル.txt\n", kOld);
   }
 
   TProgramRun Run(const std::vector<std::string>& arguments) {

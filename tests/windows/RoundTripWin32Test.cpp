@@ -33,7 +33,8 @@ struct Names {
 
 Files FilesOf(const Names& names) {
   const std::string folder = names.folder;
-  return {{"a.txt", "alpha\n"}, {folder + "/" + names.first, std::string("so\x1a\r\nft\n")},
+  return {{"a.txt", "alpha\n"},
+          {folder + "/" + names.first, std::string("so\x1a\r\nft\n")},
           {folder + "/" + names.second, "nou\n"}};
 }
 
@@ -56,10 +57,10 @@ const Names kLatin{"Café", "naïve.txt", "Straße.txt"};
 struct RoundTrip {
   const char* name;
   Names names;
-  const char* maker;        // the DLL that makes the archive
-  const char* command;      // its command function
-  const char* line;         // "@A" the archive, "@S" the source folder, "@F" the folder
-  const char* reader;       // the DLL that lists and extracts it
+  const char* maker;    // the DLL that makes the archive
+  const char* command;  // its command function
+  const char* line;     // "@A" the archive, "@S" the source folder, "@F" the folder
+  const char* reader;   // the DLL that lists and extracts it
   const char* archiveName;
 };
 
@@ -78,8 +79,8 @@ TEST_P(RoundTripWin32Test, NamesComeBackAsTheyWent) {
   for (const auto& [name, bytes] : files) WriteFile(dv::PathOf(source) / dv::PathOf(name), bytes);
   const std::string archive = folder + "/" + trip.archiveName;
   std::string line = trip.line;
-  for (const auto& [mark, value] : {std::pair<std::string, std::string>{"@A", archive}, {"@S", source},
-                                    {"@F", trip.names.folder}})
+  for (const auto& [mark, value] :
+       {std::pair<std::string, std::string>{"@A", archive}, {"@S", source}, {"@F", trip.names.folder}})
     for (std::size_t at; (at = line.find(mark)) != std::string::npos;) line.replace(at, 2, value);
   const ArchiverLibrary maker(LibraryFor(trip.maker));
   const CommandRun made = RunLine(maker, trip.command, line);
@@ -102,14 +103,13 @@ TEST_P(RoundTripWin32Test, NamesComeBackAsTheyWent) {
   EXPECT_EQ(FilesBelow(dv::PathOf(out)), files);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Makers, RoundTripWin32Test,
-    ::testing::Values(RoundTrip{"Zip", kJapanese, "ZIP32J.DLL", "Zip", R"( -r -9 "@A" "@S/" "a.txt" "@F")", "UNZIP32.DLL",
-                                "書庫.zip"},
-                      RoundTrip{"Tar", kLatin, "tar32.dll", "Tar", R"(c -f "@A" -o "@S/" "a.txt" "@F")", "tar32.dll",
-                                "書庫.tar"},
-                      RoundTrip{"SevenZip", kJapanese, "7-ZIP32.DLL", "SevenZip", R"(a -y "@A" "@S/" "a.txt" "@F")",
-                                "7-ZIP32.DLL", "書庫.7z"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Makers, RoundTripWin32Test,
+                         ::testing::Values(RoundTrip{"Zip", kJapanese, "ZIP32J.DLL", "Zip",
+                                                     R"( -r -9 "@A" "@S/" "a.txt" "@F")", "UNZIP32.DLL", "書庫.zip"},
+                                           RoundTrip{"Tar", kLatin, "tar32.dll", "Tar",
+                                                     R"(c -f "@A" -o "@S/" "a.txt" "@F")", "tar32.dll", "書庫.tar"},
+                                           RoundTrip{"SevenZip", kJapanese, "7-ZIP32.DLL", "SevenZip",
+                                                     R"(a -y "@A" "@S/" "a.txt" "@F")", "7-ZIP32.DLL", "書庫.7z"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

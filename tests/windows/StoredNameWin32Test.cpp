@@ -20,7 +20,9 @@ std::ostream& operator<<(std::ostream& out, const Row& row) { return out << row.
 
 class StoredNameWin32Test : public ::testing::TestWithParam<Row> {};
 
-TEST_P(StoredNameWin32Test, IsRelativeAndSlashSeparated) { EXPECT_EQ(dv::StoredName(GetParam().path), GetParam().stored); }
+TEST_P(StoredNameWin32Test, IsRelativeAndSlashSeparated) {
+  EXPECT_EQ(dv::StoredName(GetParam().path), GetParam().stored);
+}
 
 INSTANTIATE_TEST_SUITE_P(Paths, StoredNameWin32Test,
                          ::testing::Values(Row{"C:\\表示\\a.txt", "表示/a.txt"}, Row{"C:/表示/../b.txt", "b.txt"},

@@ -62,7 +62,7 @@ TEST(LibraryWin32Test, ABareNameIsFoundInTheFoldersSearchedInTheirOrder) {
     const char* exported;
   };
   const Case cases[] = {
-      {"cab32.dll", second.Path(), "CabOpenArchive"},     // any case, in the second folder
+      {"cab32.dll", second.Path(), "CabOpenArchive"},          // any case, in the second folder
       {"UNLHA32.DLL", first.Path(), "UnlhaSetOwnerWindowEx"},  // the first folder's, which has the export
       {"UNARJ32J.DLL", "", nullptr},
   };
@@ -117,8 +117,9 @@ TEST_F(WindowWin32Test, ThunksInTheSlotCallTheirOwnObjectsAndPassTheRestOn) {
   LONG_PTR previous = 0;
   TWndProcThunk first([&](TMessage& message) {
     calls.push_back("first " + std::to_string(message.Msg));
-    message.Result = message.Msg == WM_USER + 1 ? 11 : CallWindowProcA(previous, window_, message.Msg, message.WParam,
-                                                                      message.LParam);
+    message.Result = message.Msg == WM_USER + 1
+                         ? 11
+                         : CallWindowProcA(previous, window_, message.Msg, message.WParam, message.LParam);
   });
   TWndProcThunk second([&](TMessage& message) {
     calls.push_back("second " + std::to_string(message.Msg));
@@ -133,8 +134,9 @@ TEST_F(WindowWin32Test, ThunksInTheSlotCallTheirOwnObjectsAndPassTheRestOn) {
   EXPECT_EQ(previous, second.Procedure());
   EXPECT_EQ(SendMessageA(window_, WM_USER + 1, 0, 0), 11);
   EXPECT_EQ(SendMessageA(window_, WM_USER + 2, 0, 0), 22);
-  EXPECT_EQ(calls, (std::vector<std::string>{"first " + std::to_string(WM_USER + 1), "first " + std::to_string(WM_USER + 2),
-                                             "second " + std::to_string(WM_USER + 2)}));
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"first " + std::to_string(WM_USER + 1), "first " + std::to_string(WM_USER + 2),
+                                      "second " + std::to_string(WM_USER + 2)}));
   SetWindowLongPtrA(window_, GWL_WNDPROC, ProcedureValue(DefWindowProcA));
 }
 
@@ -150,8 +152,8 @@ TEST_F(WindowWin32Test, PathsHandedOverArriveWholeAndAbsolute) {
   SetCurrentDirectoryW(Wide(folder.Path()).c_str());
   const std::vector<std::string> given = {folder.Path() + "表.lzh", "書庫.zip", folder.Path() + "サブ"};
   EXPECT_TRUE(HandPathsOver(window_, given));
-  EXPECT_EQ(received, (std::vector<std::string>{folder.Path() + "表.lzh", folder.Path() + "書庫.zip",
-                                                folder.Path() + "サブ"}));
+  EXPECT_EQ(received,
+            (std::vector<std::string>{folder.Path() + "表.lzh", folder.Path() + "書庫.zip", folder.Path() + "サブ"}));
   EXPECT_FALSE(HandPathsOver(window_, {})) << "nothing handed over is nothing taken";
   SetCurrentDirectoryW(L"C:\\");
   SetWindowLongPtrA(window_, GWLP_WNDPROC, ProcedureValue(DefWindowProcA));

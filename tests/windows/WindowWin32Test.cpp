@@ -22,7 +22,7 @@
 #include <shlobj.h>
 
 namespace {
-constexpr TDosDateTime kOld = (21 << 25) | (1 << 21) | (1 << 16);                   // 2001-01-01 00:00:00
+constexpr TDosDateTime kOld = (21 << 25) | (1 << 21) | (1 << 16);                  // 2001-01-01 00:00:00
 constexpr TDosDateTime kNewest = (40 << 25) | (1 << 21) | (1 << 16) | (12 << 11);  // 2020-01-01 12:00:00
 
 template <typename Condition>

@@ -15,7 +15,9 @@ TTestFolder::TTestFolder(const std::string& name) {
   root_ = CreatePrivateTemporaryFolder("dv-win-");
   EXPECT_FALSE(root_.empty());
   path_ = IncludeTrailingPathDelimiter(root_) + name;
-  EXPECT_TRUE(CreateDirectoryW(WidePath(path_).c_str(), nullptr)) << path_ << " (error " << GetLastError() << ", root " << root_ << " attributes " << GetFileAttributesW(WidePath(root_).c_str()) << ")";
+  EXPECT_TRUE(CreateDirectoryW(WidePath(path_).c_str(), nullptr))
+      << path_ << " (error " << GetLastError() << ", root " << root_ << " attributes "
+      << GetFileAttributesW(WidePath(root_).c_str()) << ")";
   path_ = IncludeTrailingPathDelimiter(path_);
 }
 
@@ -103,7 +105,7 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
   std::wstring line = QuotedCommandLine(program, arguments);
   std::wstring block = EnvironmentBlock(environment);
   const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                                     block.data(), nullptr, &startup, &process);
+                                      block.data(), nullptr, &startup, &process);
   CloseHandle(writeEnd);
   if (!started) {
     ADD_FAILURE() << "could not start " << program << " (error " << GetLastError() << ")";

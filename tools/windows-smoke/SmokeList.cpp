@@ -43,8 +43,7 @@ extern "C" __declspec(dllexport) int WINAPI SmokeList(const char* path, const ch
   archive_entry* entry = nullptr;
   int result;
   while ((result = archive_read_next_header(reader.get(), &entry)) == ARCHIVE_OK) {
-    std::printf("%s\t%lld\t%lld\n", Utf8Name(entry).c_str(),
-                static_cast<long long>(archive_entry_size(entry)),
+    std::printf("%s\t%lld\t%lld\n", Utf8Name(entry).c_str(), static_cast<long long>(archive_entry_size(entry)),
                 static_cast<long long>(archive_entry_mtime(entry)));
   }
   if (result != ARCHIVE_EOF) {

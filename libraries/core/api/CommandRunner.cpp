@@ -2,10 +2,10 @@
 
 #include <atomic>
 
-#include "libraries/core/extract/Extract.h"
 #include "libraries/core/create/TarMaker.h"
 #include "libraries/core/create/ZipMaker.h"
 #include "libraries/core/create/ZipSelfExtractor.h"
+#include "libraries/core/extract/Extract.h"
 
 namespace dv {
 namespace {

@@ -37,9 +37,8 @@ std::uint16_t RatioPerMille(const Entry& entry) {
   // Divide first where a product could overflow; the ratio of such sizes
   // loses nothing that matters.
   const std::uint64_t packed = *entry.packedSize, size = *entry.size;
-  const std::uint64_t ratio = packed <= std::numeric_limits<std::uint64_t>::max() / 1000
-                                  ? packed * 1000 / size
-                                  : packed / (size / 1000 + 1);
+  const std::uint64_t ratio =
+      packed <= std::numeric_limits<std::uint64_t>::max() / 1000 ? packed * 1000 / size : packed / (size / 1000 + 1);
   return static_cast<std::uint16_t>(std::min<std::uint64_t>(ratio, 0xFFFF));
 }
 

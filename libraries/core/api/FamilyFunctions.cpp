@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
-#include <optional>
 #include <new>
+#include <optional>
 
+#include "contract/ResultCodes.h"
 #include "libraries/core/api/CallerText.h"
 #include "libraries/core/api/CommandRunner.h"
-#include "contract/ResultCodes.h"
 #include "libraries/core/api/Registry.h"
 #include "libraries/core/read/TarProbe.h"
 
@@ -39,12 +39,11 @@ Owner& TheOwner() {
 }  // namespace
 
 int RunCommand(CommandLanguage language, Format format, LPCSTR line, LPSTR output, DWORD size) {
-  const CommandResult result = Guarded(CommandResult{kErrorCannotCreate, "out of memory"},
-                                       [&] {
-                                         // No line at all is refused as such, not as an empty one.
-                                         const std::string text = FromCaller(line);
-                                         return RunCommandLine(language, format, line != nullptr ? text.c_str() : nullptr);
-                                       });
+  const CommandResult result = Guarded(CommandResult{kErrorCannotCreate, "out of memory"}, [&] {
+    // No line at all is refused as such, not as an empty one.
+    const std::string text = FromCaller(line);
+    return RunCommandLine(language, format, line != nullptr ? text.c_str() : nullptr);
+  });
   if (output != nullptr && size > 0) {
     const std::string report = Guarded(std::string(), [&] { return ToCaller(result.report); });
     const std::size_t length = std::min<std::size_t>(report.size(), size - 1);

@@ -1,7 +1,7 @@
 #include "libraries/core/api/Listing.h"
 
-#include "libraries/core/api/EntryRecord.h"
 #include "contract/ResultCodes.h"
+#include "libraries/core/api/EntryRecord.h"
 #include "libraries/core/read/Formats.h"
 #include "libraries/core/select/Wildcard.h"
 

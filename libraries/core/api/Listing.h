@@ -42,7 +42,7 @@ class Listing {
   std::shared_ptr<const PositionalFile> file_;
   std::string pattern_;
   bool atStart_ = true;  // nothing read since the reader opened or rewound
-  bool ended_ = false;    // the walk said its end
+  bool ended_ = false;   // the walk said its end
   std::optional<Entry> current_;
 };
 

@@ -6,13 +6,13 @@
 #include <optional>
 #include <string_view>
 
+#include "contract/ResultCodes.h"
 #include "libraries/core/api/CallerText.h"
 #include "libraries/core/api/CommandRunner.h"
-#include "libraries/core/util/DosTime.h"
 #include "libraries/core/api/EntryRecord.h"
-#include "contract/ResultCodes.h"
 #include "libraries/core/api/FamilyFunctions.h"
 #include "libraries/core/api/Registry.h"
+#include "libraries/core/util/DosTime.h"
 
 namespace dv::unlha {
 namespace {

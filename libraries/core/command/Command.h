@@ -30,17 +30,17 @@ struct Compression;  // a row of read/Compressions.h
 struct Command {
   Operation operation = Operation::kExtract;
   std::string archive;
-  std::string baseDirectory;        // "" = the current folder
-  std::vector<std::string> names;   // names and patterns; none = every entry
+  std::string baseDirectory;       // "" = the current folder
+  std::vector<std::string> names;  // names and patterns; none = every entry
   std::vector<std::string> excludes;
   WildcardSyntax syntax = WildcardSyntax::kPlain;
-  bool junkPaths = false;           // extract or store names without folders
-  bool overwrite = false;           // extraction replaces existing files
-  bool recurse = false;             // ZIP: descend into named folders (tar always does)
-  bool directoryEntries = true;     // ZIP: store folders as entries of their own
-  bool dateArchiveToNewest = false;  // ZIP: the archive takes its newest entry's time
-  bool dropStub = false;            // ZIP: a changed self-extractor loses its stub
-  int level = -1;                   // compression level 0-9; -1 = the method's default
+  bool junkPaths = false;                    // extract or store names without folders
+  bool overwrite = false;                    // extraction replaces existing files
+  bool recurse = false;                      // ZIP: descend into named folders (tar always does)
+  bool directoryEntries = true;              // ZIP: store folders as entries of their own
+  bool dateArchiveToNewest = false;          // ZIP: the archive takes its newest entry's time
+  bool dropStub = false;                     // ZIP: a changed self-extractor loses its stub
+  int level = -1;                            // compression level 0-9; -1 = the method's default
   const Compression* compression = nullptr;  // tar's c: what it writes; nullptr: a bare tar
 };
 

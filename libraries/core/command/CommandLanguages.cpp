@@ -39,12 +39,15 @@ bool LhaFolders(Command& c, const SwitchValue& v) {
   return true;
 }
 
+// clang-format off
 constexpr WordRule kLhaWords[] = {
     {"x", Operation::kExtract},         {"e", Operation::kExtract, true}, {"a", Operation::kUnsupported},
     {"u", Operation::kUnsupported},     {"m", Operation::kUnsupported},   {"f", Operation::kUnsupported},
     {"d", Operation::kUnsupported},     {"s", Operation::kUnsupported},
 };
+// clang-format on
 
+// clang-format off
 constexpr SwitchRule kLhaSwitches[] = {
     {"+", F::kFlag},       {"a", F::kNumber},   {"c", F::kNumber, &LhaOverwrite}, {"e", F::kNumber},
     {"f", F::kNumber},     {"h", F::kNumber},   {"i", F::kNumber},   {"l", F::kNumber},    {"m", F::kNumber},
@@ -59,16 +62,19 @@ constexpr SwitchRule kLhaSwitches[] = {
     {"gn", F::kNumber},    {"go", F::kNumber},  {"gp", F::kNumber},  {"gr", F::kText},     {"gs", F::kNumber},
     {"gu", F::kNumber},    {"gw", F::kNumber},
 };
+// clang-format on
 
 // ---- unzip (UNZIP32.DLL's UnZip, LMZIP32.DLL's Unzip) ----------------------
 // Word: -x extracts. -o overwrites existing files, -n keeps them (the
 // default), -j drops folders; --i (no dialogs) and -q (quiet) are ignored.
 // Names use the ZIP syntax: "[...]" sets, a literal '[' written "[[]".
 constexpr WordRule kUnzipWords[] = {{"-x", Operation::kExtract}};
+// clang-format off
 constexpr SwitchRule kUnzipSwitches[] = {
     {"o", F::kFlag, &Overwrite}, {"n", F::kFlag, &KeepExisting}, {"j", F::kFlag, &JunkPaths},
     {"-i", F::kFlag},            {"q", F::kFlag},
 };
+// clang-format on
 
 // ---- ZIP maker (ZIP32J.DLL's Zip, LMZIP32.DLL's Zip) -----------------------
 // No word: the line adds its files, replacing entries of the same names.
@@ -109,6 +115,7 @@ bool Update(Command& c, const SwitchValue&) {
   return true;
 }
 
+// clang-format off
 constexpr SwitchRule kZipSwitches[] = {
     {"S", F::kFlag},  {"D", F::kFlag, &NoFolderEntries}, {"v", F::kFlag},    {"q", F::kFlag},
     {"r", F::kFlag, &Recurse}, {"o", F::kFlag, &DateArchive}, {"u", F::kFlag, &Update}, {"j", F::kFlag, &JunkPaths},
@@ -118,23 +125,27 @@ constexpr SwitchRule kZipSwitches[] = {
     {"5", F::kFlag, &SetLevel<5>}, {"6", F::kFlag, &SetLevel<6>}, {"7", F::kFlag, &SetLevel<7>},
     {"8", F::kFlag, &SetLevel<8>}, {"9", F::kFlag, &SetLevel<9>},
 };
+// clang-format on
 
 // ---- CAB32.DLL ---------------------------------------------------------------
 // Words: -x extracts; -a (create) and -f (self-extractor) are not carried
 // out. -o overwrites existing files, -j drops folders; -i (no dialogs), -r,
 // -q and -v are ignored.
+// clang-format off
 constexpr WordRule kCabWords[] = {
     {"-x", Operation::kExtract}, {"-a", Operation::kUnsupported}, {"-f", Operation::kUnsupported}};
 constexpr SwitchRule kCabSwitches[] = {
     {"o", F::kFlag, &Overwrite}, {"i", F::kFlag}, {"r", F::kFlag}, {"j", F::kFlag, &JunkPaths},
     {"q", F::kFlag},             {"v", F::kFlag},
 };
+// clang-format on
 
 // ---- UNRAR32.DLL -------------------------------------------------------------
 // Words: -x extracts with folders, -e without. Existing files are
 // overwritten unless -u keeps them (the driver sends -u unless asked to
 // overwrite); -y (assume yes) and -s are ignored.
 constexpr WordRule kRarWords[] = {{"-x", Operation::kExtract}, {"-e", Operation::kExtract, true}};
+// clang-format off
 constexpr SwitchRule kRarSwitches[] = {
     {"u", F::kFlag, &KeepExisting}, {"y", F::kFlag}, {"s", F::kFlag}};
 
@@ -176,6 +187,7 @@ constexpr SwitchRule kTarSwitches[] = {
     {"-display-dialog=", F::kNumber},
     {"-check-all-path=", F::kNumber},
 };
+// clang-format on
 
 // ---- 7-ZIP32.DLL -------------------------------------------------------------
 // Lines in the manner of the 7-Zip command line. Words: x extracts with
@@ -199,10 +211,12 @@ bool SevenZipOutput(Command& c, const SwitchValue& v) {
   return true;
 }
 
+// clang-format off
 constexpr WordRule kSevenZipWords[] = {
     {"x", Operation::kExtract},   {"e", Operation::kExtract, true}, {"a", Operation::kZipAdd},
     {"u", Operation::kZipUpdate}, {"d", Operation::kZipDelete},
 };
+// clang-format on
 constexpr SwitchRule kSevenZipSwitches[] = {
     {"o", F::kText, &SevenZipOutput},
     {"aoa", F::kFlag, &Overwrite},
@@ -238,8 +252,7 @@ bool ChooseCompression(Command& command, const SwitchValue& value, const Compres
 
 const Language& LanguageOf(CommandLanguage language) {
   static const Language kLha{.words = kLhaWords, .switches = kLhaSwitches, .quotedSwitches = true};
-  static const Language kUnzip{
-      .words = kUnzipWords, .switches = kUnzipSwitches, .syntax = WildcardSyntax::kBrackets};
+  static const Language kUnzip{.words = kUnzipWords, .switches = kUnzipSwitches, .syntax = WildcardSyntax::kBrackets};
   static const Language kZip{.wordless = Operation::kZipAdd,
                              .switches = kZipSwitches,
                              .clustered = true,

@@ -43,11 +43,11 @@ struct Language {
   std::span<const WordRule> words{};  // empty: the line has no word
   Operation wordless = Operation::kExtract;
   std::span<const SwitchRule> switches{};
-  bool quotedSwitches = false;    // a quoted "-..." before the archive is a switch
-  bool switchesAnywhere = false;  // tar: switches among the names; archive by "-f"
-  bool clustered = false;         // "-ru" is -r and -u, "-9" a level
+  bool quotedSwitches = false;       // a quoted "-..." before the archive is a switch
+  bool switchesAnywhere = false;     // tar: switches among the names; archive by "-f"
+  bool clustered = false;            // "-ru" is -r and -u, "-9" a level
   std::string_view excludeMarker{};  // a name that turns the names after it into exclusions
-  bool overwriteByDefault = false;  // RAR: "-u" is what keeps existing files
+  bool overwriteByDefault = false;   // RAR: "-u" is what keeps existing files
   WildcardSyntax syntax = WildcardSyntax::kPlain;
 };
 

@@ -4,9 +4,9 @@
 #include <charconv>
 #include <optional>
 
+#include "contract/ResultCodes.h"
 #include "libraries/core/command/CommandLanguages.h"
 #include "libraries/core/command/CommandTokens.h"
-#include "contract/ResultCodes.h"
 
 namespace dv {
 namespace {
@@ -74,8 +74,8 @@ class Parser {
     if (language_.words.empty()) return true;
     if (AtEnd() || tokens_[next_].quoted) return Fail(kErrorBadCommand, "no command word");
     const std::string& word = tokens_[next_].text;
-    const auto rule = std::find_if(language_.words.begin(), language_.words.end(),
-                                   [&](const WordRule& r) { return r.word == word; });
+    const auto rule =
+        std::find_if(language_.words.begin(), language_.words.end(), [&](const WordRule& r) { return r.word == word; });
     if (rule == language_.words.end()) return Fail(kErrorBadCommand, "unknown command " + word);
     parsed_.command.operation = rule->operation;
     parsed_.command.junkPaths = rule->junkPaths;
@@ -138,8 +138,8 @@ class Parser {
       value.text = tokens_[next_++].text;
     }
     const bool possible = rule->compression != nullptr ? ChooseCompression(parsed_.command, value, *rule->compression)
-                          : rule->apply != nullptr  ? rule->apply(parsed_.command, value)
-                                                    : true;
+                          : rule->apply != nullptr     ? rule->apply(parsed_.command, value)
+                                                       : true;
     if (!possible) return Fail(kErrorBadSwitch, "impossible value for " + text);
     return true;
   }

@@ -25,18 +25,18 @@
 namespace dv {
 
 enum class CommandLanguage {
-  kLha,    // UNLHA32.DLL, UNARJ32J.DLL
-  kUnzip,  // UNZIP32.DLL's UnZip, LMZIP32.DLL's Unzip
-  kZip,    // ZIP32J.DLL's Zip, LMZIP32.DLL's Zip
-  kCab,    // CAB32.DLL
-  kRar,    // UNRAR32.DLL
-  kTar,    // tar32.dll
+  kLha,       // UNLHA32.DLL, UNARJ32J.DLL
+  kUnzip,     // UNZIP32.DLL's UnZip, LMZIP32.DLL's Unzip
+  kZip,       // ZIP32J.DLL's Zip, LMZIP32.DLL's Zip
+  kCab,       // CAB32.DLL
+  kRar,       // UNRAR32.DLL
+  kTar,       // tar32.dll
   kSevenZip,  // 7-ZIP32.DLL
 };
 
 struct ParsedCommand {
-  int error = 0;            // kOk, or a refusal of the line (contract/ResultCodes.h)
-  std::string message;      // what was wrong, for the output buffer
+  int error = 0;        // kOk, or a refusal of the line (contract/ResultCodes.h)
+  std::string message;  // what was wrong, for the output buffer
   Command command;
 };
 

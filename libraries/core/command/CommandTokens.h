@@ -12,7 +12,7 @@
 namespace dv {
 
 struct Token {
-  std::string text;     // without its quotes
+  std::string text;  // without its quotes
   bool quoted = false;
   friend bool operator==(const Token&, const Token&) = default;
 };

@@ -37,7 +37,7 @@ struct CollectRules {
   bool directoryEntries = true;
   bool junkPaths = false;
   bool missingNamesAllowed = false;  // a name that finds nothing is not an error
-  const DiskInfo* skip = nullptr;  // the archive itself, when it exists
+  const DiskInfo* skip = nullptr;    // the archive itself, when it exists
 };
 
 // How a report names what `passedOver` holds.

@@ -6,10 +6,10 @@
 
 #include "libraries/core/create/EntryNames.h"
 #include "libraries/core/read/Compressions.h"
-#include "libraries/core/util/DiskFiles.h"
-#include "libraries/core/util/FileIo.h"
 #include "libraries/core/read/NameText.h"
 #include "libraries/core/read/Utf8Locale.h"
+#include "libraries/core/util/DiskFiles.h"
+#include "libraries/core/util/FileIo.h"
 
 namespace dv {
 namespace {
@@ -24,8 +24,8 @@ bool Option(struct archive* writer, const std::string& option) {
 
 }  // namespace
 
-std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, ArchiveKind kind, const Compression* compression,
-                                               int level) {
+std::unique_ptr<NewArchive> NewArchive::Create(const std::string& target, ArchiveKind kind,
+                                               const Compression* compression, int level) {
   const auto [folderName, finalName] = SplitPath(target);
   if (finalName.empty()) return nullptr;
   auto folder = Folder::Open(folderName);
@@ -84,8 +84,10 @@ AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(con
   if (kind_ == ArchiveKind::kSevenZip && !IsUtf8(entry.path)) return AddResult::kNameRefused;
   std::optional<ScopedUtf8Locale> utf8;
   std::optional<ScopedCLocale> bytes;
-  if (IsUtf8(entry.path)) utf8.emplace();
-  else bytes.emplace();
+  if (IsUtf8(entry.path))
+    utf8.emplace();
+  else
+    bytes.emplace();
   std::unique_ptr<struct archive_entry, EntryFree> header(archive_entry_new());
   if (!header) return AddResult::kWriteFailed;
   // 7-Zip stores a folder by its name alone; its attributes say it is one.
@@ -100,8 +102,10 @@ AddResult NewArchive::Add(const Entry& entry, const std::function<DataResult(con
   archive_entry_set_perm(header.get(), entry.permissions.value_or(entry.IsDirectory() ? 0755 : 0644) & 07777);
   if (entry.modified) archive_entry_set_mtime(header.get(), *entry.modified, 0);
   if (entry.kind == EntryKind::kSymlink) SetStoredLinkTarget(header.get(), entry.linkTarget);
-  if (!file) archive_entry_set_size(header.get(), 0);
-  else if (entry.size) archive_entry_set_size(header.get(), static_cast<la_int64_t>(*entry.size));
+  if (!file)
+    archive_entry_set_size(header.get(), 0);
+  else if (entry.size)
+    archive_entry_set_size(header.get(), static_cast<la_int64_t>(*entry.size));
   if (archive_write_header(writer_, header.get()) < ARCHIVE_WARN) return AddResult::kWriteFailed;
   if (file) {
     bool written = true;
@@ -119,7 +123,8 @@ bool NewArchive::Commit(std::optional<mode_t> mode) {
   const bool closed = archive_write_close(writer_) == ARCHIVE_OK;
   archive_write_free(writer_);
   writer_ = nullptr;
-  if (!closed || (mode && !StampOpenFile(file_.get(), *mode, std::nullopt, std::nullopt)) || !file_.Close()) return false;
+  if (!closed || (mode && !StampOpenFile(file_.get(), *mode, std::nullopt, std::nullopt)) || !file_.Close())
+    return false;
   if (!folder_.Replace(temporary_, finalName_)) return false;
   committed_ = true;
   return true;

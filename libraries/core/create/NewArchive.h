@@ -13,10 +13,10 @@
 #include <optional>
 #include <string>
 
-#include "libraries/core/command/Command.h"
-#include "libraries/core/read/Entry.h"
 #include "contract/ResultCodes.h"
+#include "libraries/core/command/Command.h"
 #include "libraries/core/create/FileCollector.h"
+#include "libraries/core/read/Entry.h"
 #include "libraries/core/util/DiskFiles.h"
 
 namespace dv {
@@ -48,7 +48,9 @@ class NewArchive {
 
  private:
   NewArchive(Folder folder, UniqueFd file, std::string temporary, std::string finalName)
-      : folder_(std::move(folder)), file_(std::move(file)), temporary_(std::move(temporary)),
+      : folder_(std::move(folder)),
+        file_(std::move(file)),
+        temporary_(std::move(temporary)),
         finalName_(std::move(finalName)) {}
   bool SetUp(ArchiveKind kind, const Compression* compression, int level);
 
@@ -72,7 +74,8 @@ inline int FailureCode(AddResult result, int dataFailure) {
 }
 // "cannot store PATH", with the reason when the name was refused.
 inline std::string StoreFailure(AddResult result, const std::string& path) {
-  return "cannot store " + path + (result == AddResult::kNameRefused ? ": a 7z holds only names that are UTF-8 text" : "");
+  return "cannot store " + path +
+         (result == AddResult::kNameRefused ? ": a 7z holds only names that are UTF-8 text" : "");
 }
 
 }  // namespace dv

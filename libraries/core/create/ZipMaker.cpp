@@ -3,12 +3,12 @@
 #include <map>
 #include <optional>
 
-#include "libraries/core/util/DosTime.h"
 #include "libraries/core/create/FileCollector.h"
+#include "libraries/core/create/NewArchive.h"
 #include "libraries/core/read/Formats.h"
 #include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/select/NameSelection.h"
-#include "libraries/core/create/NewArchive.h"
+#include "libraries/core/util/DosTime.h"
 
 namespace dv {
 namespace {
@@ -23,7 +23,7 @@ struct Maker {
   // True when the archive starts at the file's start: a self-extractor's
   // archive starts after its stub.
   bool (*startsAtFileStart)(const PositionalFile&);
-  bool keepsStubs;   // -J may drop a stub to change the archive
+  bool keepsStubs;  // -J may drop a stub to change the archive
 };
 
 // The archive as it stands: its file, reader and entry headers.
@@ -68,10 +68,12 @@ std::optional<CommandResult> OpenOld(const Maker& maker, const Command& command,
   opened.file = PositionalFile::Open(command.archive.c_str());
   if (!opened.file) return CommandResult{kErrorCannotCreate, "cannot replace " + command.archive};
   opened.source = OpenSource(opened.file, maker.format, ReadFor::kData);
-  if (!opened.source) return CommandResult{kErrorNotAnArchive, std::string("not a ") + maker.name + " archive: " + command.archive};
+  if (!opened.source)
+    return CommandResult{kErrorNotAnArchive, std::string("not a ") + maker.name + " archive: " + command.archive};
   if (!maker.startsAtFileStart(*opened.file) && !(maker.keepsStubs && command.dropStub))
-    return CommandResult{kErrorNotSupported, maker.keepsStubs ? "a self-extractor is changed only with -J, which drops its stub"
-                                                              : "a self-extractor cannot be changed"};
+    return CommandResult{kErrorNotSupported, maker.keepsStubs
+                                                 ? "a self-extractor is changed only with -J, which drops its stub"
+                                                 : "a self-extractor cannot be changed"};
   Entry entry;
   ReadResult read;
   while ((read = opened.source->Next(entry)) == ReadResult::kEntry) opened.entries.push_back(entry);
@@ -99,15 +101,15 @@ std::optional<CommandResult> PlanDelete(const Command& command, const OldArchive
     plan.actions[i] = drop ? Action::kDelete : Action::kKeep;
     plan.deleted += drop;
   }
-  if (const std::string* unused = selection.Unused()) return CommandResult{kErrorNoMatch, "no entry matches " + *unused};
+  if (const std::string* unused = selection.Unused())
+    return CommandResult{kErrorNoMatch, "no entry matches " + *unused};
   return std::nullopt;
 }
 
 std::optional<CommandResult> PlanStore(const Command& command, const std::optional<OldArchive>& old, Plan& plan) {
   const Operation operation = command.operation;
   std::vector<std::string> names = command.names;
-  CollectRules rules{command.recurse, command.directoryEntries, command.junkPaths, false,
-                     old ? &old->info : nullptr};
+  CollectRules rules{command.recurse, command.directoryEntries, command.junkPaths, false, old ? &old->info : nullptr};
   if (names.empty()) {
     if (operation == Operation::kZipAdd || !old) return CommandResult{kErrorNoMatch, "no files to add"};
     // Update and freshen with no names look at every entry's file, its
@@ -157,7 +159,8 @@ CommandResult Write(const Maker& maker, const Command& command, std::optional<Ol
   };
   Entry entry;
   for (std::size_t i = 0; old && i < plan.actions.size(); ++i) {
-    if (old->source->Next(entry) != ReadResult::kEntry) return {kErrorBrokenArchive, "damaged archive: " + command.archive};
+    if (old->source->Next(entry) != ReadResult::kEntry)
+      return {kErrorBrokenArchive, "damaged archive: " + command.archive};
     if (plan.actions[i] == Action::kDelete) continue;
     AddResult added;
     if (plan.actions[i] == Action::kReplace) {

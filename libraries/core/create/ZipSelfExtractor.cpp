@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "libraries/core/read/PositionalFile.h"
+#include "libraries/core/read/zip/ZipLayout.h"
 #include "libraries/core/util/DiskFiles.h"
 #include "libraries/core/util/FileIo.h"
 #include "libraries/core/util/LittleEndian.h"
 #include "libraries/core/util/UniqueFd.h"
-#include "libraries/core/read/zip/ZipLayout.h"
 
 namespace dv {
 namespace {
@@ -89,14 +89,14 @@ std::optional<Refusal> Plan(const PositionalFile& file, Adjustment& plan) {
     return Refusal{kErrorBrokenArchive, "the ZIP64 end record is not where its locator says in"};
 
   Refusal problem{kErrorBrokenArchive, "damaged archive in"};
-  const auto checked = WalkCentralRecords(file, *directory, [&](const unsigned char* record,
-                                                                const CentralRecordShape& shape, std::int64_t) {
-    const auto stored = LocalOffsetPatch(record, shape);
-    const auto moved = stored ? Moved(*stored, shift) : std::nullopt;
-    if (stored && !moved) problem = {kErrorNotSupported, "an offset would not fit its field in"};
-    ++plan.entries;
-    return moved && LocalHeaderAt(file, moved->value, directory->start);
-  });
+  const auto checked = WalkCentralRecords(
+      file, *directory, [&](const unsigned char* record, const CentralRecordShape& shape, std::int64_t) {
+        const auto stored = LocalOffsetPatch(record, shape);
+        const auto moved = stored ? Moved(*stored, shift) : std::nullopt;
+        if (stored && !moved) problem = {kErrorNotSupported, "an offset would not fit its field in"};
+        ++plan.entries;
+        return moved && LocalHeaderAt(file, moved->value, directory->start);
+      });
   if (!checked) return problem;
 
   // The end record's offset, unless it leaves the offset to the ZIP64 record.
@@ -193,15 +193,15 @@ bool WriteAdjusted(const PositionalFile& file, const Adjustment& plan, int fd) {
   const ZipDirectory& directory = plan.directory;
   if (!CopyPatched(file, 0, directory.start, {}, out)) return false;
   std::vector<unsigned char> copy;
-  const auto recordsEnd = WalkCentralRecords(file, directory, [&](const unsigned char* record,
-                                                                  const CentralRecordShape& shape, std::int64_t) {
-    const auto stored = LocalOffsetPatch(record, shape);
-    const auto moved = stored ? Moved(*stored, plan.shift) : std::nullopt;
-    if (!moved) return false;
-    copy.assign(record, record + shape.Size());
-    Apply(*moved, 0, copy);
-    return out.Write(copy.data(), copy.size());
-  });
+  const auto recordsEnd = WalkCentralRecords(
+      file, directory, [&](const unsigned char* record, const CentralRecordShape& shape, std::int64_t) {
+        const auto stored = LocalOffsetPatch(record, shape);
+        const auto moved = stored ? Moved(*stored, plan.shift) : std::nullopt;
+        if (!moved) return false;
+        copy.assign(record, record + shape.Size());
+        Apply(*moved, 0, copy);
+        return out.Write(copy.data(), copy.size());
+      });
   return recordsEnd && CopyPatched(file, *recordsEnd, file.size(), plan.endPatches, out) && out.Flush();
 }
 

@@ -35,7 +35,8 @@ struct Tally {
         break;
       case WriteOutcome::kBroken: Fail(kErrorBrokenArchive, entry, "data damaged or cut short"); break;
       case WriteOutcome::kUnsupported:
-        Fail(kErrorMethodNotSupported, entry, "method " + (entry.method.empty() ? "unknown" : entry.method) + " not supported");
+        Fail(kErrorMethodNotSupported, entry,
+             "method " + (entry.method.empty() ? "unknown" : entry.method) + " not supported");
         break;
       case WriteOutcome::kVolumeMissing: Fail(kErrorVolumeMissing, entry, "a volume is missing"); break;
     }
@@ -119,11 +120,11 @@ void ExtractEntry(EntrySource& source, const Entry& entry, const Command& comman
   }
   const std::string key = JoinComponents(*path);
   if (command.junkPaths) path->erase(path->begin(), path->end() - 1);
-  const WriteOutcome outcome =
-      entry.kind == EntryKind::kHardlink
-          ? target.CopyFile(original->second, *path, stamp, command.overwrite)
-          : target.WriteFile(*path, stamp, command.overwrite,
-                             [&source](const DataSink& sink) { return source.ReadData(sink); });
+  const WriteOutcome outcome = entry.kind == EntryKind::kHardlink
+                                   ? target.CopyFile(original->second, *path, stamp, command.overwrite)
+                                   : target.WriteFile(*path, stamp, command.overwrite, [&source](const DataSink& sink) {
+                                       return source.ReadData(sink);
+                                     });
   if (outcome == WriteOutcome::kWritten) written[key] = *path;
   tally.Count(outcome, entry, target);
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "libraries/core/util/FileIo.h"
 #include "libraries/core/select/PathSafety.h"
+#include "libraries/core/util/FileIo.h"
 
 namespace dv {
 namespace {

@@ -24,11 +24,11 @@ namespace dv {
 
 enum class WriteOutcome {
   kWritten,
-  kKept,          // a file stands there and overwriting was not asked for
-  kUnsafe,        // a symbolic link (or a file) stands where a folder must be
-  kCannotCreate,  // the file system refused
-  kBroken,        // the entry's data failed
-  kUnsupported,   // the entry's method cannot be unpacked
+  kKept,           // a file stands there and overwriting was not asked for
+  kUnsafe,         // a symbolic link (or a file) stands where a folder must be
+  kCannotCreate,   // the file system refused
+  kBroken,         // the entry's data failed
+  kUnsupported,    // the entry's method cannot be unpacked
   kVolumeMissing,  // part of the entry's data is in a volume that is not there
 };
 

@@ -92,7 +92,8 @@ const Compression kCompressions[] = {
      .stubLead = 4,
      .stubPlausible = &Bzip2HeadPlausible},
     {.name = "xz",
-     .magic = "\xFD" "7zXZ\0"sv,
+     .magic = "\xFD"
+              "7zXZ\0"sv,
      .tarType = kTarXz,
      .plainType = kXzOnly,
      .tarExtensions = ".txz"sv,
@@ -104,7 +105,8 @@ const Compression kCompressions[] = {
      .levelSwitch = "J"sv,
      .headerWhole = &XzHeaderWhole,
      .unpackedSize = &XzUnpackedSize,
-     .stubSignature = "\xFD" "7zXZ"sv,
+     .stubSignature = "\xFD"
+                      "7zXZ"sv,
      .stubPlausible = &XzHeadPlausible},
     {.name = "zstd",
      .magic = "\x28\xB5\x2F\xFD"sv,

@@ -18,8 +18,8 @@ struct archive;
 namespace dv {
 
 struct Compression {
-  const char* name = "";    // the method a listing shows; libarchive's name for its options
-  std::string_view magic;   // the first bytes of its data
+  const char* name = "";          // the method a listing shows; libarchive's name for its options
+  std::string_view magic;         // the first bytes of its data
   TarType tarType = kTarOther;    // TarGetArchiveType's answer for a tar inside it
   TarType plainType = kTarOther;  // and for a file of it alone
   // What files of it are called, separated by blanks: a tar inside it

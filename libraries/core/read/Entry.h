@@ -22,9 +22,9 @@ enum class EntryKind {
 };
 
 struct Entry {
-  std::string path;                          // as the archive gives it
-  std::optional<std::uint64_t> size;         // original size
-  std::optional<std::uint64_t> packedSize;   // bytes the entry takes in the archive
+  std::string path;                         // as the archive gives it
+  std::optional<std::uint64_t> size;        // original size
+  std::optional<std::uint64_t> packedSize;  // bytes the entry takes in the archive
   std::optional<std::uint32_t> crc;
   std::optional<std::time_t> modified;
   // The DOS date and time words as the archive stores them, when it stores
@@ -37,19 +37,19 @@ struct Entry {
   std::optional<std::uint32_t> permissions;  // UNIX rwx bits
   std::optional<unsigned> osType;            // the LHA OS code (LhaHeader.h)
   EntryKind kind = EntryKind::kFile;
-  std::string linkTarget;                    // of a symlink or hard link
-  std::string method;                        // e.g. "-lh5-", "deflate"
-  bool dataReadable = true;                  // false: a method this reader cannot unpack
-  bool encrypted = false;                    // the data needs a password, which no line gives
-  bool readOnly = false;                     // marked read-only by the archive: extracted so
+  std::string linkTarget;    // of a symlink or hard link
+  std::string method;        // e.g. "-lh5-", "deflate"
+  bool dataReadable = true;  // false: a method this reader cannot unpack
+  bool encrypted = false;    // the data needs a password, which no line gives
+  bool readOnly = false;     // marked read-only by the archive: extracted so
 
   bool IsDirectory() const { return kind == EntryKind::kDirectory; }
 };
 
 enum class ReadResult {
-  kEntry,   // the entry was filled
-  kEnd,     // the archive ended cleanly
-  kBroken,  // a header could not be read: the listing stops here
+  kEntry,          // the entry was filled
+  kEnd,            // the archive ended cleanly
+  kBroken,         // a header could not be read: the listing stops here
   kVolumeMissing,  // a split archive goes on in a volume that is not there
 };
 

@@ -16,7 +16,8 @@ class FileWindow {
  public:
   static constexpr std::size_t kDefaultBlock = 64 * 1024;
 
-  FileWindow(const PositionalFile& file, std::int64_t end, std::size_t block = kDefaultBlock) : file_(file), end_(end), block_(block) {}
+  FileWindow(const PositionalFile& file, std::int64_t end, std::size_t block = kDefaultBlock)
+      : file_(file), end_(end), block_(block) {}
 
   // `length` bytes at `offset`, valid until the next call; nullptr past the
   // end or on a read error.

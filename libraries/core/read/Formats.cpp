@@ -1,12 +1,12 @@
 #include "libraries/core/read/Formats.h"
 
-#include "libraries/core/read/arj/ArjReader.h"
 #include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/PackedTarSource.h"
-#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/PlainCompressedSource.h"
 #include "libraries/core/read/TarProbe.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
+#include "libraries/core/read/arj/ArjReader.h"
 #include "libraries/core/read/sevenzip/SevenZipListing.h"
 #include "libraries/core/read/zip/ZipCentralDirectory.h"
 
@@ -19,8 +19,7 @@ std::unique_ptr<EntrySource> OpenTarFamily(std::shared_ptr<const PositionalFile>
   const TarFind found = FindTarArchive(file);
   const TarType type = found.type;
   const Compression* compression = CompressionOfType(type);
-  if (compression != nullptr && type == compression->plainType)
-    return OpenPlainCompressedSource(std::move(file), type);
+  if (compression != nullptr && type == compression->plainType) return OpenPlainCompressedSource(std::move(file), type);
   if (type != kTarPlain && compression == nullptr) return nullptr;
   // The threaded path (a bzip2 or xz file of several blocks) reads the file
   // from its first byte; one behind a stub takes libarchive's filter.
@@ -46,7 +45,8 @@ std::unique_ptr<EntrySource> OpenSource(std::shared_ptr<const PositionalFile> fi
       break;
     }
     case Format::kArj:
-      return OpenArjSource(std::move(file), purpose == ReadFor::kListing ? ArjVolumes::kListVolumes : ArjVolumes::kFollow);
+      return OpenArjSource(std::move(file),
+                           purpose == ReadFor::kListing ? ArjVolumes::kListVolumes : ArjVolumes::kFollow);
     case Format::kTar: return OpenTarFamily(std::move(file));
     case Format::kSevenZip:
       // libarchive's reader unpacks every solid folder on its way through the

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
@@ -14,8 +14,8 @@ enum class Format {
   kZip,  // ZIP and its self-extractors
   kCab,
   kArj,
-  kRar,  // RAR 4 and 5 and their self-extractors
-  kTar,  // tar, tar.gz, tar.Z, tar.bz2, and plain .gz, .Z and .bz2 files
+  kRar,       // RAR 4 and 5 and their self-extractors
+  kTar,       // tar, tar.gz, tar.Z, tar.bz2, and plain .gz, .Z and .bz2 files
   kSevenZip,  // 7z and its self-extractors
 };
 

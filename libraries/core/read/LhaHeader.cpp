@@ -16,8 +16,8 @@
 #include <utility>
 
 #include "libraries/core/read/FileWindow.h"
-#include "libraries/core/util/LittleEndian.h"
 #include "libraries/core/read/NameText.h"
+#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -37,7 +37,7 @@ enum ExtendedType : unsigned char {
 
 unsigned OsTypeOf(unsigned char letter) {
   static constexpr std::pair<unsigned char, unsigned> kLetters[] = {
-      {'M', kLhaOsMsDos}, {'U', kLhaOsUnix}, {'A', kLhaOsAmiga}, {'m', kLhaOsMac}, {'2', kLhaOsOs2},
+      {'M', kLhaOsMsDos}, {'U', kLhaOsUnix},  {'A', kLhaOsAmiga}, {'m', kLhaOsMac}, {'2', kLhaOsOs2},
       {'9', kLhaOsOs9},   {'w', kLhaOsWin95}, {'W', kLhaOsWinNt}, {'J', kLhaOsJava}};
   for (const auto& [known, code] : kLetters)
     if (known == letter) return code;
@@ -84,15 +84,14 @@ void ApplyExtension(unsigned char type, std::string data, StoredPath& path) {
 }
 
 bool NameHeader(unsigned char type) {
-  return type == kExtFileName || type == kExtFolderName || type == kExtUtf16FileName ||
-         type == kExtUtf16FolderName || type == kExtCodePage;
+  return type == kExtFileName || type == kExtFolderName || type == kExtUtf16FileName || type == kExtUtf16FolderName ||
+         type == kExtCodePage;
 }
 
 // Walks the chain of extended headers whose first size field (`width`
 // bytes) is at `at`, taking the names into `path`; the bytes the headers
 // take, or nothing when the chain breaks.
-std::optional<std::uint64_t> ReadExtensions(FileWindow& window, std::int64_t at, std::size_t width,
-                                            StoredPath& path) {
+std::optional<std::uint64_t> ReadExtensions(FileWindow& window, std::int64_t at, std::size_t width, StoredPath& path) {
   std::uint64_t total = 0;
   for (int count = 0; count < kMaxExtendedHeaders; ++count) {
     const unsigned char* head = window.At(at, width);

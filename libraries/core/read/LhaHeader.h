@@ -13,16 +13,16 @@ namespace dv {
 
 // The OS codes UnlhaGetOSType answers, from the header's OS letter.
 enum LhaOsType : unsigned {
-  kLhaOsMsDos = 0,  // 'M', and level-0 headers that name none
-  kLhaOsUnix = 2,   // 'U'
-  kLhaOsAmiga = 3,  // 'A'
-  kLhaOsMac = 4,    // 'm'
-  kLhaOsOs2 = 5,    // '2'
+  kLhaOsMsDos = 0,   // 'M', and level-0 headers that name none
+  kLhaOsUnix = 2,    // 'U'
+  kLhaOsAmiga = 3,   // 'A'
+  kLhaOsMac = 4,     // 'm'
+  kLhaOsOs2 = 5,     // '2'
   kLhaOsOther = 10,  // any other letter
-  kLhaOsOs9 = 11,   // '9'
+  kLhaOsOs9 = 11,    // '9'
   kLhaOsWin95 = 13,  // 'w'
   kLhaOsWinNt = 14,  // 'W'
-  kLhaOsJava = 20,  // 'J'
+  kLhaOsJava = 20,   // 'J'
 };
 
 struct LhaHeaderFacts {

@@ -19,8 +19,8 @@ namespace {
 std::string MethodFromFormatName(const char* name) {
   if (name == nullptr) return {};
   const std::string_view text(name);
-  if (const auto dash = text.find("-l"); dash != std::string_view::npos && dash + 5 <= text.size() &&
-                                         text[dash + 4] == '-')
+  if (const auto dash = text.find("-l");
+      dash != std::string_view::npos && dash + 5 <= text.size() && text[dash + 4] == '-')
     return std::string(text.substr(dash, 5));
   const auto open = text.find('('), close = text.rfind(')');
   if (open == std::string_view::npos || close == std::string_view::npos || close <= open) return {};
@@ -43,7 +43,7 @@ EntryKind KindOf(struct archive_entry* header) {
 }
 
 constexpr std::size_t kBlockSize = 64 * 1024;
-}
+}  // namespace
 
 DataResult CopyArchiveData(struct archive* archive, const DataSink& sink, bool& fatal) {
   std::vector<char> buffer(kBlockSize);
@@ -130,9 +130,12 @@ la_int64_t LibArchiveReader::Seek(struct archive* archive, void* self, la_int64_
   auto& reader = *static_cast<LibArchiveReader*>(self);
   const std::int64_t length = reader.end_ - reader.base_;
   std::int64_t target = offset;
-  if (whence == SEEK_CUR) target += reader.position_;
-  else if (whence == SEEK_END) target += length;
-  else if (whence != SEEK_SET) target = -1;
+  if (whence == SEEK_CUR)
+    target += reader.position_;
+  else if (whence == SEEK_END)
+    target += length;
+  else if (whence != SEEK_SET)
+    target = -1;
   if (target < 0) {
     archive_set_error(archive, EINVAL, "seek outside the file");
     return ARCHIVE_FATAL;
@@ -150,10 +153,8 @@ bool NamesAreDeclaredText(struct archive* archive) {
     case ARCHIVE_FORMAT_7ZIP:
     case ARCHIVE_FORMAT_RAR_V5:
     case ARCHIVE_FORMAT_TAR_PAX_INTERCHANGE:
-    case ARCHIVE_FORMAT_TAR_PAX_RESTRICTED:
-      return true;
-    default:
-      return false;
+    case ARCHIVE_FORMAT_TAR_PAX_RESTRICTED: return true;
+    default: return false;
   }
 }
 

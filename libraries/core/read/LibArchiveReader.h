@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
@@ -32,7 +32,9 @@ class LibArchiveReader {
   // false when none of them takes the data.
   bool Open(std::shared_ptr<const PositionalFile> file, std::int64_t base, std::int64_t limit, Setup setup);
   void Close();
-  struct archive* get() const { return archive_; }
+  struct archive* get() const {
+    return archive_;
+  }
   // Why the last Open failed, as libarchive said it.
   const std::string& openError() const { return openError_; }
 
@@ -46,8 +48,8 @@ class LibArchiveReader {
   struct archive* archive_ = nullptr;
   std::shared_ptr<const PositionalFile> file_;
   std::int64_t base_ = 0;
-  std::int64_t end_ = 0;       // view end, absolute offset
-  std::int64_t position_ = 0;  // relative to base_
+  std::int64_t end_ = 0;           // view end, absolute offset
+  std::int64_t position_ = 0;      // relative to base_
   std::unique_ptr<char[]> block_;  // for a file that is not held in memory
   std::string openError_;
 };

@@ -148,6 +148,7 @@ struct LibArchiveFormat {
   bool checksCoders = false;
 };
 
+// clang-format off
 const LibArchiveFormat kLibArchiveFormats[] = {
     {.format = Format::kLha, .setup = &SetupLha, .sfxMark = SfxMark{"-l", 2, &LhaStart}, .fixEntry = &FixLhaEntry},
     {.format = Format::kZip, .setup = &SetupZip, .emptyProvesItself = true},
@@ -167,6 +168,7 @@ const LibArchiveFormat kLibArchiveFormats[] = {
      .firstHeaderMustRead = true,
      .checksCoders = true},
 };
+// clang-format on
 
 // The row of `format`; nullptr for one libarchive does not read for us (ARJ).
 const LibArchiveFormat* LibArchiveFormatOf(Format format) {
@@ -236,7 +238,8 @@ class LibArchiveSource final : public EntrySource {
     if (!discardPassedData_ || !entryPending_ || dataTouched_) return true;
     dataTouched_ = true;
     bool fatal = false;
-    return CopyArchiveData(reader_.get(), [](const void*, std::size_t) { return true; }, fatal) == DataResult::kDone;
+    return CopyArchiveData(
+               reader_.get(), [](const void*, std::size_t) { return true; }, fatal) == DataResult::kDone;
   }
 
   // libarchive passes over a 7z entry's data by decoding it once any data
@@ -245,8 +248,7 @@ class LibArchiveSource final : public EntrySource {
   // afresh and walked to that entry by headers alone, it passes the data by
   // its size.
   bool PassEncryptedSevenZipData() {
-    if (!format_.checksCoders || !entryPending_ || dataTouched_ || !pendingEncrypted_ || !dataDecoded_)
-      return true;
+    if (!format_.checksCoders || !entryPending_ || dataTouched_ || !pendingEncrypted_ || !dataDecoded_) return true;
     const std::size_t reached = given_;
     if (!Rewind()) return false;
     struct archive_entry* header = nullptr;
@@ -275,11 +277,11 @@ class LibArchiveSource final : public EntrySource {
   std::int64_t base_ = 0;
   ReadResult state_ = ReadResult::kEntry;
   bool discardPassedData_ = false;
-  bool entryPending_ = false;  // Next gave an entry since the reader opened
-  bool dataTouched_ = false;   // ReadData (or the discarding) began on it
-  bool pendingEncrypted_ = false;  // that entry's data is encrypted
-  bool dataDecoded_ = false;       // ReadData ran since the reader opened
-  std::size_t given_ = 0;          // entries Next gave since the reader opened
+  bool entryPending_ = false;                            // Next gave an entry since the reader opened
+  bool dataTouched_ = false;                             // ReadData (or the discarding) began on it
+  bool pendingEncrypted_ = false;                        // that entry's data is encrypted
+  bool dataDecoded_ = false;                             // ReadData ran since the reader opened
+  std::size_t given_ = 0;                                // entries Next gave since the reader opened
   std::optional<std::vector<std::string>> undecodable_;  // of a 7z, by entry (SevenZipCoders.h)
 };
 
@@ -326,7 +328,9 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Po
 
 bool IsSevenZipExecutable(const PositionalFile& file) {
   char magic[4];
-  return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) == "\x7F" "ELF");
+  return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) ==
+                                                                      "\x7F"
+                                                                      "ELF");
 }
 
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, Format format) {

@@ -12,8 +12,8 @@
 
 #include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/LibArchiveReader.h"
-#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/TarProbe.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/Utf8Locale.h"
 
 namespace dv {
@@ -56,8 +56,8 @@ class PackedTarSource final : public EntrySource {
       if (NextUnpacked(block, size) != ARCHIVE_OK) return false;
       head_.append(static_cast<const char*>(block), size);
     }
-    const std::int64_t used = threads_ ? static_cast<std::int64_t>(threads_->inputBytesUsed())
-                                       : archive_filter_bytes(unpacked_.get(), -1);
+    const std::int64_t used =
+        threads_ ? static_cast<std::int64_t>(threads_->inputBytesUsed()) : archive_filter_bytes(unpacked_.get(), -1);
     if (used > kTarProbeInputLimit) return false;
     unsigned char first[kTarBlock];
     std::memcpy(first, head_.data(), kTarBlock);
@@ -116,7 +116,7 @@ class PackedTarSource final : public EntrySource {
       const char* data = nullptr;
       const ThreadedUnpacking::Read read = threads_->Next(data, size);
       block = data;
-      return read == ThreadedUnpacking::Read::kData ? ARCHIVE_OK
+      return read == ThreadedUnpacking::Read::kData  ? ARCHIVE_OK
              : read == ThreadedUnpacking::Read::kEnd ? ARCHIVE_EOF
                                                      : ARCHIVE_FATAL;
     }
@@ -143,8 +143,8 @@ class PackedTarSource final : public EntrySource {
   std::unique_ptr<ThreadedUnpacking> firstThreads_;
   std::unique_ptr<ThreadedUnpacking> threads_;
   struct archive* tar_ = nullptr;
-  std::string head_;         // what the check read
-  std::size_t served_ = 0;   // of head_, given to the tar reader
+  std::string head_;        // what the check read
+  std::size_t served_ = 0;  // of head_, given to the tar reader
   ReadResult state_ = ReadResult::kEntry;
 };
 

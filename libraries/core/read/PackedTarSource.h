@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/ThreadedUnpacking.h"
 
 namespace dv {

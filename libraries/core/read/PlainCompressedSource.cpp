@@ -10,13 +10,12 @@
 
 #include "libraries/core/read/Compressions.h"
 #include "libraries/core/read/LibArchiveReader.h"
-#include "libraries/core/util/LittleEndian.h"
 #include "libraries/core/read/TarProbe.h"
 #include "libraries/core/read/ThreadedUnpacking.h"
+#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
-
 
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
   return text.size() > tail.size() &&
@@ -106,7 +105,8 @@ class PlainCompressedSource final : public EntrySource {
 std::string NameWithoutCompressionExtension(const std::string& fileName) {
   // Each extension of each compression: a tar's becomes ".tar", a plain
   // file's goes.
-  const auto renamed = [&fileName](std::string_view extensions, std::string_view replacement) -> std::optional<std::string> {
+  const auto renamed = [&fileName](std::string_view extensions,
+                                   std::string_view replacement) -> std::optional<std::string> {
     for (std::size_t at = 0; at < extensions.size();) {
       const std::size_t end = std::min(extensions.find(' ', at), extensions.size());
       const std::string_view extension = extensions.substr(at, end - at);

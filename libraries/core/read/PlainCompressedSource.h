@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/TarProbe.h"
 
 namespace dv {

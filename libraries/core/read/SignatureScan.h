@@ -32,10 +32,10 @@ class SignatureScan {
   std::int64_t limit_;
   std::string signature_;
   std::vector<char> buffer_;
-  std::int64_t bufferAt_;        // file offset of buffer_[0]
+  std::int64_t bufferAt_;  // file offset of buffer_[0]
   std::size_t filled_ = 0;
-  std::size_t searchFrom_ = 0;   // in buffer_
-  bool lastRead_ = false;        // the buffer reaches the file's end
+  std::size_t searchFrom_ = 0;  // in buffer_
+  bool lastRead_ = false;       // the buffer reaches the file's end
   bool done_ = false;
 };
 

@@ -78,34 +78,37 @@ std::optional<Head> UnpackHead(const PositionalFile& file, std::int64_t start, c
   if (compression.plainType == kGzipOnly) {
     z_stream stream{};
     if (inflateInit2(&stream, 15 + 16) != Z_OK) return std::nullopt;
-    const Head head = UnpackWith(file, start, [&](const unsigned char* in, std::size_t size, char* out,
-                                                  std::size_t room, std::size_t& used, std::size_t& produced) {
-      stream.next_in = const_cast<Bytef*>(in);
-      stream.avail_in = static_cast<uInt>(size);
-      stream.next_out = reinterpret_cast<Bytef*>(out);
-      stream.avail_out = static_cast<uInt>(room);
-      const int status = inflate(&stream, Z_NO_FLUSH);
-      used += size - stream.avail_in;
-      produced = room - stream.avail_out;
-      return status == Z_STREAM_END ? 1 : status == Z_OK || status == Z_BUF_ERROR ? 0 : -1;
-    });
+    const Head head = UnpackWith(file, start,
+                                 [&](const unsigned char* in, std::size_t size, char* out, std::size_t room,
+                                     std::size_t& used, std::size_t& produced) {
+                                   stream.next_in = const_cast<Bytef*>(in);
+                                   stream.avail_in = static_cast<uInt>(size);
+                                   stream.next_out = reinterpret_cast<Bytef*>(out);
+                                   stream.avail_out = static_cast<uInt>(room);
+                                   const int status = inflate(&stream, Z_NO_FLUSH);
+                                   used += size - stream.avail_in;
+                                   produced = room - stream.avail_out;
+                                   return status == Z_STREAM_END ? 1 : status == Z_OK || status == Z_BUF_ERROR ? 0 : -1;
+                                 });
     inflateEnd(&stream);
     return head;
   }
   if (compression.plainType == kXzOnly) {
     lzma_stream stream = LZMA_STREAM_INIT;
     if (lzma_stream_decoder(&stream, UINT64_MAX, 0) != LZMA_OK) return std::nullopt;
-    const Head head = UnpackWith(file, start, [&](const unsigned char* in, std::size_t size, char* out,
-                                                  std::size_t room, std::size_t& used, std::size_t& produced) {
-      stream.next_in = in;
-      stream.avail_in = size;
-      stream.next_out = reinterpret_cast<std::uint8_t*>(out);
-      stream.avail_out = room;
-      const lzma_ret status = lzma_code(&stream, LZMA_RUN);
-      used += size - stream.avail_in;
-      produced = room - stream.avail_out;
-      return status == LZMA_STREAM_END ? 1 : status == LZMA_OK || status == LZMA_BUF_ERROR ? 0 : -1;
-    });
+    const Head head =
+        UnpackWith(file, start,
+                   [&](const unsigned char* in, std::size_t size, char* out, std::size_t room, std::size_t& used,
+                       std::size_t& produced) {
+                     stream.next_in = in;
+                     stream.avail_in = size;
+                     stream.next_out = reinterpret_cast<std::uint8_t*>(out);
+                     stream.avail_out = room;
+                     const lzma_ret status = lzma_code(&stream, LZMA_RUN);
+                     used += size - stream.avail_in;
+                     produced = room - stream.avail_out;
+                     return status == LZMA_STREAM_END ? 1 : status == LZMA_OK || status == LZMA_BUF_ERROR ? 0 : -1;
+                   });
     lzma_end(&stream);
     return head;
   }
@@ -294,7 +297,7 @@ bool IsTarHeader(const unsigned char (&block)[512]) {
   const bool letterOrDigit =
       (type >= '0' && type <= '9') || (type >= 'A' && type <= 'Z') || (type >= 'a' && type <= 'z');
   if (type != '\0' && !letterOrDigit) return false;
-  constexpr std::pair<std::size_t, std::size_t> kNumbers[] = {{100, 8},  {108, 8},  {116, 8}, {124, 12},
+  constexpr std::pair<std::size_t, std::size_t> kNumbers[] = {{100, 8},  {108, 8}, {116, 8}, {124, 12},
                                                               {136, 12}, {329, 8}, {337, 8}};
   for (const auto& [at, length] : kNumbers)
     if (!NumberFieldReads(block + at, length)) return false;
@@ -319,9 +322,12 @@ bool MemberMayStartAt(const PositionalFile& file, std::int64_t at, TarType type)
   static constexpr unsigned char kGzipStart[] = {0x1F, 0x8B, 0x08};
   static constexpr unsigned char kBzip2Start[] = {'B', 'Z', 'h'};
   std::span<const unsigned char> start;
-  if (type == kGzipOnly) start = kGzipStart;
-  else if (type == kBzip2Only) start = kBzip2Start;
-  else return false;
+  if (type == kGzipOnly)
+    start = kGzipStart;
+  else if (type == kBzip2Only)
+    start = kBzip2Start;
+  else
+    return false;
   unsigned char head[4] = {};
   const std::int64_t got = file.ReadAt(at, head, sizeof head);
   if (got <= 0) return false;

@@ -15,7 +15,8 @@ unsigned UnpackingThreads() {
   if (const char* text = std::getenv("DOVANEL_THREADS")) {
     char* rest = nullptr;
     const long value = std::strtol(text, &rest, 10);
-    if (rest != text && *rest == '\0' && value >= 1 && value <= static_cast<long>(kMostThreads)) return static_cast<unsigned>(value);
+    if (rest != text && *rest == '\0' && value >= 1 && value <= static_cast<long>(kMostThreads))
+      return static_cast<unsigned>(value);
   }
   return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
 }

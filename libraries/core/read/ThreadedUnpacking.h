@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 

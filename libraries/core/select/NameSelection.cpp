@@ -14,8 +14,7 @@ std::string_view WithoutTrailingSlashes(std::string_view text) {
 
 }  // namespace
 
-NameSelection::NameSelection(std::vector<std::string> names, std::vector<std::string> excludes,
-                             WildcardSyntax syntax)
+NameSelection::NameSelection(std::vector<std::string> names, std::vector<std::string> excludes, WildcardSyntax syntax)
     : given_(std::move(names)), excludes_(std::move(excludes)), used_(given_.size(), false), syntax_(syntax) {
   for (const std::string& name : given_) names_.push_back(NormalPath(name));
   for (std::string& exclude : excludes_) exclude = NormalPath(exclude);

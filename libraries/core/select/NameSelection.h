@@ -26,7 +26,7 @@ class NameSelection {
  private:
   bool Matches(const std::string& pattern, std::string_view path) const;
 
-  std::vector<std::string> given_;            // the names as the line gave them
+  std::vector<std::string> given_;             // the names as the line gave them
   std::vector<std::string> names_, excludes_;  // as NormalPath makes them
   std::vector<bool> used_;
   WildcardSyntax syntax_;

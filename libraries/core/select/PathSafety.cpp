@@ -16,8 +16,7 @@ std::optional<std::vector<std::string>> SafeComponents(std::string_view path) {
   const auto separator = [](char c) { return c == '/' || c == '\\'; };
   const bool drive = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
   // A NUL would end the name where the file system reads it: "..\0x" is "..".
-  if ((!path.empty() && separator(path[0])) || drive || path.find('\0') != std::string_view::npos)
-    return std::nullopt;
+  if ((!path.empty() && separator(path[0])) || drive || path.find('\0') != std::string_view::npos) return std::nullopt;
   const bool shiftJis = !IsUtf8(path);
   std::vector<std::string> components;
   std::size_t start = 0;

@@ -16,7 +16,6 @@ enum class WildcardSyntax {
 // ones: '?' and a set take 能 whole. An empty pattern, "*" and "*.*" match
 // every name, with or without a dot. An unclosed '[' is a literal
 // character.
-bool WildcardMatches(std::string_view pattern, std::string_view name,
-                     WildcardSyntax syntax = WildcardSyntax::kPlain);
+bool WildcardMatches(std::string_view pattern, std::string_view name, WildcardSyntax syntax = WildcardSyntax::kPlain);
 
 }  // namespace dv

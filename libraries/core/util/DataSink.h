@@ -8,10 +8,10 @@
 namespace dv {
 
 enum class DataResult {
-  kDone,         // every byte went to the sink and checked out
-  kBroken,       // the data is damaged, cut short or fails its check
-  kUnsupported,  // the entry's method is one this reader cannot unpack
-  kSinkFailed,   // the sink refused a block
+  kDone,           // every byte went to the sink and checked out
+  kBroken,         // the data is damaged, cut short or fails its check
+  kUnsupported,    // the entry's method is one this reader cannot unpack
+  kSinkFailed,     // the sink refused a block
   kVolumeMissing,  // part of the data is in another volume that is not there
 };
 

@@ -32,7 +32,8 @@ bool HeadlessPlatformChosen() {
 
 int ShowBox(HWND owner, const char* text, const char* caption, UINT type) {
   // Nobody could close a box without a screen: tell it on stderr.
-  if (Application() == nullptr || Application()->Headless()) return MessageBoxToStandardError(owner, text, caption, type);
+  if (Application() == nullptr || Application()->Headless())
+    return MessageBoxToStandardError(owner, text, caption, type);
   try {
     Application()->Widgets().MessageBox(owner != nullptr ? owner->peer : nullptr, text != nullptr ? text : "",
                                         caption != nullptr ? caption : "", (type & MB_ICONERROR) != 0);

@@ -88,8 +88,7 @@ class DropBridge : public QObject {
         if (dropped) dropped(DroppedFiles(drop->mimeData()), at.x(), at.y());
         return true;
       }
-      default:
-        return false;
+      default: return false;
     }
   }
 
@@ -150,7 +149,8 @@ class QtForm : public TFormPeer {
   }
   void Close() override {
     // Posted: the window goes from the loop, dropped if the form goes first.
-    QMetaObject::invokeMethod(&widget_, [widget = &widget_] { widget->close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &widget_, [widget = &widget_] { widget->close(); }, Qt::QueuedConnection);
   }
   void SetTabOrder(const std::vector<TControlPeer*>& controls) override {
     for (std::size_t i = 1; i < controls.size(); ++i)

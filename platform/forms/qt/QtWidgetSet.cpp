@@ -84,7 +84,8 @@ class QtWidgetSet : public TWidgetSet {
   // Any thread may post: an event alone crosses to the loop's thread, and the
   // posting thread is not made known to Qt.
   void Post(TControlPeer& context, std::function<void()> task) override {
-    QCoreApplication::postEvent(messages_.get(), new TaskEvent(static_cast<QObject*>(context.Native()), std::move(task)));
+    QCoreApplication::postEvent(messages_.get(),
+                                new TaskEvent(static_cast<QObject*>(context.Native()), std::move(task)));
   }
 
   void Run() override {

@@ -33,7 +33,8 @@ class TNativeForm : public TFormPeer {
   void Create(const std::wstring& className) {
     window_ = ::CreateWindowExW(0, className.c_str(), L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, kFormWidth,
                                 kFormHeight, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr), this);
-    if (window_ == nullptr) throw Exception("The window cannot be made (error " + std::to_string(::GetLastError()) + ")");
+    if (window_ == nullptr)
+      throw Exception("The window cannot be made (error " + std::to_string(::GetLastError()) + ")");
     widgets_.FormOpened();
   }
 
@@ -79,8 +80,9 @@ class TNativeForm : public TFormPeer {
     Layout();
   }
   void RemoveChild(HWND window) {
-    children_.erase(std::remove_if(children_.begin(), children_.end(), [&](const TChild& c) { return c.window == window; }),
-                    children_.end());
+    children_.erase(
+        std::remove_if(children_.begin(), children_.end(), [&](const TChild& c) { return c.window == window; }),
+        children_.end());
   }
   TChild* Child(HWND window) {
     for (TChild& child : children_)
@@ -105,9 +107,7 @@ class TNativeForm : public TFormPeer {
 
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-      case WM_SIZE:
-        Layout();
-        return 0;
+      case WM_SIZE: Layout(); return 0;
       case WM_CLOSE: {
         // A copy: the handler may free what it came from.
         const auto asked = events_.closeRequested;
@@ -142,11 +142,8 @@ class TNativeForm : public TFormPeer {
       case WM_ACTIVATEAPP:
         if (wParam != FALSE) widgets_.Activated(window_);
         break;
-      case kRunTask:
-        widgets_.RunTask(static_cast<std::uint64_t>(wParam));
-        return 0;
-      default:
-        break;
+      case kRunTask: widgets_.RunTask(static_cast<std::uint64_t>(wParam)); return 0;
+      default: break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);
   }
@@ -182,7 +179,8 @@ class TNativeChild {
       : form_(static_cast<TNativeForm&>(form)), formWindow_(TNativeWidgetSet::WindowOf(form)) {
     window_ = ::CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, formWindow_, nullptr,
                                 ::GetModuleHandleW(nullptr), nullptr);
-    if (window_ == nullptr) throw Exception("A control cannot be made (error " + std::to_string(::GetLastError()) + ")");
+    if (window_ == nullptr)
+      throw Exception("A control cannot be made (error " + std::to_string(::GetLastError()) + ")");
     ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     form_.AddChild({window_, height, std::move(notified)});
   }
@@ -207,11 +205,12 @@ class TNativeLabel : public TLabelPeer {
  public:
   TNativeLabel(TNativeWidgetSet& widgets, TFormPeer& form, int height, std::function<void()> doubleClicked)
       : widgets_(widgets),
-        child_(form, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, height,
-               [doubleClicked = std::move(doubleClicked)](WORD code) {
-                 if (code == STN_DBLCLK && doubleClicked) doubleClicked();
-               },
-               widgets.Font(false)) {}
+        child_(
+            form, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, height,
+            [doubleClicked = std::move(doubleClicked)](WORD code) {
+              if (code == STN_DBLCLK && doubleClicked) doubleClicked();
+            },
+            widgets.Font(false)) {}
   void* Native() const override { return child_.Window(); }
   void SetCaption(const std::string& caption) override { ::SetWindowTextW(child_.Window(), Wide(caption).c_str()); }
   void SetFont(TColor color, bool bold) override {
@@ -228,12 +227,13 @@ class TNativeLabel : public TLabelPeer {
 class TNativeListBox : public TListBoxPeer {
  public:
   TNativeListBox(TNativeWidgetSet& widgets, TFormPeer& form, int height, std::function<void()> selectionChanged)
-      : child_(form, L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-               height,
-               [selectionChanged = std::move(selectionChanged)](WORD code) {
-                 if (code == LBN_SELCHANGE && selectionChanged) selectionChanged();
-               },
-               widgets.Font(false)) {}
+      : child_(
+            form, L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+            height,
+            [selectionChanged = std::move(selectionChanged)](WORD code) {
+              if (code == LBN_SELCHANGE && selectionChanged) selectionChanged();
+            },
+            widgets.Font(false)) {}
   void* Native() const override { return child_.Window(); }
   void Add(const std::string& item) override {
     const std::wstring text = Wide(item);
@@ -254,7 +254,8 @@ class TNativeListBox : public TListBoxPeer {
   // A long path can be scrolled to.
   void WidenFor(const std::wstring& text) {
     const HDC dc = ::GetDC(child_.Window());
-    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(child_.Window(), WM_GETFONT, 0, 0)));
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(child_.Window(), WM_GETFONT, 0, 0)));
     SIZE size{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     ::SelectObject(dc, old);
@@ -314,7 +315,8 @@ std::unique_ptr<TFormPeer> TNativeWidgetSet::MakeForm(TWindowEvents events) {
   return MakeClassForm("TForm", std::move(events), {});
 }
 
-std::unique_ptr<TLabelPeer> TNativeWidgetSet::MakeLabel(TFormPeer& form, int height, std::function<void()> doubleClicked) {
+std::unique_ptr<TLabelPeer> TNativeWidgetSet::MakeLabel(TFormPeer& form, int height,
+                                                        std::function<void()> doubleClicked) {
   return std::make_unique<TNativeLabel>(*this, form, height, std::move(doubleClicked));
 }
 
@@ -390,7 +392,8 @@ void TNativeWidgetSet::ProcessMessages() {
 
 void TNativeWidgetSet::SetActivationHandler(std::function<void()> activated) { activated_ = std::move(activated); }
 
-void TNativeWidgetSet::MessageBox(TControlPeer* owner, const std::string& text, const std::string& caption, bool error) {
+void TNativeWidgetSet::MessageBox(TControlPeer* owner, const std::string& text, const std::string& caption,
+                                  bool error) {
   ::MessageBoxW(owner != nullptr ? WindowOf(*owner) : nullptr, Wide(text).c_str(), Wide(caption).c_str(),
                 error ? MB_ICONERROR : MB_OK);
 }

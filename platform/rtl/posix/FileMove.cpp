@@ -57,8 +57,8 @@ bool CopyInPlace(const std::string& oldName, const std::string& newName) {
   const Descriptor source(::open(oldName.c_str(), O_RDONLY | O_CLOEXEC));
   Descriptor written(::open(copy.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
   struct stat info {};
-  bool done = source.get() >= 0 && written.get() >= 0 && ::fstat(source.get(), &info) == 0 &&
-              S_ISREG(info.st_mode) && CopyBytes(source.get(), written.get());
+  bool done = source.get() >= 0 && written.get() >= 0 && ::fstat(source.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+              CopyBytes(source.get(), written.get());
   if (done) {
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     done = ::fchmod(written.get(), info.st_mode & 07777) == 0 && ::futimens(written.get(), times) == 0 &&
@@ -85,7 +85,8 @@ bool MoveFile(const std::string& oldName, const std::string& newName) {
 }
 
 bool SameFile(const std::string& first, const std::string& second) {
-  struct stat a {}, b {};
+  struct stat a {
+  }, b{};
   if (::stat(first.c_str(), &a) != 0 || ::stat(second.c_str(), &b) != 0) return false;
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }

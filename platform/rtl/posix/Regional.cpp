@@ -29,7 +29,9 @@ std::string ExpandCompounds(const std::string& format, locale_t locale) {
       // Spelt out once: a locale whose parts name each other is not followed.
       out += text.empty() || text.find("%r") != std::string::npos || text.find("%X") != std::string::npos ||
                      text.find("%x") != std::string::npos
-                 ? (c == 'x' ? "%m/%d/%y" : c == 'r' ? "%I:%M:%S %p" : "%H:%M:%S")
+                 ? (c == 'x'   ? "%m/%d/%y"
+                    : c == 'r' ? "%I:%M:%S %p"
+                               : "%H:%M:%S")
                  : text;
     }
     ++i;
@@ -91,9 +93,9 @@ TFormatSettings ReadRegional() {
   if (locale == static_cast<locale_t>(0)) locale = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
   // A locale of no region writes mm/dd/yy, which hides the century: such a
   // user gets the program's own order instead.
-  settings.ShortDateFormat =
-      HasNoRegion(nl_langinfo_l(_NL_LOCALE_NAME(LC_TIME), locale)) ? kPlainDateFormat
-                                                                     : FromStrftime(ExpandCompounds(nl_langinfo_l(D_FMT, locale), locale), true);
+  settings.ShortDateFormat = HasNoRegion(nl_langinfo_l(_NL_LOCALE_NAME(LC_TIME), locale))
+                                 ? kPlainDateFormat
+                                 : FromStrftime(ExpandCompounds(nl_langinfo_l(D_FMT, locale), locale), true);
   settings.LongTimeFormat = FromStrftime(ExpandCompounds(nl_langinfo_l(T_FMT, locale), locale), false);
   const std::string am = nl_langinfo_l(AM_STR, locale);
   const std::string pm = nl_langinfo_l(PM_STR, locale);
@@ -104,4 +106,3 @@ TFormatSettings ReadRegional() {
   settings.TimeSeparator = FirstSeparator(settings.LongTimeFormat, ':');
   return settings;
 }
-

@@ -3,10 +3,10 @@
 // run from the build tree (or copied out of it).
 #include "platform/rtl/Translate.h"
 
-#include <clocale>
 #include <libintl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <clocale>
 
 #include <string>
 

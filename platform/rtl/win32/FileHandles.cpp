@@ -1,7 +1,7 @@
 #include "platform/rtl/FileHandles.h"
 
-#include <io.h>
 #include <fcntl.h>
+#include <io.h>
 
 #include <cerrno>
 #include <climits>

@@ -53,8 +53,8 @@ bool SameFile(const std::string& first, const std::string& second) {
 std::string CreateUniqueFile(const std::string& prefix) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = prefix + RandomSuffix();
-    const HANDLE handle = CreateFileW(WidePath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(WidePath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       CloseHandle(handle);
       return name;

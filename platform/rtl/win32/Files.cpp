@@ -2,8 +2,8 @@
 // is the system's sharing violation, reported as EWOULDBLOCK as on POSIX.
 #include "platform/rtl/Files.h"
 
-#include <io.h>
 #include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -174,14 +174,17 @@ int FileOpen(const std::string& path, unsigned mode, const TFileIdentity* expect
   if (access == fmOpenWrite) desired = GENERIC_WRITE;
   if (access == fmOpenReadWrite) desired = GENERIC_READ | GENERIC_WRITE;
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  if (mode & fmShareExclusive) share = 0;
-  else if (mode & fmShareDenyWrite) share = FILE_SHARE_READ;
+  if (mode & fmShareExclusive)
+    share = 0;
+  else if (mode & fmShareDenyWrite)
+    share = FILE_SHARE_READ;
   DWORD flags = FILE_ATTRIBUTE_NORMAL;
   // What was a file must still be one: a link put in its place is not followed.
   if (expected != nullptr && !expected->link) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
   const std::wstring wide = WidePath(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return Refuse(INVALID_HANDLE_VALUE, EINVAL);
+  if (attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Refuse(INVALID_HANDLE_VALUE, EINVAL);
   // A read-only file is not written, whoever asks.
   if (writing && attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_READONLY))
     return Refuse(INVALID_HANDLE_VALUE, EROFS);

@@ -37,26 +37,17 @@ int ErrnoOfLastError(unsigned long error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
-    case ERROR_BAD_NETPATH:
-      return ENOENT;
-    case ERROR_ACCESS_DENIED:
-      return EACCES;
+    case ERROR_BAD_NETPATH: return ENOENT;
+    case ERROR_ACCESS_DENIED: return EACCES;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return EWOULDBLOCK;
-    case ERROR_WRITE_PROTECT:
-      return EROFS;
-    case ERROR_FILENAME_EXCED_RANGE:
-      return ENAMETOOLONG;
+    case ERROR_LOCK_VIOLATION: return EWOULDBLOCK;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
     case ERROR_ALREADY_EXISTS:
-    case ERROR_FILE_EXISTS:
-      return EEXIST;
-    case ERROR_DIRECTORY:
-      return ENOTDIR;
-    default:
-      return EIO;
+    case ERROR_FILE_EXISTS: return EEXIST;
+    case ERROR_DIRECTORY: return ENOTDIR;
+    default: return EIO;
   }
 }

@@ -100,16 +100,14 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
     path = ExecutablePath();
   } else {
     link_map* map = nullptr;
-    if (::dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr)
-      path = map->l_name;
+    if (::dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr) path = map->l_name;
   }
   DWORD copied = 0;
   CopyOut(path, fileName, size, copied);
   return copied;
 }
 
-DWORD SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength, LPSTR buffer,
-                  LPSTR* filePart) {
+DWORD SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
   if (fileName == nullptr || *fileName == '\0') return 0;
   std::string name = fileName;
   if (extension != nullptr && name.find('.') == std::string::npos) name += extension;

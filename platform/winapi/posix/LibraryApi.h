@@ -21,6 +21,4 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 // Finds a file by bare name in the executable's folder, the current folder
 // and PATH. Returns the full path's length (copied when it fits with its NUL),
 // or the size needed when it does not fit, or 0 when not found.
-DWORD SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength, LPSTR buffer,
-                  LPSTR* filePart);
-
+DWORD SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);

@@ -18,4 +18,6 @@ MessageBoxHandler& Handler() {
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) { return Handler()(owner, text, caption, type); }
 
-MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) { return std::exchange(Handler(), std::move(handler)); }
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+  return std::exchange(Handler(), std::move(handler));
+}

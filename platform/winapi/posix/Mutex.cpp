@@ -80,8 +80,7 @@ std::string UserRuntimeFolder() {
   ::mkdir(folder.c_str(), 0700);
   // Under /tmp anyone could have made it first: use it only when it is ours.
   struct stat st {};
-  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-      (st.st_mode & 077) != 0)
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0)
     return {};
   return folder;
 }

@@ -69,7 +69,8 @@ class TSocket {
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (Connected()) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) break;
       pollfd poller{fd_, POLLIN, 0};
       const int ready = ::poll(&poller, 1, static_cast<int>(left.count()));

@@ -37,12 +37,12 @@ struct HWND__ {
   HWND__& operator=(const HWND__&) = delete;
 
   const std::string className;
-  TControlPeer* peer = nullptr;            // the forms layer's window once made; never touched here
-  LONG_PTR procedure;                      // the slot; DefWindowProcA at first
-  bool acceptFiles = false;                // set by DragAcceptFiles
-  bool topLevel = true;                    // a control's window is not
-  std::function<void()> bringToFront;      // raises and activates; set by the forms layer
-  std::string socketPath;                  // a window of another process: where it listens
+  TControlPeer* peer = nullptr;        // the forms layer's window once made; never touched here
+  LONG_PTR procedure;                  // the slot; DefWindowProcA at first
+  bool acceptFiles = false;            // set by DragAcceptFiles
+  bool topLevel = true;                // a control's window is not
+  std::function<void()> bringToFront;  // raises and activates; set by the forms layer
+  std::string socketPath;              // a window of another process: where it listens
 
  private:
   friend HWND FindWindowA(LPCSTR className, LPCSTR windowName);
@@ -59,7 +59,9 @@ LONG_PTR GetWindowLongA(HWND window, int index);
 LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value);
 // The same slot by the names that hold a pointer on 64-bit Windows.
 inline LONG_PTR GetWindowLongPtrA(HWND window, int index) { return GetWindowLongA(window, index); }
-inline LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) { return SetWindowLongA(window, index, value); }
+inline LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
+  return SetWindowLongA(window, index, value);
+}
 // Calls a procedure taken from a slot: a thunk or a plain function; 0 for none.
 LRESULT CallWindowProcA(LONG_PTR procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -42,4 +42,3 @@ TWndProcThunk::TWndProcThunk(TWndMethod method) : method_(std::move(method)) {
 TWndProcThunk::~TWndProcThunk() { Slots()[slot_] = nullptr; }
 
 LONG_PTR TWndProcThunk::Procedure() const { return ProcedureValue(kProcedures[slot_]); }
-

@@ -11,6 +11,5 @@
 
 // A procedure as a slot holds it.
 inline LRESULT CallWindowProcA(LONG_PTR procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return procedure == 0 ? 0
-                        : ::CallWindowProcA(reinterpret_cast<WNDPROC>(procedure), window, message, wParam, lParam);
+  return procedure == 0 ? 0 : ::CallWindowProcA(reinterpret_cast<WNDPROC>(procedure), window, message, wParam, lParam);
 }

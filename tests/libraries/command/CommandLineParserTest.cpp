@@ -133,7 +133,8 @@ const ParseCase kCases[] = {
      "extract archive=/a.rar base=/out/ names=[x.txt]"},
     {"RarWithoutUOverwrites", L::kRar, R"(-x  "/a.rar" "/out/")", code::kOk,
      "extract archive=/a.rar base=/out/ names=[] overwrite"},
-    {"RarWordEDropsFolders", L::kRar, R"(-e -u -y -s  "/a.rar")", code::kOk, "extract archive=/a.rar base= names=[] junk"},
+    {"RarWordEDropsFolders", L::kRar, R"(-e -u -y -s  "/a.rar")", code::kOk,
+     "extract archive=/a.rar base= names=[] junk"},
     {"RarHasNoCreateWord", L::kRar, R"(-a "/a.rar" "x")", code::kBadCommand},
     // ---- tar32, as TTar32, TTgz32 and TBZ232 write it
     {"TarDriverDefaults", L::kTar, R"(x  -f "/a.tar" -o "/out/" "sub\x.txt" )", code::kOk,
@@ -173,7 +174,8 @@ const ParseCase kCases[] = {
      "update archive=a.7z base= names=[x] level=0"},
     {"SevenZipExclusion", L::kSevenZip, R"(x -x!*.o "a.7z")", code::kOk,
      "extract archive=a.7z base= names=[] excludes=[*.o]"},
-    {"SevenZipDelete", L::kSevenZip, R"(d -y "a.7z" "d/x.txt")", code::kOk, "delete archive=a.7z base= names=[d/x.txt]"},
+    {"SevenZipDelete", L::kSevenZip, R"(d -y "a.7z" "d/x.txt")", code::kOk,
+     "delete archive=a.7z base= names=[d/x.txt]"},
     {"SevenZipOtherType", L::kSevenZip, R"(a -tzip "a.7z" "x")", code::kBadSwitch},
     {"SevenZipLevelTooHigh", L::kSevenZip, R"(a -mx=10 "a.7z" "x")", code::kBadSwitch},
     {"SevenZipOutputWithoutFolder", L::kSevenZip, R"(x -o "a.7z")", code::kBadSwitch},
@@ -197,9 +199,7 @@ TEST_P(CommandLineParserTest, ParsesOrRefuses) {
 INSTANTIATE_TEST_SUITE_P(Languages, CommandLineParserTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CommandLineParser, NullLineIsRefused) {
-  EXPECT_EQ(dv::ParseCommandLine(L::kLha, nullptr).error, code::kBadLine);
-}
+TEST(CommandLineParser, NullLineIsRefused) { EXPECT_EQ(dv::ParseCommandLine(L::kLha, nullptr).error, code::kBadLine); }
 
 // The drivers write one quoted name per CR LF line; the names stand where
 // the reference does, among the line's own.

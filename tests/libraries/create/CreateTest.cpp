@@ -44,7 +44,7 @@ Files InfoZipFiles(const TempDir& dir, const std::string& archive) {
 // Runs `line` with "@A" standing for the archive and "@S" for the source
 // folder (which the line ends in '/').
 CommandRun RunWith(const ArchiverLibrary& library, const std::string& name, std::string line, const TempDir& dir,
-               const std::string& archive) {
+                   const std::string& archive) {
   for (const auto& [mark, value] : {std::pair<std::string, std::string>{"@A", archive}, {"@S", dir / "src"}})
     for (std::size_t at; (at = line.find(mark)) != std::string::npos;) line.replace(at, 2, value);
   return RunLine(library, name, line);
@@ -75,7 +75,8 @@ TEST(ZipCreate, LmZip32RecursesFromTheCurrentFolder) {
     ASSERT_EQ(run.code, code::kOk) << run.report;
   }
   // Folders are entries of their own unless -D says otherwise.
-  EXPECT_EQ(InfoZipNames(dir, dir / "x.zip"), (std::vector<std::string>{"a.txt", "d/", "d/b.txt", "d/e/", "d/e/c.txt"}));
+  EXPECT_EQ(InfoZipNames(dir, dir / "x.zip"),
+            (std::vector<std::string>{"a.txt", "d/", "d/b.txt", "d/e/", "d/e/c.txt"}));
   EXPECT_EQ(RunLine(lmzip, "Unzip", "-x \"" + (dir / "x.zip") + "\" \"" + (dir / "out") + "/\"").code, code::kOk);
   EXPECT_EQ(FilesUnder(dir / "out"), kFiles);
 }
@@ -86,13 +87,13 @@ TEST(ZipCreate, LmZip32RecursesFromTheCurrentFolder) {
 // flag, then the stored name's bytes in hex, sorted.
 TEST(ZipCreate, OnlyUtf8NamesCarryTheUtf8Flag) {
   const std::string cp932 = "\x95\x5c\x8e\xa6.txt";  // 表示.txt
-  const std::vector<std::string> expected = {"0 612e747874", "0 955c8ea62e747874",
-                                             "1 e697a5e69cace8aa9e2e747874"};
+  const std::vector<std::string> expected = {"0 612e747874", "0 955c8ea62e747874", "1 e697a5e69cace8aa9e2e747874"};
   struct Row {
     const char* library;
     const char* line;  // run in src/
   };
-  for (const Row& row : {Row{"ZIP32J.DLL", R"( -D "../x.zip" "@S/" "*.txt")"}, Row{"LMZIP32.DLL", R"( "../x.zip" "*.txt")"}}) {
+  for (const Row& row :
+       {Row{"ZIP32J.DLL", R"( -D "../x.zip" "@S/" "*.txt")"}, Row{"LMZIP32.DLL", R"( "../x.zip" "*.txt")"}}) {
     SCOPED_TRACE(row.library);
     TempDir dir;
     MakeFiles(dir, {{"a.txt", "alpha\n"}, {"日本語.txt", "nihongo\n"}, {cp932, "hyouji\n"}});
@@ -103,12 +104,13 @@ TEST(ZipCreate, OnlyUtf8NamesCarryTheUtf8Flag) {
       ASSERT_EQ(run.code, code::kOk) << run.report;
     }
     RunIn(dir, "unzip -tq x.zip > /dev/null");
-    RunIn(dir, "python3 -c \"import zipfile\n"
-               "z = zipfile.ZipFile('x.zip')\n"
-               "assert z.testzip() is None\n"
-               "raw = lambda i: i.filename.encode('utf-8' if i.flag_bits & 0x800 else 'cp437')\n"
-               "for line in sorted('%d %s' % (i.flag_bits >> 11 & 1, raw(i).hex()) for i in z.infolist()):\n"
-               "    print(line)\" > flags.txt");
+    RunIn(dir,
+          "python3 -c \"import zipfile\n"
+          "z = zipfile.ZipFile('x.zip')\n"
+          "assert z.testzip() is None\n"
+          "raw = lambda i: i.filename.encode('utf-8' if i.flag_bits & 0x800 else 'cp437')\n"
+          "for line in sorted('%d %s' % (i.flag_bits >> 11 & 1, raw(i).hex()) for i in z.infolist()):\n"
+          "    print(line)\" > flags.txt");
     EXPECT_EQ(Lines(dir / "flags.txt"), expected);
   }
 }
@@ -142,7 +144,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StoreCase{"FolderWithoutRecursionIsItsEntryAlone", R"( "@A" "@S/" "d")", code::kOk, {"d/"}},
         StoreCase{"FolderWithoutRecursionOrEntriesIsNothing", R"( -D "@A" "@S/" "d")", code::kNoMatch, {}},
-        StoreCase{"WholeFolderLeavesTheArchiveItselfOut", R"( -r -D "@A" "@S/" ".")", code::kOk,
+        StoreCase{"WholeFolderLeavesTheArchiveItselfOut",
+                  R"( -r -D "@A" "@S/" ".")",
+                  code::kOk,
                   {"a.txt", "d/b.txt", "d/e/c.txt", "d/skip.o"}},
         StoreCase{"PatternsInAnyFolderName", R"( -D "@A" "@S/" "*.txt" "d/?/*")", code::kOk, {"a.txt", "d/e/c.txt"}},
         StoreCase{"ExclusionsAfterX", R"( -r -D "@A" "@S/" "d" -x "*.o")", code::kOk, {"d/b.txt", "d/e/c.txt"}},
@@ -170,7 +174,8 @@ TEST(ZipCreate, ODatesTheArchiveToItsNewestEntry) {
   RunIn(dir, "touch -d '2001-02-03 04:05:06' src/a.txt && touch -d '2005-06-07 08:09:10' src/d/b.txt");
   const ArchiverLibrary zip(LibraryFor("ZIP32J.DLL"));
   ASSERT_EQ(RunWith(zip, "Zip", R"( -D -o "@A" "@S/" "a.txt" "d/b.txt")", dir, dir / "x.zip").code, code::kOk);
-  struct stat archive {}, newest {};
+  struct stat archive {
+  }, newest{};
   ASSERT_EQ(::stat((dir / "x.zip").c_str(), &archive), 0);
   ASSERT_EQ(::stat((dir / "src/d/b.txt").c_str(), &newest), 0);
   EXPECT_EQ(archive.st_mtime, newest.st_mtime);
@@ -265,8 +270,14 @@ INSTANTIATE_TEST_SUITE_P(Tar32, TarCreateTest,
                                            TarCase{"Bzip2", "-B", "BZh", 6}, TarCase{"Bzip2Level5", "-B5", "BZh5", 6}),
                          [](const auto& info) { return info.param.name; });
 INSTANTIATE_TEST_SUITE_P(Tar32XzZstd, TarCreateTest,
-                         ::testing::Values(TarCase{"Xz", "-J", "\xFD" "7zXZ", 10},
-                                           TarCase{"XzLevel0", "-J0", "\xFD" "7zXZ", 10},
+                         ::testing::Values(TarCase{"Xz", "-J",
+                                                   "\xFD"
+                                                   "7zXZ",
+                                                   10},
+                                           TarCase{"XzLevel0", "-J0",
+                                                   "\xFD"
+                                                   "7zXZ",
+                                                   10},
                                            TarCase{"Zstd", "--zstd", "\x28\xB5\x2F\xFD", 12},
                                            TarCase{"ZstdLevel19", "--zstd=19", "\x28\xB5\x2F\xFD", 12}),
                          [](const auto& info) { return info.param.name; });
@@ -284,11 +295,13 @@ struct KeepCase {
 
 void MakeExisting(const TempDir& dir, const std::string& kind, const std::string& archive) {
   const std::string in = "cd src && ";
-  if (kind == "zip") RunIn(dir, in + "zip -q -r " + Quote(archive) + " a.txt d");
+  if (kind == "zip")
+    RunIn(dir, in + "zip -q -r " + Quote(archive) + " a.txt d");
   else if (kind == "sfx") {
     RunIn(dir, in + "zip -q -r ../inner.zip a.txt d");
     WriteConcatenation(archive, "MZ" + std::string(2000, '\x90'), dir / "inner.zip");
-  } else if (kind == "text") WriteFile(archive, "not an archive at all\n");
+  } else if (kind == "text")
+    WriteFile(archive, "not an archive at all\n");
   else if (kind == "damaged") {
     // Stored, so the bytes of a.txt are there to spoil: its CRC fails when
     // the entry is copied into the new archive.
@@ -296,12 +309,18 @@ void MakeExisting(const TempDir& dir, const std::string& kind, const std::string
     std::string bytes = ReadFile(archive);
     bytes[bytes.find("alpha")] = 'A';
     WriteFile(archive, bytes);
-  } else if (kind == "lzh") RunIn(dir, in + "jlha a " + Quote(archive) + " a.txt > /dev/null");
-  else if (kind == "tar") RunIn(dir, in + "tar cf " + Quote(archive) + " a.txt");
-  else if (kind == "tgz") RunIn(dir, in + "tar czf " + Quote(archive) + " a.txt");
-  else if (kind == "tbz") RunIn(dir, in + "tar cjf " + Quote(archive) + " a.txt");
-  else if (kind == "cab") RunIn(dir, in + "gcab -c " + Quote(archive) + " a.txt");
-  else if (kind == "7z") RunIn(dir, in + "7z a -bd " + Quote(archive) + " a.txt > /dev/null");
+  } else if (kind == "lzh")
+    RunIn(dir, in + "jlha a " + Quote(archive) + " a.txt > /dev/null");
+  else if (kind == "tar")
+    RunIn(dir, in + "tar cf " + Quote(archive) + " a.txt");
+  else if (kind == "tgz")
+    RunIn(dir, in + "tar czf " + Quote(archive) + " a.txt");
+  else if (kind == "tbz")
+    RunIn(dir, in + "tar cjf " + Quote(archive) + " a.txt");
+  else if (kind == "cab")
+    RunIn(dir, in + "gcab -c " + Quote(archive) + " a.txt");
+  else if (kind == "7z")
+    RunIn(dir, in + "7z a -bd " + Quote(archive) + " a.txt > /dev/null");
   else if (kind == "7zsfx") {
     RunIn(dir, in + "7z a -bd ../inner.7z a.txt d > /dev/null");
     WriteConcatenation(archive, "MZ" + std::string(2000, '\x90'), dir / "inner.7z");
@@ -310,8 +329,10 @@ void MakeExisting(const TempDir& dir, const std::string& kind, const std::string
     std::string bytes = ReadFile(archive);
     bytes[bytes.find("alpha")] = 'A';
     WriteFile(archive, bytes);
-  } else if (kind == "7zsecret") RunIn(dir, in + "7z a -bd -psecret " + Quote(archive) + " a.txt > /dev/null");
-  else if (kind == "7zhidden") RunIn(dir, in + "7z a -bd -psecret -mhe=on " + Quote(archive) + " a.txt > /dev/null");
+  } else if (kind == "7zsecret")
+    RunIn(dir, in + "7z a -bd -psecret " + Quote(archive) + " a.txt > /dev/null");
+  else if (kind == "7zhidden")
+    RunIn(dir, in + "7z a -bd -psecret -mhe=on " + Quote(archive) + " a.txt > /dev/null");
 }
 
 class KeepExistingTest : public ::testing::TestWithParam<KeepCase> {};
@@ -344,37 +365,34 @@ INSTANTIATE_TEST_SUITE_P(
                  code::kBrokenArchive},
         KeepCase{"LmZipBadSwitch", "LMZIP32.DLL", "Zip", R"(-ruQ "@A" "a.txt")", "zip", code::kBadSwitch},
         KeepCase{"TarNameNotThere", "tar32.dll", "Tar", R"(c -z -f "@A" -o "@S/" "gone")", "tar", code::kNoMatch},
-        KeepCase{"TarBadSwitch", "tar32.dll", "Tar", R"(c --bogus -f "@A" -o "@S/" "a.txt")", "tar",
-                 code::kBadSwitch},
+        KeepCase{"TarBadSwitch", "tar32.dll", "Tar", R"(c --bogus -f "@A" -o "@S/" "a.txt")", "tar", code::kBadSwitch},
         KeepCase{"LhaPack", "UNLHA32.DLL", "Unlha", R"(u -+  "@A" "@S/" "a.txt" )", "lzh", code::kNotSupported},
         KeepCase{"LhaDelete", "UNLHA32.DLL", "Unlha", R"(d -+  "@A" "a.txt" )", "lzh", code::kNotSupported},
         KeepCase{"LhaSelfExtractor", "UNLHA32.DLL", "Unlha", R"(s -+  "@A" "@S/" )", "lzh", code::kNotSupported},
         KeepCase{"ArjPack", "UNARJ32J.DLL", "Unarj", R"(u -+  "@A" "@S/" "a.txt" )", "lzh", code::kNotSupported},
         KeepCase{"CabCreate", "CAB32.DLL", "Cab", R"(-a  "@A" "@S/" "a.txt" )", "cab", code::kNotSupported},
         KeepCase{"CabSelfExtractor", "CAB32.DLL", "Cab", R"(-f  "@A" "@S/" )", "cab", code::kNotSupported},
-        KeepCase{"RarHasNoCreateWord", "UNRAR32.DLL", "Unrar", R"(-a  "@A" "@S/" "a.txt" )", "tar",
-                 code::kBadCommand},
+        KeepCase{"RarHasNoCreateWord", "UNRAR32.DLL", "Unrar", R"(-a  "@A" "@S/" "a.txt" )", "tar", code::kBadCommand},
         KeepCase{"SevenZipNameNotThere", "7-ZIP32.DLL", "SevenZip", R"(a -y "@A" "@S/" "a.txt" "gone")", "7z",
                  code::kNoMatch},
         KeepCase{"SevenZipDeleteNameNotInTheArchive", "7-ZIP32.DLL", "SevenZip", R"(d "@A" "a.txt" "gone")", "7z",
                  code::kNoMatch},
         KeepCase{"SevenZipIntoAFileThatIsNo7z", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "a.txt")", "text",
                  code::kNotAnArchive},
-        KeepCase{"SevenZipIntoAZip", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "a.txt")", "zip",
-                 code::kNotAnArchive},
+        KeepCase{"SevenZipIntoAZip", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "a.txt")", "zip", code::kNotAnArchive},
         KeepCase{"SevenZipOtherType", "7-ZIP32.DLL", "SevenZip", R"(a -tzip "@A" "@S/" "a.txt")", "7z",
                  code::kBadSwitch},
         KeepCase{"SevenZipUpdateOfASelfExtractor", "7-ZIP32.DLL", "SevenZip", R"(u "@A" "@S/" "a.txt")", "7zsfx",
                  code::kNotSupported},
         KeepCase{"SevenZipDeleteFromASelfExtractor", "7-ZIP32.DLL", "SevenZip", R"(d "@A" "a.txt")", "7zsfx",
                  code::kNotSupported},
-        KeepCase{"SevenZipCopyOfADamagedEntry", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")",
-                 "7zdamaged", code::kBrokenArchive},
+        KeepCase{"SevenZipCopyOfADamagedEntry", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")", "7zdamaged",
+                 code::kBrokenArchive},
         // Without the password an encrypted entry cannot be copied.
-        KeepCase{"SevenZipBesideEncryptedData", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")",
-                 "7zsecret", code::kBrokenArchive},
-        KeepCase{"SevenZipIntoEncryptedHeaders", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")",
-                 "7zhidden", code::kNotAnArchive}),
+        KeepCase{"SevenZipBesideEncryptedData", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")", "7zsecret",
+                 code::kBrokenArchive},
+        KeepCase{"SevenZipIntoEncryptedHeaders", "7-ZIP32.DLL", "SevenZip", R"(a "@A" "@S/" "d/e/c.txt")", "7zhidden",
+                 code::kNotAnArchive}),
     [](const auto& info) { return info.param.name; });
 
 // Root reads any folder, whatever its mode: as root the line runs in a child
@@ -437,13 +455,14 @@ TEST_P(UnreadableFolderTest, FailsAndKeepsTheOldArchive) {
   EXPECT_EQ(PathsUnder(dir / "arc"), std::vector<std::string>{"x.arc"});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Trees, UnreadableFolderTest,
-    ::testing::Values(
-        UnreadableCase{"ZipRecursing", "ZIP32J.DLL", "Zip", R"(-r "@A" "@S/" "a.txt" "d" "日本語")", "zip"},
-        UnreadableCase{"TarCreating", "tar32.dll", "Tar", R"(c -f "@A" -o "@S/" "a.txt" "d" "日本語")", "tar"},
-        UnreadableCase{"SevenZipAdding", "7-ZIP32.DLL", "SevenZip", R"(a -y "@A" "@S/" "a.txt" "d" "日本語")", "7z"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Trees, UnreadableFolderTest,
+                         ::testing::Values(UnreadableCase{"ZipRecursing", "ZIP32J.DLL", "Zip",
+                                                          R"(-r "@A" "@S/" "a.txt" "d" "日本語")", "zip"},
+                                           UnreadableCase{"TarCreating", "tar32.dll", "Tar",
+                                                          R"(c -f "@A" -o "@S/" "a.txt" "d" "日本語")", "tar"},
+                                           UnreadableCase{"SevenZipAdding", "7-ZIP32.DLL", "SevenZip",
+                                                          R"(a -y "@A" "@S/" "a.txt" "d" "日本語")", "7z"}),
+                         [](const auto& info) { return info.param.name; });
 
 // Trees holding devices, FIFOs and sockets: what the creating lines store
 // from them, and, when the names reach nothing that can be stored, a
@@ -451,7 +470,7 @@ INSTANTIATE_TEST_SUITE_P(
 // was none, and leaves nothing beside it. The report names what was left out.
 struct SpecialCase {
   std::string name;
-  std::string tree;  // shell commands run in src/ after the three files are made
+  std::string tree;           // shell commands run in src/ after the three files are made
   std::string library, line;  // "@A" the archive, "@S" src, "@R" the archive's folder
   std::string existing;       // "" none, else a kind MakeExisting knows
   int code;
@@ -465,6 +484,7 @@ const std::string kCp932Name = "\x95\x5C\x83\x5C\x94\x5C";
 const std::string kSocket = "python3 -c \"import socket; socket.socket(socket.AF_UNIX).bind('sock')\"";
 
 std::vector<SpecialCase> SpecialCases() {
+  // clang-format off
   return {
       {"TarOfAFifoOnly", "mkfifo fifo", "tar32.dll", R"(c -f "@A" -o "@S/" "fifo")", "tar", code::kNoMatch, {},
        "fifo"},
@@ -493,6 +513,7 @@ std::vector<SpecialCase> SpecialCases() {
       {"SevenZipOfAFolderOfFifosMakesNoArchive", "mkdir p && mkfifo p/f1", "7-ZIP32.DLL", R"(u "@A" "@S/" "p/f1")",
        "", code::kNoMatch, {}, "p/f1"},
   };
+  // clang-format on
 }
 
 // The names in `archive`, as Info-ZIP's unzip or GNU tar lists them.
@@ -563,7 +584,8 @@ TEST(SevenZipCreate, NewArchiveReadsBackInP7zipAndOurs) {
   RunIn(dir, "cd src && touch -d '2001-02-03 04:05:06' a.txt 表ソ能/日本語.txt");
   const std::string archive = dir / "x.7z";
   const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
-  const CommandRun run = RunWith(library, "SevenZip", R"(a -aoa -mx=5 -y  "@A" "@S/" "a.txt" "d" "表ソ能" )", dir, archive);
+  const CommandRun run =
+      RunWith(library, "SevenZip", R"(a -aoa -mx=5 -y  "@A" "@S/" "a.txt" "d" "表ソ能" )", dir, archive);
   ASSERT_EQ(run.code, code::kOk) << run.report;
   EXPECT_EQ(ReadFile(archive).substr(0, 6), "7z\xBC\xAF\x27\x1C");
   EXPECT_EQ(P7zipFiles(dir, archive), files);
@@ -641,7 +663,8 @@ TEST(SevenZipChange, UpdateAddAndDeleteKeepEverythingElse) {
   WriteFile(dir / "src/d/b.txt", "older\n");
   RunIn(dir, "cd src && touch -d '1999-01-01 00:00:00' d/b.txt");
 
-  const CommandRun update = RunWith(library, "SevenZip", R"(u -y "@A" "@S/" "a.txt" "d/b.txt" "new.txt")", dir, archive);
+  const CommandRun update =
+      RunWith(library, "SevenZip", R"(u -y "@A" "@S/" "a.txt" "d/b.txt" "new.txt")", dir, archive);
   EXPECT_EQ(update.code, code::kOk) << update.report;
   Files expected = kFiles;
   expected["a.txt"] = "alpha two\n";

@@ -80,6 +80,7 @@ std::vector<AdjustCase> AdjustCases() {
   zip64.zip64 = true;
   Layout zip64Offsets = zip64;
   zip64Offsets.zip64Offsets = true;
+  // clang-format off
   return {
       {"InfoZipBehindA30002ByteStub", plain, code::kOk, Expect::kAdjusted, true},
       {"InfoZipStreamedWithACommentBehindAnOddStub",
@@ -101,6 +102,7 @@ std::vector<AdjustCase> AdjustCases() {
       {"EntryCountSaysMore", Built({false, "", "", 1}, 30002), code::kBrokenArchive, Expect::kUnchanged},
       {"ReadOnlyFile", Then(plain, "chmod a-w sfx.exe"), code::kCannotCreate, Expect::kUnchanged},
   };
+  // clang-format on
 }
 
 std::vector<std::string> NamesIn(const fs::path& folder) {

@@ -23,7 +23,7 @@ const std::string kCp932Secret = "\x95\x5C\x8E\xA6/\x83\x5C\x83\x74\x83\x67.txt"
 struct EncryptedCase {
   std::string name;
   std::string library;
-  std::string command;  // makes `archive` in src from a.txt, plain/p.txt and the secret files
+  std::string command;             // makes `archive` in src from a.txt, plain/p.txt and the secret files
   std::vector<std::string> names;  // to extract; none = all
   int code;
   std::vector<std::string> written;  // PathsUnder the output folder
@@ -44,6 +44,7 @@ const std::string kSevenZipEncrypted = "LC_ALL=C.UTF-8 7z a -bd -psecret x.7z " 
 const std::vector<std::string> kPlainOnes = {"a.txt", "plain/", "plain/p.txt"};
 
 std::vector<EncryptedCase> EncryptedCases() {
+  // clang-format off
   return {
       {"InfoZipTraditionalBesidePlainEntries", "UNZIP32.DLL", kInfoZip, {}, code::kEncrypted, kPlainOnes},
       {"SevenZipAesBesidePlainEntries", "UNZIP32.DLL", kSevenZipAes, {}, code::kEncrypted, kPlainOnes, 3},
@@ -55,6 +56,7 @@ std::vector<EncryptedCase> EncryptedCases() {
       {"SevenZipOnlyTheEncryptedEntrySelected", "7-ZIP32.DLL", kSevenZipEncrypted, {kUtf8Secret}, code::kEncrypted,
        {}, 3, "x.7z"},
   };
+  // clang-format on
 }
 
 class EncryptedEntriesTest : public ::testing::TestWithParam<EncryptedCase> {};

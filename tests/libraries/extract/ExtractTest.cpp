@@ -16,9 +16,7 @@
 
 namespace {
 
-std::string CommandOf(const std::string& library) {
-  return LibraryFor(library).commands.front();
-}
+std::string CommandOf(const std::string& library) { return LibraryFor(library).commands.front(); }
 
 const Files kFiles = ThreeFiles(60);
 
@@ -31,8 +29,10 @@ struct Made {
 // A stored RAR of kFiles from the fixture builder (no tool here writes RAR),
 // behind `stub` when it is not empty.
 std::string Rar(int version, const std::string& stub = "") {
-  return FixturePython("import rar\nrar.write('../x.rar', rar.from_files(['a.txt', 'd', 'd/b.txt', 'd/e',"
-                       " 'd/e/c.txt']), " + std::to_string(version) + ", " + stub + ")");
+  return FixturePython(
+      "import rar\nrar.write('../x.rar', rar.from_files(['a.txt', 'd', 'd/b.txt', 'd/e',"
+      " 'd/e/c.txt']), " +
+      std::to_string(version) + ", " + stub + ")");
 }
 
 // A ZIP of kFiles behind a 40000-byte stub, its offsets left as made.
@@ -71,8 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "jlha a ../x.lzh a.txt d > /dev/null && printf 'junk data!!!!' >> ../x.lzh", "x.lzh"},
                       Made{"CabStored", "CAB32.DLL", "gcab -c ../x.cab a.txt d/b.txt d/e/c.txt", "x.cab"},
                       Made{"CabMszip", "CAB32.DLL", "gcab -cz ../x.cab a.txt d/b.txt d/e/c.txt", "x.cab"},
-                      Made{"Rar4", "UNRAR32.DLL", Rar(4), "x.rar"},
-                      Made{"Rar5", "UNRAR32.DLL", Rar(5), "x.rar"},
+                      Made{"Rar4", "UNRAR32.DLL", Rar(4), "x.rar"}, Made{"Rar5", "UNRAR32.DLL", Rar(5), "x.rar"},
                       // 7-Zip looks for an archive behind a stub in an .exe only.
                       Made{"Rar5Sfx", "UNRAR32.DLL", Rar(5, "b'MZ' + bytes(70000)") + " && mv ../x.rar ../x.exe",
                            "x.exe"},
@@ -88,7 +87,6 @@ INSTANTIATE_TEST_SUITE_P(
                            "z.close()\"",
                            "x.zip"}),
     [](const auto& info) { return info.param.name; });
-
 
 // Stored and packed entries come out as the files they were made from;
 // encrypted ("garbled") ones are refused before anything is written.
@@ -231,8 +229,8 @@ TEST_P(ExtractSelectTest, WritesWhatTheNamesSelect) {
   RunIn(dir, "cd src && jlha a ../x.lzh a.txt d 'x[1].txt' > /dev/null && zip -q -r ../x.zip a.txt d 'x[1].txt'");
   const bool lha = row.library == "UNLHA32.DLL";
   const ArchiverLibrary library(LibraryFor(row.library));
-  const std::string line = (lha ? "x -+ \"" : "-x \"") + (dir / (lha ? "x.lzh" : "x.zip")) + "\" \"" +
-                           (dir / "out") + "/\" " + row.names;
+  const std::string line =
+      (lha ? "x -+ \"" : "-x \"") + (dir / (lha ? "x.lzh" : "x.zip")) + "\" \"" + (dir / "out") + "/\" " + row.names;
   const CommandRun run = RunLine(library, CommandOf(row.library), line);
   EXPECT_EQ(run.code, row.code) << run.report;
   if (row.paths.empty()) {
@@ -264,11 +262,13 @@ TEST(ExtractStamps, TimesAndSafePermissionsAreRestored) {
   WriteFile(dir / "src/open", "o");
   WriteFile(dir / "src/locked", "l");
   WriteFile(dir / "src/folder/inside", "i");
-  RunIn(dir, "cd src && chmod 0750 run && chmod 04755 setid && chmod 0666 open && chmod 0444 locked"
-             " && chmod 0777 folder && touch -d '2001-02-03 04:05:06' run setid open locked folder/inside"
-             " && touch -d '2002-03-04 05:06:08' folder && tar cf ../x.tar run setid open locked folder");
+  RunIn(dir,
+        "cd src && chmod 0750 run && chmod 04755 setid && chmod 0666 open && chmod 0444 locked"
+        " && chmod 0777 folder && touch -d '2001-02-03 04:05:06' run setid open locked folder/inside"
+        " && touch -d '2002-03-04 05:06:08' folder && tar cf ../x.tar run setid open locked folder");
   const ArchiverLibrary library(LibraryFor("tar32.dll"));
   EXPECT_EQ(RunLine(library, "Tar", ExtractLine("tar32.dll", dir / "x.tar", dir / "out")).code, code::kOk);
+  // clang-format off
   const std::vector<std::pair<std::string, mode_t>> modes = {
       {"run", 0750}, {"setid", 0755}, {"open", 0644}, {"locked", 0644}, {"folder", 0755}, {"folder/inside", 0644}};
   for (const auto& [name, mode] : modes) {
@@ -382,6 +382,7 @@ std::vector<MethodCase> MethodCases() {
       {"SevenZipLzmaEntryAloneSelected", "7-ZIP32.DLL", kTwoFolders, "x.7z", "日本語.txt", code::kOk, "1 extracted",
        {{"日本語.txt", Nihongo()}}},
   };
+  // clang-format on
 }
 
 class UnsupportedMethodTest : public ::testing::TestWithParam<MethodCase> {};

@@ -27,7 +27,7 @@ namespace {
 
 struct Member {
   std::string path;
-  char type = 'f';      // f file, d folder, l symbolic link, h hard link, c character device, p FIFO
+  char type = 'f';       // f file, d folder, l symbolic link, h hard link, c character device, p FIFO
   std::string data{};    // a file's bytes
   std::string target{};  // a link's
 };
@@ -92,7 +92,7 @@ std::vector<Member> Resolve(std::vector<Member> members, const std::string& outs
 struct Hostile {
   std::string name, format;  // "tar", "zip", "7z" or "arj"
   std::vector<Member> members;
-  std::string switches;      // extra switches on the line
+  std::string switches;  // extra switches on the line
   int code;
   std::vector<std::string> base;  // PathsUnder the base directory afterwards
   std::function<void(const TempDir&)> prepare = [](const TempDir&) {};
@@ -107,6 +107,7 @@ std::vector<Hostile> Cases() {
     std::filesystem::create_directories(dir / "base");
     std::filesystem::create_directory_symlink(target, dir / ("base/" + name));
   };
+  // clang-format off
   return {
       {"ClimbingAndAbsoluteNames", "tar",
        {{"../outside/evil1", 'f', "x"}, {"@OUT/evil2", 'f', "x"}, {"a/../../outside/evil3", 'f', "x"},
@@ -184,6 +185,7 @@ std::vector<Hostile> Cases() {
       {"EmptyArchive", "zip", {}, "", code::kNoMatch, {}},
       {"ExclusionsLeaveNothing", "tar", {{"ok.txt", 'f', "fine"}}, "--exclude=*", code::kNoMatch, {}},
   };
+  // clang-format on
 }
 
 class HostileExtractTest : public ::testing::TestWithParam<Hostile> {};

@@ -28,6 +28,7 @@ std::set<std::string> ExpectedExports(const LibraryEntry& info) {
 // The numbers callers have always read, spelled out here once: the suites
 // name the codes, so a changed number would otherwise pass unseen.
 TEST(ResultCodes, KeepTheValuesCallersRead) {
+  // clang-format off
   const std::pair<int, int> kCodes[] = {
       {code::kOk, 0},
       {code::kNotSupported, 0x8001},        {code::kBadCommand, 0x8002},   {code::kBadSwitch, 0x8003},
@@ -36,6 +37,7 @@ TEST(ResultCodes, KeepTheValuesCallersRead) {
       {code::kCannotCreate, 0x800A},        {code::kNoMatch, 0x800B},      {code::kUnsafeEntry, 0x800C},
       {code::kVolumeMissing, 0x800D},       {code::kEncrypted, 0x800E},    {code::kNothingWritten, 0x800F},
   };
+  // clang-format on
   for (const auto& [named, value] : kCodes) EXPECT_EQ(named, value);
   EXPECT_EQ(dv::kListEnd, -1);
 }

@@ -114,8 +114,7 @@ TEST_P(FuzzRegressionTest, EveryKeptInputGivesItsExpectedOutcome) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressionTest,
                          ::testing::Values(Target{"arj", &ReplayArj}, Target{"sevenzip", &ReplaySevenZipHeader},
-                                           Target{"listing", &ReplayListing},
-                                           Target{"commandline", &ReplayCommandLine},
+                                           Target{"listing", &ReplayListing}, Target{"commandline", &ReplayCommandLine},
                                            Target{"extract", &ReplayExtract}, Target{"create", &ReplayCreate},
                                            Target{"bzip2", &ReplayBzip2}),
                          [](const auto& info) { return info.param.name; });
@@ -173,7 +172,9 @@ std::string OneEntryTar(const TarField& change) {
   put(124, "00000000004");
   put(136, "07236701562");
   put(156, "0");
-  put(257, std::string("ustar\0" "00", 8));
+  put(257, std::string("ustar\0"
+                       "00",
+                       8));
   put(329, "0000000");
   put(337, "0000000");
   put(change.at, change.bytes);
@@ -207,8 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TarField{"MtimeLedBySpaces", 136, "  723670156", true},
                       TarField{"DeviceMajorNotOctal", 329, "t", false},
                       TarField{"DeviceMinorNotOctal", 337, "0000008", false},
-                      TarField{"TypeNul", 156, std::string(1, '\0'), true},
-                      TarField{"TypeBlank", 156, " ", false}, TarField{"TypeNotALetter", 156, "%", false}),
+                      TarField{"TypeNul", 156, std::string(1, '\0'), true}, TarField{"TypeBlank", 156, " ", false},
+                      TarField{"TypeNotALetter", 156, "%", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Every compressed kind tar32 names, as the listing fuzzer meets it in a
@@ -234,18 +235,17 @@ TEST_P(PackedTarKindTest, ListsWithEveryPromiseKept) {
   EXPECT_EQ(outcome.summary, "entries=1 check=1 type=" + std::to_string(GetParam().type));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, PackedTarKindTest,
-    ::testing::Values(PackedKind{"TarGzip", "tar czf x メモ.txt", 2},
-                      PackedKind{"TarCompress", "bsdtar cZf x メモ.txt", 3},
-                      PackedKind{"GzipOnly", "gzip -c メモ.txt > x", 4},
-                      PackedKind{"CompressOnly", "bsdtar -c --format raw -Z -f x メモ.txt", 5},
-                      PackedKind{"TarBzip2", "tar cjf x メモ.txt", 6},
-                      PackedKind{"Bzip2Only", "bzip2 -c メモ.txt > x", 7},
-                      PackedKind{"TarXz", "tar cJf x メモ.txt", 10},
-                      PackedKind{"XzOnly", "xz -c メモ.txt > x", 11},
-                      PackedKind{"TarZstd", "tar --zstd -cf x メモ.txt", 12},
-                      PackedKind{"ZstdOnly", "zstd -q -c メモ.txt > x", 13}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, PackedTarKindTest,
+                         ::testing::Values(PackedKind{"TarGzip", "tar czf x メモ.txt", 2},
+                                           PackedKind{"TarCompress", "bsdtar cZf x メモ.txt", 3},
+                                           PackedKind{"GzipOnly", "gzip -c メモ.txt > x", 4},
+                                           PackedKind{"CompressOnly", "bsdtar -c --format raw -Z -f x メモ.txt", 5},
+                                           PackedKind{"TarBzip2", "tar cjf x メモ.txt", 6},
+                                           PackedKind{"Bzip2Only", "bzip2 -c メモ.txt > x", 7},
+                                           PackedKind{"TarXz", "tar cJf x メモ.txt", 10},
+                                           PackedKind{"XzOnly", "xz -c メモ.txt > x", 11},
+                                           PackedKind{"TarZstd", "tar --zstd -cf x メモ.txt", 12},
+                                           PackedKind{"ZstdOnly", "zstd -q -c メモ.txt > x", 13}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

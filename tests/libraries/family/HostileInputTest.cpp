@@ -3,8 +3,8 @@
 // up to its first bad header, never crashing, hanging or looping.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <sys/stat.h>
+#include <ostream>
 
 #include <functional>
 #include <random>
@@ -30,6 +30,7 @@ struct NotAnArchive {
 };
 
 std::vector<NotAnArchive> NotArchives() {
+  // clang-format off
   return {
       {"ZeroBytes", [](const TempDir& d) { WriteFile(d / "empty", ""); return d / "empty"; }, 0},
       {"RandomBytes", [](const TempDir& d) { WriteFile(d / "noise", RandomBytes(4096, 1)); return d / "noise"; }, 0},
@@ -46,6 +47,7 @@ std::vector<NotAnArchive> NotArchives() {
        },
        -1},
   };
+  // clang-format on
 }
 
 class NotAnArchiveTest : public ::testing::TestWithParam<NotAnArchive> {};
@@ -123,6 +125,7 @@ std::vector<Cut> Cuts() {
     return FixturePython("import rar\nrar.write('x.rar', rar.from_files(['f1', 'f2', 'f3']), " +
                          std::to_string(version) + ")");
   };
+  // clang-format off
   return {
       {"TarShorterThanOneHeader", "tar32.dll", kTar, "x.tar", [](auto&) { return 100; }, false, 0, false},
       {"TarInSecondHeader", "tar32.dll", kTar, "x.tar", [](auto&) { return kTarMember + 100; }, true, 1, false},
@@ -182,6 +185,7 @@ std::vector<Cut> Cuts() {
       {"SevenZipInHeaderDatabase", "7-ZIP32.DLL", k7z, "x.7z", [](auto& b) { return b.size() - 10; }, false, 0,
        false},
   };
+  // clang-format on
 }
 
 class TruncatedTest : public ::testing::TestWithParam<Cut> {};

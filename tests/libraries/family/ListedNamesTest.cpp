@@ -21,7 +21,7 @@ namespace {
 struct Extraction {
   std::string names;  // the line's names after the output folder; "" takes every entry
   int code;
-  Files files;        // what comes out
+  Files files;  // what comes out
   // The format's own tool doing the same, run in an empty folder, "@A" the
   // archive; "" where no tool here can (it reads no CP932 cabinet names,
   // or writes an unsafe entry somewhere else instead of refusing it).
@@ -31,7 +31,7 @@ struct Extraction {
 struct NamesCase {
   std::string name;
   std::string library;
-  std::string make;     // run in the folder of the source files (src/); makes ../<archive>
+  std::string make;  // run in the folder of the source files (src/); makes ../<archive>
   std::string archive;
   std::vector<std::string> lines;  // the listing
   std::vector<Extraction> extractions;
@@ -50,14 +50,13 @@ void MakeSources(const TempDir& dir) {
   WriteFile(dir / "src/日本語.txt", "nihongo\n");
   WriteFile(dir / "src/表示/ソフト.txt", "soft\n");
   WriteFile(dir / "src/能.txt", "nou\n");
-  RunIn(dir, "cd src && touch -d '2001-02-03 04:05:06' a.txt"
-             " && touch -d '2010-11-12 13:14:16' 日本語.txt 表示/ソフト.txt 表示 能.txt");
+  RunIn(dir,
+        "cd src && touch -d '2001-02-03 04:05:06' a.txt"
+        " && touch -d '2010-11-12 13:14:16' 日本語.txt 表示/ソフト.txt 表示 能.txt");
 }
 
-const Files kJapanese = {{"a.txt", "alpha\n"},
-                         {"日本語.txt", "nihongo\n"},
-                         {"表示/ソフト.txt", "soft\n"},
-                         {"能.txt", "nou\n"}};
+const Files kJapanese = {
+    {"a.txt", "alpha\n"}, {"日本語.txt", "nihongo\n"}, {"表示/ソフト.txt", "soft\n"}, {"能.txt", "nou\n"}};
 
 std::string Line(const std::string& name, const std::string& stamp) {
   return "name=" + name + " date=" + stamp.substr(0, 10) + " time=" + stamp.substr(11);
@@ -68,13 +67,18 @@ const std::string kA = "2001-02-03 04:05:06", kJ = "2010-11-12 13:14:16";
 // zipfile with the names encoded as `encoding` and the UTF-8 flag cleared,
 // as Japanese Windows tools write them.
 std::string ZipWithoutFlag(const std::string& encoding, const std::string& entries) {
-  return FixturePython("import zipfile\n"
-                "class Info(zipfile.ZipInfo):\n"
-                "    def _encodeFilenameFlags(self):\n"
-                "        return self.filename.encode('" + encoding + "'), self.flag_bits & ~0x800\n"
-                "with zipfile.ZipFile('../x.zip', 'w') as z:\n"
-                "    for name, data in " + entries + ":\n"
-                "        z.writestr(Info(name, date_time=(2010, 11, 12, 13, 14, 16)), data)\n");
+  return FixturePython(
+      "import zipfile\n"
+      "class Info(zipfile.ZipInfo):\n"
+      "    def _encodeFilenameFlags(self):\n"
+      "        return self.filename.encode('" +
+      encoding +
+      "'), self.flag_bits & ~0x800\n"
+      "with zipfile.ZipFile('../x.zip', 'w') as z:\n"
+      "    for name, data in " +
+      entries +
+      ":\n"
+      "        z.writestr(Info(name, date_time=(2010, 11, 12, 13, 14, 16)), data)\n");
 }
 
 const std::string kZipEntries =
@@ -91,6 +95,7 @@ std::vector<NamesCase> LhaCases() {
                                           Line("表示/ソフト.txt", kJ), Line("能.txt", kJ)};
   const std::vector<std::string> folderFirst = {Line("表示/", kJ), Line("表示/ソフト.txt", kJ), Line("a.txt", kA),
                                                 Line("能.txt", kJ), Line("日本語.txt", kJ)};
+  // clang-format off
   return {
       // Level 0 parts names with '\', which is also the second byte of 表.
       {"Level0JapaneseInTheMiddle", "UNLHA32.DLL", kUtf8 + "jlha ay0 ../x.lzh a.txt 日本語.txt 表示 能.txt", "x.lzh",
@@ -116,9 +121,11 @@ std::vector<NamesCase> LhaCases() {
               "                       lha.level0(b'ok.txt\\x00x', b'ok\\n')])"),
        "x.lzh", {Line("..", kJ), Line("ok.txt", kJ)}, {{"", code::kUnsafeEntry, {{"ok.txt", "ok\n"}}, ""}}},
   };
+  // clang-format on
 }
 
 std::vector<NamesCase> ZipCases() {
+  // clang-format off
   return {
       // Python's zipfile reads the names as CP932 when told.
       {"Cp932WithoutFlag", "UNZIP32.DLL", ZipWithoutFlag("cp932", kZipEntries), "x.zip", kZipLines,
@@ -143,19 +150,24 @@ std::vector<NamesCase> ZipCases() {
       {"NameOfNoCharset", "UNZIP32.DLL", ZipWithoutFlag("latin-1", "[('\\x85\\x40x.txt', b'neither\\n')]"),
        "x.zip", {Line("\x85\x40x.txt", kJ)}, {{"", code::kOk, {{"\x85\x40x.txt", "neither\n"}}, "unzip -q @A"}}},
   };
+  // clang-format on
 }
 
 // Folders of the cabinet builder: a.txt and an unsafe entry in the first,
 // one file in each of the others.
 std::string MultiFolderCab(const std::string& unsafe) {
-  return FixturePython("import cab\n"
-                "cab.write('../x.cab', [[('a.txt', b'alpha\\n')" + unsafe + "], [('d\\\\b.txt', b'bravo\\n')],\n"
-                "                       [('d\\\\c.txt', b'charlie\\n')]])");
+  return FixturePython(
+      "import cab\n"
+      "cab.write('../x.cab', [[('a.txt', b'alpha\\n')" +
+      unsafe +
+      "], [('d\\\\b.txt', b'bravo\\n')],\n"
+      "                       [('d\\\\c.txt', b'charlie\\n')]])");
 }
 
 std::vector<NamesCase> CabCases() {
   const Files folders = {{"a.txt", "alpha\n"}, {"d/b.txt", "bravo\n"}, {"d/c.txt", "charlie\n"}};
   const std::vector<std::string> folderLines = {Line("a.txt", kJ), Line("d/b.txt", kJ), Line("d/c.txt", kJ)};
+  // clang-format off
   return {
       {"Cp932", "CAB32.DLL",
        FixturePython("import cab\n"
@@ -177,10 +189,12 @@ std::vector<NamesCase> CabCases() {
        {{"", code::kUnsafeEntry, folders, ""},
         {"\"..*\" \"d/c.txt\"", code::kUnsafeEntry, {{"d/c.txt", "charlie\n"}}, ""}}},
   };
+  // clang-format on
 }
 
 std::vector<NamesCase> TarCases() {
   const std::string tool = "tar xf @A";
+  // clang-format off
   return {
       // Names as the listing shows them select what tar itself extracts.
       {"DotSlashNames", "tar32.dll", "tar cf ../x.tar ./a.txt ./表示", "x.tar",
@@ -195,6 +209,7 @@ std::vector<NamesCase> TarCases() {
        {{"\"表示//ソフト.txt\"", code::kOk, {{"表示/ソフト.txt", "soft\n"}}, tool + " 表示//ソフト.txt"},
         {"\"表示/\"", code::kOk, {{"表示/ソフト.txt", "soft\n"}}, ""}}},
   };
+  // clang-format on
 }
 
 // arj takes a name's bytes from the disk as they are and stores them; each
@@ -202,18 +217,21 @@ std::vector<NamesCase> TarCases() {
 // order whatever order the folder is read in.
 std::string ArjOfNames(const std::string& entries) {
   return "python3 -c \"import os, shutil, subprocess\n"
-         "for i, (source, stored) in enumerate(" + entries + "):\n"
+         "for i, (source, stored) in enumerate(" +
+         entries +
+         "):\n"
          "    stage = '../stage%d' % i\n"
          "    target = os.path.join(stage.encode(), stored)\n"
          "    os.makedirs(os.path.dirname(target), exist_ok=True)\n"
          "    shutil.copy2(source, target)\n"
-         "    subprocess.run(['arj', 'a', '-r', '-y', '../x.arj', '*'], cwd=stage, stdout=subprocess.DEVNULL, check=True)\"";
+         "    subprocess.run(['arj', 'a', '-r', '-y', '../x.arj', '*'], cwd=stage, stdout=subprocess.DEVNULL, "
+         "check=True)\"";
 }
 
 std::vector<NamesCase> ArjCases() {
-  const std::string cp932 =
-      "[(n, n.encode('cp932')) for n in ('a.txt', '表示/ソフト.txt', '能.txt')]";
+  const std::string cp932 = "[(n, n.encode('cp932')) for n in ('a.txt', '表示/ソフト.txt', '能.txt')]";
   const Files files = {{"a.txt", "alpha\n"}, {"表示/ソフト.txt", "soft\n"}, {"能.txt", "nou\n"}};
+  // clang-format off
   return {
       {"Cp932", "UNARJ32J.DLL", ArjOfNames(cp932), "x.arj",
        {Line("a.txt", kA), Line("表示/ソフト.txt", kJ), Line("能.txt", kJ)},
@@ -227,6 +245,7 @@ std::vector<NamesCase> ArjCases() {
        {{"", code::kOk, {{"日本語.txt", "nihongo\n"}, {"\x85\x40x.txt", "alpha\n"}}, ""},
         {"\"日本語.txt\"", code::kOk, {{"日本語.txt", "nihongo\n"}}, ""}}},
   };
+  // clang-format on
 }
 
 class ListedNamesTest : public ::testing::TestWithParam<NamesCase> {};

@@ -87,10 +87,8 @@ INSTANTIATE_TEST_SUITE_P(Patterns, WildcardTest,
                          ::testing::Values(Pattern{"*.*", {"a.txt", "d/", "d/b.TXT", "noext"}},
                                            Pattern{"*", {"a.txt", "d/", "d/b.TXT", "noext"}},
                                            Pattern{"", {"a.txt", "d/", "d/b.TXT", "noext"}},
-                                           Pattern{"*.txt", {"a.txt", "d/b.TXT"}},
-                                           Pattern{"D/*", {"d/", "d/b.TXT"}},
-                                           Pattern{"?.TXT", {"a.txt"}},
-                                           Pattern{"no*t", {"noext"}},
+                                           Pattern{"*.txt", {"a.txt", "d/b.TXT"}}, Pattern{"D/*", {"d/", "d/b.TXT"}},
+                                           Pattern{"?.TXT", {"a.txt"}}, Pattern{"no*t", {"noext"}},
                                            Pattern{"*.zip", {}}));
 
 TEST(RecordFields, AreFilledAndTheRestZeroed) {
@@ -155,6 +153,7 @@ TEST(RecordFields, SizesPastFourGigabytesAreClamped) {
 
 // Times DOS cannot hold clamp to its ends; tar stores any of them.
 TEST(RecordTimes, ClampToTheDosRange) {
+  // clang-format off
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"1960-06-15 12:00:00", "1980-01-01 00:00:00"}, {"1970-01-01 09:00:00", "1980-01-01 00:00:00"},
       {"1979-12-31 23:59:59", "1980-01-01 00:00:00"}, {"1980-01-01 00:00:00", "1980-01-01 00:00:00"},
@@ -202,6 +201,7 @@ std::vector<UntimedCase> UntimedCases() {
        FixturePython("import rar\nrar.write('x.arc', [('日本語.txt', b'n', None)] + rar.from_files(['b.txt']))"),
        {"name=日本語.txt" + noDate, "name=b.txt" + sourceDate}},
   };
+  // clang-format on
 }
 
 class UntimedEntryTest : public ::testing::TestWithParam<UntimedCase> {};

@@ -18,7 +18,7 @@ struct MadeCase {
   std::string library;
   std::string command;  // run in the folder of the files; makes `made`
   std::string made;
-  std::string stub;     // bytes put before `made` to form the tested file
+  std::string stub;  // bytes put before `made` to form the tested file
   std::vector<std::string> lines;
   friend std::ostream& operator<<(std::ostream& out, const MadeCase& value) { return out << value.name; }
 };
@@ -74,11 +74,12 @@ std::string Rar(int version) {
                        std::to_string(version) + ")");
 }
 std::string LhaLevel3() {
-  return FixturePython("import lha, os\n"
-                       "def at(name): return int(os.stat(name).st_mtime)\n"
-                       "lha.write('x.lzh', [lha.level3([(1, b'a.txt')], open('a.txt', 'rb').read(), at('a.txt')),\n"
-                       "    lha.level3([(2, b'd\\xff')], None, at('d')),\n"
-                       "    lha.level3([(1, b'b.txt'), (2, b'd\\xff')], open('d/b.txt', 'rb').read(), at('d/b.txt'))])");
+  return FixturePython(
+      "import lha, os\n"
+      "def at(name): return int(os.stat(name).st_mtime)\n"
+      "lha.write('x.lzh', [lha.level3([(1, b'a.txt')], open('a.txt', 'rb').read(), at('a.txt')),\n"
+      "    lha.level3([(2, b'd\\xff')], None, at('d')),\n"
+      "    lha.level3([(1, b'b.txt'), (2, b'd\\xff')], open('d/b.txt', 'rb').read(), at('d/b.txt'))])");
 }
 
 // A stub holding ARJ id bytes, one with a header size past the limit and
@@ -116,8 +117,7 @@ std::vector<MadeCase> Cases() {
       // Past the 128 KB libarchive looks through itself.
       {"CabSfxLargeStub", "CAB32.DLL", "gcab -c x.cab a.txt d/b.txt", "x.cab", Stub(200000), kCab},
       {"Arj", "UNARJ32J.DLL", "arj a -r x.arj a.txt d", "x.arj", "", kArj},
-      {"ArjSfxWithFakeSignatures", "UNARJ32J.DLL", "arj a -r x.arj a.txt d", "x.arj", ArjStubWithFakeHeaders(),
-       kArj},
+      {"ArjSfxWithFakeSignatures", "UNARJ32J.DLL", "arj a -r x.arj a.txt d", "x.arj", ArjStubWithFakeHeaders(), kArj},
       {"Rar4", "UNRAR32.DLL", Rar(4), "x.rar", "", kRar},
       {"Rar5", "UNRAR32.DLL", Rar(5), "x.rar", "", kRar},
       {"Rar4SfxLargeStub", "UNRAR32.DLL", Rar(4), "x.rar", Stub(300000), kRar},
@@ -144,12 +144,11 @@ std::vector<MadeCase> Cases() {
        "x.tzst", "", kJapanese},
       {"SevenZip", "7-ZIP32.DLL", "7z a -bd x.7z a.txt d > /dev/null", "x.7z", "", kSevenZip},
       // p7zip's own self-extractor is an ELF program of about 500 KB.
-      {"SevenZipSfxByP7zip", "7-ZIP32.DLL", "7z a -bd -sfx/usr/lib/p7zip/7zCon.sfx x.exe a.txt d > /dev/null",
-       "x.exe", "", kSevenZip},
+      {"SevenZipSfxByP7zip", "7-ZIP32.DLL", "7z a -bd -sfx/usr/lib/p7zip/7zCon.sfx x.exe a.txt d > /dev/null", "x.exe",
+       "", kSevenZip},
       // Before and past the stretch libarchive searches itself (160 KB to 384 KB).
       {"SevenZipSfxSmallStub", "7-ZIP32.DLL", "7z a -bd x.7z a.txt d > /dev/null", "x.7z", Stub(2000), kSevenZip},
-      {"SevenZipSfxLargeStub", "7-ZIP32.DLL", "7z a -bd x.7z a.txt d > /dev/null", "x.7z", Stub(600000),
-       kSevenZip},
+      {"SevenZipSfxLargeStub", "7-ZIP32.DLL", "7z a -bd x.7z a.txt d > /dev/null", "x.7z", Stub(600000), kSevenZip},
   };
 }
 
@@ -195,7 +194,8 @@ struct CrcCase {
 class StoredCrcTest : public ::testing::TestWithParam<CrcCase> {};
 
 TEST_P(StoredCrcTest, RecordsCarryTheStoredCrc) {
-  const Files files = {{"a.txt", std::string(3000, 'a')}, {"d/b.txt", "bravo\n"}, {"empty", ""}, {"日本語.txt", "nihongo\n"}};
+  const Files files = {
+      {"a.txt", std::string(3000, 'a')}, {"d/b.txt", "bravo\n"}, {"empty", ""}, {"日本語.txt", "nihongo\n"}};
   TempDir dir;
   MakeFiles(dir, files);
   RunIn(dir, "cd src && " + GetParam().make + " > /dev/null");
@@ -208,18 +208,21 @@ TEST_P(StoredCrcTest, RecordsCarryTheStoredCrc) {
 }
 
 std::string RarOfAll(int version, const std::string& stub = "b''") {
-  return FixturePython("import rar\nrar.write('../x.rar', rar.from_files(['a.txt', 'd', 'd/b.txt', 'empty', "
-                       "'日本語.txt']), " + std::to_string(version) + ", " + stub + ")");
+  return FixturePython(
+      "import rar\nrar.write('../x.rar', rar.from_files(['a.txt', 'd', 'd/b.txt', 'empty', "
+      "'日本語.txt']), " +
+      std::to_string(version) + ", " + stub + ")");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Archives, StoredCrcTest,
-    ::testing::Values(CrcCase{"Rar4", "UNRAR32.DLL", RarOfAll(4), "x.rar"}, CrcCase{"Rar5", "UNRAR32.DLL", RarOfAll(5), "x.rar"},
+    ::testing::Values(CrcCase{"Rar4", "UNRAR32.DLL", RarOfAll(4), "x.rar"},
+                      CrcCase{"Rar5", "UNRAR32.DLL", RarOfAll(5), "x.rar"},
                       CrcCase{"Rar5BehindAStub", "UNRAR32.DLL", RarOfAll(5, "b'MZ' + bytes(5000)"), "x.rar"},
                       CrcCase{"Rar4BehindAStub", "UNRAR32.DLL", RarOfAll(4, "b'MZ' + bytes(5000)"), "x.rar"},
                       CrcCase{"SevenZipSolid", "7-ZIP32.DLL", "LC_ALL=C.UTF-8 7z a -bd ../x.7z .", "x.7z"},
-                      CrcCase{"SevenZipPlainHeader", "7-ZIP32.DLL", "LC_ALL=C.UTF-8 7z a -bd -mhc=off -ms=off ../x.7z .",
-                              "x.7z"},
+                      CrcCase{"SevenZipPlainHeader", "7-ZIP32.DLL",
+                              "LC_ALL=C.UTF-8 7z a -bd -mhc=off -ms=off ../x.7z .", "x.7z"},
                       CrcCase{"Zip", "UNZIP32.DLL", "LC_ALL=C.UTF-8 zip -qr ../x.zip .", "x.zip"}),
     [](const auto& info) { return info.param.name; });
 

@@ -26,8 +26,8 @@ const std::string kAllDecoys = "MZ"s + std::string(4000, '\x90') + "PK\x03\x04"s
 
 struct Decoy {
   std::string name;
-  std::string format;   // the real archive's: "lha", "zip", "cab", "arj", "rar"
-  std::string tool;     // makes real.<ext> from a.txt and b.txt
+  std::string format;  // the real archive's: "lha", "zip", "cab", "arj", "rar"
+  std::string tool;    // makes real.<ext> from a.txt and b.txt
   std::string stub;
   friend std::ostream& operator<<(std::ostream& out, const Decoy& value) { return out << value.name; }
 };

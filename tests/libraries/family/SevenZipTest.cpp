@@ -40,9 +40,10 @@ const Files kSource = {{"a.txt", std::string(3000, 'a')},
 void MakeSource(const TempDir& dir) {
   for (const auto& [name, bytes] : kSource) WriteFile(dir / ("src/" + name), bytes);
   std::filesystem::create_directories(dir / "src/hollow");
-  RunIn(dir, "cd src && touch -d '2001-02-03 04:05:06' a.txt && touch -d '2002-03-04 05:06:09.9' empty"
-             " && touch -d '2003-04-05 06:07:10' 表ソ能/日本語.txt 表ソ能 && touch -d '2004-05-06 07:08:12' d/noise.bin d"
-             " && touch -d '2005-06-07 08:09:14' hollow");
+  RunIn(dir,
+        "cd src && touch -d '2001-02-03 04:05:06' a.txt && touch -d '2002-03-04 05:06:09.9' empty"
+        " && touch -d '2003-04-05 06:07:10' 表ソ能/日本語.txt 表ソ能 && touch -d '2004-05-06 07:08:12' d/noise.bin d"
+        " && touch -d '2005-06-07 08:09:14' hollow");
 }
 // kSource made into dir/x.7z by p7zip with `switches`, of `names` (all by default).
 const std::string kAll = "a.txt empty 表ソ能 d hollow";
@@ -52,12 +53,9 @@ std::string MadeBy7z(const TempDir& dir, const std::string& switches, const std:
   return dir / "x.7z";
 }
 const std::vector<std::string> kSourceLines = {
-    "name=a.txt size=3000 date=2001-02-03 time=04:05:06",
-    "name=d/ size=0 date=2004-05-06 time=07:08:12",
-    "name=d/noise.bin size=5000 date=2004-05-06 time=07:08:12",
-    "name=empty size=0 date=2002-03-04 time=05:06:08",
-    "name=hollow/ size=0 date=2005-06-07 time=08:09:14",
-    "name=表ソ能/ size=0 date=2003-04-05 time=06:07:10",
+    "name=a.txt size=3000 date=2001-02-03 time=04:05:06",          "name=d/ size=0 date=2004-05-06 time=07:08:12",
+    "name=d/noise.bin size=5000 date=2004-05-06 time=07:08:12",    "name=empty size=0 date=2002-03-04 time=05:06:08",
+    "name=hollow/ size=0 date=2005-06-07 time=08:09:14",           "name=表ソ能/ size=0 date=2003-04-05 time=06:07:10",
     "name=表ソ能/日本語.txt size=8 date=2003-04-05 time=06:07:10",
 };
 
@@ -150,8 +148,8 @@ const std::string kBadCrc = kSignature + std::string(24, '\x11');
 
 struct SfxCase {
   std::string name;
-  std::string stub;    // put before the archive
-  bool withArchive;    // false: the stub alone
+  std::string stub;  // put before the archive
+  bool withArchive;  // false: the stub alone
   friend std::ostream& operator<<(std::ostream& out, const SfxCase& value) { return out << value.name; }
 };
 
@@ -225,8 +223,8 @@ TEST(SevenZipRefusals, CutArchivesAreRefusedWhole) {
   TempDir dir;
   const std::string whole = ReadFile(MadeBy7z(dir, "", "a.txt d"));
   const ArchiverLibrary library(LibraryFor("7-ZIP32.DLL"));
-  for (const std::size_t keep : {std::size_t{6}, std::size_t{31}, std::size_t{100}, whole.size() / 2,
-                                 whole.size() - 20, whole.size() - 1}) {
+  for (const std::size_t keep :
+       {std::size_t{6}, std::size_t{31}, std::size_t{100}, whole.size() / 2, whole.size() - 20, whole.size() - 1}) {
     SCOPED_TRACE(keep);
     const std::string cut = dir / ("cut" + std::to_string(keep) + ".7z");
     WriteFile(cut, whole.substr(0, keep));
@@ -247,12 +245,14 @@ TEST(SevenZipRefusals, DamagedDataIsNotWritten) {
     std::function<void(std::string&)> spoil;
     Files written;
   };
+  // clang-format off
   const std::vector<Row> rows = {
       {"-m0=Copy -ms=off", [](std::string& b) { b[b.find("nihongo")] = 'N'; },
        {{"a.txt", kSource.at("a.txt")}}},
       // The first packed byte of the one solid LZMA stream.
       {"-m0=LZMA -ms=on", [](std::string& b) { b[33] ^= 0x55; }, {}},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.switches);
     TempDir dir;

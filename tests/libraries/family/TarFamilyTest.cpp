@@ -216,16 +216,15 @@ TEST(PlainCompressedRecord, CarriesTheOriginalSizeWhereTheFormatKeepsIt) {
     std::uint32_t size;
   };
   const ArchiverLibrary library(LibraryFor("tar32.dll"));
-  for (const Row& row : {Row{"xz -c notes.txt > n.xz", "n.xz", 300000},
-                         Row{"xz -T2 --block-size=64KiB -c notes.txt > n.xz", "n.xz", 300000},
-                         Row{"xz -c notes.txt > n.xz && xz -c notes.txt | cat >> n.xz && truncate -s +8 n.xz", "n.xz",
-                             600000},
-                         Row{"zstd -q -c notes.txt > n.zst", "n.zst", 300000},
-                         Row{"zstd -q -c notes.txt > n.zst && zstd -q -c notes.txt >> n.zst", "n.zst", 600000},
-                         Row{"zstd -q -c < notes.txt > n.zst", "n.zst", 0},
-                         Row{"head -c 200 notes.txt | zstd -q -c --stream-size=200 > n.zst", "n.zst", 200},
-                         Row{"bzip2 -c notes.txt > n.bz2", "n.bz2", 0},
-                         Row{"gzip -c notes.txt > n.gz", "n.gz", 300000}}) {
+  for (const Row& row :
+       {Row{"xz -c notes.txt > n.xz", "n.xz", 300000},
+        Row{"xz -T2 --block-size=64KiB -c notes.txt > n.xz", "n.xz", 300000},
+        Row{"xz -c notes.txt > n.xz && xz -c notes.txt | cat >> n.xz && truncate -s +8 n.xz", "n.xz", 600000},
+        Row{"zstd -q -c notes.txt > n.zst", "n.zst", 300000},
+        Row{"zstd -q -c notes.txt > n.zst && zstd -q -c notes.txt >> n.zst", "n.zst", 600000},
+        Row{"zstd -q -c < notes.txt > n.zst", "n.zst", 0},
+        Row{"head -c 200 notes.txt | zstd -q -c --stream-size=200 > n.zst", "n.zst", 200},
+        Row{"bzip2 -c notes.txt > n.bz2", "n.bz2", 0}, Row{"gzip -c notes.txt > n.gz", "n.gz", 300000}}) {
     SCOPED_TRACE(row.command);
     TempDir dir;
     std::string text;
@@ -248,7 +247,7 @@ struct MemberCase {
   std::string name;
   std::string command;  // makes 日本語.txt.gz or 日本語.txt.bz2 from a.txt and b.txt
   int code;
-  std::string unpacked;  // what 日本語.txt holds after a clean run: "a", "ab" or ""
+  std::string unpacked;                     // what 日本語.txt holds after a clean run: "a", "ab" or ""
   std::optional<std::uint32_t> listedSize;  // of a .gz: its last member's, or 0 when unknown
   friend std::ostream& operator<<(std::ostream& out, const MemberCase& value) { return out << value.name; }
 };
@@ -281,7 +280,8 @@ std::vector<MemberCase> MemberCases() {
       // pbzip2 writes a stream per 100 kB: the file has several from the start.
       {"Pbzip2ThirdStreamCutInItsHeader",
        "pbzip2 -b1 -c a.txt > m1 && pbzip2 -b1 -c b.txt > m2 && cat m1 m1 m2 | head -c $(( 2 * $(stat -c %s m1) + 10 ))"
-       " > " + bz2,
+       " > " +
+           bz2,
        code::kBrokenArchive, "", std::nullopt},
   };
 }
@@ -294,7 +294,8 @@ TEST_P(MemberTailTest, ExtractsOnlyWholeMembers) {
   TempDir dir;
   RunIn(dir, "seq 1 60000 > a.txt && echo bravo > b.txt");
   RunIn(dir, row.command);
-  const std::string archive = dir / (row.command.find(".bz2") != std::string::npos ? "日本語.txt.bz2" : "日本語.txt.gz");
+  const std::string archive =
+      dir / (row.command.find(".bz2") != std::string::npos ? "日本語.txt.bz2" : "日本語.txt.gz");
   const CommandRun run = RunLine(library, "Tar", "x -f \"" + archive + "\" -o \"" + (dir / "out") + "/\"");
   EXPECT_EQ(run.code, row.code) << run.report;
   std::map<std::string, std::string> expected;
@@ -333,8 +334,9 @@ TEST_P(CutCompressedTest, ExtractsAsDamage) {
   const ArchiverLibrary library(LibraryFor("tar32.dll"));
   const auto getType = reinterpret_cast<GetTypeFn>(library.Require("TarGetArchiveType"));
   TempDir dir;
-  RunIn(dir, "seq 1 9000 > a.txt && " + row.packer + " a.txt > whole && head -c $(( $(stat -c %s whole) / 2 ))"
-             " whole > 日本語.txt.cut");
+  RunIn(dir, "seq 1 9000 > a.txt && " + row.packer +
+                 " a.txt > whole && head -c $(( $(stat -c %s whole) / 2 ))"
+                 " whole > 日本語.txt.cut");
   const std::string archive = dir / "日本語.txt.cut";
   EXPECT_EQ(getType(archive.c_str()), row.type);
   const Listing listing = ListArchive(library.api(), archive);
@@ -349,14 +351,13 @@ TEST_P(CutCompressedTest, ExtractsAsDamage) {
   EXPECT_FALSE(std::filesystem::exists(dir / "out/日本語.txt.cut"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tar, CutCompressedTest,
-    ::testing::Values(CutCase{"Gzip", "gzip -c", 4, "failed: 日本語.txt.cut (data damaged"},
-                      CutCase{"Xz", "xz -c", 11, "failed: 日本語.txt.cut (data damaged"},
-                      CutCase{"Zstd", "zstd -q -c", 13, "failed: 日本語.txt.cut (data damaged"},
-                      CutCase{"Bzip2", "bzip2 -c", 0, "damaged archive"},
-                      CutCase{"TarGzip", "tar czf -", 0, "damaged archive"},
-                      CutCase{"TarXz", "tar cJf -", 0, "damaged archive"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Tar, CutCompressedTest,
+                         ::testing::Values(CutCase{"Gzip", "gzip -c", 4, "failed: 日本語.txt.cut (data damaged"},
+                                           CutCase{"Xz", "xz -c", 11, "failed: 日本語.txt.cut (data damaged"},
+                                           CutCase{"Zstd", "zstd -q -c", 13, "failed: 日本語.txt.cut (data damaged"},
+                                           CutCase{"Bzip2", "bzip2 -c", 0, "damaged archive"},
+                                           CutCase{"TarGzip", "tar czf -", 0, "damaged archive"},
+                                           CutCase{"TarXz", "tar cJf -", 0, "damaged archive"}),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -72,7 +72,8 @@ TEST_F(UnlhaTableTest, VersionRunningAndTheModesItKeeps) {
 TEST_F(UnlhaTableTest, QueryFunctionListByTableNumber) {
   ASSERT_EQ(kTableNames.size(), 41u);
   for (std::size_t i = 0; i < kTableNames.size(); ++i)
-    EXPECT_EQ(api_.UnlhaQueryFunctionList(static_cast<int>(i + 1)), kTableNames[i] == "UnlhaConfigDialog" ? FALSE : TRUE)
+    EXPECT_EQ(api_.UnlhaQueryFunctionList(static_cast<int>(i + 1)),
+              kTableNames[i] == "UnlhaConfigDialog" ? FALSE : TRUE)
         << kTableNames[i];
   for (const int outside : {0, -1, 42, 1000}) EXPECT_EQ(api_.UnlhaQueryFunctionList(outside), FALSE) << outside;
 }
@@ -111,8 +112,9 @@ std::vector<JlhaLine> JlhaVerbose(const TempDir& dir, const std::string& archive
 TEST_F(UnlhaTableTest, EntryQueriesAnswerForTheEntryFoundLast) {
   WriteFile(dir_ / "a.txt", "alpha\n");
   WriteFile(dir_ / "b.txt", std::string(3000, 'b'));
-  RunIn(dir_, "touch -d '2001-02-03 04:05:06' a.txt && touch -d '2011-12-13 14:15:16' b.txt"
-              " && jlha a x.lzh a.txt b.txt > /dev/null");
+  RunIn(dir_,
+        "touch -d '2001-02-03 04:05:06' a.txt && touch -d '2011-12-13 14:15:16' b.txt"
+        " && jlha a x.lzh a.txt b.txt > /dev/null");
   const std::vector<JlhaLine> expected = JlhaVerbose(dir_, "x.lzh");
   ASSERT_EQ(expected.size(), 2u);
   const HARC handle = api_.UnlhaOpenArchive(nullptr, (dir_ / "x.lzh").c_str(), 0);

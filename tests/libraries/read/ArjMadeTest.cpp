@@ -11,8 +11,8 @@
 #include <ostream>
 
 #include "fuzz/FuzzEntries.h"
-#include "libraries/core/read/arj/ArjVolumes.h"
 #include "libraries/core/read/NameText.h"
+#include "libraries/core/read/arj/ArjVolumes.h"
 #include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/libraries/support/ArjBuilder.h"
 #include "tests/libraries/support/CommandProbe.h"
@@ -65,7 +65,8 @@ std::string Mixed(Numbers& numbers) {
   std::string mixed;
   while (mixed.size() < 30000) {
     if (mixed.size() > 1000 && numbers.Below(2) == 0) {
-      const std::size_t from = mixed.size() - 1 - numbers.Below(static_cast<unsigned>(std::min<std::size_t>(mixed.size() - 1, 20000)));
+      const std::size_t from =
+          mixed.size() - 1 - numbers.Below(static_cast<unsigned>(std::min<std::size_t>(mixed.size() - 1, 20000)));
       for (unsigned k = 0, length = 4 + numbers.Below(60); k < length; ++k) mixed += mixed[from + k];
     } else {
       for (int k = 0; k < 16; ++k) mixed += "\x00\x01\x7f\xff"[numbers.Below(4)];
@@ -76,6 +77,7 @@ std::string Mixed(Numbers& numbers) {
 }
 
 const Files& Sources() {
+  // clang-format off
   static const Files files = [] {
     Numbers numbers(2024);
     const std::string text = Text(numbers), noise = Noise(numbers), mixed = Mixed(numbers);
@@ -145,6 +147,7 @@ std::vector<MadeArj> MadeArchives() {
       {"Method4ByteFlipped", "arj a -m4 -y ../x.arj text.txt", Flip("x.arj", -1), "x.arj", code::kBrokenArchive, {},
        false},
   };
+  // clang-format on
 }
 
 class ArjMadeTest : public ::testing::TestWithParam<MadeArj> {};
@@ -192,7 +195,7 @@ struct SplitListing {
   std::string removed;  // volume taken away first, if any
   std::vector<std::string> names;
   std::string newest;
-  int end;              // what the last FindNext gives
+  int end;  // what the last FindNext gives
   BOOL checks;
   friend std::ostream& operator<<(std::ostream& out, const SplitListing& value) { return out << value.name; }
 };
@@ -204,8 +207,10 @@ TEST_P(ArjSplitListingTest, WalksTheVolumesAfterTheOneGiven) {
   TempDir dir;
   MakeFiles(dir, Sources());
   // x.arj holds small.txt and text.txt's start; mixed.bin, the newest, is in x.a01.
-  RunIn(dir, "cd src && touch -d '2011-05-06 07:08:10' small.txt text.txt noise.bin"
-             " && touch -d '2022-03-04 05:06:08' mixed.bin && " + Split("-m1") + " > /dev/null");
+  RunIn(dir,
+        "cd src && touch -d '2011-05-06 07:08:10' small.txt text.txt noise.bin"
+        " && touch -d '2022-03-04 05:06:08' mixed.bin && " +
+            Split("-m1") + " > /dev/null");
   if (!row.removed.empty()) std::filesystem::remove(dir / row.removed);
   const ArchiverLibrary library(LibraryFor("UNARJ32J.DLL"));
   const std::string archive = dir / row.volume;
@@ -229,16 +234,31 @@ TEST_P(ArjSplitListingTest, WalksTheVolumesAfterTheOneGiven) {
 INSTANTIATE_TEST_SUITE_P(
     Arj, ArjSplitListingTest,
     ::testing::Values(
-        SplitListing{"FromTheFirst", "x.arj", "", {"small.txt", "text.txt", "mixed.bin", "noise.bin"},
-                     "2022-03-04 05:06:08", -1, TRUE},
-        // The volume given starts with the rest of text.txt: it is listed.
-        SplitListing{"FromTheSecond", "x.a01", "", {"text.txt", "mixed.bin", "noise.bin"}, "2022-03-04 05:06:08", -1,
+        SplitListing{"FromTheFirst",
+                     "x.arj",
+                     "",
+                     {"small.txt", "text.txt", "mixed.bin", "noise.bin"},
+                     "2022-03-04 05:06:08",
+                     -1,
                      TRUE},
+        // The volume given starts with the rest of text.txt: it is listed.
+        SplitListing{
+            "FromTheSecond", "x.a01", "", {"text.txt", "mixed.bin", "noise.bin"}, "2022-03-04 05:06:08", -1, TRUE},
         SplitListing{"FromTheLast", "x.a02", "", {"noise.bin"}, "2011-05-06 07:08:10", -1, TRUE},
-        SplitListing{"SecondMissing", "x.arj", "x.a01", {"small.txt", "text.txt"}, "2011-05-06 07:08:10",
-                     code::kVolumeMissing, FALSE},
-        SplitListing{"LastMissing", "x.arj", "x.a02", {"small.txt", "text.txt", "mixed.bin", "noise.bin"},
-                     "2022-03-04 05:06:08", code::kVolumeMissing, FALSE}),
+        SplitListing{"SecondMissing",
+                     "x.arj",
+                     "x.a01",
+                     {"small.txt", "text.txt"},
+                     "2011-05-06 07:08:10",
+                     code::kVolumeMissing,
+                     FALSE},
+        SplitListing{"LastMissing",
+                     "x.arj",
+                     "x.a02",
+                     {"small.txt", "text.txt", "mixed.bin", "noise.bin"},
+                     "2022-03-04 05:06:08",
+                     code::kVolumeMissing,
+                     FALSE}),
     [](const auto& info) { return info.param.name; });
 
 // The names arj gives the volumes after the first: .a01 to .a99, then
@@ -250,8 +270,7 @@ TEST(ArjVolumeNames, FollowArjsNumbering) {
   };
   for (const Row& row : {Row{"/d/x.arj", "/d/x.a01"}, Row{"/d/X.ARJ", "/d/X.A01"}, Row{"/d/x.exe", "/d/x.a01"},
                          Row{"/d/x.a09", "/d/x.a10"}, Row{"/d/X.A41", "/d/X.A42"}, Row{"/d/x.a99", "/d/x.100"},
-                         Row{"/d/x.100", "/d/x.101"}, Row{"/d/x.999", std::nullopt},
-                         Row{"/d.v/x", "/d.v/x.a01"}}) {
+                         Row{"/d/x.100", "/d/x.101"}, Row{"/d/x.999", std::nullopt}, Row{"/d.v/x", "/d.v/x.a01"}}) {
     SCOPED_TRACE(row.path);
     EXPECT_EQ(dv::NextArjVolume(row.path), row.next);
   }
@@ -272,8 +291,8 @@ TEST(ArjFlippedByte, EveryByteOfThePackedDataMatters) {
     for (std::size_t at = first; at < last; at += 101) {
       std::string damaged = whole;
       damaged[at] = static_cast<char>(damaged[at] ^ 0xFF);
-      const dvfuzz::Outcome outcome = dvfuzz::ArjOutcome(
-          dir / "input", reinterpret_cast<const std::uint8_t*>(damaged.data()), damaged.size());
+      const dvfuzz::Outcome outcome =
+          dvfuzz::ArjOutcome(dir / "input", reinterpret_cast<const std::uint8_t*>(damaged.data()), damaged.size());
       EXPECT_EQ(outcome.faults, "") << "byte " << at;
       EXPECT_EQ(outcome.summary, "entries=1 end data=B") << "byte " << at;
     }
@@ -337,6 +356,7 @@ std::vector<BitField> FastestLongestCodes() {
 
 std::vector<Stream> Streams() {
   const std::string a40256(40256, 'a');
+  // clang-format off
   return {
       {"FastestLiterals", 4, {kLiteralMark, Literal('h'), kLiteralMark, Literal('i')}, "hi", 'D'},
       {"FastestMatchRepeatsItsOwnBytes", 4, Concat({{kLiteralMark, Literal('a')}, Match3(0)}), "aaaa", 'D'},
@@ -365,6 +385,7 @@ std::vector<Stream> Streams() {
       {"HuffmanCodeLengthOver16", 1, LengthCodeThenX(1, {{7, 3}, {0x3FF, 10}, {0, 1}}), "x", 'B'},
       {"HuffmanDataEndsInATable", 1, {{1, 16}, {0, 5}}, std::string(1, '\0'), 'B'},
   };
+  // clang-format on
 }
 
 class ArjStreamTest : public ::testing::TestWithParam<Stream> {};

@@ -6,8 +6,8 @@
 
 #include <functional>
 
-#include "tests/libraries/support/ArjBuilder.h"
 #include "tests/libraries/support/ArchiverLibrary.h"
+#include "tests/libraries/support/ArjBuilder.h"
 #include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/TempDir.h"
 
@@ -100,6 +100,7 @@ std::string Whole(std::size_t upTo = 3) {
 }
 
 std::vector<Damage> Damages() {
+  // clang-format off
   return {
       {"Intact", [] { return Whole() + ArjEnd(); }, true, 3, true},
       {"ThirdHeaderCrcWrong",
@@ -153,6 +154,7 @@ std::vector<Damage> Damages() {
       {"ArchivePastTheSearchWindowOfAnExecutable",
        [] { return "MZ" + std::string((1 << 20) + 10, '\0') + Whole() + ArjEnd(); }, false, 0, false},
   };
+  // clang-format on
 }
 
 class ArjDamageTest : public ::testing::TestWithParam<Damage> {};

@@ -25,8 +25,8 @@ struct Fields {
 };
 
 std::uint32_t Pack(const Fields& f) {
-  return static_cast<std::uint32_t>((f.year - 1980) << 25 | f.month << 21 | f.day << 16 | f.hour << 11 |
-                                    f.minute << 5 | f.second / 2);
+  return static_cast<std::uint32_t>((f.year - 1980) << 25 | f.month << 21 | f.day << 16 | f.hour << 11 | f.minute << 5 |
+                                    f.second / 2);
 }
 
 class FromDosStampTest : public ::testing::TestWithParam<Fields> {};
@@ -49,30 +49,24 @@ TEST_P(FromDosStampTest, GivesAnInstantOnlyForARealDateAndTime) {
   EXPECT_EQ(local.tm_sec, f.second);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fields, FromDosStampTest,
-                         ::testing::Values(Fields{"Ordinary", 2001, 5, 6, 10, 20, 30, true},
-                                           Fields{"FirstDosDay", 1980, 1, 1, 0, 0, 0, true},
-                                           Fields{"LeapDay", 2004, 2, 29, 23, 59, 58, true},
-                                           Fields{"LastOfDecember", 2099, 12, 31, 12, 0, 0, true},
-                                           Fields{"MonthZero", 2010, 0, 5, 6, 7, 8, false},
-                                           Fields{"MonthThirteen", 2010, 13, 5, 6, 7, 8, false},
-                                           Fields{"DayZero", 2010, 3, 0, 6, 7, 8, false},
-                                           Fields{"ThirtyFirstOfFebruary", 2010, 2, 31, 6, 7, 8, false},
-                                           Fields{"TwentyNinthOfFebruaryNotLeap", 2001, 2, 29, 6, 7, 8, false},
-                                           Fields{"ThirtyFirstOfApril", 2010, 4, 31, 6, 7, 8, false},
-                                           Fields{"HourTwentyFour", 2010, 3, 5, 24, 0, 0, false},
-                                           Fields{"HourTwentyFive", 2010, 3, 5, 25, 0, 0, false},
-                                           Fields{"MinuteSixty", 2010, 3, 5, 6, 60, 0, false},
-                                           Fields{"SecondSixty", 2010, 3, 5, 6, 7, 60, false},
-                                           Fields{"SecondSixtyTwo", 2010, 3, 5, 6, 7, 62, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Fields, FromDosStampTest,
+    ::testing::Values(
+        Fields{"Ordinary", 2001, 5, 6, 10, 20, 30, true}, Fields{"FirstDosDay", 1980, 1, 1, 0, 0, 0, true},
+        Fields{"LeapDay", 2004, 2, 29, 23, 59, 58, true}, Fields{"LastOfDecember", 2099, 12, 31, 12, 0, 0, true},
+        Fields{"MonthZero", 2010, 0, 5, 6, 7, 8, false}, Fields{"MonthThirteen", 2010, 13, 5, 6, 7, 8, false},
+        Fields{"DayZero", 2010, 3, 0, 6, 7, 8, false}, Fields{"ThirtyFirstOfFebruary", 2010, 2, 31, 6, 7, 8, false},
+        Fields{"TwentyNinthOfFebruaryNotLeap", 2001, 2, 29, 6, 7, 8, false},
+        Fields{"ThirtyFirstOfApril", 2010, 4, 31, 6, 7, 8, false},
+        Fields{"HourTwentyFour", 2010, 3, 5, 24, 0, 0, false}, Fields{"HourTwentyFive", 2010, 3, 5, 25, 0, 0, false},
+        Fields{"MinuteSixty", 2010, 3, 5, 6, 60, 0, false}, Fields{"SecondSixty", 2010, 3, 5, 6, 7, 60, false},
+        Fields{"SecondSixtyTwo", 2010, 3, 5, 6, 7, 62, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A time zone for the scope, in force at once and put back at its end.
 class ScopedZone {
  public:
-  explicit ScopedZone(const std::string& zone) : variable_(std::make_unique<ScopedEnvironment>("TZ", zone)) {
-    tzset();
-  }
+  explicit ScopedZone(const std::string& zone) : variable_(std::make_unique<ScopedEnvironment>("TZ", zone)) { tzset(); }
   ~ScopedZone() {
     variable_.reset();
     tzset();
@@ -148,8 +142,8 @@ TEST(StoredDosWords, AWallClockTimeInsideADaylightSavingGapIsKeptAsStored) {
   // 2010-03-28 02:30:00 does not exist in central Europe: the clocks went
   // from 02:00 to 03:00. The entry still says 02:30.
   ScopedZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
-  const Stored gap[] = {{"gap", static_cast<std::uint16_t>(30 << 9 | 3 << 5 | 28),
-                         static_cast<std::uint16_t>(2 << 11 | 30 << 5)}};
+  const Stored gap[] = {
+      {"gap", static_cast<std::uint16_t>(30 << 9 | 3 << 5 | 28), static_cast<std::uint16_t>(2 << 11 | 30 << 5)}};
   TempDir dir;
   ArchiverLibrary library(LibraryFor("UNZIP32.DLL"));
   const Listing listing = ListArchive(library.api(), ZipOfStoredWords(dir, gap, 1));

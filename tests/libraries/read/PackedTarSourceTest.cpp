@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/read/PositionalFile.h"
-#include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/Formats.h"
+#include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/PackedTarSource.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/TarProbe.h"
 #include "tests/libraries/support/ListingProbe.h"
 #include "tests/support/TempDir.h"
@@ -24,8 +24,8 @@ using dv::ReadResult;
 std::string Line(const Entry& e) {
   auto text = [](const auto& value) { return value ? std::to_string(*value) : std::string("-"); };
   return e.path + " size=" + text(e.size) + " mtime=" + text(e.modified) + " atime=" + text(e.accessed) +
-         " perm=" + text(e.permissions) + " kind=" + std::to_string(static_cast<int>(e.kind)) + " link=" +
-         e.linkTarget + " method=" + e.method;
+         " perm=" + text(e.permissions) + " kind=" + std::to_string(static_cast<int>(e.kind)) +
+         " link=" + e.linkTarget + " method=" + e.method;
 }
 
 struct Walk {
@@ -45,8 +45,9 @@ void MakeTree(const TempDir& dir) {
   WriteFile(dir / "t/a.txt", std::string(3000, 'a'));
   WriteFile(dir / "t/d/b.txt", "b\n");
   WriteFile(dir / ("t/d/" + std::string(120, 'n') + ".txt"), "long name\n");
-  RunIn(dir, "cd t && ln -s a.txt link && ln a.txt hard && touch -d '2001-05-06 10:20:31' a.txt"
-             " && touch -d '1999-12-31 23:59:58' d/b.txt d");
+  RunIn(dir,
+        "cd t && ln -s a.txt link && ln a.txt hard && touch -d '2001-05-06 10:20:31' a.txt"
+        " && touch -d '1999-12-31 23:59:58' d/b.txt d");
 }
 
 struct Packed {
@@ -75,15 +76,15 @@ TEST_P(PackedTarTest, ListsWhatLibArchivesTarReaderLists) {
   EXPECT_EQ(WalkAll(*packed), expected) << "after a rewind";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tars, PackedTarTest,
-    ::testing::Values(Packed{"GnuGzip", "tar czf ../x ."}, Packed{"GnuBzip2", "tar cjf ../x ."},
-                      Packed{"PaxGzip", "tar --format=pax -czf ../x ."},
-                      Packed{"V7Bzip2", "tar --format=v7 -cjf ../x a.txt d/b.txt link hard"},
-                      Packed{"BsdtarGzip", "bsdtar czf ../x ."},
-                      // Several bzip2 blocks: the first one decides, the others follow.
-                      Packed{"Bzip2SmallBlocks", "head -c 300000 /dev/urandom > r && tar -I 'bzip2 -1' -cf ../x ."}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Tars, PackedTarTest,
+                         ::testing::Values(Packed{"GnuGzip", "tar czf ../x ."}, Packed{"GnuBzip2", "tar cjf ../x ."},
+                                           Packed{"PaxGzip", "tar --format=pax -czf ../x ."},
+                                           Packed{"V7Bzip2", "tar --format=v7 -cjf ../x a.txt d/b.txt link hard"},
+                                           Packed{"BsdtarGzip", "bsdtar czf ../x ."},
+                                           // Several bzip2 blocks: the first one decides, the others follow.
+                                           Packed{"Bzip2SmallBlocks",
+                                                  "head -c 300000 /dev/urandom > r && tar -I 'bzip2 -1' -cf ../x ."}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(PackedTar, DataReadsThroughTheSameUnpacking) {
   TempDir dir;
@@ -95,9 +96,9 @@ TEST(PackedTar, DataReadsThroughTheSameUnpacking) {
   ASSERT_EQ(packed->Next(entry), ReadResult::kEntry);
   std::string data;
   EXPECT_EQ(packed->ReadData([&](const void* bytes, std::size_t size) {
-              data.append(static_cast<const char*>(bytes), size);
-              return true;
-            }),
+    data.append(static_cast<const char*>(bytes), size);
+    return true;
+  }),
             dv::DataResult::kDone);
   EXPECT_EQ(data, "alpha\n");
 }

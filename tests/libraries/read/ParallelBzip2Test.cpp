@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "libraries/core/read/PositionalFile.h"
-#include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
 #include "libraries/core/read/Formats.h"
 #include "libraries/core/read/LibArchiveReader.h"
 #include "libraries/core/read/LibArchiveSource.h"
-#include "libraries/core/read/bzip2/ParallelBzip2.h"
+#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/TarProbe.h"
+#include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
+#include "libraries/core/read/bzip2/ParallelBzip2.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -171,8 +171,10 @@ TEST(Bzip2BlockFinder, FindsEveryMagicAtEveryBitOffsetAndAcrossChunks) {
   const auto plant = [&bytes](std::uint64_t bit, std::uint64_t magic) {
     for (unsigned i = 0; i < 48; ++i, ++bit) {
       const unsigned char mask = static_cast<unsigned char>(0x80 >> bit % 8);
-      if ((magic >> (47 - i) & 1) != 0) bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | mask);
-      else bytes[bit / 8] = static_cast<char>(bytes[bit / 8] & ~mask);
+      if ((magic >> (47 - i) & 1) != 0)
+        bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | mask);
+      else
+        bytes[bit / 8] = static_cast<char>(bytes[bit / 8] & ~mask);
     }
   };
   std::vector<Bzip2Marker> planted;
@@ -185,7 +187,8 @@ TEST(Bzip2BlockFinder, FindsEveryMagicAtEveryBitOffsetAndAcrossChunks) {
   planted.push_back({5000, Bzip2MarkerKind::kEnd});
   planted.push_back({5046, Bzip2MarkerKind::kBlock});
   planted.push_back({8 * 900 - 48, Bzip2MarkerKind::kBlock});
-  for (const Bzip2Marker& m : planted) plant(m.bit, m.kind == Bzip2MarkerKind::kBlock ? dv::kBzip2BlockMagic : dv::kBzip2EndMagic);
+  for (const Bzip2Marker& m : planted)
+    plant(m.bit, m.kind == Bzip2MarkerKind::kBlock ? dv::kBzip2BlockMagic : dv::kBzip2EndMagic);
   // The overlap is only real if planting the second kept the first.
   const std::vector<Bzip2Marker> expected = MarkersBitByBit(bytes);
   ASSERT_EQ(PrintMarkers(expected), PrintMarkers(planted));
@@ -228,8 +231,8 @@ TEST(ParallelBzip2, BlocksEndingAtEveryBitOffsetUnpackAsInOneThread) {
 
 struct Shape {
   std::string name;
-  std::string command;  // run in a folder holding a and b (text), makes x.bz2 from them
-  std::string original; // what x.bz2 holds: "a", "ab"
+  std::string command;   // run in a folder holding a and b (text), makes x.bz2 from them
+  std::string original;  // what x.bz2 holds: "a", "ab"
   friend std::ostream& operator<<(std::ostream& out, const Shape& value) { return out << value.name; }
 };
 
@@ -371,8 +374,9 @@ std::string ListWithData(dv::EntrySource& source, dv::ReadResult& end) {
       data.append(static_cast<const char*>(bytes), size);
       return true;
     });
-    lines += entry.path + " size=" + std::to_string(entry.size.value_or(0)) + " mtime=" +
-             std::to_string(entry.modified.value_or(0)) + " read=" + std::to_string(static_cast<int>(read)) +
+    lines += entry.path + " size=" + std::to_string(entry.size.value_or(0)) +
+             " mtime=" + std::to_string(entry.modified.value_or(0)) +
+             " read=" + std::to_string(static_cast<int>(read)) +
              " data=" + std::to_string(std::hash<std::string>{}(data)) + "\n";
   }
   return lines;
@@ -439,7 +443,8 @@ TEST(ParallelBzip2Plain, TheOneEntrysDataIsTheWholeFile) {
     dv::DataResult result;
     bool whole;
   };
-  for (const Row& row : {Row{"notes.txt.bz2", dv::DataResult::kDone, true}, Row{"cut.bz2", dv::DataResult::kBroken, false}}) {
+  for (const Row& row :
+       {Row{"notes.txt.bz2", dv::DataResult::kDone, true}, Row{"cut.bz2", dv::DataResult::kBroken, false}}) {
     SCOPED_TRACE(row.file);
     const auto file = dv::PositionalFile::Open((dir / row.file).c_str());
     ASSERT_TRUE(dv::HasSeveralBzip2Blocks(file));
@@ -449,9 +454,9 @@ TEST(ParallelBzip2Plain, TheOneEntrysDataIsTheWholeFile) {
     ASSERT_EQ(source->Next(entry), dv::ReadResult::kEntry);
     std::string data;
     EXPECT_EQ(source->ReadData([&](const void* bytes, std::size_t size) {
-                data.append(static_cast<const char*>(bytes), size);
-                return true;
-              }),
+      data.append(static_cast<const char*>(bytes), size);
+      return true;
+    }),
               row.result);
     EXPECT_EQ(data == text, row.whole);
     EXPECT_EQ(text.compare(0, data.size(), data), 0);

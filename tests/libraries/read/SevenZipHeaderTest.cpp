@@ -68,9 +68,10 @@ void MakeSource(const TempDir& dir) {
                   {"表ソ能/日本語.txt", "nihongo\n"},
                   {"d/noise.bin", noise},
                   {"d/ro.txt", "read only\n"}});
-  RunIn(dir, "cd src && mkdir hollow && ln -s a.txt link && chmod 0444 d/ro.txt && chmod 0750 d"
-             " && touch -h -d '2001-02-03 04:05:06.7' a.txt empty link && touch -d '2003-04-05 06:07:11' 表ソ能/日本語.txt"
-             " && touch -d '1999-12-31 23:59:59' d/noise.bin d/ro.txt d 表ソ能 hollow");
+  RunIn(dir,
+        "cd src && mkdir hollow && ln -s a.txt link && chmod 0444 d/ro.txt && chmod 0750 d"
+        " && touch -h -d '2001-02-03 04:05:06.7' a.txt empty link && touch -d '2003-04-05 06:07:11' 表ソ能/日本語.txt"
+        " && touch -d '1999-12-31 23:59:59' d/noise.bin d/ro.txt d 表ソ能 hollow");
 }
 
 struct Made {
@@ -103,7 +104,8 @@ std::vector<Made> MadeArchives() {
       {"NoTimes", P7zip("-mtm=off")},
       {"EncryptedData", P7zip("-psecret", "")},
       {"OneFileOnly", k7z + " a -bd ../x.7z a.txt > /dev/null"},
-      {"FoldersOnly", k7z + " a -bd ../x.7z hollow 表ソ能 > /dev/null && " + k7z + " d -bd ../x.7z 表ソ能/日本語.txt > /dev/null"},
+      {"FoldersOnly",
+       k7z + " a -bd ../x.7z hollow 表ソ能 > /dev/null && " + k7z + " d -bd ../x.7z 表ソ能/日本語.txt > /dev/null"},
       {"Empty", k7z + " a -bd ../x.7z a.txt > /dev/null && " + k7z + " d -bd ../x.7z a.txt > /dev/null"},
       {"ManySolidBlocks", P7zip("-ms=2f")},
       {"ByOurLibrary", "@7-ZIP32.DLL"},
@@ -127,8 +129,9 @@ class SevenZipHeaderTest : public ::testing::TestWithParam<Made> {
     MakeSource(dir_);
     if (GetParam().make.front() == '@') {
       const ArchiverLibrary library(LibraryFor(GetParam().make.substr(1)));
-      const CommandRun run = RunLine(library, "SevenZip", "a -y \"" + (dir_ / "x.7z") + "\" \"" + (dir_ / "src") +
-                                                              "/\" a.txt empty 表ソ能 d hollow");
+      const CommandRun run =
+          RunLine(library, "SevenZip",
+                  "a -y \"" + (dir_ / "x.7z") + "\" \"" + (dir_ / "src") + "/\" a.txt empty 表ソ能 d hollow");
       ASSERT_EQ(run.code, code::kOk) << run.report;
     } else {
       RunIn(dir_, "cd src && " + GetParam().make);
@@ -228,6 +231,7 @@ std::size_t HeaderAt(const std::string& bytes) {
 }
 
 std::vector<Damage> Damages() {
+  // clang-format off
   return {
       {"StartHeaderCrc", "", [](std::string& b) { b[8] = static_cast<char>(b[8] ^ 1); }},
       {"HeaderCrc", "-mhc=off", [](std::string& b) { b[HeaderAt(b) + 3] ^= 0x40; }},
@@ -255,6 +259,7 @@ std::vector<Damage> Damages() {
       // The archive is cut inside its header.
       {"CutShort", "", [](std::string& b) { b.resize(b.size() - 7); }},
   };
+  // clang-format on
 }
 
 class SevenZipHeaderDamageTest : public ::testing::TestWithParam<Damage> {};

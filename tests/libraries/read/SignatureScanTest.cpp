@@ -51,7 +51,8 @@ TEST_P(SignatureScanTest, FindsEveryOccurrenceInItsRangeInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Ranges, SignatureScanTest,
     ::testing::Values(ScanCase{"WholeFile", 0, 1 << 30, kPlaces},
-                      ScanCase{"FromPastTheFirst", 1, 1 << 30, {kBlock - 2, kBlock + 2, 2 * kBlock - 4, 3 * kBlock - 4}},
+                      ScanCase{
+                          "FromPastTheFirst", 1, 1 << 30, {kBlock - 2, kBlock + 2, 2 * kBlock - 4, 3 * kBlock - 4}},
                       ScanCase{"LimitEndsTheStarts", 0, 2 * kBlock - 3, {0, kBlock - 2, kBlock + 2, 2 * kBlock - 4}},
                       ScanCase{"LimitAtAStartExcludesIt", 0, 2 * kBlock - 4, {0, kBlock - 2, kBlock + 2}},
                       ScanCase{"FromPastTheLast", 3 * kBlock - 3, 1 << 30, {}},

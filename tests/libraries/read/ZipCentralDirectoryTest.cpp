@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "libraries/core/read/Formats.h"
+#include "libraries/core/read/LibArchiveSource.h"
 #include "libraries/core/read/PositionalFile.h"
+#include "libraries/core/read/zip/ZipCentralDirectory.h"
 #include "libraries/core/util/Crc32.h"
 #include "libraries/core/util/DosTime.h"
-#include "libraries/core/read/LibArchiveSource.h"
-#include "libraries/core/read/Formats.h"
-#include "libraries/core/read/zip/ZipCentralDirectory.h"
 #include "tests/libraries/support/ArchiverLibrary.h"
 #include "tests/libraries/support/ListingProbe.h"
 #include "tests/libraries/support/LittleEndian.h"
@@ -83,8 +83,9 @@ void MakeFiles(const TempDir& dir) {
   WriteFile(dir / "src/a.txt", std::string(3000, 'a'));
   WriteFile(dir / "src/d/b.txt", "bbb\n");
   WriteFile(dir / "src/d/empty", "");
-  RunIn(dir, "cd src && touch -d '2001-05-06 10:20:31' a.txt && touch -d '1999-12-31 23:59:58' d/b.txt d/empty d"
-             " && chmod 0640 a.txt");
+  RunIn(dir,
+        "cd src && touch -d '2001-05-06 10:20:31' a.txt && touch -d '1999-12-31 23:59:58' d/b.txt d/empty d"
+        " && chmod 0640 a.txt");
 }
 
 std::function<std::string(const TempDir&)> Tool(const std::string& command, const std::string& made = "x.zip") {
@@ -123,6 +124,7 @@ std::vector<Made> SameAsLibArchive() {
   Member dosDir{"SUB", "", (20u << 9) | (1u << 5) | 2u, 0, "", 0, 0x10};
   Member noType{"plain", "p"};
   noType.external = 0;
+  // clang-format off
   return {
       {"InfoZipWithTimeExtras", Tool("zip -q -r x.zip a.txt d")},
       {"InfoZipDosTimesOnly", Tool("zip -X -q -r x.zip a.txt d")},
@@ -166,6 +168,7 @@ std::vector<Made> SameAsLibArchive() {
       {"BuiltZip64OffsetsInTheirFields", Built(two, {true, "", "", 0, true})},
       {"BuiltEmpty", Built({}, {false, "", "an empty archive", 0})},
   };
+  // clang-format on
 }
 
 // Both readers of the row's archive.
@@ -289,10 +292,9 @@ TEST(ZipCentralDirectory, ReadsZip64BehindAStubWhoseOffsetsCountFromTheArchive) 
   ASSERT_NE(source, nullptr);
   const Walk walk = WalkAll(*source);
   EXPECT_EQ(walk.end, ReadResult::kEnd);
-  EXPECT_EQ(walk.lines, (std::vector<std::string>{
-                            "inner.txt size=29 time=989144430 perm=420 method=stored kind=file",
-                            "d/ size=0 time=" + std::to_string(*dv::FromDosStamp(kMemberStamp)) +
-                                " perm=493 method=stored kind=dir"}));
+  EXPECT_EQ(walk.lines, (std::vector<std::string>{"inner.txt size=29 time=989144430 perm=420 method=stored kind=file",
+                                                  "d/ size=0 time=" + std::to_string(*dv::FromDosStamp(kMemberStamp)) +
+                                                      " perm=493 method=stored kind=dir"}));
 }
 
 TEST(ZipCentralDirectory, TakesTheUnicodeNameOnlyWhenItMatchesTheHeadersName) {
@@ -325,7 +327,7 @@ TEST(ZipCentralDirectory, TakesTheUnicodeNameOnlyWhenItMatchesTheHeadersName) {
 struct Damage {
   std::string name;
   std::function<std::string(const std::string&)> apply;  // to a sound archive of three members
-  std::size_t listed;  // entries the local headers then give
+  std::size_t listed;                                    // entries the local headers then give
   friend std::ostream& operator<<(std::ostream& out, const Damage& value) { return out << value.name; }
 };
 
@@ -336,6 +338,7 @@ std::size_t Find(const std::string& bytes, const std::string& what, std::size_t 
 }
 
 std::vector<Damage> Damages() {
+  // clang-format off
   return {
       // libarchive still trusts the end record here, and its reader stops at
       // the same bad record: nothing is listed, as before.
@@ -349,6 +352,7 @@ std::vector<Damage> Damages() {
       {"NoEndRecord", [](std::string b) { return b.substr(0, Find(b, "PK\x05\x06", 0)); }, 3},
       {"CutInTheDirectory", [](std::string b) { return b.substr(0, Find(b, "PK\x01\x02", 1) + 20); }, 3},
   };
+  // clang-format on
 }
 
 class DamagedDirectoryTest : public ::testing::TestWithParam<Damage> {};

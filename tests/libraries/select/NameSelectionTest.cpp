@@ -25,22 +25,21 @@ TEST_P(NameSelectionTest, SelectsThePathsTheNamesName) {
   EXPECT_EQ(selection.Selects(row.path), row.selected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Spellings, NameSelectionTest,
-    ::testing::Values(SelectCase{"DotSlashNameOfADotSlashEntry", {"./a.txt"}, {}, "./a.txt", true},
-                      SelectCase{"DotSlashNameOfAPlainEntry", {"./a.txt"}, {}, "a.txt", true},
-                      SelectCase{"PlainNameOfADotSlashEntry", {"a.txt"}, {}, "./a.txt", true},
-                      SelectCase{"DoubledSlashInTheName", {"d//b.txt"}, {}, "d/b.txt", true},
-                      SelectCase{"DoubledSlashInTheEntry", {"d/b.txt"}, {}, "d//b.txt", true},
-                      SelectCase{"FolderWithItsSlash", {"./d/"}, {}, "./d/e/c.txt", true},
-                      SelectCase{"FolderWithoutItsSlash", {"./d"}, {}, "./d/", true},
-                      SelectCase{"PatternAfterDotSlash", {"./*.txt"}, {}, "./d/b.txt", true},
-                      SelectCase{"ExclusionSpelledOtherwise", {}, {"./d/"}, "d//b.txt", false},
-                      // A path that would not be written is compared as it is.
-                      SelectCase{"UnsafeEntryByItsOwnName", {"../x"}, {}, "../x", true},
-                      SelectCase{"OtherFolder", {"./d"}, {}, "./dd/b.txt", false},
-                      SelectCase{"SameNameInAFolder", {"./a.txt"}, {}, "d/a.txt", false}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Spellings, NameSelectionTest,
+                         ::testing::Values(SelectCase{"DotSlashNameOfADotSlashEntry", {"./a.txt"}, {}, "./a.txt", true},
+                                           SelectCase{"DotSlashNameOfAPlainEntry", {"./a.txt"}, {}, "a.txt", true},
+                                           SelectCase{"PlainNameOfADotSlashEntry", {"a.txt"}, {}, "./a.txt", true},
+                                           SelectCase{"DoubledSlashInTheName", {"d//b.txt"}, {}, "d/b.txt", true},
+                                           SelectCase{"DoubledSlashInTheEntry", {"d/b.txt"}, {}, "d//b.txt", true},
+                                           SelectCase{"FolderWithItsSlash", {"./d/"}, {}, "./d/e/c.txt", true},
+                                           SelectCase{"FolderWithoutItsSlash", {"./d"}, {}, "./d/", true},
+                                           SelectCase{"PatternAfterDotSlash", {"./*.txt"}, {}, "./d/b.txt", true},
+                                           SelectCase{"ExclusionSpelledOtherwise", {}, {"./d/"}, "d//b.txt", false},
+                                           // A path that would not be written is compared as it is.
+                                           SelectCase{"UnsafeEntryByItsOwnName", {"../x"}, {}, "../x", true},
+                                           SelectCase{"OtherFolder", {"./d"}, {}, "./dd/b.txt", false},
+                                           SelectCase{"SameNameInAFolder", {"./a.txt"}, {}, "d/a.txt", false}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(NameSelection, ReportsAnUnusedNameAsTheLineGaveIt) {
   dv::NameSelection selection({"./a.txt", "./missing//x"}, {}, dv::WildcardSyntax::kPlain);

@@ -6,6 +6,7 @@
 #include "tests/support/TempDir.h"
 
 const std::vector<LibraryEntry>& AllLibraries() {
+  // clang-format off
   static const std::vector<LibraryEntry> libraries = {
       {"UNLHA32.DLL", "lha", {"Unlha"}, "Unlha", "Unlha"},
       {"UNZIP32.DLL", "zip", {"UnZip"}, "UnZip", "UnZip"},
@@ -17,6 +18,7 @@ const std::vector<LibraryEntry>& AllLibraries() {
       {"UNRAR32.DLL", "rar", {"Unrar"}, "Unrar", "Unrar"},
       {"7-ZIP32.DLL", "7z", {"SevenZip"}, "SevenZip", "SevenZip"},
   };
+  // clang-format on
   return libraries;
 }
 

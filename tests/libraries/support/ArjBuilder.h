@@ -12,13 +12,13 @@ std::uint32_t TestCrc32(const std::string& bytes);
 struct ArjEntry {
   std::string name;
   std::string data;
-  std::uint32_t stamp = 0;     // DOS date<<16|time, or a UNIX time on a UNIX host
-  unsigned host = 0;           // 0 MS-DOS, 2 UNIX
-  unsigned type = 0;           // 0 binary, 3 directory
-  std::uint16_t access = 0;    // DOS attributes or UNIX mode
-  std::string extended;        // one extended header's data, if any
+  std::uint32_t stamp = 0;               // DOS date<<16|time, or a UNIX time on a UNIX host
+  unsigned host = 0;                     // 0 MS-DOS, 2 UNIX
+  unsigned type = 0;                     // 0 binary, 3 directory
+  std::uint16_t access = 0;              // DOS attributes or UNIX mode
+  std::string extended;                  // one extended header's data, if any
   std::uint32_t packedSizeOverride = 0;  // when non-zero, the size the header claims
-  unsigned method = 0;         // with `packed` as its data; `data` gives size and CRC
+  unsigned method = 0;                   // with `packed` as its data; `data` gives size and CRC
   std::string packed;
 };
 

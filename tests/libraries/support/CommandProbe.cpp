@@ -17,11 +17,16 @@ std::string ExtractLine(const std::string& library, const std::string& archive, 
                         const std::string& names) {
   const std::string tail = " \"" + archive + "\" \"" + out + "/\"";
   std::string line;
-  if (library == "UNLHA32.DLL" || library == "UNARJ32J.DLL") line = "x -+ " + tail;
-  else if (library == "UNRAR32.DLL") line = "-x -u " + tail;
-  else if (library == "tar32.dll") line = "x  -f \"" + archive + "\" -o \"" + out + "/\"";
-  else if (library == "7-ZIP32.DLL") line = "x -aos -y " + tail;
-  else line = "-x " + tail;  // UNZIP32.DLL, CAB32.DLL
+  if (library == "UNLHA32.DLL" || library == "UNARJ32J.DLL")
+    line = "x -+ " + tail;
+  else if (library == "UNRAR32.DLL")
+    line = "-x -u " + tail;
+  else if (library == "tar32.dll")
+    line = "x  -f \"" + archive + "\" -o \"" + out + "/\"";
+  else if (library == "7-ZIP32.DLL")
+    line = "x -aos -y " + tail;
+  else
+    line = "-x " + tail;  // UNZIP32.DLL, CAB32.DLL
   return names.empty() ? line : line + " " + names;
 }
 

@@ -10,7 +10,7 @@
 namespace {
 // More entries than any fixture has: a walk that gets here is looping.
 constexpr int kRunawayLimit = 10000;
-}
+}  // namespace
 
 Listing ListArchive(const ArchiverApi& api, const std::string& path, const char* wildcard, DWORD mode) {
   Listing listing;
@@ -32,8 +32,8 @@ Listing ListArchive(const ArchiverApi& api, const std::string& path, const char*
 
 std::string DosText(std::uint16_t date, std::uint16_t time) {
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", (date >> 9) + 1980, (date >> 5) & 0x0F,
-                date & 0x1F, time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", (date >> 9) + 1980, (date >> 5) & 0x0F, date & 0x1F,
+                time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2);
   return text;
 }
 
@@ -55,4 +55,3 @@ std::string NewestText(const std::vector<ENTRYINFO>& records) {
 void WriteConcatenation(const std::string& path, const std::string& bytes, const std::string& tailFile) {
   WriteFile(path, bytes + ReadFile(tailFile));
 }
-

@@ -15,19 +15,19 @@ std::string Field(unsigned id, const std::string& data);
 
 struct Member {
   std::string name{};
-  std::string data{};  // stored as is
-  unsigned date = (21u << 9) | (5u << 5) | 6u;  // 2001-05-06
+  std::string data{};                              // stored as is
+  unsigned date = (21u << 9) | (5u << 5) | 6u;     // 2001-05-06
   unsigned time = (10u << 11) | (20u << 5) | 15u;  // 10:20:30
-  std::string extra{};  // in both headers
+  std::string extra{};                             // in both headers
   unsigned system = 3;
   std::uint32_t external = (S_IFREG | 0644u) << 16;
 };
 
 struct Layout {
-  bool zip64 = false;        // sizes in ZIP64 fields, ZIP64 end records
-  std::string stub;          // bytes before the archive; offsets count from the archive's start
+  bool zip64 = false;  // sizes in ZIP64 fields, ZIP64 end records
+  std::string stub;    // bytes before the archive; offsets count from the archive's start
   std::string comment;
-  int countDelta = 0;        // added to the entry count of the end records
+  int countDelta = 0;         // added to the entry count of the end records
   bool zip64Offsets = false;  // with zip64: the local headers' offsets in the central ZIP64 fields too
 };
 

@@ -155,12 +155,19 @@ TEST_F(WindowsOnDemandTest, ShowingMakesTheWindowSystemOnceAndHandsOverTheState)
 
   form.Show();
   EXPECT_EQ(g_made, 1);
-  const std::vector<std::string> expected = {
-      "make form", "form caption title",
-      "make label 18", "label font " + std::to_string(clPurple) + " bold", "label caption label",
-      "make list 0", "list 0 add row", "list 0 index -1",
-      "make list 127", "list 127 add \x82\xa0.zip", "list 127 index 0",
-      "tab order 2", "form show"};
+  const std::vector<std::string> expected = {"make form",
+                                             "form caption title",
+                                             "make label 18",
+                                             "label font " + std::to_string(clPurple) + " bold",
+                                             "label caption label",
+                                             "make list 0",
+                                             "list 0 add row",
+                                             "list 0 index -1",
+                                             "make list 127",
+                                             "list 127 add \x82\xa0.zip",
+                                             "list 127 index 0",
+                                             "tab order 2",
+                                             "form show"};
   EXPECT_EQ(g_log, expected);
   EXPECT_TRUE(form.Visible());
 
@@ -171,8 +178,8 @@ TEST_F(WindowsOnDemandTest, ShowingMakesTheWindowSystemOnceAndHandsOverTheState)
   form.Show();
   application_->ProcessMessages();
   EXPECT_EQ(g_made, 1) << "made once";
-  const std::vector<std::string> after = {"list 127 add more", "make list 50", "list 50 index -1", "tab order 3",
-                                          "form show", "messages"};
+  const std::vector<std::string> after = {"list 127 add more", "make list 50", "list 50 index -1",
+                                          "tab order 3",       "form show",    "messages"};
   EXPECT_EQ(g_log, after);
   EXPECT_EQ(first->ItemIndex(), 0);
 }

@@ -8,7 +8,10 @@ constexpr std::size_t kBlockSize = 64 * 1024;
 }  // namespace
 
 ArjBitInput::ArjBitInput(const PositionalFile& file, std::int64_t offset, std::uint64_t size)
-    : file_(file), next_(offset), left_(size), block_(static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockSize))) {}
+    : file_(file),
+      next_(offset),
+      left_(size),
+      block_(static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockSize))) {}
 
 void ArjBitInput::Refill() {
   while (available_ <= 56) {

@@ -43,13 +43,13 @@ class ArjBitInput {
   unsigned char NextByte();
 
   const PositionalFile& file_;
-  std::int64_t next_;           // file offset of the next block to read
-  std::uint64_t left_;          // packed bytes not read from the file yet
+  std::int64_t next_;   // file offset of the next block to read
+  std::uint64_t left_;  // packed bytes not read from the file yet
   std::vector<unsigned char> block_;
   std::size_t blockAt_ = 0, blockEnd_ = 0;
-  std::uint64_t bits_ = 0;      // the next bits, left-aligned
-  unsigned available_ = 0;      // how many bits_ holds
-  std::uint64_t padding_ = 0;   // zero bytes fed in past the end
+  std::uint64_t bits_ = 0;     // the next bits, left-aligned
+  unsigned available_ = 0;     // how many bits_ holds
+  std::uint64_t padding_ = 0;  // zero bytes fed in past the end
   bool failed_ = false;
 };
 

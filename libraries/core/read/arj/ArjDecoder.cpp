@@ -14,7 +14,8 @@ DataResult CopyStored(const PositionalFile& file, const ArjData& data, const Dat
   if (data.packedSize != data.originalSize) return DataResult::kBroken;
   std::vector<unsigned char> block(static_cast<std::size_t>(std::min<std::uint64_t>(data.originalSize, kCopyBlock)));
   for (std::uint64_t done = 0; done < data.originalSize;) {
-    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(data.originalSize - done, block.size()));
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(data.originalSize - done, block.size()));
     if (!file.ReadExactly(data.offset + static_cast<std::int64_t>(done), block.data(), wanted))
       return DataResult::kBroken;
     if (!sink(block.data(), wanted)) return DataResult::kSinkFailed;

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
@@ -17,7 +17,7 @@ inline constexpr unsigned kArjMethodFastest = 4;
 
 struct ArjData {
   unsigned method = kArjMethodStored;
-  std::int64_t offset = 0;         // where the packed data starts in the file
+  std::int64_t offset = 0;  // where the packed data starts in the file
   std::uint64_t packedSize = 0;
   std::uint64_t originalSize = 0;
 };

@@ -26,10 +26,9 @@ unsigned ReadNumber(ArjBitInput& input, unsigned firstWidth, unsigned lastWidth)
 DataResult DecodeArjFastest(ArjBitInput& input, ArjOutput& output) {
   while (!output.Done()) {
     const unsigned lengthNumber = ReadNumber(input, kLengthFirstWidth, kLengthLastWidth);
-    const bool made = lengthNumber == 0
-                          ? output.Literal(static_cast<unsigned char>(input.Take(8)))
-                          : output.Match(ReadNumber(input, kDistanceFirstWidth, kDistanceLastWidth),
-                                         lengthNumber - 1 + kMinMatch);
+    const bool made = lengthNumber == 0 ? output.Literal(static_cast<unsigned char>(input.Take(8)))
+                                        : output.Match(ReadNumber(input, kDistanceFirstWidth, kDistanceLastWidth),
+                                                       lengthNumber - 1 + kMinMatch);
     if (!made) return output.failure();
     if (input.Overrun()) return DataResult::kBroken;
   }

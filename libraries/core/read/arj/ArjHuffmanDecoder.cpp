@@ -102,8 +102,8 @@ DataResult DecodeArjHuffman(ArjBitInput& input, ArjOutput& output) {
       const unsigned length = static_cast<unsigned>(symbol) - 256 + kMinMatch;
       const int slot = positionCode.Decode(input);
       if (slot < 0) return DataResult::kBroken;
-      const unsigned distance = slot <= 1 ? static_cast<unsigned>(slot)
-                                          : (1u << (slot - 1)) + input.Take(static_cast<unsigned>(slot) - 1);
+      const unsigned distance =
+          slot <= 1 ? static_cast<unsigned>(slot) : (1u << (slot - 1)) + input.Take(static_cast<unsigned>(slot) - 1);
       if (!output.Match(distance, length)) return output.failure();
     }
     if (input.Overrun()) return DataResult::kBroken;

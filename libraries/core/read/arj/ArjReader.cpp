@@ -20,29 +20,28 @@
 #include <optional>
 #include <vector>
 
+#include "libraries/core/read/NameText.h"
+#include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/read/arj/ArjDecoder.h"
 #include "libraries/core/read/arj/ArjVolumes.h"
-#include "libraries/core/read/NameText.h"
 #include "libraries/core/util/Crc32.h"
 #include "libraries/core/util/DosTime.h"
-#include "libraries/core/read/SignatureScan.h"
 #include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
 
 constexpr unsigned char kId0 = 0x60, kId1 = 0xEA;
-constexpr std::size_t kFixedSize = 30;     // basic header up to the extra fields
+constexpr std::size_t kFixedSize = 30;  // basic header up to the extra fields
 constexpr std::size_t kMaxBasicSize = 2600;
 constexpr int kMaxExtendedHeaders = 64;
-constexpr unsigned kHostUnix = 2;          // stamps are UNIX times, not DOS
+constexpr unsigned kHostUnix = 2;  // stamps are UNIX times, not DOS
 constexpr unsigned kTypeBinary = 0, kTypeText = 1, kTypeDirectory = 3;
 constexpr unsigned kDosReadOnly = 0x01;
 constexpr unsigned kFlagGarbled = 0x01;        // encrypted with a password
 constexpr unsigned kFlagContinues = 0x04;      // the data goes on in the next volume
 constexpr unsigned kFlagMoreVolumes = 0x04;    // in the main header: a volume follows this one
 constexpr unsigned kFlagStartsEarlier = 0x08;  // the data began in an earlier volume
-
 
 struct Header {
   bool endOfArchive = false;
@@ -162,7 +161,7 @@ void FillEntry(const std::vector<unsigned char>& basic, const Part& part, Entry&
   entry.size = part.data.originalSize;
   entry.crc = part.crc;
   const std::uint16_t access = Le16(&basic[26]);
-  entry.kind = type == kTypeDirectory                          ? EntryKind::kDirectory
+  entry.kind = type == kTypeDirectory                     ? EntryKind::kDirectory
                : type == kTypeBinary || type == kTypeText ? EntryKind::kFile
                                                           : EntryKind::kOther;  // comment or label
   if (host == kHostUnix) {
@@ -275,8 +274,8 @@ class ArjSource final : public EntrySource {
  private:
   Volume first_;
   ArjVolumes volumes_;
-  Volume volume_;               // the volume the walk is in
-  std::int64_t next_ = 0;       // the next header in it
+  Volume volume_;          // the volume the walk is in
+  std::int64_t next_ = 0;  // the next header in it
   bool skipContinuation_ = false;
   ReadResult state_ = ReadResult::kEntry;
   Entry current_;

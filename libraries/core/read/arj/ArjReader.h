@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/Entry.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 

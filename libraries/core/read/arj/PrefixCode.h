@@ -44,9 +44,9 @@ class PrefixCode {
   int DecodeLong(ArjBitInput& input) const;
 
   unsigned tableBits_;
-  std::vector<std::uint32_t> table_;           // symbol << 8 | length; 0 for longer codes
+  std::vector<std::uint32_t> table_;  // symbol << 8 | length; 0 for longer codes
   std::array<std::uint16_t, kMaxLength + 1> countOfLength_{};
-  std::vector<std::uint16_t> symbolsByCode_;   // symbols in code order
+  std::vector<std::uint16_t> symbolsByCode_;  // symbols in code order
   int single_ = -1;
   bool assigned_ = false;
 };

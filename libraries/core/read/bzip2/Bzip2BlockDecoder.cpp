@@ -23,7 +23,9 @@ std::uint64_t TotalIn(const bz_stream& stream) {
 class Bzip2BlockDecoder::Input {
  public:
   Input(const PositionalFile& file, const Bzip2BlockRange& range, std::uint32_t crc)
-      : file_(file), start_(range.start), length_(range.end - range.start),
+      : file_(file),
+        start_(range.start),
+        length_(range.end - range.start),
         header_(std::uint32_t{'B'} << 24 | std::uint32_t{'Z'} << 16 | std::uint32_t{'h'} << 8 |
                 static_cast<std::uint32_t>('0' + range.level)),
         trailer_{kBzip2EndMagic, crc},

@@ -36,9 +36,9 @@ struct Bzip2BlockEnd {
 class Bzip2BlockDecoder {
  public:
   enum class Start {
-    kReady,  // the block's symbols all decode within the range: output follows
-    kShort,  // they do not: the range ends inside the block (or the block is damaged)
-    kFailed, // no memory or a read error
+    kReady,   // the block's symbols all decode within the range: output follows
+    kShort,   // they do not: the range ends inside the block (or the block is damaged)
+    kFailed,  // no memory or a read error
   };
   enum class Pull { kData, kDone, kBroken };
 

@@ -98,8 +98,8 @@ bool Bzip2BlockFinder::ScanNextChunk() {
   buffer_.resize(wanted);
   std::size_t filled = 0;
   while (filled < wanted) {
-    const std::int64_t count = file_->ReadAt(nextByte_ + static_cast<std::int64_t>(filled), buffer_.data() + filled,
-                                             wanted - filled);
+    const std::int64_t count =
+        file_->ReadAt(nextByte_ + static_cast<std::int64_t>(filled), buffer_.data() + filled, wanted - filled);
     if (count < 0) {
       failed_ = true;
       return false;

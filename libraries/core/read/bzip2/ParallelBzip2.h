@@ -23,12 +23,11 @@
 #include <vector>
 
 #include "libraries/core/read/PositionalFile.h"
+#include "libraries/core/read/ThreadedUnpacking.h"
 #include "libraries/core/read/bzip2/Bzip2BlockDecoder.h"
 #include "libraries/core/read/bzip2/Bzip2BlockFinder.h"
-#include "libraries/core/read/ThreadedUnpacking.h"
 
 namespace dv {
-
 
 // Whether `file` is bzip2 of more than one block (in one stream or several):
 // only such a file gains from threads.
@@ -93,20 +92,20 @@ class ParallelBzip2 final : public ThreadedUnpacking {
   // The reading side's own.
   Bzip2BlockFinder finder_;
   bool finderDone_ = false;
-  int finderLevel_ = 9;              // of the last stream header the finder passed
-  std::uint64_t skipThrough_ = 0;    // markers at or before this bit are inside a block
+  int finderLevel_ = 9;            // of the last stream header the finder passed
+  std::uint64_t skipThrough_ = 0;  // markers at or before this bit are inside a block
   bool skipping_ = false;
   std::deque<Candidate> window_;
   std::size_t jobsInWindow_ = 0;
   Phase phase_ = Phase::kStreamHeader;
-  std::int64_t streamByte_ = 0;      // where the next stream header is due
+  std::int64_t streamByte_ = 0;  // where the next stream header is due
   int level_ = 9;
-  std::uint64_t position_ = 0;       // the bit where the next block or stream end is due
+  std::uint64_t position_ = 0;  // the bit where the next block or stream end is due
   std::uint32_t combined_ = 0;
-  Bzip2BlockDecoder here_;           // a block decoded on the reading thread
+  Bzip2BlockDecoder here_;  // a block decoded on the reading thread
   bool decodingHere_ = false;
   std::uint64_t hereEnd_ = 0;
-  std::vector<char> current_;        // the bytes Next gave last
+  std::vector<char> current_;  // the bytes Next gave last
   std::uint64_t deliveredEnd_ = 0;
   std::string error_;
 };

@@ -324,8 +324,7 @@ std::vector<unsigned char> UnpackHeader(const PositionalFile& file, std::int64_t
     header.resize(header.size() - stream.avail_out);
     if (header.size() == done && status == LZMA_OK) break;  // no progress: the input ran out
   }
-  if (header.size() != wanted || (folder.crc && Crc32(header.data(), header.size()) != *folder.crc))
-    throw Unreadable();
+  if (header.size() != wanted || (folder.crc && Crc32(header.data(), header.size()) != *folder.crc)) throw Unreadable();
   return header;
 }
 

@@ -24,22 +24,22 @@ struct SevenZipCoder {
 
 struct SevenZipFolder {
   std::vector<SevenZipCoder> coders;
-  std::uint64_t unpackSize = 0;    // of the folder's result
+  std::uint64_t unpackSize = 0;      // of the folder's result
   std::optional<std::uint32_t> crc;  // of the folder's result
-  std::uint64_t streams = 1;       // entries whose data it holds
+  std::uint64_t streams = 1;         // entries whose data it holds
 };
 
 struct SevenZipItem {
-  std::string name;         // UTF-8, as stored (no '/' added)
-  bool hasData = true;      // false: an empty file or a folder
-  bool emptyFile = false;   // without data, and still a file
-  bool anti = false;        // marks a deletion in an update archive
+  std::string name;        // UTF-8, as stored (no '/' added)
+  bool hasData = true;     // false: an empty file or a folder
+  bool emptyFile = false;  // without data, and still a file
+  bool anti = false;       // marks a deletion in an update archive
   std::optional<std::uint32_t> attributes;
   // Windows FILETIMEs: 100 ns units since 1601, UTC.
   std::optional<std::uint64_t> modified, accessed, created;
   std::uint64_t size = 0;
   std::optional<std::uint32_t> crc;
-  std::size_t folder = 0;   // of an item with data
+  std::size_t folder = 0;  // of an item with data
 };
 
 struct SevenZipHeader {

@@ -44,8 +44,7 @@ std::unique_ptr<XzBlockStarts> ReadXzBlockStarts(const PositionalFile& file) {
   lzma_index* decoded = nullptr;
   std::uint64_t memory = std::numeric_limits<std::uint64_t>::max();
   std::size_t position = 0;
-  if (lzma_index_buffer_decode(&decoded, &memory, nullptr, indexBytes.data(), &position, indexBytes.size()) !=
-      LZMA_OK)
+  if (lzma_index_buffer_decode(&decoded, &memory, nullptr, indexBytes.data(), &position, indexBytes.size()) != LZMA_OK)
     return nullptr;
   const IndexHandle index(decoded);
   if (position != indexBytes.size() || lzma_index_stream_flags(index.get(), &footerFlags) != LZMA_OK ||

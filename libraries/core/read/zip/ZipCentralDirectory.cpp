@@ -10,13 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "libraries/core/util/Crc32.h"
-#include "libraries/core/util/DosTime.h"
 #include "libraries/core/read/LibArchiveReader.h"
-#include "libraries/core/util/LittleEndian.h"
 #include "libraries/core/read/NameText.h"
 #include "libraries/core/read/Utf8Locale.h"
 #include "libraries/core/read/zip/ZipLayout.h"
+#include "libraries/core/util/Crc32.h"
+#include "libraries/core/util/DosTime.h"
+#include "libraries/core/util/LittleEndian.h"
 
 namespace dv {
 namespace {
@@ -36,7 +36,12 @@ std::string MethodName(std::uint16_t method) {
     case 4: return "reduced-3";
     case 5: return "reduced-4";
     case 6: return "imploded";
-    case 7: case 11: case 13: case 15: case 16: case 17: return "reserved";
+    case 7:
+    case 11:
+    case 13:
+    case 15:
+    case 16:
+    case 17: return "reserved";
     case 8: return "deflate";
     case 9: return "deflation-64-bit";
     case 10: return "ibm-terse";
@@ -56,7 +61,13 @@ std::string MethodName(std::uint16_t method) {
 // The methods libarchive unpacks (AES is encryption, refused on its own).
 bool Decodable(std::uint16_t method) {
   switch (method) {
-    case 0: case 8: case 12: case 14: case 95: case 98: case 99: return true;
+    case 0:
+    case 8:
+    case 12:
+    case 14:
+    case 95:
+    case 98:
+    case 99: return true;
     case 93: return archive_version_number() >= 3007000;  // zstd
     default: return false;
   }
@@ -143,8 +154,10 @@ std::uint32_t ModeOf(const Record& record, const std::string& path) {
   }
   if (mode == 0) mode = S_IFREG | 0664;
   if ((mode & S_IFMT) != S_IFDIR) {
-    if (!path.empty() && path.back() == '/') mode = (mode & ~S_IFMT) | S_IFDIR | 0111;
-    else if ((mode & S_IFMT) != kUnixLink) mode = (mode & ~S_IFMT) | S_IFREG;
+    if (!path.empty() && path.back() == '/')
+      mode = (mode & ~S_IFMT) | S_IFDIR | 0111;
+    else if ((mode & S_IFMT) != kUnixLink)
+      mode = (mode & ~S_IFMT) | S_IFREG;
   }
   return mode;
 }

@@ -29,8 +29,7 @@ std::optional<ZipDirectory> ReadZip64End(const PositionalFile& file, std::int64_
   const std::int64_t before = locator - static_cast<std::int64_t>(kZip64EndSize);
   for (const std::int64_t at : {before, static_cast<std::int64_t>(stored)}) {
     unsigned char end[kZip64EndSize];
-    if (at < 0 || at > before || !file.ReadExactly(at, end, sizeof end) || Le32(end) != kZip64EndSignature)
-      continue;
+    if (at < 0 || at > before || !file.ReadExactly(at, end, sizeof end) || Le32(end) != kZip64EndSignature) continue;
     // The record's size counts from after its first 12 bytes; any extensible
     // data lies between it and the locator.
     const std::uint64_t recordSize = Le64(end + 4);

@@ -10,17 +10,17 @@
 #include <optional>
 #include <vector>
 
-#include "libraries/core/read/PositionalFile.h"
 #include "libraries/core/read/FileWindow.h"
+#include "libraries/core/read/PositionalFile.h"
 
 namespace dv {
 
-inline constexpr std::uint32_t kZipLocalSignature = 0x04034b50;       // PK\3\4
-inline constexpr std::uint32_t kZipCentralSignature = 0x02014b50;     // PK\1\2
-inline constexpr std::uint32_t kZipEndSignature = 0x06054b50;         // PK\5\6
-inline constexpr std::uint32_t kZip64EndSignature = 0x06064b50;       // PK\6\6
-inline constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;   // PK\6\7
-inline constexpr std::uint32_t kZipDigitalSignature = 0x05054b50;     // PK\5\5, may close the directory
+inline constexpr std::uint32_t kZipLocalSignature = 0x04034b50;      // PK\3\4
+inline constexpr std::uint32_t kZipCentralSignature = 0x02014b50;    // PK\1\2
+inline constexpr std::uint32_t kZipEndSignature = 0x06054b50;        // PK\5\6
+inline constexpr std::uint32_t kZip64EndSignature = 0x06064b50;      // PK\6\6
+inline constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;  // PK\6\7
+inline constexpr std::uint32_t kZipDigitalSignature = 0x05054b50;    // PK\5\5, may close the directory
 inline constexpr std::size_t kZipCentralSize = 46, kZipEndSize = 22, kZip64LocatorSize = 20, kZip64EndSize = 56;
 
 struct ZipDirectory {

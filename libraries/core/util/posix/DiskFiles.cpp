@@ -28,8 +28,7 @@ DiskInfo InfoOf(const struct stat& info) {
 }
 
 // The times for futimens: the given ones, or the file system's own.
-void FillTimes(std::optional<std::time_t> modified, std::optional<std::time_t> accessed,
-               struct timespec (&times)[2]) {
+void FillTimes(std::optional<std::time_t> modified, std::optional<std::time_t> accessed, struct timespec (&times)[2]) {
   times[0] = times[1] = {0, UTIME_OMIT};
   if (!modified) return;
   times[1] = {*modified, 0};
@@ -40,7 +39,8 @@ void FillTimes(std::optional<std::time_t> modified, std::optional<std::time_t> a
 // should the path be or turn into a FIFO, the open still returns at once
 // and fstat refuses it.
 UniqueFd OpenRegularAt(int folder, const std::string& path, bool followLinks) {
-  UniqueFd fd(::openat(folder, path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW)));
+  UniqueFd fd(
+      ::openat(folder, path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW)));
   struct stat info {};
   if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd();
   return fd;
@@ -129,7 +129,8 @@ UniqueFd Folder::OpenChildFile(const std::string& name) const { return OpenRegul
 UniqueFd Folder::CreateUnique(std::string_view prefix, mode_t mode, std::string& name) const {
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = UniqueCandidate(prefix);
-    const int fd = ::openat(state_->fd.get(), candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    const int fd =
+        ::openat(state_->fd.get(), candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd >= 0) {
       name = std::move(candidate);
       return UniqueFd(fd);

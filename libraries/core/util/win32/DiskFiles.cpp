@@ -51,10 +51,12 @@ FILETIME FileTimeOf(std::time_t when) {
 }
 
 std::time_t TimeOf(const FILETIME& time) {
-  const auto steps = static_cast<std::int64_t>(static_cast<std::uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime);
+  const auto steps =
+      static_cast<std::int64_t>(static_cast<std::uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime);
   const std::int64_t since = steps - kEpochGap;
   // Whole seconds, rounded down also before 1970.
-  return static_cast<std::time_t>(since >= 0 ? since / kStepsPerSecond : -((-since + kStepsPerSecond - 1) / kStepsPerSecond));
+  return static_cast<std::time_t>(since >= 0 ? since / kStepsPerSecond
+                                             : -((-since + kStepsPerSecond - 1) / kStepsPerSecond));
 }
 
 // Opens `path` (a file or a folder) for `access`; a link at its end is
@@ -191,7 +193,9 @@ bool SetPathTime(const std::string& path, std::time_t when) {
   return handle && SetTimes(handle.get(), when, when);
 }
 
-std::filesystem::path PathOf(const std::string& text) { return std::filesystem::path(std::u8string(text.begin(), text.end())); }
+std::filesystem::path PathOf(const std::string& text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
 
 std::string TextOf(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
@@ -210,7 +214,8 @@ std::optional<Folder> Folder::Open(const std::string& path, bool create) {
   // Where the caller's path led, links and all: names below are joined to it.
   std::wstring resolved(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetFinalPathNameByHandleW(handle.get(), resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle.get(), resolved.data(), static_cast<DWORD>(resolved.size()), 0);
     if (length == 0) return std::nullopt;
     if (length < resolved.size()) {
       resolved.resize(length);
