@@ -19,19 +19,19 @@ namespace dv {
 
 struct Compression {
   const char* name = "";          // the method a listing shows; libarchive's name for its options
-  std::string_view magic;         // the first bytes of its data
+  std::string_view magic{};       // the first bytes of its data
   TarType tarType = kTarOther;    // TarGetArchiveType's answer for a tar inside it
   TarType plainType = kTarOther;  // and for a file of it alone
   // What files of it are called, separated by blanks: a tar inside it
   // (".tgz", listed as ".tar"), the file alone (".gz", listed without it).
-  std::string_view tarExtensions, plainExtensions;
+  std::string_view tarExtensions{}, plainExtensions{};
   int (*readFilter)(struct archive*) = nullptr;
   int (*writeFilter)(struct archive*) = nullptr;  // nullptr: "c" never writes it
   // The levels a line may ask for; without one, the filter's own default.
   int lowestLevel = 0, highestLevel = 0;
   // tar32's switches (after the '-') that choose it for "c": alone, and
   // with an optional level after it. Empty: no such switch.
-  std::string_view flagSwitch, levelSwitch;
+  std::string_view flagSwitch{}, levelSwitch{};
   // Whether the header at `start` is whole: the bytes the filter checks
   // before it unpacks anything. nullptr: nothing tells before unpacking.
   bool (*headerWhole)(const PositionalFile& file, std::int64_t start) = nullptr;
@@ -41,7 +41,7 @@ struct Compression {
   // Where the data may start inside an executable's stub: its signature
   // (empty: never looked for), how far into the data that lies, and a cheap
   // look at the bytes at the start.
-  std::string_view stubSignature;
+  std::string_view stubSignature{};
   std::int64_t stubLead = 0;
   bool (*stubPlausible)(const PositionalFile& file, std::int64_t start) = nullptr;
 };

@@ -129,7 +129,7 @@ struct LibArchiveFormat {
   void (*setup)(struct archive*);
   // Where one may start inside a stub larger than libarchive's own search
   // reaches; none: ZIP is found from its end, tar by its probe (TarProbe.h).
-  std::optional<SfxMark> sfxMark;
+  std::optional<SfxMark> sfxMark{};
   // Whether the file may be a self-extractor, whose archive is looked for.
   bool (*executable)(const PositionalFile& file) = &IsExecutable;
   // What libarchive's entry lacks or has wrong for this format.
