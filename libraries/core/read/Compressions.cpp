@@ -13,14 +13,11 @@ namespace {
 
 using namespace std::string_view_literals;
 
-// Reserved flag bits clear.
+// Deflate, and the reserved flag bits clear. Also the cheap look at a gzip
+// signature in a stub, as zstd's check is zstd's.
 bool GzipHeaderWhole(const PositionalFile& file, std::int64_t start) {
   unsigned char head[10];
   return file.ReadExactly(start, head, sizeof head) && head[2] == 8 && (head[3] & 0xE0) == 0;
-}
-bool GzipFlagsPlausible(const PositionalFile& file, std::int64_t start) {
-  unsigned char head[4];
-  return file.ReadExactly(start, head, sizeof head) && (head[3] & 0xE0) == 0;
 }
 
 bool Bzip2HeadPlausible(const PositionalFile& file, std::int64_t start) {
@@ -46,10 +43,10 @@ bool ZstdHeaderWhole(const PositionalFile& file, std::int64_t start) {
   unsigned char head[6];
   return file.ReadExactly(start, head, sizeof head) && (head[4] & 0x08) == 0;
 }
-bool ZstdHeadPlausible(const PositionalFile& file, std::int64_t start) {
-  unsigned char head[5];
-  return file.ReadExactly(start, head, sizeof head) && (head[4] & 0x08) == 0;
-}
+
+// The xz stream header's magic ("\x37" is the '7', which would otherwise
+// continue the "\xFD"); its stub signature leaves out the last NUL.
+constexpr std::string_view kXzMagic{"\xFD\x37zXZ\0", 6};
 
 // bzip2's stub signature is the first block's magic, after "BZh" and the
 // block size; compress is never looked for in a stub: two bytes show up too
@@ -69,7 +66,7 @@ const Compression kCompressions[] = {
      .levelSwitch = "z"sv,
      .headerWhole = &GzipHeaderWhole,
      .stubSignature = "\x1F\x8B\x08"sv,
-     .stubPlausible = &GzipFlagsPlausible},
+     .stubPlausible = &GzipHeaderWhole},
     {.name = "compress",
      .magic = "\x1F\x9D"sv,
      .tarType = kTarCompress,
@@ -92,8 +89,7 @@ const Compression kCompressions[] = {
      .stubLead = 4,
      .stubPlausible = &Bzip2HeadPlausible},
     {.name = "xz",
-     .magic = "\xFD"
-              "7zXZ\0"sv,
+     .magic = kXzMagic,
      .tarType = kTarXz,
      .plainType = kXzOnly,
      .tarExtensions = ".txz"sv,
@@ -105,8 +101,7 @@ const Compression kCompressions[] = {
      .levelSwitch = "J"sv,
      .headerWhole = &XzHeaderWhole,
      .unpackedSize = &XzUnpackedSize,
-     .stubSignature = "\xFD"
-                      "7zXZ"sv,
+     .stubSignature = kXzMagic.substr(0, 5),
      .stubPlausible = &XzHeadPlausible},
     {.name = "zstd",
      .magic = "\x28\xB5\x2F\xFD"sv,
@@ -123,7 +118,7 @@ const Compression kCompressions[] = {
      .headerWhole = &ZstdHeaderWhole,
      .unpackedSize = &ZstdUnpackedSize,
      .stubSignature = "\x28\xB5\x2F\xFD"sv,
-     .stubPlausible = &ZstdHeadPlausible},
+     .stubPlausible = &ZstdHeaderWhole},
 };
 
 constexpr std::size_t kLongestMagic = 6;

@@ -328,9 +328,7 @@ std::unique_ptr<EntrySource> OpenInsideExecutable(const std::shared_ptr<const Po
 
 bool IsSevenZipExecutable(const PositionalFile& file) {
   char magic[4];
-  return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) ==
-                                                                      "\x7F"
-                                                                      "ELF");
+  return file.IsExecutable() || (file.ReadExactly(0, magic, 4) && std::string_view(magic, 4) == "\177ELF");
 }
 
 std::unique_ptr<EntrySource> OpenLibArchiveSource(std::shared_ptr<const PositionalFile> file, Format format) {

@@ -270,14 +270,10 @@ INSTANTIATE_TEST_SUITE_P(Tar32, TarCreateTest,
                                            TarCase{"Bzip2", "-B", "BZh", 6}, TarCase{"Bzip2Level5", "-B5", "BZh5", 6}),
                          [](const auto& info) { return info.param.name; });
 INSTANTIATE_TEST_SUITE_P(Tar32XzZstd, TarCreateTest,
-                         ::testing::Values(TarCase{"Xz", "-J",
-                                                   "\xFD"
-                                                   "7zXZ",
-                                                   10},
-                                           TarCase{"XzLevel0", "-J0",
-                                                   "\xFD"
-                                                   "7zXZ",
-                                                   10},
+                         // clang-format off
+                         ::testing::Values(TarCase{"Xz", "-J", "\xFD" "7zXZ", 10},
+                                           TarCase{"XzLevel0", "-J0", "\xFD" "7zXZ", 10},
+                                           // clang-format on
                                            TarCase{"Zstd", "--zstd", "\x28\xB5\x2F\xFD", 12},
                                            TarCase{"ZstdLevel19", "--zstd=19", "\x28\xB5\x2F\xFD", 12}),
                          [](const auto& info) { return info.param.name; });

@@ -172,9 +172,9 @@ std::string OneEntryTar(const TarField& change) {
   put(124, "00000000004");
   put(136, "07236701562");
   put(156, "0");
-  put(257, std::string("ustar\0"
-                       "00",
-                       8));
+  // clang-format off
+  put(257, std::string("ustar\0" "00", 8));
+  // clang-format on
   put(329, "0000000");
   put(337, "0000000");
   put(change.at, change.bytes);
