@@ -3,13 +3,15 @@
 
 Each row "folder -> a, b" lets the folder include a and b, and what their rows
 let them include. An include of a project file that the table does not allow,
-a cycle in the table, or a source file outside every folder it names (within a
-top-level folder it names) is reported, and the exit status is 1.
+a cycle in the table, or a source file outside every folder it names (every
+file git lists in a clone; outside one, every file of the table's top-level
+folders) is reported, and the exit status is 1.
 
 usage: include_layers.py ROOT
 """
 import os
 import re
+import subprocess
 import sys
 
 SOURCE = re.compile(r"\.(h|cpp|c|mm|rc)(\.in)?$")
@@ -84,12 +86,21 @@ def owner(path, folders):
 
 
 def sources(root, tops):
-    for top in sorted(tops):
+    """The source files: git's list in a clone (never what a build wrote in
+    it), else every file below the top-level folders of the table."""
+    if os.path.exists(os.path.join(root, ".git")):
+        try:
+            listed = subprocess.run(["git", "-C", root, "ls-files"], capture_output=True, text=True, check=True)
+            return sorted(path for path in listed.stdout.splitlines()
+                          if SOURCE.search(path) and os.path.isfile(os.path.join(root, path)))
+        except (OSError, subprocess.CalledProcessError):
+            pass
+    found = []
+    for top in tops:
         for here, dirs, files in os.walk(os.path.join(root, top)):
-            dirs.sort()
-            for name in sorted(files):
-                if SOURCE.search(name):
-                    yield os.path.relpath(os.path.join(here, name), root).replace(os.sep, "/")
+            found += [os.path.relpath(os.path.join(here, name), root).replace(os.sep, "/")
+                      for name in files if SOURCE.search(name)]
+    return sorted(found)
 
 
 def main(root):
